@@ -1,0 +1,42 @@
+// The qel extension module: everything the script can call, in registration order.
+
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include "bindings/input_functions.hpp"
+#include "bindings/lifetime_functions.hpp"
+#include "bindings/module_state.hpp"
+#include "bindings/scene_functions.hpp"
+#include "bindings/shape_classes.hpp"
+
+namespace py = pybind11;
+
+PYBIND11_MODULE(qel, m) {
+    m.doc() = "qel 2D graphics engine";
+
+    m.def("init", &qel::init);
+    m.def("run", &qel::run);
+    m.def("poll", &qel::poll);
+    m.def("shouldClose", &qel::shouldClose);
+    m.def("loadGameObjects", &qel::loadGameObjects);
+    m.def("createTri", &qel::createTri);
+    m.def("createRectangle", &qel::createRectangle);
+    m.def("moveTo", &qel::moveTo);
+    m.def("buttonDown", &qel::buttonDown);
+    m.def("buttonComboDown", &qel::buttonComboDown);
+    m.def("buttonClicked", &qel::buttonClicked);
+    m.def("getCursor", &qel::getCursor);
+    m.def("createCircle", &qel::createCircle);
+    m.def("deltaTime", &qel::deltaTime);
+    m.def("getWindowWidth", &qel::getWindowWidth);
+    m.def("getWindowHeight", &qel::getWindowHeight);
+    m.def("updateColor", &qel::updateColor);
+    m.def("isInside", &qel::isInside);
+    m.def("getData", &qel::getData);
+    m.def("closeWindow", &qel::closeWindow);
+    qel::registerShapeClasses(m);
+
+    // Tear the engine down while the interpreter, the window system and the driver are
+    // all still alive, so a script that never calls closeWindow still exits cleanly.
+    py::module_::import("atexit").attr("register")(py::cpp_function([] { qel::destroyEngine(); }));
+}

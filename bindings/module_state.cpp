@@ -1,0 +1,41 @@
+#include "bindings/module_state.hpp"
+
+#include <chrono>
+#include <stdexcept>
+
+#include "engine/orv_app.hpp"
+
+namespace qel {
+
+std::int64_t steadyNowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+std::unique_ptr<orv::OrvApp> engine;
+float windowWidth = 0.0f;
+float windowHeight = 0.0f;
+std::int64_t currentTime = steadyNowNs();
+std::int64_t lastFrameTime = currentTime;
+
+orv::OrvApp& requireEngine() {
+    if (!engine) {
+        throw std::runtime_error("qel.init() must be called first");
+    }
+    return *engine;
+}
+
+orv::OrvApp& requireOpenWindow() {
+    orv::OrvApp& app = requireEngine();
+    if (app.getWindow().isClosed()) {
+        throw std::runtime_error("the window is closed: call qel.init() to open a new one");
+    }
+    return app;
+}
+
+void destroyEngine() noexcept {
+    engine.reset();
+}
+
+}  // namespace qel

@@ -1,0 +1,37 @@
+#pragma once
+// Process-wide state of the scripting module: the engine slot, the drawing-area size
+// and the frame clock.
+
+#include <cstdint>
+#include <memory>
+
+namespace orv {
+class OrvApp;
+}
+
+namespace qel {
+
+// Empty until the first successful init.
+extern std::unique_ptr<orv::OrvApp> engine;
+
+// Size of the drawing area: the size given to init, then the extent of the latest
+// recorded frame.
+extern float windowWidth;
+extern float windowHeight;
+
+// Monotonic nanoseconds; both start at the module's load time.
+extern std::int64_t currentTime;
+extern std::int64_t lastFrameTime;
+
+std::int64_t steadyNowNs();
+
+// The installed engine, or a RuntimeError telling the script to call init first.
+orv::OrvApp& requireEngine();
+
+// The installed engine with an open window; poll and run need it.
+orv::OrvApp& requireOpenWindow();
+
+// Tears the engine down; called on re-init and at interpreter exit.
+void destroyEngine() noexcept;
+
+}  // namespace qel

@@ -1,0 +1,36 @@
+#include "bindings/shape_handles.hpp"
+
+#include <algorithm>
+#include <sstream>
+
+namespace qel {
+
+void stepCircle(Circle& circle, Step step, double dt, double W, double H) {
+    const double delta = dt * circle.speed;
+    Point2D& c = circle.center;
+    switch (step) {
+        case Step::Up: c.y = std::max(c.y - delta, circle.radius); break;
+        case Step::Down: c.y = std::min(c.y + delta, H - circle.radius); break;
+        case Step::Left: c.x = std::max(c.x - delta, circle.radius); break;
+        case Step::Right: c.x = std::min(c.x + delta, W - circle.radius); break;
+    }
+}
+
+void stepRectangle(Rectangle& rectangle, Step step, double dt, double W, double H) {
+    const double delta = dt * rectangle.speed;
+    Point2D& p = rectangle.top_left;
+    switch (step) {
+        case Step::Up: p.y = std::max(p.y - delta, 0.0); break;
+        case Step::Down: p.y = std::min(p.y + delta, H - rectangle.height); break;
+        case Step::Left: p.x = std::max(p.x - delta, 0.0); break;
+        case Step::Right: p.x = std::min(p.x + delta, W - rectangle.width); break;
+    }
+}
+
+std::string formatPoint(const Point2D& point) {
+    std::ostringstream out;
+    out << "(" << point.x << ", " << point.y << ")";
+    return out.str();
+}
+
+}  // namespace qel

@@ -1,0 +1,285 @@
+#include "engine/orv_app.hpp"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "bindings/color.hpp"
+#include "bindings/module_state.hpp"
+#include "engine/push_constants.hpp"
+#include "engine/shape_geometry.hpp"
+#include "engine/shape_models.hpp"
+
+namespace orv {
+
+uint32_t nextObjectId = 0;
+
+OrvApp::OrvApp(std::string directory)
+    : width{static_cast<int>(qel::windowWidth)},
+      height{static_cast<int>(qel::windowHeight)},
+      dataDirectory{std::move(directory)},
+      window{width, height, "Qel Demo"},
+      device{window},
+      vertexArena{device} {
+    try {
+        createPipelineLayout();
+        rebuildSwapChain();
+        allocateCommandBuffers();
+    } catch (...) {
+        release();
+        throw;
+    }
+}
+
+OrvApp::~OrvApp() {
+    release();
+}
+
+void OrvApp::release() noexcept {
+    if (device.getDevice() != VK_NULL_HANDLE) {
+        vkDeviceWaitIdle(device.getDevice());
+    }
+    if (pipelineLayout != VK_NULL_HANDLE) {
+        vkDestroyPipelineLayout(device.getDevice(), pipelineLayout, nullptr);
+        pipelineLayout = VK_NULL_HANDLE;
+    }
+    freeCommandBuffers();
+    pipeline.reset();
+    swapChain.reset();
+    // Models hand their memory back before the arena and the device go.
+    gameObjects.clear();
+}
+
+void OrvApp::createPipelineLayout() {
+    VkPushConstantRange range{};
+    range.stageFlags = VK_SHADER_STAGE_VERTEX_BIT | VK_SHADER_STAGE_FRAGMENT_BIT;
+    range.offset = 0;
+    range.size = sizeof(PushConstantData);
+
+    VkPipelineLayoutCreateInfo info{};
+    info.sType = VK_STRUCTURE_TYPE_PIPELINE_LAYOUT_CREATE_INFO;
+    info.setLayoutCount = 0;
+    info.pushConstantRangeCount = 1;
+    info.pPushConstantRanges = &range;
+    if (vkCreatePipelineLayout(device.getDevice(), &info, nullptr, &pipelineLayout) != VK_SUCCESS) {
+        pipelineLayout = VK_NULL_HANDLE;
+        throw std::runtime_error("failed to create pipeline layout!");
+    }
+}
+
+void OrvApp::rebuildSwapChain() {
+    VkExtent2D extent = window.extent();
+    while (extent.width == 0 || extent.height == 0) {
+        extent = window.extent();
+        glfwWaitEvents();
+    }
+    vkDeviceWaitIdle(device.getDevice());
+
+    if (!swapChain) {
+        swapChain = std::make_unique<OrvSwapChain>(device, window);
+    } else {
+        std::shared_ptr<OrvSwapChain> previous = std::move(swapChain);
+        swapChain = std::make_unique<OrvSwapChain>(device, window, std::move(previous));
+        if (swapChain->imageCount() != commandBuffers.size()) {
+            freeCommandBuffers();
+            allocateCommandBuffers();
+        }
+    }
+    buildPipeline();
+}
+
+void OrvApp::buildPipeline() {
+    PipelineConfig config;
+    defaultPipelineConfig(config);
+    config.pipelineLayout = pipelineLayout;
+    config.renderPass = swapChain->getRenderPass();
+    config.subpass = 0;
+    // Replace only after the new pipeline is complete, so a failed build keeps the old one.
+    auto built = std::make_unique<OrvPipeline>(device, dataDirectory, "tri-vert.spv", "tri-frag.spv", config);
+    pipeline = std::move(built);
+}
+
+void OrvApp::allocateCommandBuffers() {
+    commandBuffers.resize(swapChain->imageCount());
+    VkCommandBufferAllocateInfo info{};
+    info.sType = VK_STRUCTURE_TYPE_COMMAND_BUFFER_ALLOCATE_INFO;
+    info.level = VK_COMMAND_BUFFER_LEVEL_PRIMARY;
+    info.commandPool = device.getCommandPool();
+    info.commandBufferCount = static_cast<uint32_t>(commandBuffers.size());
+    if (vkAllocateCommandBuffers(device.getDevice(), &info, commandBuffers.data()) != VK_SUCCESS) {
+        commandBuffers.clear();
+        throw std::runtime_error("failed to allocate command buffers!");
+    }
+}
+
+void OrvApp::freeCommandBuffers() {
+    if (!commandBuffers.empty()) {
+        vkFreeCommandBuffers(device.getDevice(), device.getCommandPool(),
+                             static_cast<uint32_t>(commandBuffers.size()), commandBuffers.data());
+        commandBuffers.clear();
+    }
+}
+
+VkResult OrvApp::run(const std::function<void()>& afterFrame) {
+    try {
+        while (!window.shouldClose()) {
+            glfwPollEvents();
+            drawFrame();
+            if (afterFrame) {
+                afterFrame();
+            }
+        }
+    } catch (...) {
+        vkDeviceWaitIdle(device.getDevice());
+        throw;
+    }
+    return vkDeviceWaitIdle(device.getDevice());
+}
+
+void OrvApp::drawFrame() {
+    uint32_t imageIndex = 0;
+    VkResult result = swapChain->acquireNextImage(&imageIndex);
+    if (result == VK_ERROR_OUT_OF_DATE_KHR) {
+        rebuildSwapChain();
+        return;
+    }
+    if (result != VK_SUCCESS && result != VK_SUBOPTIMAL_KHR) {
+        throw std::runtime_error("failed to acquire swap chain image!");
+    }
+    recordFrame(imageIndex);
+    result = swapChain->submitCommandBuffers(&commandBuffers[imageIndex], imageIndex);
+    if (result == VK_ERROR_OUT_OF_DATE_KHR || result == VK_SUBOPTIMAL_KHR || window.isResized()) {
+        window.clearResized();
+        rebuildSwapChain();
+        return;
+    }
+    if (result != VK_SUCCESS) {
+        throw std::runtime_error("failed to present swap chain image!");
+    }
+}
+
+void OrvApp::recordFrame(uint32_t imageIndex) {
+    VkCommandBuffer commandBuffer = commandBuffers[imageIndex];
+    VkCommandBufferBeginInfo beginInfo{};
+    beginInfo.sType = VK_STRUCTURE_TYPE_COMMAND_BUFFER_BEGIN_INFO;
+    if (vkBeginCommandBuffer(commandBuffer, &beginInfo) != VK_SUCCESS) {
+        throw std::runtime_error("failed to begin recording command buffer!");
+    }
+
+    const VkExtent2D extent = swapChain->getSwapChainExtent();
+    VkClearValue clears[2]{};
+    clears[0].color = {{0.01f, 0.01f, 0.01f, 1.0f}};
+    clears[1].depthStencil = {1.0f, 0};
+    VkRenderPassBeginInfo passInfo{};
+    passInfo.sType = VK_STRUCTURE_TYPE_RENDER_PASS_BEGIN_INFO;
+    passInfo.renderPass = swapChain->getRenderPass();
+    passInfo.framebuffer = swapChain->getFrameBuffer(imageIndex);
+    passInfo.renderArea.offset = {0, 0};
+    passInfo.renderArea.extent = extent;
+    passInfo.clearValueCount = 2;
+    passInfo.pClearValues = clears;
+    vkCmdBeginRenderPass(commandBuffer, &passInfo, VK_SUBPASS_CONTENTS_INLINE);
+
+    VkViewport viewport{};
+    viewport.x = 0.0f;
+    viewport.y = 0.0f;
+    viewport.width = static_cast<float>(extent.width);
+    viewport.height = static_cast<float>(extent.height);
+    viewport.minDepth = 0.0f;
+    viewport.maxDepth = 1.0f;
+    qel::windowWidth = viewport.width;
+    qel::windowHeight = viewport.height;
+    VkRect2D scissor{{0, 0}, extent};
+    vkCmdSetViewport(commandBuffer, 0, 1, &viewport);
+    vkCmdSetScissor(commandBuffer, 0, 1, &scissor);
+
+    drawObjects(commandBuffer);
+
+    vkCmdEndRenderPass(commandBuffer);
+    if (vkEndCommandBuffer(commandBuffer) != VK_SUCCESS) {
+        throw std::runtime_error("failed to record command buffer!");
+    }
+}
+
+void OrvApp::drawObjects(VkCommandBuffer commandBuffer) {
+    pipeline->bind(commandBuffer);
+    const VkExtent2D extent = swapChain->getSwapChainExtent();
+    const size_t frameSlot = swapChain->currentFrameIndex();
+    for (GameObject& object : gameObjects) {
+        object.rotation = advanceRotation(object.rotation);
+        const PushConstantData push = makePushConstants(object, extent);
+        vkCmdPushConstants(commandBuffer, pipelineLayout,
+                           VK_SHADER_STAGE_VERTEX_BIT | VK_SHADER_STAGE_FRAGMENT_BIT, 0,
+                           sizeof(PushConstantData), &push);
+        object.model->draw(commandBuffer, frameSlot);
+    }
+}
+
+uint32_t OrvApp::addGameObject(std::shared_ptr<OrvModel> model, std::array<float, 3> color) {
+    GameObject object;
+    object.model = std::move(model);
+    object.color = color;
+    object.id = nextObjectId;
+    gameObjects.push_back(std::move(object));
+    // Taken only once the entry is in, so a failed creation uses up no identifier.
+    return nextObjectId++;
+}
+
+void OrvApp::loadGameObjects() {
+    addGameObject(std::make_shared<OrvModel>(device, vertexArena, demoTriangleVertices()), {0.1f, 0.8f, 0.1f});
+}
+
+uint32_t OrvApp::createTri() {
+    return addGameObject(std::make_shared<OrvModel>(device, vertexArena, fullTriangleVertices()),
+                         {0.9f, 0.8f, 0.1f});
+}
+
+uint32_t OrvApp::createRectangle(double x, double y, double sizeX, double sizeY, int32_t rgb) {
+    const std::array<float, 3> color = unpackColor(rgb);
+    return addGameObject(std::make_shared<Rectangle>(x, y, sizeX, sizeY, device, vertexArena), color);
+}
+
+uint32_t OrvApp::createCircle(double x, double y, double radius, int32_t rgb) {
+    const std::array<float, 3> color = unpackColor(rgb);
+    return addGameObject(std::make_shared<Circle>(x, y, radius, device, vertexArena), color);
+}
+
+// Identifiers grow in creation order and entries are never removed, so the list is
+// sorted by identifier and a lookup is a binary search rather than a scan.
+template <typename Objects>
+static auto findById(Objects& objects, uint32_t id) {
+    auto it = std::lower_bound(objects.begin(), objects.end(), id,
+                               [](const GameObject& object, uint32_t wanted) { return object.id < wanted; });
+    return (it != objects.end() && it->id == id) ? &*it : nullptr;
+}
+
+void OrvApp::moveTo(uint32_t id, double x, double y) {
+    if (GameObject* object = findById(gameObjects, id)) {
+        object->model->moveTo(x, y);
+    }
+}
+
+void OrvApp::updateColor(uint32_t id, int32_t rgb) {
+    if (GameObject* object = findById(gameObjects, id)) {
+        object->color = unpackColor(rgb);
+    }
+}
+
+bool OrvApp::isInside(uint32_t id, const Point2D& point) const {
+    const GameObject* object = findById(gameObjects, id);
+    return object != nullptr && object->model->isInside(point);
+}
+
+void OrvApp::closeWindow() {
+    if (window.isClosed()) {
+        return;
+    }
+    // The swap chain's images live on the window system's connection, which closing
+    // ends; release them first.
+    vkDeviceWaitIdle(device.getDevice());
+    freeCommandBuffers();
+    pipeline.reset();
+    swapChain.reset();
+    window.close();
+}
+
+}  // namespace orv

@@ -1,0 +1,76 @@
+#pragma once
+// The engine: window, device, swap chain, pipeline, command buffers and the scene.
+
+#include <vulkan/vulkan.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/game_object.hpp"
+#include "engine/orv_window.hpp"
+#include "engine/vertex_arena.hpp"
+#include "vulkan/orv_device.hpp"
+#include "vulkan/orv_pipeline.hpp"
+#include "vulkan/orv_swap_chain.hpp"
+
+namespace orv {
+
+class OrvApp {
+public:
+    explicit OrvApp(std::string dataDirectory);
+    ~OrvApp();
+
+    OrvApp(const OrvApp&) = delete;
+    OrvApp& operator=(const OrvApp&) = delete;
+
+    // `afterFrame` runs after every frame; whatever it throws ends the loop.
+    VkResult run(const std::function<void()>& afterFrame = {});
+    void drawFrame();
+
+    void loadGameObjects();
+    uint32_t createTri();
+    uint32_t createRectangle(double x, double y, double sizeX, double sizeY, int32_t rgb);
+    uint32_t createCircle(double x, double y, double radius, int32_t rgb);
+
+    // Scene operations by identifier; unknown identifiers change nothing.
+    void moveTo(uint32_t id, double x, double y);
+    void updateColor(uint32_t id, int32_t rgb);
+    bool isInside(uint32_t id, const Point2D& point) const;
+
+    // Destroys the window ahead of the engine; the scene stays usable.
+    void closeWindow();
+
+    OrvWindow& getWindow() { return window; }
+    const std::vector<GameObject>& getGameObjects() const { return gameObjects; }
+    size_t vertexAllocationCount() const { return vertexArena.allocationCount(); }
+
+    double frameTime = 0.0;
+
+private:
+    void createPipelineLayout();
+    void rebuildSwapChain();
+    void allocateCommandBuffers();
+    void freeCommandBuffers();
+    void buildPipeline();
+    void recordFrame(uint32_t imageIndex);
+    void drawObjects(VkCommandBuffer commandBuffer);
+    uint32_t addGameObject(std::shared_ptr<OrvModel> model, std::array<float, 3> color);
+    void release() noexcept;
+
+    int width;
+    int height;
+    std::vector<GameObject> gameObjects;
+    std::string dataDirectory;
+    OrvWindow window;
+    OrvDevice device;
+    VertexArena vertexArena;
+    std::unique_ptr<OrvSwapChain> swapChain;
+    std::unique_ptr<OrvPipeline> pipeline;
+    VkPipelineLayout pipelineLayout = VK_NULL_HANDLE;
+    std::vector<VkCommandBuffer> commandBuffers;
+};
+
+}  // namespace orv

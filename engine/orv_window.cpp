@@ -1,0 +1,67 @@
+#include "engine/orv_window.hpp"
+
+#include <stdexcept>
+
+#include "diagnostics/vk_result_names.hpp"
+#include "input/input_callbacks.hpp"
+
+namespace orv {
+
+OrvWindow::OrvWindow(int w, int h, std::string t) : width{w}, height{h}, title{std::move(t)} {
+    if (glfwInit() != GLFW_TRUE) {
+        throw std::runtime_error(
+            "failed to initialise the window system: no X display could be opened "
+            "(is DISPLAY set and the X server running?)");
+    }
+    glfwWindowHint(GLFW_CLIENT_API, GLFW_NO_API);
+    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+    handle = glfwCreateWindow(width, height, title.c_str(), nullptr, nullptr);
+    if (handle == nullptr) {
+        glfwTerminate();
+        throw std::runtime_error("failed to create window: the window system refused a " +
+                                 std::to_string(width) + " by " + std::to_string(height) +
+                                 " window (is the size positive and a display available?)");
+    }
+    glfwSetWindowUserPointer(handle, this);
+    glfwSetFramebufferSizeCallback(handle, onFramebufferResize);
+    glfwSetKeyCallback(handle, keyCallback);
+    glfwSetMouseButtonCallback(handle, mouseButtonCallback);
+}
+
+OrvWindow::~OrvWindow() {
+    close();
+}
+
+void OrvWindow::close() {
+    if (closed) {
+        return;
+    }
+    closed = true;
+    glfwDestroyWindow(handle);
+    glfwTerminate();
+}
+
+bool OrvWindow::shouldClose() const {
+    return !closed && glfwWindowShouldClose(handle) != 0;
+}
+
+VkExtent2D OrvWindow::extent() const {
+    return {static_cast<uint32_t>(width), static_cast<uint32_t>(height)};
+}
+
+void OrvWindow::createSurface(VkInstance instance, VkSurfaceKHR* surface) {
+    const VkResult result = glfwCreateWindowSurface(instance, handle, nullptr, surface);
+    if (result != VK_SUCCESS) {
+        printVkResult(result);
+        throw std::runtime_error("failed to create window surface");
+    }
+}
+
+void OrvWindow::onFramebufferResize(GLFWwindow* window, int newWidth, int newHeight) {
+    auto* self = static_cast<OrvWindow*>(glfwGetWindowUserPointer(window));
+    self->width = newWidth;
+    self->resized = true;
+    self->height = newHeight;
+}
+
+}  // namespace orv

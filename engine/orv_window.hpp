@@ -1,0 +1,42 @@
+#pragma once
+// The engine's one window: GLFW with no client API, fixed size, Vulkan surface on request.
+
+#define GLFW_INCLUDE_VULKAN
+#include <GLFW/glfw3.h>
+
+#include <string>
+
+namespace orv {
+
+class OrvWindow {
+public:
+    OrvWindow(int width, int height, std::string title);
+    ~OrvWindow();
+
+    OrvWindow(const OrvWindow&) = delete;
+    OrvWindow& operator=(const OrvWindow&) = delete;
+
+    bool shouldClose() const;
+    VkExtent2D extent() const;
+    bool isResized() const { return resized; }
+    void clearResized() { resized = false; }
+    GLFWwindow* nativeHandle() const { return handle; }
+
+    void createSurface(VkInstance instance, VkSurfaceKHR* surface);
+
+    // Destroys the window and ends the window system ahead of the engine.
+    void close();
+    bool isClosed() const { return closed; }
+
+private:
+    static void onFramebufferResize(GLFWwindow* window, int newWidth, int newHeight);
+
+    GLFWwindow* handle = nullptr;
+    int width;
+    int height;
+    bool resized = false;
+    std::string title;
+    bool closed = false;
+};
+
+}  // namespace orv

@@ -1,0 +1,41 @@
+#include "engine/shape_models.hpp"
+
+#include <iostream>
+
+#include "engine/shape_geometry.hpp"
+
+namespace orv {
+
+Rectangle::Rectangle(double x, double y, double sx, double sy, OrvDevice& owner, VertexArena& memory)
+    : OrvModel{owner, memory}, sizeX{sx}, sizeY{sy} {
+    vertices = rectangleVertices(x, y, sizeX, sizeY);
+    uploadVertices(vertices);
+}
+
+void Rectangle::moveTo(double x, double y) {
+    refreshVertices(rectangleVertices(x, y, sizeX, sizeY));
+}
+
+bool Rectangle::isInside(const Point2D& point) const {
+    const bool inside = rectangleContains(vertices, point, std::cout);
+    std::cout.flush();
+    return inside;
+}
+
+Circle::Circle(double x, double y, double r, OrvDevice& owner, VertexArena& memory)
+    : OrvModel{owner, memory}, radius{r} {
+    vertices = circleVertices(x, y, radius);
+    uploadVertices(vertices);
+}
+
+void Circle::moveTo(double x, double y) {
+    refreshVertices(circleVertices(x, y, radius));
+}
+
+bool Circle::isInside(const Point2D& point) const {
+    const bool inside = circleContains(vertices, radius, point, std::cout);
+    std::cout.flush();
+    return inside;
+}
+
+}  // namespace orv

@@ -1,0 +1,77 @@
+#include "engine/vertex_arena.hpp"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace orv {
+
+namespace {
+constexpr VkDeviceSize kSliceAlignment = 16;
+}
+
+VertexArena::VertexArena(OrvDevice& d) : device{d} {}
+
+VertexArena::~VertexArena() {
+    VkDevice vk = device.getDevice();
+    for (Block& block : blocks) {
+        vkUnmapMemory(vk, block.memory);
+        vkDestroyBuffer(vk, block.buffer, nullptr);
+        vkFreeMemory(vk, block.memory, nullptr);
+    }
+}
+
+VertexArena::Block VertexArena::createBlock(VkDeviceSize size) {
+    VkDevice vk = device.getDevice();
+    Block block;
+    block.size = size;
+
+    VkBufferCreateInfo bufferInfo{};
+    bufferInfo.sType = VK_STRUCTURE_TYPE_BUFFER_CREATE_INFO;
+    bufferInfo.size = size;
+    bufferInfo.usage = VK_BUFFER_USAGE_VERTEX_BUFFER_BIT;
+    bufferInfo.sharingMode = VK_SHARING_MODE_EXCLUSIVE;
+    if (vkCreateBuffer(vk, &bufferInfo, nullptr, &block.buffer) != VK_SUCCESS) {
+        throw std::runtime_error("failed to create vertex buffer!");
+    }
+
+    VkMemoryRequirements requirements;
+    vkGetBufferMemoryRequirements(vk, block.buffer, &requirements);
+    VkMemoryAllocateInfo allocInfo{};
+    allocInfo.sType = VK_STRUCTURE_TYPE_MEMORY_ALLOCATE_INFO;
+    allocInfo.allocationSize = requirements.size;
+    try {
+        allocInfo.memoryTypeIndex = device.findMemoryType(
+            requirements.memoryTypeBits,
+            VK_MEMORY_PROPERTY_HOST_VISIBLE_BIT | VK_MEMORY_PROPERTY_HOST_COHERENT_BIT);
+        if (vkAllocateMemory(vk, &allocInfo, nullptr, &block.memory) != VK_SUCCESS) {
+            throw std::runtime_error("failed to allocate vertex buffer memory!");
+        }
+    } catch (...) {
+        vkDestroyBuffer(vk, block.buffer, nullptr);
+        throw;
+    }
+
+    void* mapped = nullptr;
+    if (vkBindBufferMemory(vk, block.buffer, block.memory, 0) != VK_SUCCESS ||
+        vkMapMemory(vk, block.memory, 0, size, 0, &mapped) != VK_SUCCESS) {
+        vkDestroyBuffer(vk, block.buffer, nullptr);
+        vkFreeMemory(vk, block.memory, nullptr);
+        throw std::runtime_error("failed to allocate vertex buffer memory!");
+    }
+    block.mapped = static_cast<std::byte*>(mapped);
+    return block;
+}
+
+VertexArena::Slice VertexArena::allocate(VkDeviceSize size) {
+    const VkDeviceSize rounded = (size + kSliceAlignment - 1) / kSliceAlignment * kSliceAlignment;
+    if (blocks.empty() || blocks.back().size - blocks.back().used < rounded) {
+        const Block block = createBlock(std::max(kBlockSize, rounded));
+        blocks.push_back(block);
+    }
+    Block& block = blocks.back();
+    Slice slice{block.buffer, block.used, block.mapped + block.used};
+    block.used += rounded;
+    return slice;
+}
+
+}  // namespace orv

@@ -1,0 +1,193 @@
+#include "vulkan/orv_pipeline.hpp"
+
+#include <cstring>
+#include <fstream>
+#include <stdexcept>
+
+#include "engine/orv_model.hpp"
+
+namespace orv {
+
+namespace {
+// Shared by every pipeline; each construction points it at its data directory.
+std::string shaderDirectory;
+}  // namespace
+
+void defaultPipelineConfig(PipelineConfig& config) {
+    config.viewportState = {};
+    config.viewportState.sType = VK_STRUCTURE_TYPE_PIPELINE_VIEWPORT_STATE_CREATE_INFO;
+    config.viewportState.viewportCount = 1;
+    config.viewportState.scissorCount = 1;
+
+    config.inputAssemblyState = {};
+    config.inputAssemblyState.sType = VK_STRUCTURE_TYPE_PIPELINE_INPUT_ASSEMBLY_STATE_CREATE_INFO;
+    config.inputAssemblyState.topology = VK_PRIMITIVE_TOPOLOGY_TRIANGLE_LIST;
+    config.inputAssemblyState.primitiveRestartEnable = VK_FALSE;
+
+    config.rasterizationState = {};
+    config.rasterizationState.sType = VK_STRUCTURE_TYPE_PIPELINE_RASTERIZATION_STATE_CREATE_INFO;
+    config.rasterizationState.depthClampEnable = VK_FALSE;
+    config.rasterizationState.rasterizerDiscardEnable = VK_FALSE;
+    config.rasterizationState.polygonMode = VK_POLYGON_MODE_FILL;
+    config.rasterizationState.lineWidth = 1.0f;
+    config.rasterizationState.cullMode = VK_CULL_MODE_NONE;
+    config.rasterizationState.frontFace = VK_FRONT_FACE_CLOCKWISE;
+    config.rasterizationState.depthBiasEnable = VK_FALSE;
+
+    config.multisampleState = {};
+    config.multisampleState.sType = VK_STRUCTURE_TYPE_PIPELINE_MULTISAMPLE_STATE_CREATE_INFO;
+    config.multisampleState.sampleShadingEnable = VK_FALSE;
+    config.multisampleState.rasterizationSamples = VK_SAMPLE_COUNT_1_BIT;
+    config.multisampleState.minSampleShading = 1.0f;
+
+    config.colorBlendAttachment = {};
+    config.colorBlendAttachment.colorWriteMask = VK_COLOR_COMPONENT_R_BIT | VK_COLOR_COMPONENT_G_BIT |
+                                                 VK_COLOR_COMPONENT_B_BIT | VK_COLOR_COMPONENT_A_BIT;
+    config.colorBlendAttachment.blendEnable = VK_FALSE;
+    config.colorBlendAttachment.srcColorBlendFactor = VK_BLEND_FACTOR_ONE;
+    config.colorBlendAttachment.dstColorBlendFactor = VK_BLEND_FACTOR_ZERO;
+    config.colorBlendAttachment.colorBlendOp = VK_BLEND_OP_ADD;
+    config.colorBlendAttachment.srcAlphaBlendFactor = VK_BLEND_FACTOR_ONE;
+    config.colorBlendAttachment.dstAlphaBlendFactor = VK_BLEND_FACTOR_ZERO;
+    config.colorBlendAttachment.alphaBlendOp = VK_BLEND_OP_ADD;
+
+    config.colorBlendState = {};
+    config.colorBlendState.sType = VK_STRUCTURE_TYPE_PIPELINE_COLOR_BLEND_STATE_CREATE_INFO;
+    config.colorBlendState.logicOpEnable = VK_FALSE;
+    config.colorBlendState.logicOp = VK_LOGIC_OP_COPY;
+    config.colorBlendState.attachmentCount = 1;
+    config.colorBlendState.pAttachments = &config.colorBlendAttachment;
+
+    config.depthStencilState = {};
+    config.depthStencilState.sType = VK_STRUCTURE_TYPE_PIPELINE_DEPTH_STENCIL_STATE_CREATE_INFO;
+    config.depthStencilState.depthTestEnable = VK_TRUE;
+    config.depthStencilState.depthWriteEnable = VK_TRUE;
+    config.depthStencilState.depthCompareOp = VK_COMPARE_OP_LESS;
+    config.depthStencilState.depthBoundsTestEnable = VK_FALSE;
+    config.depthStencilState.minDepthBounds = 0.0f;
+    config.depthStencilState.maxDepthBounds = 1.0f;
+    config.depthStencilState.stencilTestEnable = VK_FALSE;
+
+    config.dynamicStates = {VK_DYNAMIC_STATE_VIEWPORT, VK_DYNAMIC_STATE_SCISSOR};
+    config.dynamicState = {};
+    config.dynamicState.sType = VK_STRUCTURE_TYPE_PIPELINE_DYNAMIC_STATE_CREATE_INFO;
+    config.dynamicState.dynamicStateCount = static_cast<uint32_t>(config.dynamicStates.size());
+    config.dynamicState.pDynamicStates = config.dynamicStates.data();
+}
+
+OrvPipeline::OrvPipeline(OrvDevice& d, std::string dataDirectory, const std::string& vertFile,
+                         const std::string& fragFile, const PipelineConfig& config)
+    : device{d} {
+    shaderDirectory = std::move(dataDirectory);
+    try {
+        createGraphicsPipeline(vertFile, fragFile, config);
+    } catch (...) {
+        release();
+        throw;
+    }
+}
+
+OrvPipeline::~OrvPipeline() {
+    release();
+}
+
+void OrvPipeline::release() noexcept {
+    VkDevice vk = device.getDevice();
+    vkDestroyShaderModule(vk, vertShaderModule, nullptr);
+    vkDestroyShaderModule(vk, fragShaderModule, nullptr);
+    vkDestroyPipeline(vk, graphicsPipeline, nullptr);
+    vertShaderModule = VK_NULL_HANDLE;
+    fragShaderModule = VK_NULL_HANDLE;
+    graphicsPipeline = VK_NULL_HANDLE;
+}
+
+std::vector<char> OrvPipeline::readFile(const std::string& fileName) {
+    const std::string path = shaderDirectory + "/" + "shaders" + "/" + fileName;
+    std::ifstream file{path, std::ios::ate | std::ios::binary};
+    if (!file.is_open()) {
+        throw std::runtime_error("failed to open file: " + path);
+    }
+    const std::streamoff end = file.tellg();
+    if (end < 0) {
+        throw std::runtime_error("failed to open file: " + path);
+    }
+    std::vector<char> buffer(static_cast<size_t>(end));
+    file.seekg(0);
+    file.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    return buffer;
+}
+
+VkShaderModule OrvPipeline::createShaderModule(const std::vector<char>& code) const {
+    // SPIR-V is a stream of 32-bit words; copy into word storage for alignment.
+    if (code.empty() || code.size() % 4 != 0) {
+        throw std::runtime_error("failed to create shader module");
+    }
+    std::vector<uint32_t> words(code.size() / 4);
+    std::memcpy(words.data(), code.data(), code.size());
+    VkShaderModuleCreateInfo info{};
+    info.sType = VK_STRUCTURE_TYPE_SHADER_MODULE_CREATE_INFO;
+    info.codeSize = code.size();
+    info.pCode = words.data();
+    VkShaderModule module = VK_NULL_HANDLE;
+    if (vkCreateShaderModule(device.getDevice(), &info, nullptr, &module) != VK_SUCCESS) {
+        throw std::runtime_error("failed to create shader module");
+    }
+    return module;
+}
+
+void OrvPipeline::createGraphicsPipeline(const std::string& vertFile, const std::string& fragFile,
+                                         const PipelineConfig& config) {
+    const std::vector<char> vertCode = readFile(vertFile);
+    const std::vector<char> fragCode = readFile(fragFile);
+    vertShaderModule = createShaderModule(vertCode);
+    fragShaderModule = createShaderModule(fragCode);
+
+    VkPipelineShaderStageCreateInfo stages[2]{};
+    stages[0].sType = VK_STRUCTURE_TYPE_PIPELINE_SHADER_STAGE_CREATE_INFO;
+    stages[0].stage = VK_SHADER_STAGE_VERTEX_BIT;
+    stages[0].module = vertShaderModule;
+    stages[0].pName = "main";
+    stages[1].sType = VK_STRUCTURE_TYPE_PIPELINE_SHADER_STAGE_CREATE_INFO;
+    stages[1].stage = VK_SHADER_STAGE_FRAGMENT_BIT;
+    stages[1].module = fragShaderModule;
+    stages[1].pName = "main";
+
+    const auto bindings = OrvModel::vertexBindings();
+    const auto attributes = OrvModel::vertexAttributes();
+    VkPipelineVertexInputStateCreateInfo vertexInput{};
+    vertexInput.sType = VK_STRUCTURE_TYPE_PIPELINE_VERTEX_INPUT_STATE_CREATE_INFO;
+    vertexInput.vertexBindingDescriptionCount = static_cast<uint32_t>(bindings.size());
+    vertexInput.pVertexBindingDescriptions = bindings.data();
+    vertexInput.vertexAttributeDescriptionCount = static_cast<uint32_t>(attributes.size());
+    vertexInput.pVertexAttributeDescriptions = attributes.data();
+
+    VkGraphicsPipelineCreateInfo info{};
+    info.sType = VK_STRUCTURE_TYPE_GRAPHICS_PIPELINE_CREATE_INFO;
+    info.stageCount = 2;
+    info.pStages = stages;
+    info.pVertexInputState = &vertexInput;
+    info.pInputAssemblyState = &config.inputAssemblyState;
+    info.pViewportState = &config.viewportState;
+    info.pRasterizationState = &config.rasterizationState;
+    info.pMultisampleState = &config.multisampleState;
+    info.pColorBlendState = &config.colorBlendState;
+    info.pDepthStencilState = &config.depthStencilState;
+    info.pDynamicState = &config.dynamicState;
+    info.layout = config.pipelineLayout;
+    info.renderPass = config.renderPass;
+    info.subpass = config.subpass;
+    info.basePipelineHandle = VK_NULL_HANDLE;
+    info.basePipelineIndex = -1;
+
+    if (vkCreateGraphicsPipelines(device.getDevice(), VK_NULL_HANDLE, 1, &info, nullptr,
+                                  &graphicsPipeline) != VK_SUCCESS) {
+        graphicsPipeline = VK_NULL_HANDLE;
+        throw std::runtime_error("failed to create graphics pipeline");
+    }
+}
+
+void OrvPipeline::bind(VkCommandBuffer commandBuffer) const {
+    vkCmdBindPipeline(commandBuffer, VK_PIPELINE_BIND_POINT_GRAPHICS, graphicsPipeline);
+}
+
+}  // namespace orv
