@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds qel into ./build (module, shaders, unit tests).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+BUILD_DIR=${QEL_BUILD_DIR:-build}
+cmake -S . -B "$BUILD_DIR" -DPython_EXECUTABLE=/usr/bin/python3 ${QEL_CMAKE_ARGS:-} >/dev/null
+cmake --build "$BUILD_DIR" -j"$(nproc)"

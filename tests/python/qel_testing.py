@@ -1,0 +1,89 @@
+"""Helpers for the Python tests: run a snippet in a fresh interpreter, and read the
+real window's pixels from inside one."""
+import os
+import subprocess
+import textwrap
+import time
+from dataclasses import dataclass
+
+PYTHON = "/usr/bin/python3"
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+# Marks that the Khronos validation layer writes when it reports anything.
+VALIDATION_MARKS = ("VUID-", "Validation Error", "Validation Warning", "validation layer",
+                    "UNASSIGNED-", "Validation Performance Warning")
+
+
+@dataclass
+class Result:
+    stdout: str
+    stderr: str
+    returncode: int
+
+    @property
+    def output(self):
+        return self.stdout + self.stderr
+
+    def validation_messages(self):
+        return [line for line in self.output.splitlines() if any(m in line for m in VALIDATION_MARKS)]
+
+
+def validation_requested():
+    """The whole suite can run with the validation layer on (QEL_VALIDATION=1)."""
+    return os.environ.get("QEL_VALIDATION") == "1"
+
+
+def run_snippet(code, build_dir, timeout=120, env=None, validation=None, cwd=None, args=()):
+    """Runs `code` in a new /usr/bin/python3 with the built module importable.
+
+    With validation on (argument, or QEL_VALIDATION=1 for the whole suite) the Khronos
+    layer is enabled and any message it prints fails the run."""
+    full_env = dict(os.environ)
+    full_env["PYTHONPATH"] = os.pathsep.join([build_dir, HERE])
+    full_env["PYTHONUNBUFFERED"] = "1"
+    if validation is None:
+        validation = validation_requested()
+    if validation:
+        full_env["VK_INSTANCE_LAYERS"] = "VK_LAYER_KHRONOS_validation"
+    if env:
+        for key, value in env.items():
+            if value is None:
+                full_env.pop(key, None)
+            else:
+                full_env[key] = value
+    proc = subprocess.run([PYTHON, "-c", textwrap.dedent(code), *args], capture_output=True, text=True,
+                          timeout=timeout, env=full_env, cwd=cwd)
+    result = Result(proc.stdout, proc.stderr, proc.returncode)
+    if validation:
+        messages = result.validation_messages()
+        assert not messages, "validation layer reported:\n" + "\n".join(messages[:20])
+    return result
+
+
+# ---- used inside snippets ------------------------------------------------------------
+
+def window_id(title="Qel Demo"):
+    out = subprocess.run(["xdotool", "search", "--name", f"^{title}$"], capture_output=True,
+                         text=True).stdout.split()
+    if not out:
+        raise RuntimeError("no window titled " + title)
+    return out[-1]
+
+
+def grab(title="Qel Demo"):
+    """The window's content as an H x W x 3 uint8 numpy array."""
+    import io
+
+    import numpy as np
+    from PIL import Image
+
+    png = subprocess.run(["import", "-window", window_id(title), "png:-"], capture_output=True,
+                         check=True).stdout
+    return np.array(Image.open(io.BytesIO(png)).convert("RGB"))
+
+
+def pump(qel, frames=6, pause=0.02):
+    """Polls long enough for `frames` frames to be drawn and presented."""
+    for _ in range(frames):
+        time.sleep(pause)
+        qel.poll()
