@@ -12,7 +12,8 @@ float advanceRotation(float rotation) {
     return r - std::floor(r / kTwoPi) * kTwoPi;
 }
 
-PushConstantData makePushConstants(const GameObject& object, VkExtent2D extent) {
+PushConstantData makePushConstants(const GameObject& object, const Vertex& firstVertex,
+                                   std::optional<double> circleRadius, VkExtent2D extent) {
     PushConstantData push{};
     const float c = std::cos(object.rotation);
     const float s = std::sin(object.rotation);
@@ -27,18 +28,24 @@ PushConstantData makePushConstants(const GameObject& object, VkExtent2D extent) 
     push.color[2] = object.color[2];
     push.screenWidth = static_cast<float>(extent.width);
     push.screenHeight = static_cast<float>(extent.height);
-
-    const Vertex& first = object.model->getVertices()[0];
-    if (const auto* circle = dynamic_cast<const Circle*>(object.model.get())) {
-        const double radius = circle->getRadius();
-        push.radius = static_cast<float>(radius);
-        push.centerX = static_cast<float>(static_cast<double>(first.position[0]) + radius);
-        push.centerY = static_cast<float>(static_cast<double>(first.position[1]) + radius);
+    if (circleRadius) {
+        // The circle's centre is its square's corner plus the radius, summed in double.
+        push.radius = static_cast<float>(*circleRadius);
+        push.centerX = static_cast<float>(static_cast<double>(firstVertex.position[0]) + *circleRadius);
+        push.centerY = static_cast<float>(static_cast<double>(firstVertex.position[1]) + *circleRadius);
     } else {
-        push.centerX = first.position[0];
-        push.centerY = first.position[1];
+        push.centerX = firstVertex.position[0];
+        push.centerY = firstVertex.position[1];
     }
     return push;
+}
+
+PushConstantData makePushConstants(const GameObject& object, VkExtent2D extent) {
+    std::optional<double> radius;
+    if (const auto* circle = dynamic_cast<const Circle*>(object.model.get())) {
+        radius = circle->getRadius();
+    }
+    return makePushConstants(object, object.model->getVertices()[0], radius, extent);
 }
 
 }  // namespace orv

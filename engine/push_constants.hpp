@@ -4,6 +4,7 @@
 #include <vulkan/vulkan.h>
 
 #include <cstddef>
+#include <optional>
 
 #include "engine/game_object.hpp"
 
@@ -34,7 +35,11 @@ static_assert(offsetof(PushConstantData, centerY) == 60, "shader layout");
 // One frame's rotation step in float arithmetic, reduced into [0, 2pi).
 float advanceRotation(float rotation);
 
-// The block for one object; `rotation` is the already advanced value.
+// The block for one object; `rotation` is the already advanced value. `firstVertex` is
+// element 0 of the model's vertices; `circleRadius` is set when the model is a circle.
+PushConstantData makePushConstants(const GameObject& object, const Vertex& firstVertex,
+                                   std::optional<double> circleRadius, VkExtent2D extent);
+// The same, reading the vertex and the radius from the object's model.
 PushConstantData makePushConstants(const GameObject& object, VkExtent2D extent);
 
 }  // namespace orv

@@ -1,0 +1,131 @@
+#include "engine/shape_geometry.hpp"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <limits>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace orv {
+namespace {
+
+using Corner = std::array<double, 2>;
+
+struct VerticesCase {
+    const char* name;
+    std::vector<Vertex> vertices;
+    std::array<Corner, 6> corners;
+};
+
+TEST(ShapeGeometry, VerticesInCornerOrderWithMarkerColours) {
+    const VerticesCase cases[] = {
+        {"rectangle", rectangleVertices(10, 20, 30, 40),
+         {{{10, 20}, {10, 60}, {40, 60}, {10, 20}, {40, 60}, {40, 20}}}},
+        {"negative sizes mirror", rectangleVertices(10, 20, -30, -40),
+         {{{10, 20}, {10, -20}, {-20, -20}, {10, 20}, {-20, -20}, {-20, 20}}}},
+        {"circle bounding square", circleVertices(100, 50, 20),
+         {{{80, 30}, {80, 70}, {120, 70}, {80, 30}, {120, 70}, {120, 30}}}},
+        {"circle radius 0", circleVertices(100, 50, 0),
+         {{{100, 50}, {100, 50}, {100, 50}, {100, 50}, {100, 50}, {100, 50}}}},
+        {"circle negative radius", circleVertices(100, 50, -20),
+         {{{120, 70}, {120, 30}, {80, 30}, {120, 70}, {80, 30}, {80, 70}}}},
+    };
+    for (const VerticesCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(c.vertices.size(), 6u);
+        for (size_t i = 0; i < 6; ++i) {
+            SCOPED_TRACE(testing::Message() << "vertex " << i);
+            const Vertex& v = c.vertices[i];
+            EXPECT_EQ(v.position[0], static_cast<float>(c.corners[i][0]));
+            EXPECT_EQ(v.position[1], static_cast<float>(c.corners[i][1]));
+            // The shader tells pixel-space models apart by these corner colours.
+            const bool near = i == 0 || i == 3;
+            EXPECT_EQ(v.color[0], near ? 0.5f : 0.0f);
+            EXPECT_EQ(v.color[1], 0.0f);
+            EXPECT_EQ(v.color[2], near ? 0.0f : 0.5f);
+        }
+    }
+}
+
+TEST(ShapeGeometry, RectangleCheckPrintsBlock) {
+    std::ostringstream out;
+    EXPECT_TRUE(rectangleContains(rectangleVertices(10, 20, 30, 40), {15, 25}, out));
+    EXPECT_EQ(out.str(),
+              "\nRectangle Check:\n\tClick: (15, 25)\n\tLeft: 10\n\tRight: 40\n\tTop: 20\n"
+              "\tBottom: 60\n\n");
+
+    // Six significant digits; the float bound 0.1f still reads 0.1.
+    std::ostringstream rounded;
+    EXPECT_FALSE(rectangleContains(rectangleVertices(123.4567, 0.1, 10, 10), {123.4567, 0.1}, rounded));
+    EXPECT_EQ(rounded.str(),
+              "\nRectangle Check:\n\tClick: (123.457, 0.1)\n\tLeft: 123.457\n\tRight: 133.457\n"
+              "\tTop: 0.1\n\tBottom: 10.1\n\n");
+}
+
+TEST(ShapeGeometry, CircleCheckPrintsBlock) {
+    std::ostringstream out;
+    EXPECT_TRUE(circleContains(circleVertices(100, 50, 20), 20, {110, 50}, out));
+    EXPECT_EQ(out.str(),
+              "\nCircle Check:\n\tClick: (110, 50)\n\tCenter: (100, 50)\n\tDistance: 10\n\n");
+}
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+struct HitCase {
+    Point2D point;
+    bool inside;
+};
+
+TEST(ShapeGeometry, RectangleHitsAreInclusive) {
+    const HitCase cases[] = {
+        {{15, 25}, true},     {{10, 20}, true},     {{40, 60}, true},      {{10, 60}, true},
+        {{40, 20}, true},     {{40.001, 60}, false}, {{9.999, 30}, false}, {{20, 60.001}, false},
+        {{20, 19.999}, false}, {{kNaN, 30}, false}, {{20, kNaN}, false},
+    };
+    const std::vector<Vertex> vertices = rectangleVertices(10, 20, 30, 40);
+    for (const HitCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "point (" << c.point.x << ", " << c.point.y << ")");
+        std::ostringstream out;
+        EXPECT_EQ(rectangleContains(vertices, c.point, out), c.inside);
+        EXPECT_NE(out.str().find("Rectangle Check:"), std::string::npos);
+    }
+
+    // Negative sizes describe no area at all, not even the anchor corner.
+    const std::vector<Vertex> mirrored = rectangleVertices(10, 20, -30, -40);
+    for (const Point2D& point : {Point2D{10, 20}, Point2D{0, 0}, Point2D{-20, -20}, Point2D{-5, 0}}) {
+        std::ostringstream out;
+        EXPECT_FALSE(rectangleContains(mirrored, point, out)) << point.x << ", " << point.y;
+    }
+}
+
+TEST(ShapeGeometry, CircleHitsAreInclusive) {
+    struct CircleCase {
+        const char* name;
+        double radius;
+        Point2D point;
+        bool inside;
+    };
+    const CircleCase cases[] = {
+        {"centre", 20, {100, 50}, true},
+        {"on the rim", 20, {120, 50}, true},
+        {"on the rim above", 20, {100, 30}, true},
+        {"just outside", 20, {100, 70.5}, false},
+        {"square corner", 20, {119, 69}, false},
+        {"NaN", 20, {kNaN, 50}, false},
+        {"radius 0 centre", 0, {100, 50}, true},
+        {"radius 0 off centre", 0, {100, 50.001}, false},
+        {"negative radius centre", -20, {100, 50}, false},
+        {"negative radius nearby", -20, {110, 50}, false},
+    };
+    for (const CircleCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::ostringstream out;
+        EXPECT_EQ(circleContains(circleVertices(100, 50, c.radius), c.radius, c.point, out), c.inside);
+        EXPECT_NE(out.str().find("\tCenter: (100, 50)\n"), std::string::npos) << out.str();
+    }
+}
+
+}  // namespace
+}  // namespace orv
