@@ -8,6 +8,11 @@
 namespace orv {
 
 OrvWindow::OrvWindow(int w, int h, std::string t) : width{w}, height{h}, title{std::move(t)} {
+    // GLFW asserts on negative sizes, which would abort the interpreter.
+    if (width <= 0 || height <= 0) {
+        throw std::runtime_error("failed to create window: the size " + std::to_string(width) + " by " +
+                                 std::to_string(height) + " is not positive");
+    }
     if (glfwInit() != GLFW_TRUE) {
         throw std::runtime_error(
             "failed to initialise the window system: no X display could be opened "

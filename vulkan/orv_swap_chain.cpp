@@ -1,6 +1,8 @@
 #include "vulkan/orv_swap_chain.hpp"
 
+#include <algorithm>
 #include <array>
+#include <string>
 #include <cstdint>
 #include <iostream>
 #include <limits>
@@ -120,6 +122,16 @@ void OrvSwapChain::createSwapChain() {
     glfwGetFramebufferSize(window.nativeHandle(), &framebufferWidth, &framebufferHeight);
     const VkExtent2D extent = chooseSwapExtent(support.capabilities, framebufferWidth, framebufferHeight);
     const uint32_t imageCount = chooseImageCount(support.capabilities);
+    VkPhysicalDeviceProperties properties;
+    vkGetPhysicalDeviceProperties(device.getPhysicalDevice(), &properties);
+    const VkPhysicalDeviceLimits& limits = properties.limits;
+    const uint32_t maxWidth = std::min(limits.maxImageDimension2D, limits.maxFramebufferWidth);
+    const uint32_t maxHeight = std::min(limits.maxImageDimension2D, limits.maxFramebufferHeight);
+    if (extent.width > maxWidth || extent.height > maxHeight) {
+        throw std::runtime_error("failed to create swap chain: the window's " + std::to_string(extent.width) +
+                                 " by " + std::to_string(extent.height) + " pixels exceed the device's largest image (" +
+                                 std::to_string(maxWidth) + " by " + std::to_string(maxHeight) + ")");
+    }
 
     VkSwapchainCreateInfoKHR createInfo{};
     createInfo.sType = VK_STRUCTURE_TYPE_SWAPCHAIN_CREATE_INFO_KHR;

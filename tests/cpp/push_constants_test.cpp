@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
+#include <vector>
+
+#include "engine/shape_geometry.hpp"
 
 namespace orv {
 namespace {
@@ -48,6 +52,53 @@ TEST(AdvanceRotation, WrapsJustPastOneTurn) {
         const float next = advanceRotation(r);
         ASSERT_GE(next, 0.0f) << "from " << r;
         ASSERT_LT(next, kTwoPi) << "from " << r;
+    }
+}
+
+TEST(MakePushConstants, ShapeCentreRadiusAndTransform) {
+    struct Case {
+        const char* name;
+        std::vector<Vertex> vertices;
+        std::optional<double> radius;
+        float pushedRadius, centerX, centerY;
+    };
+    const Case cases[] = {
+        {"circle at (100, 50) radius 20", circleVertices(100, 50, 20), 20.0, 20, 100, 50},
+        {"rectangle at (10, 20)", rectangleVertices(10, 20, 30, 40), std::nullopt, 0, 10, 20},
+        {"circle radius 0", circleVertices(7, 9, 0), 0.0, 0, 7, 9},
+    };
+    GameObject object;
+    object.color = {0.25f, 0.5f, 0.75f};
+    object.rotation = 0.0f;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PushConstantData push = makePushConstants(object, c.vertices[0], c.radius, {800, 600});
+        EXPECT_EQ(push.radius, c.pushedRadius);
+        EXPECT_EQ(push.centerX, c.centerX);
+        EXPECT_EQ(push.centerY, c.centerY);
+        EXPECT_EQ(push.screenWidth, 800.0f);
+        EXPECT_EQ(push.screenHeight, 600.0f);
+        EXPECT_EQ(push.color[0], 0.25f);
+        EXPECT_EQ(push.color[1], 0.5f);
+        EXPECT_EQ(push.color[2], 0.75f);
+        EXPECT_EQ(push.offset[0], 0.2f);
+        EXPECT_EQ(push.offset[1], 0.0f);
+        EXPECT_EQ(push.padding[0], 0.0f);
+        EXPECT_EQ(push.padding[1], 0.0f);
+    }
+
+    // Columns of rotation times scale (2, 0.5): unrotated, then a quarter turn.
+    const Vertex origin{{0, 0}, {0, 0, 0}};
+    const float unrotated[4] = {2.0f, 0.0f, -0.0f, 0.5f};
+    const PushConstantData flat = makePushConstants(object, origin, std::nullopt, {1, 1});
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_FLOAT_EQ(flat.transform[i], unrotated[i]) << "element " << i;
+    }
+    object.rotation = 1.5707964f;
+    const float quarter[4] = {0.0f, 2.0f, -0.5f, 0.0f};
+    const PushConstantData turned = makePushConstants(object, origin, std::nullopt, {1, 1});
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NEAR(turned.transform[i], quarter[i], 1e-6f) << "element " << i;
     }
 }
 

@@ -1,0 +1,222 @@
+"""Keyboard, mouse and cursor queries, driven through the real window under Xvfb.
+
+Input is injected with xdotool's XTEST path (plain `keydown`/`mousedown` after focusing
+the window and moving the pointer over it), which is what a real keyboard produces.
+Each snippet records what it saw in a dict and prints it as one JSON line; the X server
+is shared by the whole session, so every snippet lets go of all keys and buttons and puts
+the pointer back at the screen centre when it ends.
+"""
+import json
+
+import pytest
+
+PRELUDE = """
+import json, subprocess, time
+import qel, qel_testing
+
+KEYS = ("Up", "Down", "w", "a", "space")
+seen = {}
+
+def xdo(*args):
+    subprocess.run(["xdotool", *map(str, args)], check=True)
+
+def settle(frames=8):
+    # Events only arrive inside poll(), and the X server needs a moment to deliver them.
+    time.sleep(0.05)
+    qel_testing.pump(qel, frames=frames)
+
+def cursor():
+    point = qel.getCursor()
+    return [point.x, point.y]
+
+def release_all():
+    for key in KEYS:
+        subprocess.run(["xdotool", "keyup", key])
+    for button in (1, 3):
+        subprocess.run(["xdotool", "mouseup", str(button)])
+    subprocess.run(["xdotool", "mousemove", "640", "512"])
+
+release_all()
+qel.init([], 400, 300)
+settle()
+WID = qel_testing.window_id()
+xdo("windowmove", "--sync", WID, 200, 150)
+xdo("mousemove", "--window", WID, 20, 20)
+xdo("windowfocus", "--sync", WID)
+settle()
+try:
+"""
+
+EPILOGUE = """
+finally:
+    release_all()
+print("SEEN " + json.dumps(seen))
+"""
+
+
+def run_input(run_qel, body):
+    lines = body.strip("\n").splitlines()
+    indent = min(len(line) - len(line.lstrip()) for line in lines if line.strip())
+    body = "\n".join("    " + line[indent:] for line in lines)
+    r = run_qel(PRELUDE + body + EPILOGUE, timeout=90)
+    assert r.returncode == 0, r.output
+    marked = [line for line in r.stdout.splitlines() if line.startswith("SEEN ")]
+    assert marked, r.output
+    return json.loads(marked[-1][len("SEEN "):])
+
+
+def test_key_press_release_and_click(run_qel):
+    seen = run_input(run_qel, """
+        seen["before"] = qel.buttonDown("up")
+        xdo("keydown", "Up")
+        time.sleep(0.2)
+        seen["not_polled_yet"] = qel.buttonDown("up")
+        settle()
+        seen["held"] = qel.buttonDown("up")
+        seen["clicked_while_held"] = qel.buttonClicked("up")
+        seen["other_arrow"] = qel.buttonDown("down")
+        xdo("keyup", "Up")
+        settle()
+        seen["released"] = qel.buttonDown("up")
+        seen["clicked"] = [qel.buttonClicked("up"), qel.buttonClicked("up")]
+
+        # A release followed by a new press before anyone asks: the press clears it.
+        xdo("keydown", "Up"); settle(4)
+        xdo("keyup", "Up"); settle(4)
+        xdo("keydown", "Up"); settle()
+        seen["clicked_after_repress"] = qel.buttonClicked("up")
+        xdo("keyup", "Up"); settle()
+        seen["clicked_after_second_release"] = [qel.buttonClicked("up"), qel.buttonClicked("up")]
+    """)
+    assert seen == {
+        "before": False, "not_polled_yet": False, "held": True, "clicked_while_held": False,
+        "other_arrow": False, "released": False, "clicked": [True, False],
+        "clicked_after_repress": False, "clicked_after_second_release": [True, False],
+    }
+
+
+def test_key_held_before_first_query_is_ignored_until_pressed_again(run_qel):
+    seen = run_input(run_qel, """
+        xdo("keydown", "Down")
+        settle()
+        seen["first_query"] = qel.buttonDown("down")
+        settle()
+        seen["still_held"] = qel.buttonDown("down")
+        xdo("keyup", "Down"); settle()
+        seen["released"] = qel.buttonDown("down")
+        # The release happened while tracked, so it counts as a click.
+        seen["clicked"] = qel.buttonClicked("down")
+        xdo("keydown", "Down"); settle()
+        seen["pressed_again"] = qel.buttonDown("down")
+    """)
+    assert seen == {"first_query": False, "still_held": False, "released": False,
+                    "clicked": True, "pressed_again": True}
+
+
+def test_auto_repeat_changes_nothing(run_qel):
+    # Xvfb auto-repeats held keys (about 25 repeats per second after 660 ms); GLFW
+    # reports those as repeats. Extra XTEST presses of the held key are repeats too.
+    seen = run_input(run_qel, """
+        qel.buttonDown("up")
+        xdo("keydown", "Up")
+        states = []
+        deadline = time.time() + 1.5
+        while time.time() < deadline:
+            time.sleep(0.02)
+            qel.poll()
+            states.append(qel.buttonDown("up"))
+        for _ in range(5):
+            xdo("keydown", "Up")
+            settle(3)
+            states.append(qel.buttonDown("up"))
+        seen["states_after_first_poll"] = sorted(set(states[5:]))
+        seen["clicked_while_held"] = qel.buttonClicked("up")
+        xdo("keyup", "Up"); settle()
+        seen["released"] = [qel.buttonDown("up"), qel.buttonClicked("up"), qel.buttonClicked("up")]
+    """)
+    assert seen == {"states_after_first_poll": [True], "clicked_while_held": False,
+                    "released": [False, True, False]}
+
+
+def test_combo(run_qel):
+    seen = run_input(run_qel, """
+        seen["empty"] = qel.buttonComboDown([])
+        # W is not down, so the check stops there and A is never tracked...
+        seen["nothing_held"] = qel.buttonComboDown(["W", "A"])
+        xdo("keydown", "a"); settle()
+        # ...which is why this press of A goes unseen.
+        seen["untracked_a"] = qel.buttonDown("A")
+        xdo("keyup", "a"); settle()
+        qel.buttonClicked("A")
+        xdo("keydown", "w"); settle()
+        seen["only_w"] = qel.buttonComboDown(["W", "A"])
+        xdo("keydown", "a"); settle()
+        seen["both"] = [qel.buttonComboDown(["W", "A"]), qel.buttonComboDown(["A", "W"])]
+        seen["with_unheld"] = qel.buttonComboDown(["W", "A", "S"])
+        xdo("keyup", "w"); settle()
+        seen["w_released"] = qel.buttonComboDown(["W", "A"])
+        seen["empty_again"] = qel.buttonComboDown([])
+    """)
+    assert seen == {"empty": True, "nothing_held": False, "untracked_a": False, "only_w": False,
+                    "both": [True, True], "with_unheld": False, "w_released": False,
+                    "empty_again": True}
+
+
+def test_mouse_buttons_and_unknown_names(run_qel):
+    seen = run_input(run_qel, """
+        names = ["mouseLeft", "w", "space", "Up", "mouseright"]
+        seen["before"] = [qel.buttonDown(n) for n in names]
+        qel.buttonDown("mouseRight")
+        xdo("mousemove", "--window", WID, 10, 10, "mousedown", 1); settle()
+        # Unknown or wrongly cased names all read the left mouse button.
+        seen["left_held"] = [qel.buttonDown(n) for n in names]
+        seen["right_held"] = qel.buttonDown("mouseRight")
+        xdo("mouseup", 1); settle()
+        seen["left_released"] = [qel.buttonDown(n) for n in names]
+        # They share one state, so one name's click is gone for the others.
+        seen["left_clicked"] = [qel.buttonClicked("space"), qel.buttonClicked("mouseLeft"),
+                                qel.buttonClicked("w")]
+        # Pressing the real key of a lower-case name does nothing to it.
+        xdo("keydown", "w"); settle()
+        seen["w_key_as_w"] = qel.buttonDown("w")
+        xdo("keyup", "w"); settle()
+        xdo("mousedown", 3); settle()
+        seen["right_held_again"] = [qel.buttonDown("mouseRight"), qel.buttonDown("mouseLeft")]
+        xdo("mouseup", 3); settle()
+        seen["right_clicked"] = [qel.buttonClicked("mouseRight"), qel.buttonClicked("mouseRight"),
+                                 qel.buttonClicked("mouseLeft")]
+    """)
+    assert seen == {
+        "before": [False] * 5, "left_held": [True] * 5, "right_held": False,
+        "left_released": [False] * 5, "left_clicked": [True, False, False],
+        "w_key_as_w": False, "right_held_again": [True, False],
+        "right_clicked": [True, False, False],
+    }
+
+
+def test_cursor_position(run_qel):
+    seen = run_input(run_qel, """
+        # The window sits at (200, 150) on the 1280x1024 screen, 400x300 in size.
+        spots = {}
+        for sx, sy in [(237, 231), (200, 150), (599, 449), (420, 300)]:
+            xdo("mousemove", sx, sy); settle()
+            spots[f"{sx},{sy}"] = cursor()
+        xdo("mousemove", "--window", WID, 123, 45); settle()
+        spots["window 123,45"] = cursor()
+        seen["inside"] = spots
+        outside = []
+        for sx, sy in [(199, 200), (600, 200), (300, 149), (300, 450), (1200, 1000)]:
+            xdo("mousemove", sx, sy); settle()
+            outside.append(cursor())
+        seen["outside"] = outside
+        xdo("mousemove", "--window", WID, 50, 50); settle()
+        qel.closeWindow()
+        seen["closed"] = cursor()
+    """)
+    expected = {"237,231": (37, 81), "200,150": (0, 0), "599,449": (399, 299),
+                "420,300": (220, 150), "window 123,45": (123, 45)}
+    for spot, (x, y) in expected.items():
+        got = seen["inside"][spot]
+        assert abs(got[0] - x) <= 1 and abs(got[1] - y) <= 1, (spot, got)
+    assert seen["outside"] == [[-1, -1]] * 5
+    assert seen["closed"] == [-1, -1]

@@ -1,0 +1,206 @@
+"""Engine lifetime: calls before init, after closeWindow, repeated init, interpreter exit and
+init failures the script can recover from."""
+import json
+import os
+import shutil
+
+import pytest
+
+MARK = "\n=== results ===\n"
+
+# The full-size triangle as it shows at its always-covered pixel.
+TRI_COLOUR = (230, 204, 26)
+
+NEEDS_ENGINE = [
+    "qel.run()", "qel.poll()", "qel.shouldClose()", "qel.loadGameObjects()", "qel.createTri()",
+    "qel.createRectangle(0, 0, 1, 1, '#fff', 0)", "qel.moveTo(0, 0, 0)", "qel.createCircle(0, 0, 1, '#fff', 0)",
+    "qel.deltaTime()", "qel.updateColor(0, 0)", "qel.isInside(0, 0, 0)", "qel.closeWindow()", "qel.getCursor()",
+    "circle.setColor('#fff')", "circle.move()", "circle.moveUp()", "circle.moveDown()", "circle.moveLeft()",
+    "circle.moveRight()",
+    "rect.setColor('#fff')", "rect.move()", "rect.moveUp()", "rect.moveDown()", "rect.moveLeft()",
+    "rect.moveRight()", "rect.moveTo(1, 2)",
+]
+
+# Checks a snippet can run on its window: the demo pixel shows the triangle.
+DRAWS = """
+def draws(qel, qel_testing):
+    qel_testing.pump(qel, frames=4)
+    img = qel_testing.grab()
+    h, w, _ = img.shape
+    return [int(v) for v in img[h // 2, int(0.6 * w)]]
+"""
+
+
+def results(stdout):
+    head, _, tail = stdout.partition(MARK)
+    return head, json.loads(tail)
+
+
+def close_to(pixel, colour, tolerance=3):
+    return all(abs(a - b) <= tolerance for a, b in zip(pixel, colour))
+
+
+def test_calls_before_init_raise(run_qel):
+    r = run_qel(f"""
+        import json, qel
+        circle = qel.Circle(0, qel.Point2D(5, 5), 2, 1)
+        rect = qel.Rectangle(1, qel.Point2D(0, 0), 1, 1)
+        out = {{}}
+        for call in {NEEDS_ENGINE!r}:
+            try:
+                eval(call)
+                out[call] = None
+            except Exception as e:
+                out[call] = [type(e).__name__, str(e)]
+        out["buttons"] = [qel.buttonDown("up"), qel.buttonClicked("up"), qel.buttonComboDown([])]
+        print({MARK!r}, end="")
+        print(json.dumps(out))
+    """)
+    assert r.returncode == 0, r.output
+    head, got = results(r.stdout)
+    assert head == ""
+    assert got.pop("buttons") == [False, False, True]
+    wrong = {call: outcome for call, outcome in got.items()
+             if outcome is None or outcome[0] != "RuntimeError" or "init" not in outcome[1]}
+    assert not wrong
+
+
+def test_after_close_window(run_qel):
+    r = run_qel(f"""
+        import json, qel, qel_testing
+        qel.init([], 320, 240)
+        qel_testing.pump(qel, frames=2)
+        qel.closeWindow()
+        out = {{}}
+        for name in ("poll", "run"):
+            try:
+                getattr(qel, name)()
+                out[name] = None
+            except RuntimeError as e:
+                out[name] = str(e)
+        out["shouldClose"] = qel.shouldClose()
+        cursor = qel.getCursor()
+        out["cursor"] = [cursor.x, cursor.y, repr(cursor)]
+        qel.closeWindow()
+        circle = qel.createCircle(50, 50, 10, "#ff0000", 1)
+        qel.moveTo(circle.id, 100, 100)
+        qel.updateColor(circle.id, 0x00ff00)
+        out["inside"] = [qel.isInside(circle.id, 100, 100), qel.isInside(circle.id, 50, 50)]
+        print({MARK!r}, end="")
+        print(json.dumps(out))
+    """)
+    assert r.returncode == 0, r.output
+    _, got = results(r.stdout)
+    for name in ("poll", "run"):
+        assert got[name] is not None and "closed" in got[name], got
+    assert got["shouldClose"] is False
+    assert got["cursor"] == [-1, -1, "(-1, -1)"]
+    assert got["inside"] == [True, False]
+
+
+def test_repeated_init_keeps_counting_and_draws(run_qel):
+    r = run_qel(DRAWS + f"""
+import json, subprocess, qel, qel_testing
+rounds = []
+for n in range(3):
+    qel.init([], 320, 240)
+    ids = [qel.createTri()]
+    ids.append(qel.createCircle(10, 10, 5, "#123456", 0).id)
+    windows = subprocess.run(["xdotool", "search", "--name", "^Qel Demo$"], capture_output=True,
+                             text=True).stdout.split()
+    report = json.loads(qel.getData())
+    rounds.append({{"ids": ids, "windows": len(windows), "pixel": draws(qel, qel_testing),
+                    "device": sorted(report["selectedDevice"])}})
+    if n == 0:
+        qel.closeWindow()  # the second init follows a closed window, the third an open one
+print({MARK!r}, end="")
+print(json.dumps(rounds))
+""")
+    assert r.returncode == 0, r.output
+    head, rounds = results(r.stdout)
+    assert head.count("Present mode: V-Sync") == 3
+    assert [rnd["ids"] for rnd in rounds] == [[0, 1], [2, 3], [4, 5]]
+    for rnd in rounds:
+        assert rnd["windows"] == 1
+        assert close_to(rnd["pixel"], TRI_COLOUR), rnd["pixel"]
+        assert rnd["device"] == ["apiVersion", "driverVersion", "limits", "name", "type"]
+
+
+@pytest.mark.parametrize("body, status", [
+    ("qel.createTri()\nqel_testing.pump(qel, frames=3)\n", 0),
+    ("", 0),
+    ("while True:\n    qel.poll()\n    raise ValueError('stop in the loop')\n", 1),
+], ids=["no-closeWindow", "right-after-init", "raise-in-loop"])
+def test_script_endings_exit_cleanly(run_qel, body, status):
+    r = run_qel("import qel, qel_testing\nqel.init([], 320, 240)\n" + body, validation=True)
+    assert r.returncode == status, r.output
+    assert "Present mode: V-Sync" in r.stdout
+    if status:
+        assert "Traceback (most recent call last)" in r.stderr
+        assert r.stderr.rstrip().endswith("ValueError: stop in the loop")
+    else:
+        assert r.stderr == ""
+
+
+def test_init_without_display_then_recovers(run_qel):
+    r = run_qel(DRAWS + f"""
+import json, os, qel, qel_testing
+display = os.environ.pop("DISPLAY")
+try:
+    qel.init([], 320, 240)
+    failure = None
+except RuntimeError as e:
+    failure = str(e)
+os.environ["DISPLAY"] = display
+try:
+    qel.poll()
+    poll = None
+except RuntimeError as e:
+    poll = str(e)
+qel.init([], 320, 240)
+qel.createTri()
+print({MARK!r}, end="")
+print(json.dumps({{"failure": failure, "poll": poll, "pixel": draws(qel, qel_testing)}}))
+""")
+    assert r.returncode == 0, r.output
+    _, got = results(r.stdout)
+    assert got["failure"] is not None
+    assert "window system" in got["failure"] and "display" in got["failure"], got["failure"]
+    assert "init" in got["poll"]
+    assert close_to(got["pixel"], TRI_COLOUR), got["pixel"]
+
+
+def test_init_with_missing_shaders_then_recovers(run_qel, build_dir, tmp_path):
+    module = [name for name in os.listdir(build_dir) if name.startswith("qel.") and name.endswith(".so")]
+    shutil.copy(os.path.join(build_dir, module[0]), tmp_path)
+    shaders = os.path.join(build_dir, "qelDataFiles", "shaders")
+    tests_dir = os.path.dirname(os.path.abspath(__file__))
+    r = run_qel(DRAWS + f"""
+import json, os, shutil, subprocess, qel, qel_testing
+target = os.path.join({str(tmp_path)!r}, "qelDataFiles", "shaders")
+failures = []
+for add in (None, "tri-vert.spv"):
+    if add:
+        os.makedirs(target, exist_ok=True)
+        shutil.copy(os.path.join({shaders!r}, add), target)
+    try:
+        qel.init([], 320, 240)
+        failures.append(None)
+    except RuntimeError as e:
+        failures.append(str(e))
+    windows = subprocess.run(["xdotool", "search", "--name", "^Qel Demo$"], capture_output=True,
+                             text=True).stdout.split()
+    failures.append(len(windows))
+shutil.copy(os.path.join({shaders!r}, "tri-frag.spv"), target)
+qel.init([], 320, 240)
+qel.createTri()
+print({MARK!r}, end="")
+print(json.dumps({{"module": qel.__file__, "failures": failures, "pixel": draws(qel, qel_testing)}}))
+""", env={"PYTHONPATH": os.pathsep.join([str(tmp_path), tests_dir])}, cwd=str(tmp_path))
+    assert r.returncode == 0, r.output
+    _, got = results(r.stdout)
+    assert os.path.dirname(got["module"]) == str(tmp_path)
+    # Each failed init leaves no window behind.
+    assert got["failures"] == [f"failed to open file: {tmp_path}/qelDataFiles/shaders/tri-vert.spv", 0,
+                               f"failed to open file: {tmp_path}/qelDataFiles/shaders/tri-frag.spv", 0]
+    assert close_to(got["pixel"], TRI_COLOUR), got["pixel"]

@@ -1,0 +1,151 @@
+"""The module's surface and what init() does with its arguments and the real window."""
+import json
+import os
+
+import pytest
+
+MARK = "\n=== results ===\n"
+
+CAST_MESSAGE = ("Unable to cast Python instance to C++ type (#define PYBIND11_DETAILED_ERROR_MESSAGES "
+                "or compile in debug mode for details)")
+
+
+def results(stdout):
+    """The JSON a snippet printed after MARK, and everything printed before it."""
+    head, _, tail = stdout.partition(MARK)
+    return head, json.loads(tail)
+
+
+def loading_lines(build_dir):
+    # __file__ comes from the PYTHONPATH entry, which may or may not be resolved.
+    return {f"\nLoading shaders from: {d}/qelDataFiles/shaders\n"
+            for d in (os.path.abspath(build_dir), os.path.realpath(build_dir))}
+
+
+def test_module_surface_before_init(run_qel):
+    r = run_qel(f"""
+        import json, qel
+        names = [k for k in qel.__dict__ if not (k.startswith("__") and k.endswith("__"))]
+        print({MARK!r}, end="")
+        print(json.dumps({{"doc": qel.__doc__, "names": names, "data": qel.getData(),
+                          "size": [qel.getWindowWidth(), qel.getWindowHeight()]}}))
+    """)
+    assert r.returncode == 0, r.output
+    head, got = results(r.stdout)
+    assert head == ""
+    assert got["doc"] == "qel 2D graphics engine"
+    assert got["names"] == [
+        "init", "run", "poll", "shouldClose", "loadGameObjects", "createTri", "createRectangle", "moveTo",
+        "buttonDown", "buttonComboDown", "buttonClicked", "getCursor", "createCircle", "deltaTime",
+        "getWindowWidth", "getWindowHeight", "updateColor", "isInside", "getData", "closeWindow",
+        "Point2D", "Circle", "Rectangle"]
+    assert got["data"] == "null"
+    assert got["size"] == [0, 0]
+
+
+def test_init_opens_fixed_size_titled_window(run_qel, build_dir):
+    r = run_qel(f"""
+        import json, subprocess, qel, qel_testing
+        qel.init([], 800, 600)
+        qel_testing.pump(qel, frames=3)
+        ids = subprocess.run(["xdotool", "search", "--name", "^Qel Demo$"], capture_output=True,
+                             text=True).stdout.split()
+        info = subprocess.run(["xwininfo", "-id", ids[-1]], capture_output=True, text=True).stdout
+        hints = subprocess.run(["xprop", "-id", ids[-1], "WM_NORMAL_HINTS", "_NET_WM_NAME", "WM_NAME"],
+                               capture_output=True, text=True).stdout
+        print({MARK!r}, end="")
+        print(json.dumps({{"ids": ids, "info": info, "hints": hints}}))
+    """)
+    assert r.returncode == 0, r.output
+    head, got = results(r.stdout)
+    assert any(head.startswith(line) for line in loading_lines(build_dir)), head[:200]
+    assert len(got["ids"]) == 1
+    info = dict(line.strip().split(": ", 1) for line in got["info"].splitlines() if ": " in line)
+    assert (info["Width"], info["Height"]) == ("800", "600")
+    assert 'xwininfo: Window id: {} "Qel Demo"'.format(hex(int(got["ids"][0]))) in got["info"]
+    hints = got["hints"]
+    assert "program specified minimum size: 800 by 600" in hints, hints
+    assert "program specified maximum size: 800 by 600" in hints, hints
+    assert '_NET_WM_NAME(UTF8_STRING) = "Qel Demo"' in hints
+    assert 'WM_NAME(STRING) = "Qel Demo"' in hints
+
+
+@pytest.mark.parametrize("call, error, message, prints_loading", [
+    ("qel.init((), 800, 600)", "TypeError", "incompatible function arguments", False),
+    ("qel.init([], 800.0, 600)", "TypeError", "incompatible function arguments", False),
+    ("qel.init([1], 800, 600)", "RuntimeError", CAST_MESSAGE, True),
+    ("qel.init(['ok', 2], 800, 600)", "RuntimeError", CAST_MESSAGE, True),
+], ids=["tuple", "float-width", "int-item", "mixed-items"])
+def test_init_rejects_bad_arguments(run_qel, build_dir, call, error, message, prints_loading):
+    r = run_qel(f"""
+        import json, subprocess, sys, qel
+        try:
+            {call}
+            raised = None
+        except Exception as e:
+            raised = [type(e).__name__, str(e)]
+        sys.stdout.flush()
+        try:
+            qel.poll()
+            poll = None
+        except RuntimeError as e:
+            poll = str(e)
+        windows = subprocess.run(["xdotool", "search", "--name", "^Qel Demo$"], capture_output=True,
+                                 text=True).stdout.split()
+        print({MARK!r}, end="")
+        print(json.dumps({{"raised": raised, "poll": poll, "windows": windows}}))
+    """)
+    assert r.returncode == 0, r.output
+    head, got = results(r.stdout)
+    kind, text = got["raised"]
+    assert kind == error
+    if error == "RuntimeError":
+        assert text == message
+    else:
+        assert message in text
+    if prints_loading:
+        assert head in loading_lines(build_dir)
+    else:
+        assert head == ""
+    assert got["poll"] is not None and "init" in got["poll"]
+    assert got["windows"] == []
+
+
+def test_window_size_is_reported_and_text_items_accepted(run_qel):
+    r = run_qel(f"""
+        import json, qel, qel_testing
+        qel.init(["--name", b"raw bytes", ""], 640, 480)
+        right_after = [qel.getWindowWidth(), qel.getWindowHeight()]
+        qel_testing.pump(qel, frames=4)
+        after_frames = [qel.getWindowWidth(), qel.getWindowHeight()]
+        shape = list(qel_testing.grab().shape)
+        print({MARK!r}, end="")
+        print(json.dumps({{"right_after": right_after, "after_frames": after_frames, "shape": shape}}))
+    """)
+    assert r.returncode == 0, r.output
+    _, got = results(r.stdout)
+    assert got["right_after"] == [640, 480]
+    assert got["after_frames"] == [640, 480]
+    assert got["shape"] == [480, 640, 3]
+
+
+@pytest.mark.parametrize("width, height", [
+    (0, 0),
+    (0, 10),
+    (-5, 10),
+    (10, -5),
+    (20000, 100),
+])
+def test_unusable_sizes_fail_cleanly(run_qel, width, height):
+    """Either a clear exception or a working window; never an abort or an invalid Vulkan call."""
+    r = run_qel(f"""
+        import qel, qel_testing
+        try:
+            qel.init([], {width}, {height})
+        except (RuntimeError, ValueError) as e:
+            print("refused:", e)
+        else:
+            qel_testing.pump(qel, frames=2)
+    """, validation=True)
+    assert r.returncode == 0, r.output
+    assert "refused:" in r.stdout or "Present mode: V-Sync" in r.stdout
