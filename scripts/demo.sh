@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 bash scripts/build.sh
 BUILD_DIR=${QEL_BUILD_DIR:-build}
-export PYTHONPATH="$PWD/$BUILD_DIR${PYTHONPATH:+:$PYTHONPATH}"
+case "$BUILD_DIR" in /*) ;; *) BUILD_DIR="$PWD/$BUILD_DIR" ;; esac
+export PYTHONPATH="$BUILD_DIR${PYTHONPATH:+:$PYTHONPATH}"
 
 if [ -n "${DISPLAY:-}" ]; then
   exec /usr/bin/python3 demo/demo.py

@@ -199,8 +199,8 @@ STEP_CASES = {
     "circle_still_left_clamps": ("circle", (5, 300), 20, 0, ["moveLeft"], [fixed(20, 300)]),
     "circle_still_right_keeps": ("circle", (5, 300), 20, 0, ["moveRight"], [fixed(5, 300)]),
     "circle_still_down_clamps": ("circle", (400, 590), 20, 0, ["moveDown"], [fixed(400, 580)]),
-    "circle_back_up": ("circle", (400, 300), 20, -1e6, ["moveUp"], [fixed(400, 1000300)]),
-    "circle_back_right": ("circle", (400, 300), 20, -1e6, ["moveRight"], [fixed(-999600, 300)]),
+    "circle_back_up": ("circle", (400, 300), 20, -1e6, ["moveUp"], [circle_up(400, 300, 20, -1e6)]),
+    "circle_back_right": ("circle", (400, 300), 20, -1e6, ["moveRight"], [circle_right(400, 300, 20, -1e6)]),
     "circle_back_left": ("circle", (400, 300), 20, -10, ["moveLeft"], [circle_left(400, 300, 20, -10)]),
     "circle_round_trip": ("circle", (400, 300), 20, 1e6, ["moveRight", "moveDown", "moveLeft", "moveUp"],
                           [fixed(780, 300), fixed(780, 580), fixed(20, 580), fixed(20, 20)]),
@@ -214,9 +214,9 @@ STEP_CASES = {
     "rect_right_clamped": ("rect", (100, 100), (50, 100), 1e6, ["moveRight"], [fixed(700, 100)]),
     "rect_right_edge": ("rect", (750, 100), (50, 100), 1e6, ["moveRight"], [fixed(700, 100)]),
     "rect_still_right_edge": ("rect", (750, 100), (50, 100), 0, ["moveRight"], [fixed(700, 100)]),
-    "rect_still_up_keeps": ("rect", (100, -30), (50, 100), 0, ["moveDown", "moveUp"],
+    "rect_still_clamps_moving_side": ("rect", (100, -30), (50, 100), 0, ["moveDown", "moveUp"],
                             [fixed(100, -30), fixed(100, 0)]),
-    "rect_back_left": ("rect", (100, 100), (50, 100), -1e6, ["moveLeft"], [fixed(1000100, 100)]),
+    "rect_back_left": ("rect", (100, 100), (50, 100), -1e6, ["moveLeft"], [rect_left(100, 100, -1e6)]),
     "rect_back_down": ("rect", (100, 100), (50, 100), -10, ["moveDown"], [rect_down(100, 100, 50, -10)]),
     "rect_taller_than_window": ("rect", (10, 10), (700, 50), 1, ["moveDown", "moveUp"],
                                 [fixed(10, -100), fixed(10, 0)]),
@@ -274,10 +274,15 @@ def test_step_move(stepped, name):
 
 
 def test_unclamped_cases_really_move(stepped):
-    # Guards the table: with a plausible frame time the speed-10 cases stay off the limits.
+    # Guards the table: with a plausible frame time the speed-10 cases stay off the limits
+    # and the speed -1e6 ones travel far past the opposite side.
     dt = stepped["dt"]
-    assert 0 < dt * 10 < 80
-    assert stepped["cases"]["circle_up"]["trail"][0][1] < 300
+    assert 0 < dt * 10 < 80 and dt * 1e6 > 1000
+    cases = stepped["cases"]
+    assert cases["circle_up"]["trail"][0][1] < 300
+    assert cases["circle_back_up"]["trail"][0][1] > 1000
+    assert cases["circle_back_right"]["trail"][0][0] < -1000
+    assert cases["rect_back_left"]["trail"][0][0] > 1000
 
 
 def test_step_moves_need_the_engine(run_qel):
@@ -306,7 +311,8 @@ def test_circle_pushed_right_stops_wholly_inside(run_qel):
         import qel
         from qel_testing import grab, pump
         qel.init([], 320, 240)
-        c = qel.createCircle(100, 120, 30, "#ff0000", 2000)
+        c = qel.createCircle(100, 120, 30, "#ff0000", 300)
+        pump(qel)
         xs = []
         for _ in range(300):
             time.sleep(0.01)
