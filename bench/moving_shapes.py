@@ -1,0 +1,551 @@
+#!/usr/bin/env python3
+"""Moving shapes: qel against pygame on the same workload.
+
+N circles (radius 10..20) and N rectangles (20 wide, 30 high) with random colours and
+velocities bounce inside an 800x600 window. The simulation always advances by 1/60 s,
+so only the engine differs between runs. Each engine configuration runs in a fresh
+interpreter (qel's and pygame's state is process-wide); this script starts them and
+collects their results as JSON.
+
+    QEL_BUILD_DIR=build scripts/with-display.sh /usr/bin/python3 bench/moving_shapes.py \
+        [--ladder 100,1000,5000,10000,20000] [--frames 180] [--warmup 30] [--no-pygame] [--json-only]
+
+Phases per frame: "update" moves the shapes (positions, plus qel.moveTo for every
+shape); "draw" is qel.poll() (events, record, submit, present) or pygame's events, fill,
+draw calls and flip; "rest" is the loop's own bookkeeping. For qel the loop sleeps before
+poll() until 1/60 s has passed since the last drawn frame, so that every measured poll
+draws; that sleep is in no phase. pygame has no such rule and is not paced. CPU time is
+time.process_time() per frame, which includes the driver's render threads.
+"""
+import argparse
+import json
+import math
+import os
+import platform
+import random
+import statistics
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(HERE)
+
+WIDTH, HEIGHT = 800, 600
+SIM_DT = 1.0 / 60.0
+FRAME_NS = 16_666_666          # poll() draws once this much has passed since the last frame
+PACE_MARGIN_NS = 200_000       # poll() samples its clock a little after we do
+BUDGET_MS = 16.7
+MAX_SPEED = 240.0
+RECT_W, RECT_H = 20, 30
+BACKGROUND = (3, 3, 3)         # what qel's clear colour comes out as
+MIN_WARMUP = 2                 # the first frame with shapes also compiles shader variants
+MIN_FRAMES = 5
+
+
+# ---------------------------------------------------------------- shared workload
+
+def make_scene(n, seed):
+    """Lists for N circles then N rectangles; positions are centres for circles and
+    top-left corners for rectangles, with per-shape bounce limits."""
+    rng = random.Random(seed)
+    s = {k: [] for k in ("kind", "size", "color", "x", "y", "vx", "vy", "xlo", "xhi", "ylo", "yhi")}
+
+    def add(kind, size, xlo, xhi, ylo, yhi):
+        s["kind"].append(kind)
+        s["size"].append(size)
+        s["color"].append(rng.randrange(0x1000000))
+        s["x"].append(rng.uniform(xlo, xhi))
+        s["y"].append(rng.uniform(ylo, yhi))
+        s["vx"].append(rng.uniform(0.0, MAX_SPEED) * rng.choice((-1.0, 1.0)))
+        s["vy"].append(rng.uniform(0.0, MAX_SPEED) * rng.choice((-1.0, 1.0)))
+        for key, value in (("xlo", xlo), ("xhi", xhi), ("ylo", ylo), ("yhi", yhi)):
+            s[key].append(float(value))
+
+    for _ in range(n):
+        r = rng.randint(10, 20)
+        add("c", r, r, WIDTH - r, r, HEIGHT - r)
+    for _ in range(n):
+        add("r", None, 0, WIDTH - RECT_W, 0, HEIGHT - RECT_H)
+    return s
+
+
+def step_positions(xs, ys, vxs, vys, xlo, xhi, ylo, yhi, dt):
+    """Advances every shape by dt and reflects it off the window edges."""
+    for i in range(len(xs)):
+        x = xs[i] + vxs[i] * dt
+        if x < xlo[i]:
+            x = 2.0 * xlo[i] - x
+            vxs[i] = -vxs[i]
+        elif x > xhi[i]:
+            x = 2.0 * xhi[i] - x
+            vxs[i] = -vxs[i]
+        y = ys[i] + vys[i] * dt
+        if y < ylo[i]:
+            y = 2.0 * ylo[i] - y
+            vys[i] = -vys[i]
+        elif y > yhi[i]:
+            y = 2.0 * yhi[i] - y
+            vys[i] = -vys[i]
+        xs[i] = x
+        ys[i] = y
+
+
+def percentile(values, p):
+    """Linear interpolation between closest ranks."""
+    s = sorted(values)
+    if not s:
+        return float("nan")
+    k = (len(s) - 1) * p / 100.0
+    lo = math.floor(k)
+    hi = min(lo + 1, len(s) - 1)
+    return s[lo] + (s[hi] - s[lo]) * (k - lo)
+
+
+def summarize(samples_ns):
+    ms = [v / 1e6 for v in samples_ns]
+    return {"median": statistics.median(ms), "p95": percentile(ms, 95)}
+
+
+class FrameLog:
+    """Per-frame stamps; rest and CPU are taken from one frame start to the next, so
+    everything the loop does outside the phases lands in rest."""
+
+    def __init__(self):
+        self.starts, self.cpu_starts = [], []
+        self.update, self.wait, self.draw = [], [], []
+
+    def add(self, start, cpu_start, update, wait, draw):
+        self.starts.append(start)
+        self.cpu_starts.append(cpu_start)
+        self.update.append(update)
+        self.wait.append(wait)
+        self.draw.append(draw)
+
+    def finish(self, end, cpu_end):
+        starts = self.starts + [end]
+        cpus = self.cpu_starts + [cpu_end]
+        rest, total, cpu = [], [], []
+        for i in range(len(self.update)):
+            frame = starts[i + 1] - starts[i] - self.wait[i]
+            rest.append(frame - self.update[i] - self.draw[i])
+            total.append(frame)
+            cpu.append(cpus[i + 1] - cpus[i])
+        return {
+            "frames": len(total),
+            "update": summarize(self.update),
+            "draw": summarize(self.draw),
+            "rest": summarize(rest),
+            "total": summarize(total),
+            "cpu": summarize(cpu),
+            "wait_ms_mean": statistics.fmean(self.wait) / 1e6 if self.wait else 0.0,
+        }
+
+
+def run_frames(frame, spec):
+    """Warm-up, then measured frames, each stopping early at its share of the time
+    budget (but never below the minimum counts)."""
+    budget = spec["budget"]
+    t0 = time.perf_counter()
+    warm = 0
+    while warm < spec["warmup"] and (warm < MIN_WARMUP or time.perf_counter() - t0 < 0.25 * budget):
+        frame(None)
+        warm += 1
+    log = FrameLog()
+    t1 = time.perf_counter()
+    done = 0
+    while done < spec["frames"] and (done < MIN_FRAMES or time.perf_counter() - t1 < 0.75 * budget):
+        frame(log)
+        done += 1
+    result = log.finish(time.perf_counter_ns(), time.process_time_ns())
+    result["warmup"] = warm
+    return result
+
+
+# ---------------------------------------------------------------- child processes
+
+def import_qel():
+    import importlib.util
+    if importlib.util.find_spec("qel") is None:
+        sys.path.insert(0, os.environ.get("QEL_BUILD_DIR") or os.path.join(ROOT, "build"))
+    import qel
+    return qel
+
+
+def create_qel_shapes(qel, s):
+    ids = []
+    for kind, size, color, x, y in zip(s["kind"], s["size"], s["color"], s["x"], s["y"]):
+        text = "#%06x" % color
+        if kind == "c":
+            ids.append(qel.createCircle(x, y, size, text, 0).id)
+        else:
+            ids.append(qel.createRectangle(x, y, RECT_H, RECT_W, text, 0).id)
+    return ids
+
+
+def child_qel(spec):
+    qel = import_qel()
+    t0 = time.perf_counter_ns()
+    qel.init([], WIDTH, HEIGHT)
+    poll_start = time.perf_counter_ns()
+    qel.poll()                      # the first poll after init always draws
+    startup = time.perf_counter_ns() - t0
+
+    s = make_scene(spec["n"], spec["seed"])
+    ids = create_qel_shapes(qel, s)
+    xs, ys, vxs, vys = s["x"], s["y"], s["vx"], s["vy"]
+    bounds = (s["xlo"], s["xhi"], s["ylo"], s["yhi"])
+    move, poll, delta = qel.moveTo, qel.poll, qel.deltaTime
+    now, cpu_now, sleep = time.perf_counter_ns, time.process_time_ns, time.sleep
+    state = {"last_draw": poll_start, "undrawn": 0}
+
+    def frame(log):
+        f0 = now()
+        c0 = cpu_now()
+        step_positions(xs, ys, vxs, vys, *bounds, SIM_DT)
+        for i, x, y in zip(ids, xs, ys):
+            move(i, x, y)
+        f1 = now()
+        # Sleep (not spin) so the wait adds no CPU of our own to the frame.
+        target = state["last_draw"] + FRAME_NS + PACE_MARGIN_NS
+        f2 = f1
+        while f2 < target:
+            sleep((target - f2) / 1e9)
+            f2 = now()
+        poll()
+        f3 = now()
+        if delta() >= 0.0166:
+            state["last_draw"] = f2
+        elif log is not None:
+            state["undrawn"] += 1
+        if log is not None:
+            log.add(f0, c0, f1 - f0, f2 - f1, f3 - f2)
+
+    result = run_frames(frame, spec)
+    result.update(n=spec["n"], shapes=len(ids), undrawn=state["undrawn"], startup_ms=startup / 1e6)
+    return result
+
+
+def child_pygame(spec):
+    os.environ.setdefault("PYGAME_HIDE_SUPPORT_PROMPT", "1")
+    import pygame
+    t0 = time.perf_counter_ns()
+    pygame.display.init()
+    screen = pygame.display.set_mode((WIDTH, HEIGHT))
+    screen.fill(BACKGROUND)
+    pygame.display.flip()
+    startup = time.perf_counter_ns() - t0
+
+    s = make_scene(spec["n"], spec["seed"])
+    colors = [((c >> 16) & 255, (c >> 8) & 255, c & 255) for c in s["color"]]
+    n = spec["n"]
+    circles = list(zip(colors[:n], s["size"][:n]))
+    rect_colors = colors[n:]
+    xs, ys, vxs, vys = s["x"], s["y"], s["vx"], s["vy"]
+    bounds = (s["xlo"], s["xhi"], s["ylo"], s["yhi"])
+    circle, rect, fill, flip, pump = (pygame.draw.circle, pygame.draw.rect, screen.fill,
+                                      pygame.display.flip, pygame.event.pump)
+    now, cpu_now = time.perf_counter_ns, time.process_time_ns
+
+    def frame(log):
+        f0 = now()
+        c0 = cpu_now()
+        step_positions(xs, ys, vxs, vys, *bounds, SIM_DT)
+        f1 = now()
+        pump()
+        fill(BACKGROUND)
+        for (color, r), x, y in zip(circles, xs, ys):
+            circle(screen, color, (x, y), r)
+        for color, x, y in zip(rect_colors, xs[n:], ys[n:]):
+            rect(screen, color, (x, y, RECT_W, RECT_H))
+        flip()
+        f3 = now()
+        if log is not None:
+            log.add(f0, c0, f1 - f0, 0, f3 - f1)
+
+    result = run_frames(frame, spec)
+    result.update(n=n, shapes=2 * n, undrawn=0, startup_ms=startup / 1e6,
+                  pygame_version=pygame.version.ver)
+    return result
+
+
+def child_calls(spec):
+    import json as json_module
+    import timeit
+    qel = import_qel()
+    qel.init([], WIDTH, HEIGHT)
+    qel.poll()
+    s = make_scene(spec["n"], spec["seed"])
+    ids = create_qel_shapes(qel, s)
+    time.sleep(0.02)
+    qel.poll()                      # gives deltaTime() a value so step moves do move
+    mid = ids[len(ids) // 4]        # a circle near the middle of the id range
+    circle = qel.Circle(mid, qel.Point2D(s["x"][len(ids) // 4], s["y"][len(ids) // 4]),
+                        s["size"][len(ids) // 4], 200.0)
+    env = {"qel": qel, "c": circle, "i": mid}
+    statements = {
+        "qel.moveTo": "qel.moveTo(i, 123.5, 234.5)",
+        "qel.updateColor": "qel.updateColor(i, 0x3080ff)",
+        "circle.moveRight": "c.moveRight()",
+        "qel.buttonDown": 'qel.buttonDown("up")',
+        "qel.getWindowWidth": "qel.getWindowWidth()",
+        "empty loop": "pass",
+    }
+    number = spec["number"]
+    out = {}
+    for name, stmt in statements.items():
+        best = min(timeit.Timer(stmt, globals=env).repeat(repeat=spec["repeat"], number=number))
+        out[name] = best / number * 1e9
+    device = None
+    try:
+        device = json_module.loads(qel.getData())["selectedDevice"]["name"]
+    except (ValueError, KeyError, TypeError):
+        pass
+    return {"ns_per_call": out, "number": number, "repeat": spec["repeat"], "shapes": len(ids),
+            "device": device}
+
+
+def child_main(spec_text):
+    spec = json.loads(spec_text)
+    # qel prints its start-up trace and a line per colour on stdout; keep the real
+    # stdout for the result only.
+    result_fd = os.dup(1)
+    devnull = os.open(os.devnull, os.O_WRONLY)
+    os.dup2(devnull, 1)
+    result = {"qel": child_qel, "pygame": child_pygame, "calls": child_calls}[spec["kind"]](spec)
+    sys.stdout.flush()
+    os.write(result_fd, (json.dumps(result) + "\n").encode())
+    os.close(result_fd)
+
+
+# ---------------------------------------------------------------- orchestration
+
+def note(args, text):
+    if not args.json_only:
+        print(text, file=sys.stderr, flush=True)
+
+
+def run_child(args, spec, timeout):
+    env = dict(os.environ)
+    env.setdefault("PYGAME_HIDE_SUPPORT_PROMPT", "1")
+    cmd = [sys.executable, os.path.abspath(__file__), "--child", json.dumps(spec)]
+    try:
+        proc = subprocess.run(cmd, capture_output=True, text=True, timeout=timeout, env=env)
+    except subprocess.TimeoutExpired:
+        note(args, f"  {spec['kind']} child timed out after {timeout:.0f} s")
+        return {"error": f"timed out after {timeout:.0f} s"}
+    lines = [ln for ln in proc.stdout.splitlines() if ln.startswith("{")]
+    if proc.returncode != 0 or not lines:
+        tail = proc.stderr.strip().splitlines()[-8:]
+        note(args, f"  {spec['kind']} child failed (exit {proc.returncode}):\n    " + "\n    ".join(tail))
+        return {"error": f"exit {proc.returncode}: " + " | ".join(tail[-3:])}
+    return json.loads(lines[-1])
+
+
+def rung_timeout(args):
+    # Big rungs may run several seconds a frame beyond the budget before the minimum
+    # counts are reached; the timeout only guards against a hang.
+    return args.budget * 6 + 180
+
+
+def measure(args, kind, n, budget=None, frames=None):
+    spec = {"kind": kind, "n": n, "seed": args.seed, "frames": frames or args.frames,
+            "warmup": args.warmup, "budget": budget or args.budget}
+    r = run_child(args, spec, rung_timeout(args))
+    r.setdefault("n", n)
+    if "error" not in r:
+        note(args, f"  {kind:6s} N={n:<6d} frames={r['frames']:<4d} "
+                   f"total {r['total']['median']:8.2f} ms (p95 {r['total']['p95']:.2f})  "
+                   f"cpu {r['cpu']['median']:8.2f} ms" + (f"  UNDRAWN {r['undrawn']}" if r["undrawn"] else ""))
+    return r
+
+
+def passes(r):
+    return "error" not in r and r["total"]["median"] < BUDGET_MS
+
+
+def largest_passing(rungs):
+    ok = [r["n"] for r in rungs if passes(r)]
+    return max(ok) if ok else None
+
+
+def bisect(args, kind, rungs):
+    """Narrows the largest passing N between the last passing rung (or 0) and the next
+    failing one, with a smaller budget per probe."""
+    if args.bisect_steps <= 0:
+        return None
+    ordered = sorted((r for r in rungs if "error" not in r), key=lambda r: r["n"])
+    lo = largest_passing(ordered) or 0
+    above = [r["n"] for r in ordered if r["n"] > lo and not passes(r)]
+    if not above:
+        return None
+    hi = min(above)
+    probes = []
+    for _ in range(args.bisect_steps):
+        mid = (lo + hi) // 2
+        if mid <= lo or mid >= hi:
+            break
+        r = measure(args, kind, mid, budget=args.budget / 2, frames=max(MIN_FRAMES, args.frames // 3))
+        if "error" in r:
+            break
+        probes.append({"n": mid, "total_median_ms": r["total"]["median"], "frames": r["frames"]})
+        if passes(r):
+            lo = mid
+        else:
+            hi = mid
+    return {"largest_passing_n": lo, "smallest_failing_n": hi, "probes": probes}
+
+
+def machine_info():
+    model = None
+    try:
+        with open("/proc/cpuinfo") as f:
+            for line in f:
+                if line.startswith("model name"):
+                    model = line.split(":", 1)[1].strip()
+                    break
+    except OSError:
+        pass
+    return {"nproc": os.cpu_count(), "cpu_model": model, "python": platform.python_version(),
+            "kernel": platform.release()}
+
+
+def fmt_rung(r):
+    if "error" in r:
+        return f"{r['n']:>6d}  error: {r['error'][:90]}"
+    cells = [f"{r['n']:>6d}", f"{r['shapes']:>6d}", f"{r['frames']:>4d}"]
+    for key in ("update", "draw", "rest", "total", "cpu"):
+        cells.append(f"{r[key]['median']:9.2f} {r[key]['p95']:9.2f}")
+    mark = "" if not r.get("undrawn") else f"  ({r['undrawn']} undrawn)"
+    return "  ".join(cells) + mark
+
+
+def print_report(report):
+    m = report["machine"]
+    print(f"moving shapes, {WIDTH}x{HEIGHT}, N circles + N rectangles, dt = 1/60 s")
+    print(f"machine: {m['nproc']} cpus, {m['cpu_model']}, device: {m.get('device')}")
+    head = (f"{'N':>6s}  {'shapes':>6s}  {'frm':>4s}  " +
+            "  ".join(f"{k + ' med':>9s} {'p95':>9s}" for k in ("update", "draw", "rest", "total", "cpu")))
+    for engine in ("qel", "pygame"):
+        block = report.get(engine)
+        if not block:
+            continue
+        print(f"\n{engine} (ms per frame; median and 95th percentile)")
+        print(head)
+        for r in block["rungs"]:
+            print(fmt_rung(r))
+        line = f"largest ladder N with median total < {BUDGET_MS} ms: {block['largest_n_under_budget']}"
+        b = block.get("bisection")
+        if b:
+            line += (f"; bisection: passes at {b['largest_passing_n']}, fails at {b['smallest_failing_n']} "
+                     f"(probes {', '.join(str(p['n']) + '=' + format(p['total_median_ms'], '.1f') for p in b['probes'])})")
+        print(line)
+    ratio = report.get("ratio_qel_over_pygame")
+    if ratio:
+        print(f"\nqel / pygame at N={ratio['n']}: " +
+              ", ".join(f"{k} {v:.2f}x" for k, v in ratio.items() if k != "n" and v is not None))
+    s = report["startup_ms"]
+    print("\nstart-up to first drawn frame (ms, median of the runs): "
+          f"qel init+poll {s['qel']:.1f}" if s.get("qel") is not None else "\nstart-up: qel n/a", end="")
+    print(f", pygame display.init+set_mode+flip {s['pygame']:.1f}" if s.get("pygame") is not None else "")
+    calls = report.get("per_call_ns")
+    if calls and "ns_per_call" in calls:
+        floor = calls["ns_per_call"].get("qel.getWindowWidth", 0.0)
+        print(f"\nper call, {calls['shapes']} shapes (ns, min of {calls['repeat']} x {calls['number']}):")
+        for name, ns in calls["ns_per_call"].items():
+            extra = "" if name in ("qel.getWindowWidth", "empty loop") else f"   (+{ns - floor:.0f} over getWindowWidth)"
+            print(f"  {name:20s} {ns:8.1f}{extra}")
+
+
+def ensure_display():
+    if os.environ.get("DISPLAY"):
+        return
+    script = os.path.join(ROOT, "scripts", "with-display.sh")
+    os.execv("/bin/bash", ["bash", script, sys.executable, os.path.abspath(__file__), *sys.argv[1:]])
+
+
+def main():
+    p = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    p.add_argument("--ladder", default="100,1000,5000,10000,20000",
+                   help="comma-separated N values (N circles and N rectangles each)")
+    p.add_argument("--frames", type=int, default=180, help="measured frames per rung (at most)")
+    p.add_argument("--warmup", type=int, default=30, help="warm-up frames per rung (at most)")
+    p.add_argument("--budget", type=float, default=8.0,
+                   help="seconds of frames per rung; slow rungs stop early, keeping at least "
+                        f"{MIN_WARMUP} warm-up and {MIN_FRAMES} measured frames")
+    p.add_argument("--bisect-steps", type=int, default=3,
+                   help="probes between the last passing and first failing rung (0: none)")
+    p.add_argument("--call-loops", type=int, default=200_000, help="calls per timing repeat")
+    p.add_argument("--seed", type=int, default=12345)
+    p.add_argument("--no-pygame", action="store_true")
+    p.add_argument("--json-only", action="store_true", help="print only the JSON line")
+    p.add_argument("--child", help=argparse.SUPPRESS)
+    args = p.parse_args()
+
+    if args.child:
+        child_main(args.child)
+        return 0
+    ensure_display()
+
+    ladder = sorted({int(v) for v in args.ladder.split(",") if v.strip()})
+    use_pygame = not args.no_pygame
+    if use_pygame:
+        try:
+            import importlib.util
+            use_pygame = importlib.util.find_spec("pygame") is not None
+        except ImportError:
+            use_pygame = False
+        if not use_pygame:
+            note(args, "pygame is not importable: qel only")
+
+    started = time.perf_counter()
+    report = {"machine": machine_info(),
+              "config": {"ladder": ladder, "frames": args.frames, "warmup": args.warmup,
+                         "budget_s": args.budget, "seed": args.seed, "window": [WIDTH, HEIGHT],
+                         "sim_dt": SIM_DT, "min_warmup": MIN_WARMUP, "min_frames": MIN_FRAMES}}
+
+    engines = ["qel"] + (["pygame"] if use_pygame else [])
+    rungs = {e: [] for e in engines}
+    # Alternate engines at each N so slow drifts of the machine hit both alike.
+    for n in ladder:
+        for e in engines:
+            rungs[e].append(measure(args, e, n))
+
+    for e in engines:
+        report[e] = {"rungs": rungs[e], "largest_n_under_budget": largest_passing(rungs[e])}
+    for e in engines:
+        report[e]["bisection"] = bisect(args, e, rungs[e])
+
+    note(args, "  per-call timings")
+    calls = run_child(args, {"kind": "calls", "n": 500, "seed": args.seed, "number": args.call_loops,
+                             "repeat": 5}, timeout=600)
+    report["per_call_ns"] = calls
+    report["machine"]["device"] = calls.get("device")
+
+    def startup(e):
+        values = [r["startup_ms"] for r in rungs.get(e, []) if "error" not in r]
+        return statistics.median(values) if values else None
+
+    report["startup_ms"] = {"qel": startup("qel"), "pygame": startup("pygame"),
+                            "qel_runs": [r.get("startup_ms") for r in rungs["qel"]],
+                            "pygame_runs": [r.get("startup_ms") for r in rungs.get("pygame", [])]}
+    if use_pygame:
+        report["machine"]["pygame"] = next((r["pygame_version"] for r in rungs["pygame"] if "error" not in r), None)
+        pairs = [(q, g) for q, g in zip(rungs["qel"], rungs["pygame"]) if "error" not in q and "error" not in g]
+        if pairs:
+            q, g = pairs[-1]
+            ratio = {"n": q["n"]}
+            for key in ("update", "draw", "rest", "total", "cpu"):
+                for stat in ("median", "p95"):
+                    ratio[f"{key}_{stat}"] = q[key][stat] / g[key][stat] if g[key][stat] > 0 else None
+            report["ratio_qel_over_pygame"] = ratio
+    report["elapsed_s"] = time.perf_counter() - started
+
+    if not args.json_only:
+        print_report(report)
+    print("JSON: " + json.dumps(report, separators=(",", ":")), flush=True)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
