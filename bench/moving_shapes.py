@@ -407,7 +407,7 @@ def machine_info():
     except OSError:
         pass
     return {"nproc": os.cpu_count(), "cpu_model": model, "python": platform.python_version(),
-            "kernel": platform.release()}
+            "kernel": platform.release(), "loadavg_start": list(os.getloadavg())}
 
 
 def fmt_rung(r):
@@ -424,6 +424,9 @@ def print_report(report):
     m = report["machine"]
     print(f"moving shapes, {WIDTH}x{HEIGHT}, N circles + N rectangles, dt = 1/60 s")
     print(f"machine: {m['nproc']} cpus, {m['cpu_model']}, device: {m.get('device')}")
+    load = [m["loadavg_start"][0], m["loadavg_end"][0]]
+    print(f"load average (1 min) at start {load[0]:.2f}, at end {load[1]:.2f}"
+          + ("  -- other work was running: figures are noisy" if max(load) > 0.5 * m["nproc"] else ""))
     head = (f"{'N':>6s}  {'shapes':>6s}  {'frm':>4s}  " +
             "  ".join(f"{k + ' med':>9s} {'p95':>9s}" for k in ("update", "draw", "rest", "total", "cpu")))
     for engine in ("qel", "pygame"):
@@ -540,6 +543,7 @@ def main():
                     ratio[f"{key}_{stat}"] = q[key][stat] / g[key][stat] if g[key][stat] > 0 else None
             report["ratio_qel_over_pygame"] = ratio
     report["elapsed_s"] = time.perf_counter() - started
+    report["machine"]["loadavg_end"] = list(os.getloadavg())
 
     if not args.json_only:
         print_report(report)
