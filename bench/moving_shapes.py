@@ -473,7 +473,7 @@ def main():
                    help="comma-separated N values (N circles and N rectangles each)")
     p.add_argument("--frames", type=int, default=180, help="measured frames per rung (at most)")
     p.add_argument("--warmup", type=int, default=30, help="warm-up frames per rung (at most)")
-    p.add_argument("--budget", type=float, default=8.0,
+    p.add_argument("--budget", type=float, default=10.0,
                    help="seconds of frames per rung; slow rungs stop early, keeping at least "
                         f"{MIN_WARMUP} warm-up and {MIN_FRAMES} measured frames")
     p.add_argument("--bisect-steps", type=int, default=3,
