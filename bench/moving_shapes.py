@@ -142,19 +142,19 @@ class FrameLog:
         }
 
 
-def run_frames(frame, spec):
+def run_frames(frame, job):
     """Warm-up, then measured frames, each stopping early at its share of the time
     budget (but never below the minimum counts)."""
-    budget = spec["budget"]
+    budget = job["budget"]
     t0 = time.perf_counter()
     warm = 0
-    while warm < spec["warmup"] and (warm < MIN_WARMUP or time.perf_counter() - t0 < 0.25 * budget):
+    while warm < job["warmup"] and (warm < MIN_WARMUP or time.perf_counter() - t0 < 0.25 * budget):
         frame(None)
         warm += 1
     log = FrameLog()
     t1 = time.perf_counter()
     done = 0
-    while done < spec["frames"] and (done < MIN_FRAMES or time.perf_counter() - t1 < 0.75 * budget):
+    while done < job["frames"] and (done < MIN_FRAMES or time.perf_counter() - t1 < 0.75 * budget):
         frame(log)
         done += 1
     result = log.finish(time.perf_counter_ns(), time.process_time_ns())
@@ -165,10 +165,11 @@ def run_frames(frame, spec):
 # ---------------------------------------------------------------- child processes
 
 def import_qel():
-    import importlib.util
-    if importlib.util.find_spec("qel") is None:
+    try:
+        import qel
+    except ImportError:
         sys.path.insert(0, os.environ.get("QEL_BUILD_DIR") or os.path.join(ROOT, "build"))
-    import qel
+        import qel
     return qel
 
 
@@ -183,7 +184,7 @@ def create_qel_shapes(qel, s):
     return ids
 
 
-def child_qel(spec):
+def child_qel(job):
     qel = import_qel()
     t0 = time.perf_counter_ns()
     qel.init([], WIDTH, HEIGHT)
@@ -191,7 +192,7 @@ def child_qel(spec):
     qel.poll()                      # the first poll after init always draws
     startup = time.perf_counter_ns() - t0
 
-    s = make_scene(spec["n"], spec["seed"])
+    s = make_scene(job["n"], job["seed"])
     ids = create_qel_shapes(qel, s)
     xs, ys, vxs, vys = s["x"], s["y"], s["vx"], s["vy"]
     bounds = (s["xlo"], s["xhi"], s["ylo"], s["yhi"])
@@ -221,12 +222,12 @@ def child_qel(spec):
         if log is not None:
             log.add(f0, c0, f1 - f0, f2 - f1, f3 - f2)
 
-    result = run_frames(frame, spec)
-    result.update(n=spec["n"], shapes=len(ids), undrawn=state["undrawn"], startup_ms=startup / 1e6)
+    result = run_frames(frame, job)
+    result.update(n=job["n"], shapes=len(ids), undrawn=state["undrawn"], startup_ms=startup / 1e6)
     return result
 
 
-def child_pygame(spec):
+def child_pygame(job):
     os.environ.setdefault("PYGAME_HIDE_SUPPORT_PROMPT", "1")
     import pygame
     t0 = time.perf_counter_ns()
@@ -236,9 +237,9 @@ def child_pygame(spec):
     pygame.display.flip()
     startup = time.perf_counter_ns() - t0
 
-    s = make_scene(spec["n"], spec["seed"])
+    s = make_scene(job["n"], job["seed"])
     colors = [((c >> 16) & 255, (c >> 8) & 255, c & 255) for c in s["color"]]
-    n = spec["n"]
+    n = job["n"]
     circles = list(zip(colors[:n], s["size"][:n]))
     rect_colors = colors[n:]
     xs, ys, vxs, vys = s["x"], s["y"], s["vx"], s["vy"]
@@ -263,19 +264,19 @@ def child_pygame(spec):
         if log is not None:
             log.add(f0, c0, f1 - f0, 0, f3 - f1)
 
-    result = run_frames(frame, spec)
+    result = run_frames(frame, job)
     result.update(n=n, shapes=2 * n, undrawn=0, startup_ms=startup / 1e6,
                   pygame_version=pygame.version.ver)
     return result
 
 
-def child_calls(spec):
+def child_calls(job):
     import json as json_module
     import timeit
     qel = import_qel()
     qel.init([], WIDTH, HEIGHT)
     qel.poll()
-    s = make_scene(spec["n"], spec["seed"])
+    s = make_scene(job["n"], job["seed"])
     ids = create_qel_shapes(qel, s)
     time.sleep(0.02)
     qel.poll()                      # gives deltaTime() a value so step moves do move
@@ -291,28 +292,28 @@ def child_calls(spec):
         "qel.getWindowWidth": "qel.getWindowWidth()",
         "empty loop": "pass",
     }
-    number = spec["number"]
+    number = job["number"]
     out = {}
     for name, stmt in statements.items():
-        best = min(timeit.Timer(stmt, globals=env).repeat(repeat=spec["repeat"], number=number))
+        best = min(timeit.Timer(stmt, globals=env).repeat(repeat=job["repeat"], number=number))
         out[name] = best / number * 1e9
     device = None
     try:
         device = json_module.loads(qel.getData())["selectedDevice"]["name"]
     except (ValueError, KeyError, TypeError):
         pass
-    return {"ns_per_call": out, "number": number, "repeat": spec["repeat"], "shapes": len(ids),
+    return {"ns_per_call": out, "number": number, "repeat": job["repeat"], "shapes": len(ids),
             "device": device}
 
 
-def child_main(spec_text):
-    spec = json.loads(spec_text)
+def child_main(job_text):
+    job = json.loads(job_text)
     # qel prints its start-up trace and a line per colour on stdout; keep the real
     # stdout for the result only.
     result_fd = os.dup(1)
     devnull = os.open(os.devnull, os.O_WRONLY)
     os.dup2(devnull, 1)
-    result = {"qel": child_qel, "pygame": child_pygame, "calls": child_calls}[spec["kind"]](spec)
+    result = {"qel": child_qel, "pygame": child_pygame, "calls": child_calls}[job["kind"]](job)
     sys.stdout.flush()
     os.write(result_fd, (json.dumps(result) + "\n").encode())
     os.close(result_fd)
@@ -325,19 +326,19 @@ def note(args, text):
         print(text, file=sys.stderr, flush=True)
 
 
-def run_child(args, spec, timeout):
+def run_child(args, job, timeout):
     env = dict(os.environ)
     env.setdefault("PYGAME_HIDE_SUPPORT_PROMPT", "1")
-    cmd = [sys.executable, os.path.abspath(__file__), "--child", json.dumps(spec)]
+    cmd = [sys.executable, os.path.abspath(__file__), "--child", json.dumps(job)]
     try:
         proc = subprocess.run(cmd, capture_output=True, text=True, timeout=timeout, env=env)
     except subprocess.TimeoutExpired:
-        note(args, f"  {spec['kind']} child timed out after {timeout:.0f} s")
+        note(args, f"  {job['kind']} child timed out after {timeout:.0f} s")
         return {"error": f"timed out after {timeout:.0f} s"}
     lines = [ln for ln in proc.stdout.splitlines() if ln.startswith("{")]
     if proc.returncode != 0 or not lines:
         tail = proc.stderr.strip().splitlines()[-8:]
-        note(args, f"  {spec['kind']} child failed (exit {proc.returncode}):\n    " + "\n    ".join(tail))
+        note(args, f"  {job['kind']} child failed (exit {proc.returncode}):\n    " + "\n    ".join(tail))
         return {"error": f"exit {proc.returncode}: " + " | ".join(tail[-3:])}
     return json.loads(lines[-1])
 
@@ -349,9 +350,9 @@ def rung_timeout(args):
 
 
 def measure(args, kind, n, budget=None, frames=None):
-    spec = {"kind": kind, "n": n, "seed": args.seed, "frames": frames or args.frames,
+    job = {"kind": kind, "n": n, "seed": args.seed, "frames": frames or args.frames,
             "warmup": args.warmup, "budget": budget or args.budget}
-    r = run_child(args, spec, rung_timeout(args))
+    r = run_child(args, job, rung_timeout(args))
     r.setdefault("n", n)
     if "error" not in r:
         note(args, f"  {kind:6s} N={n:<6d} frames={r['frames']:<4d} "
@@ -448,9 +449,12 @@ def print_report(report):
         print(f"\nqel / pygame at N={ratio['n']}: " +
               ", ".join(f"{k} {v:.2f}x" for k, v in ratio.items() if k != "n" and v is not None))
     s = report["startup_ms"]
-    print("\nstart-up to first drawn frame (ms, median of the runs): "
-          f"qel init+poll {s['qel']:.1f}" if s.get("qel") is not None else "\nstart-up: qel n/a", end="")
-    print(f", pygame display.init+set_mode+flip {s['pygame']:.1f}" if s.get("pygame") is not None else "")
+    parts = []
+    if s.get("qel") is not None:
+        parts.append(f"qel init+poll {s['qel']:.1f}")
+    if s.get("pygame") is not None:
+        parts.append(f"pygame display.init+set_mode+flip {s['pygame']:.1f}")
+    print("\nstart-up to first drawn frame (ms, median of the runs): " + (", ".join(parts) or "n/a"))
     calls = report.get("per_call_ns")
     if calls and "ns_per_call" in calls:
         floor = calls["ns_per_call"].get("qel.getWindowWidth", 0.0)
@@ -493,9 +497,9 @@ def main():
     ladder = sorted({int(v) for v in args.ladder.split(",") if v.strip()})
     use_pygame = not args.no_pygame
     if use_pygame:
+        os.environ.setdefault("PYGAME_HIDE_SUPPORT_PROMPT", "1")
         try:
-            import importlib.util
-            use_pygame = importlib.util.find_spec("pygame") is not None
+            import pygame  # noqa: F401  (only whether it imports; runs are in children)
         except ImportError:
             use_pygame = False
         if not use_pygame:

@@ -14,21 +14,37 @@ Vertex corner(double x, double y, const float (&color)[3]) {
     return Vertex{{static_cast<float>(x), static_cast<float>(y)}, {color[0], color[1], color[2]}};
 }
 
-std::vector<Vertex> quad(double left, double top, double right, double bottom) {
-    return {corner(left, top, kNear),     corner(left, bottom, kFar), corner(right, bottom, kFar),
-            corner(left, top, kNear),     corner(right, bottom, kFar), corner(right, top, kFar)};
+void placeQuad(Vertex* out, double left, double top, double right, double bottom) {
+    out[0] = corner(left, top, kNear);
+    out[1] = corner(left, bottom, kFar);
+    out[2] = corner(right, bottom, kFar);
+    out[3] = corner(left, top, kNear);
+    out[4] = corner(right, bottom, kFar);
+    out[5] = corner(right, top, kFar);
 }
 
 }  // namespace
 
+void placeRectangle(Vertex* out, double x, double y, double sizeX, double sizeY) {
+    placeQuad(out, x, y, x + sizeX, y + sizeY);
+}
+
+void placeCircle(Vertex* out, double x, double y, double radius) {
+    const double left = x - radius;
+    const double top = y - radius;
+    placeQuad(out, left, top, left + 2.0 * radius, top + 2.0 * radius);
+}
+
 std::vector<Vertex> rectangleVertices(double x, double y, double sizeX, double sizeY) {
-    return quad(x, y, x + sizeX, y + sizeY);
+    std::vector<Vertex> vertices(kQuadVertexCount);
+    placeRectangle(vertices.data(), x, y, sizeX, sizeY);
+    return vertices;
 }
 
 std::vector<Vertex> circleVertices(double x, double y, double radius) {
-    const double left = x - radius;
-    const double top = y - radius;
-    return quad(left, top, left + 2.0 * radius, top + 2.0 * radius);
+    std::vector<Vertex> vertices(kQuadVertexCount);
+    placeCircle(vertices.data(), x, y, radius);
+    return vertices;
 }
 
 bool rectangleContains(const std::vector<Vertex>& vertices, const Point2D& point, std::ostream& out) {

@@ -13,7 +13,8 @@ Rectangle::Rectangle(double x, double y, double sx, double sy, OrvDevice& owner,
 }
 
 void Rectangle::moveTo(double x, double y) {
-    refreshVertices(rectangleVertices(x, y, sizeX, sizeY));
+    placeRectangle(vertices.data(), x, y, sizeX, sizeY);
+    refreshVertices(vertices);
 }
 
 bool Rectangle::isInside(const Point2D& point) const {
@@ -29,7 +30,8 @@ Circle::Circle(double x, double y, double r, OrvDevice& owner, VertexArena& memo
 }
 
 void Circle::moveTo(double x, double y) {
-    refreshVertices(circleVertices(x, y, radius));
+    placeCircle(vertices.data(), x, y, radius);
+    refreshVertices(vertices);
 }
 
 bool Circle::isInside(const Point2D& point) const {

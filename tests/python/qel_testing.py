@@ -12,6 +12,9 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 # Marks that the Khronos validation layer writes when it reports anything.
 VALIDATION_MARKS = ("VUID-", "Validation Error", "Validation Warning", "validation layer",
                     "UNASSIGNED-", "Validation Performance Warning")
+# Lines that AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer start a report with.
+SANITIZER_MARKS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:",
+                   "SUMMARY: UndefinedBehaviorSanitizer")
 
 
 @dataclass
@@ -57,6 +60,10 @@ def run_snippet(code, build_dir, timeout=120, env=None, validation=None, cwd=Non
     if validation:
         messages = result.validation_messages()
         assert not messages, "validation layer reported:\n" + "\n".join(messages[:20])
+    if os.environ.get("QEL_SANITIZED") == "1":
+        # scripts/sanitize.sh: a report fails the case even when the snippet was expected to fail.
+        starts = [result.stderr.find(m) for m in SANITIZER_MARKS if m in result.stderr]
+        assert not starts, "sanitizer reported:\n" + result.stderr[min(starts):min(starts) + 6000]
     return result
 
 
