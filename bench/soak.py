@@ -39,6 +39,8 @@ def main():
     parser.add_argument("--shapes", type=int, default=1000)
     parser.add_argument("--frames", type=int, default=10000)
     parser.add_argument("--rebuild-every", type=int, default=1000)
+    parser.add_argument("--warmup-rebuilds", type=int, default=0,
+                        help="rebuilds before measuring, to let the allocators settle")
     parser.add_argument("--json", action="store_true")
     args = parser.parse_args()
 
@@ -53,6 +55,14 @@ def main():
             handles.append(qel.createRectangle(rng.uniform(0, 770), rng.uniform(0, 570), 20, 30, colour, 0))
     ids = [h.id for h in handles]
     sizes = [(800, 600), (640, 480)]
+
+    for k in range(args.warmup_rebuilds):
+        resize(*sizes[(k + 1) % 2])
+        for _ in range(4):
+            time.sleep(0.017)
+            qel.poll()
+    if args.warmup_rebuilds % 2:
+        resize(*sizes[0])
 
     samples = []
     frames = 0
