@@ -12,7 +12,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 def test_memory_is_flat_over_frames_and_rebuilds(build_dir):
     env = dict(os.environ, QEL_BUILD_DIR=build_dir)
     r = subprocess.run(["/usr/bin/python3", os.path.join(ROOT, "bench", "soak.py"), "--shapes", "300",
-                        "--frames", "1200", "--rebuild-every", "100", "--warmup-rebuilds", "40", "--json"],
+                        "--frames", "1200", "--rebuild-every", "100", "--warmup-rebuilds", "10", "--json"],
                        env=env, capture_output=True, text=True, timeout=600)
     assert r.returncode == 0, r.stdout[-2000:] + r.stderr[-2000:]
     line = [l for l in r.stdout.splitlines() if l.startswith("JSON: ")][-1]
