@@ -1,6 +1,7 @@
 #include "engine/orv_app.hpp"
 
 #include <algorithm>
+#include <cstdint>
 #include <stdexcept>
 
 #include "bindings/color.hpp"
@@ -203,15 +204,66 @@ void OrvApp::recordFrame(uint32_t imageIndex) {
 void OrvApp::drawObjects(VkCommandBuffer commandBuffer) {
     pipeline->bind(commandBuffer);
     const VkExtent2D extent = swapChain->getSwapChainExtent();
-    const size_t frameSlot = swapChain->currentFrameIndex();
+    const size_t region = swapChain->currentFrameIndex();
+    constexpr VkShaderStageFlags kStages = VK_SHADER_STAGE_VERTEX_BIT | VK_SHADER_STAGE_FRAGMENT_BIT;
+
+    // Rectangles and circles carry everything they need in their vertices; only the frame
+    // size travels in the push constants, so a run of them that is contiguous in vertex
+    // memory is drawn with one call. Draw order, and so which shape covers which, is
+    // unchanged: primitives of one draw rasterise in order.
+    PushConstantData framePush{};
+    framePush.screenWidth = static_cast<float>(extent.width);
+    framePush.screenHeight = static_cast<float>(extent.height);
+    bool framePushed = false;
+    bool haveRun = false;
+    uint32_t runBlock = 0;
+    uint32_t runFirst = 0;
+    uint32_t runCount = 0;
+    uint32_t boundBlock = UINT32_MAX;
+
+    auto flushRun = [&] {
+        if (!haveRun) {
+            return;
+        }
+        if (!framePushed) {
+            vkCmdPushConstants(commandBuffer, pipelineLayout, kStages, 0, sizeof(PushConstantData), &framePush);
+            framePushed = true;
+        }
+        if (boundBlock != runBlock) {
+            const VkBuffer buffer = vertexArena.buffer(runBlock);
+            const VkDeviceSize offset = VertexArena::regionOffset(region);
+            vkCmdBindVertexBuffers(commandBuffer, 0, 1, &buffer, &offset);
+            boundBlock = runBlock;
+        }
+        vkCmdDraw(commandBuffer, runCount, 1, runFirst, 0);
+        haveRun = false;
+    };
+
     for (GameObject& object : gameObjects) {
         object.rotation = advanceRotation(object.rotation);
+        OrvModel& model = *object.model;
+        model.prepare(region, object.color);
+        const VertexArena::Slice& slice = model.getSlice();
+        if (model.drawsInBatch()) {
+            if (haveRun && slice.block == runBlock && slice.firstVertex == runFirst + runCount) {
+                runCount += model.getVertexCount();
+            } else {
+                flushRun();
+                haveRun = true;
+                runBlock = slice.block;
+                runFirst = slice.firstVertex;
+                runCount = model.getVertexCount();
+            }
+            continue;
+        }
+        flushRun();
         const PushConstantData push = makePushConstants(object, extent);
-        vkCmdPushConstants(commandBuffer, pipelineLayout,
-                           VK_SHADER_STAGE_VERTEX_BIT | VK_SHADER_STAGE_FRAGMENT_BIT, 0,
-                           sizeof(PushConstantData), &push);
-        object.model->draw(commandBuffer, frameSlot);
+        vkCmdPushConstants(commandBuffer, pipelineLayout, kStages, 0, sizeof(PushConstantData), &push);
+        framePushed = false;
+        model.draw(commandBuffer, region);
+        boundBlock = slice.block;
     }
+    flushRun();
 }
 
 uint32_t OrvApp::addGameObject(std::shared_ptr<OrvModel> model, std::array<float, 3> color) {

@@ -1,6 +1,6 @@
 #include "engine/orv_model.hpp"
 
-#include <cstring>
+#include <algorithm>
 #include <stdexcept>
 
 namespace orv {
@@ -32,12 +32,9 @@ void OrvModel::uploadVertices(const std::vector<Vertex>& list) {
         vertices = list;
     }
     vertexCount = static_cast<uint32_t>(list.size());
-    const VkDeviceSize bytes = sizeof(Vertex) * vertexCount;
-    vertexSlice = arena.allocate(bytes * kSlots);
-    for (size_t slot = 0; slot < kSlots; ++slot) {
-        std::memcpy(vertexSlice.mapped + slot * bytes, vertices.data(), bytes);
-    }
-    staleSlots = 0;
+    slice = arena.allocate(vertexCount);
+    // The copies are written before the first frame that draws the model.
+    staleRegions = kAllRegions;
 }
 
 void OrvModel::refreshVertices(const std::vector<Vertex>& list) {
@@ -48,19 +45,27 @@ void OrvModel::refreshVertices(const std::vector<Vertex>& list) {
     if (&list != &vertices) {
         vertices = list;
     }
-    staleSlots = kAllSlotsStale;
+    staleRegions = kAllRegions;
 }
 
-void OrvModel::draw(VkCommandBuffer commandBuffer, size_t frameSlot) {
-    const VkDeviceSize bytes = sizeof(Vertex) * vertexCount;
-    const unsigned bit = 1u << frameSlot;
-    if ((staleSlots & bit) != 0) {
-        std::memcpy(vertexSlice.mapped + frameSlot * bytes, vertices.data(), bytes);
-        staleSlots &= ~bit;
+void OrvModel::encodeVertices(Vertex* out, const Color&) const {
+    std::copy(vertices.begin(), vertices.end(), out);
+}
+
+void OrvModel::prepare(size_t region, const Color& color) {
+    const unsigned bit = 1u << region;
+    if ((staleRegions & bit) != 0 || regionColors[region] != color) {
+        encodeVertices(arena.vertices(slice, region), color);
+        regionColors[region] = color;
+        staleRegions &= ~bit;
     }
-    const VkDeviceSize offset = vertexSlice.offset + frameSlot * bytes;
-    vkCmdBindVertexBuffers(commandBuffer, 0, 1, &vertexSlice.buffer, &offset);
-    vkCmdDraw(commandBuffer, vertexCount, 1, 0, 0);
+}
+
+void OrvModel::draw(VkCommandBuffer commandBuffer, size_t region) const {
+    const VkBuffer buffer = arena.buffer(slice.block);
+    const VkDeviceSize offset = VertexArena::regionOffset(region);
+    vkCmdBindVertexBuffers(commandBuffer, 0, 1, &buffer, &offset);
+    vkCmdDraw(commandBuffer, vertexCount, 1, slice.firstVertex, 0);
 }
 
 }  // namespace orv

@@ -11,9 +11,10 @@
 #include "engine/vertex.hpp"
 #include "engine/vertex_arena.hpp"
 #include "vulkan/orv_device.hpp"
-#include "vulkan/orv_swap_chain.hpp"
 
 namespace orv {
+
+using Color = std::array<float, 3>;
 
 class OrvModel {
 public:
@@ -28,15 +29,23 @@ public:
     // Hit test in window pixels; plain models answer false and print nothing.
     virtual bool isInside(const Point2D& point) const;
 
+    // Models drawn in window pixels with their colour in their vertices, so runs of them
+    // share one draw; plain models (the triangles) draw alone with their push constants.
+    virtual bool drawsInBatch() const { return false; }
+
     static std::array<VkVertexInputBindingDescription, 1> vertexBindings();
     static std::array<VkVertexInputAttributeDescription, 2> vertexAttributes();
 
     const std::vector<Vertex>& getVertices() const { return vertices; }
     uint32_t getVertexCount() const { return vertexCount; }
+    const VertexArena::Slice& getSlice() const { return slice; }
 
-    // Records the bind and draw for a frame slot, first copying moved vertices into
-    // that slot's copy: the other slot's copy may still be read by a frame in flight.
-    void draw(VkCommandBuffer commandBuffer, size_t frameSlot);
+    // Brings the copy that frame region `region` reads up to date with the vertices and
+    // `color`. Only that region is written: the other may still be read by a frame in flight.
+    void prepare(size_t region, const Color& color);
+
+    // Records a draw of this model alone.
+    void draw(VkCommandBuffer commandBuffer, size_t region) const;
 
 protected:
     OrvModel(OrvDevice& device, VertexArena& arena);
@@ -44,17 +53,20 @@ protected:
     void uploadVertices(const std::vector<Vertex>& list);
     void refreshVertices(const std::vector<Vertex>& list);
 
+    // What the GPU copy holds: by default the vertices as they are.
+    virtual void encodeVertices(Vertex* out, const Color& color) const;
+
     std::vector<Vertex> vertices;
 
 private:
-    static constexpr size_t kSlots = OrvSwapChain::MAX_FRAMES_IN_FLIGHT;
-    static constexpr unsigned kAllSlotsStale = (1u << kSlots) - 1u;
+    static constexpr unsigned kAllRegions = (1u << VertexArena::kRegions) - 1u;
 
     OrvDevice& device;
     VertexArena& arena;
-    VertexArena::Slice vertexSlice;
+    VertexArena::Slice slice;
     uint32_t vertexCount = 0;
-    unsigned staleSlots = 0;
+    unsigned staleRegions = kAllRegions;
+    std::array<Color, VertexArena::kRegions> regionColors{};
 };
 
 }  // namespace orv

@@ -1,13 +1,8 @@
 #include "engine/vertex_arena.hpp"
 
-#include <algorithm>
 #include <stdexcept>
 
 namespace orv {
-
-namespace {
-constexpr VkDeviceSize kSliceAlignment = 16;
-}
 
 VertexArena::VertexArena(OrvDevice& d) : device{d} {}
 
@@ -20,10 +15,10 @@ VertexArena::~VertexArena() {
     }
 }
 
-VertexArena::Block VertexArena::createBlock(VkDeviceSize size) {
+VertexArena::Block VertexArena::createBlock() {
     VkDevice vk = device.getDevice();
+    const VkDeviceSize size = regionOffset(kRegions);
     Block block;
-    block.size = size;
 
     VkBufferCreateInfo bufferInfo{};
     bufferInfo.sType = VK_STRUCTURE_TYPE_BUFFER_CREATE_INFO;
@@ -58,18 +53,20 @@ VertexArena::Block VertexArena::createBlock(VkDeviceSize size) {
         vkFreeMemory(vk, block.memory, nullptr);
         throw std::runtime_error("failed to allocate vertex buffer memory!");
     }
-    block.mapped = static_cast<std::byte*>(mapped);
+    block.mapped = static_cast<Vertex*>(mapped);
     return block;
 }
 
-VertexArena::Slice VertexArena::allocate(VkDeviceSize size) {
-    const VkDeviceSize rounded = (size + kSliceAlignment - 1) / kSliceAlignment * kSliceAlignment;
-    if (blocks.empty() || blocks.back().size - blocks.back().used < rounded) {
-        const Block block = createBlock(std::max(kBlockSize, rounded));
-        blocks.push_back(block);
+VertexArena::Slice VertexArena::allocate(uint32_t vertexCount) {
+    const uint32_t rounded = (vertexCount + kVertexAlignment - 1) / kVertexAlignment * kVertexAlignment;
+    if (rounded > kBlockVertices) {
+        throw std::runtime_error("failed to allocate vertex buffer memory!");
+    }
+    if (blocks.empty() || kBlockVertices - blocks.back().used < rounded) {
+        blocks.push_back(createBlock());
     }
     Block& block = blocks.back();
-    Slice slice{block.buffer, block.used, block.mapped + block.used};
+    const Slice slice{static_cast<uint32_t>(blocks.size() - 1), block.used};
     block.used += rounded;
     return slice;
 }

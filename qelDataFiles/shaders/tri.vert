@@ -14,15 +14,29 @@ layout(push_constant) uniform Push {
     layout(offset = 60) float centerY;
 } push;
 
+layout(location = 0) flat out vec3 fillColor;
+layout(location = 1) flat out int isCircle;
+layout(location = 2) out vec2 local;
+
+// Corner of a quad's six vertices (two triangles) in units of its half size.
+const vec2 kCorners[6] = vec2[](vec2(-1.0, -1.0), vec2(-1.0, 1.0), vec2(1.0, 1.0),
+                                vec2(-1.0, -1.0), vec2(1.0, 1.0), vec2(1.0, -1.0));
+
 void main() {
-    // Rectangles and circles carry corner colours no brighter than 0.5 and are given in
-    // window pixels (y down); the triangles carry a full primary per corner and are given
-    // in clip space, spun by the object's transform.
-    bool pixelSpace = max(max(color.r, color.g), color.b) < 0.75;
-    if (pixelSpace) {
+    // Rectangles and circles are given in window pixels (y down) and carry their fill
+    // colour in the vertex, its red shifted by 4 (rectangle) or 8 (circle). The triangles
+    // carry plain corner colours, are given in clip space, and are spun by their transform.
+    if (color.r >= 3.5) {
+        bool circle = color.r >= 7.5;
         vec2 ndc = position / vec2(push.screenWidth, push.screenHeight) * 2.0 - 1.0;
         gl_Position = vec4(ndc, 0.0, 1.0);
+        fillColor = vec3(color.r - (circle ? 8.0 : 4.0), color.g, color.b);
+        isCircle = circle ? 1 : 0;
+        local = kCorners[gl_VertexIndex % 6];
     } else {
         gl_Position = vec4(push.transform * position + push.offset, 0.0, 1.0);
+        fillColor = push.color;
+        isCircle = 0;
+        local = vec2(0.0);
     }
 }
