@@ -295,10 +295,18 @@ uint32_t OrvApp::createCircle(double x, double y, double radius, int32_t rgb) {
     return addGameObject(std::make_shared<Circle>(x, y, radius, device, vertexArena), color);
 }
 
-// Identifiers grow in creation order and entries are never removed, so the list is
-// sorted by identifier and a lookup is a binary search rather than a scan.
+// Identifiers grow in creation order, one by one, and entries are never removed, so an
+// identifier is normally its entry's distance from the first one; the binary search
+// covers anything else.
 template <typename Objects>
-static auto findById(Objects& objects, uint32_t id) {
+static auto findById(Objects& objects, uint32_t id) -> decltype(&objects[0]) {
+    if (objects.empty()) {
+        return nullptr;
+    }
+    const uint32_t index = id - objects.front().id;
+    if (index < objects.size() && objects[index].id == id) {
+        return &objects[index];
+    }
     auto it = std::lower_bound(objects.begin(), objects.end(), id,
                                [](const GameObject& object, uint32_t wanted) { return object.id < wanted; });
     return (it != objects.end() && it->id == id) ? &*it : nullptr;
