@@ -1,14 +1,13 @@
 #version 450
 
 layout(location = 0) flat in vec3 fillColor;
-layout(location = 1) flat in int isCircle;
-layout(location = 2) in vec2 local;
+layout(location = 1) in vec2 local;
 
 layout(location = 0) out vec4 outColor;
 
 void main() {
     // A circle is drawn as its bounding square; keep only the disc.
-    if (isCircle != 0 && dot(local, local) > 1.0) {
+    if (dot(local, local) > 1.0) {
         discard;
     }
     outColor = vec4(fillColor, 1.0);

@@ -15,8 +15,9 @@ layout(push_constant) uniform Push {
 } push;
 
 layout(location = 0) flat out vec3 fillColor;
-layout(location = 1) flat out int isCircle;
-layout(location = 2) out vec2 local;
+// Position inside a circle's bounding square in units of its radius; (0, 0) elsewhere,
+// so nothing but a circle's corners is ever cut away.
+layout(location = 1) out vec2 local;
 
 // Corner of a quad's six vertices (two triangles) in units of its half size.
 const vec2 kCorners[6] = vec2[](vec2(-1.0, -1.0), vec2(-1.0, 1.0), vec2(1.0, 1.0),
@@ -31,12 +32,10 @@ void main() {
         vec2 ndc = position / vec2(push.screenWidth, push.screenHeight) * 2.0 - 1.0;
         gl_Position = vec4(ndc, 0.0, 1.0);
         fillColor = vec3(color.r - (circle ? 8.0 : 4.0), color.g, color.b);
-        isCircle = circle ? 1 : 0;
-        local = kCorners[gl_VertexIndex % 6];
+        local = circle ? kCorners[gl_VertexIndex % 6] : vec2(0.0);
     } else {
         gl_Position = vec4(push.transform * position + push.offset, 0.0, 1.0);
         fillColor = push.color;
-        isCircle = 0;
         local = vec2(0.0);
     }
 }
