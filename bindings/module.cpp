@@ -14,6 +14,11 @@ namespace py = pybind11;
 PYBIND11_MODULE(qel, m) {
     m.doc() = "qel 2D graphics engine";
 
+    // The classes are known to the binding layer first, so signatures and error messages
+    // name them as qel.Circle rather than as C++ types; they are listed after the
+    // functions again below.
+    qel::registerShapeClasses(m);
+
     m.def("init", &qel::init);
     m.def("run", &qel::run);
     m.def("poll", &qel::poll);
@@ -34,7 +39,11 @@ PYBIND11_MODULE(qel, m) {
     m.def("isInside", &qel::isInside);
     m.def("getData", &qel::getData);
     m.def("closeWindow", &qel::closeWindow);
-    qel::registerShapeClasses(m);
+    for (const char* name : {"Point2D", "Circle", "Rectangle"}) {
+        py::object cls = m.attr(name);
+        py::delattr(m, name);
+        m.attr(name) = cls;
+    }
 
     // Tear the engine down while the interpreter, the window system and the driver are
     // all still alive, so a script that never calls closeWindow still exits cleanly.

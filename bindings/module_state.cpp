@@ -1,6 +1,7 @@
 #include "bindings/module_state.hpp"
 
 #include <chrono>
+#include <limits>
 #include <stdexcept>
 
 #include "engine/orv_app.hpp"
@@ -11,6 +12,19 @@ std::int64_t steadyNowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
+}
+
+int truncateSize(float size) {
+    if (!(size == size)) {
+        return 0;
+    }
+    if (size >= 2147483647.0f) {
+        return std::numeric_limits<int>::max();
+    }
+    if (size <= -2147483648.0f) {
+        return std::numeric_limits<int>::min();
+    }
+    return static_cast<int>(size);
 }
 
 std::unique_ptr<orv::OrvApp> engine;

@@ -25,6 +25,10 @@ extern std::int64_t lastFrameTime;
 
 std::int64_t steadyNowNs();
 
+// A stored size truncated toward zero; sizes beyond int saturate and NaN reads as 0,
+// where a plain cast would be undefined.
+int truncateSize(float size);
+
 // The installed engine, or a RuntimeError telling the script to call init first.
 orv::OrvApp& requireEngine();
 

@@ -40,11 +40,11 @@ double deltaTime() {
 }
 
 int getWindowWidth() {
-    return static_cast<int>(windowWidth);
+    return truncateSize(windowWidth);
 }
 
 int getWindowHeight() {
-    return static_cast<int>(windowHeight);
+    return truncateSize(windowHeight);
 }
 
 void updateColor(uint32_t id, int32_t packedColor) {

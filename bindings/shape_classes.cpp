@@ -22,8 +22,8 @@ void display(const Point2D& point) {
 template <typename Handle, typename StepFn>
 void stepAndMove(Handle& handle, const Point2D& position, Step step, StepFn stepFn) {
     orv::OrvApp& app = requireEngine();
-    const double W = static_cast<double>(static_cast<int>(windowWidth));
-    const double H = static_cast<double>(static_cast<int>(windowHeight));
+    const double W = static_cast<double>(truncateSize(windowWidth));
+    const double H = static_cast<double>(truncateSize(windowHeight));
     stepFn(handle, step, app.frameTime, W, H);
     app.moveTo(handle.id, position.x, position.y);
 }

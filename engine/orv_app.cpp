@@ -15,8 +15,8 @@ namespace orv {
 uint32_t nextObjectId = 0;
 
 OrvApp::OrvApp(std::string directory)
-    : width{static_cast<int>(qel::windowWidth)},
-      height{static_cast<int>(qel::windowHeight)},
+    : width{qel::truncateSize(qel::windowWidth)},
+      height{qel::truncateSize(qel::windowHeight)},
       dataDirectory{std::move(directory)},
       window{width, height, "Qel Demo"},
       device{window},

@@ -8,10 +8,13 @@
 namespace orv {
 
 OrvWindow::OrvWindow(int w, int h, std::string t) : width{w}, height{h}, title{std::move(t)} {
-    // GLFW asserts on negative sizes, which would abort the interpreter.
-    if (width <= 0 || height <= 0) {
+    // GLFW asserts on negative sizes, aborting the interpreter, and X carries sizes in 16
+    // bits: a larger one wraps, and Xlib's default handler ends the process on the error.
+    constexpr int kLargestSide = 32767;
+    if (width <= 0 || height <= 0 || width > kLargestSide || height > kLargestSide) {
         throw std::runtime_error("failed to create window: the size " + std::to_string(width) + " by " +
-                                 std::to_string(height) + " is not positive");
+                                 std::to_string(height) + " is not between 1 and " +
+                                 std::to_string(kLargestSide) + " pixels");
     }
     if (glfwInit() != GLFW_TRUE) {
         throw std::runtime_error(
