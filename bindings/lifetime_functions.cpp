@@ -3,10 +3,6 @@
 #include <iostream>
 #include <string>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 #include "bindings/frame_pacing.hpp"
 #include "bindings/module_directory.hpp"
 #include "bindings/module_state.hpp"
@@ -17,17 +13,6 @@ namespace py = pybind11;
 namespace qel {
 
 namespace {
-
-// A CPU Vulkan driver allocates and frees megabytes of working memory every frame. glibc
-// hands freed memory at the top of a heap straight back to the kernel, so each frame
-// faulted it in again: a quarter of the frame time with two thousand shapes. Keeping a
-// little padding at the top of each heap avoids the round trip.
-void keepAllocatorPadding() {
-#ifdef __GLIBC__
-    mallopt(M_TOP_PAD, 16 << 20);
-#endif
-}
-
 #ifdef _WIN32
 constexpr char kPathSeparator = '\\';
 #else
@@ -47,7 +32,6 @@ void init(const py::list& items, int width, int height) {
         (void)item.cast<std::string>();
     }
 
-    keepAllocatorPadding();
     // The old engine goes first: destroying it ends the window system, which a new
     // window would not survive.
     destroyEngine();
