@@ -4,7 +4,7 @@
 #   2. the Python suite against a real window (Xvfb when there is no display);
 #   3. the Python suite again with the Khronos validation layer on, failing on any message;
 #   4. the Python suite against an AddressSanitizer + UndefinedBehaviorSanitizer build;
-#   5. the libFuzzer targets, for QEL_FUZZ_SECONDS each (default 60).
+#   5. the libFuzzer targets, for QEL_FUZZ_SECONDS each (default 30).
 # Set QEL_QUICK=1 to stop after step 2.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -33,6 +33,6 @@ echo "== Sanitizers"
 bash scripts/sanitize.sh
 
 echo "== Fuzzing"
-bash scripts/fuzz.sh "${QEL_FUZZ_SECONDS:-60}"
+bash scripts/fuzz.sh "${QEL_FUZZ_SECONDS:-30}"
 
 echo "all checks: 5 passed, 0 failed"
