@@ -3,7 +3,6 @@
 # private Xvfb for a few seconds with scripted input and saves a screenshot.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
 bash scripts/build.sh
 BUILD_DIR=${QEL_BUILD_DIR:-build}
 case "$BUILD_DIR" in /*) ;; *) BUILD_DIR="$PWD/$BUILD_DIR" ;; esac

@@ -8,7 +8,6 @@
 # Set QEL_QUICK=1 to stop after step 2.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
 bash scripts/build.sh
 BUILD_DIR=${QEL_BUILD_DIR:-build}
 case "$BUILD_DIR" in /*) ;; *) BUILD_DIR="$PWD/$BUILD_DIR" ;; esac
