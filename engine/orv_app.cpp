@@ -37,7 +37,7 @@ OrvApp::~OrvApp() {
 
 void OrvApp::release() noexcept {
     if (device.getDevice() != VK_NULL_HANDLE) {
-        vkDeviceWaitIdle(device.getDevice());
+        waitIdle();
     }
     if (pipelineLayout != VK_NULL_HANDLE) {
         vkDestroyPipelineLayout(device.getDevice(), pipelineLayout, nullptr);
@@ -73,7 +73,7 @@ void OrvApp::rebuildSwapChain() {
         extent = window.extent();
         glfwWaitEvents();
     }
-    vkDeviceWaitIdle(device.getDevice());
+    waitIdle();
 
     if (!swapChain) {
         swapChain = std::make_unique<OrvSwapChain>(device, window);
@@ -130,13 +130,30 @@ VkResult OrvApp::run(const std::function<void()>& afterFrame) {
             }
         }
     } catch (...) {
-        vkDeviceWaitIdle(device.getDevice());
+        waitIdle();
         throw;
+    }
+    return waitIdle();
+}
+
+VkResult OrvApp::waitIdle() noexcept {
+    if (swapChain) {
+        swapChain->waitForPresent();
     }
     return vkDeviceWaitIdle(device.getDevice());
 }
 
 void OrvApp::drawFrame() {
+    // The previous frame's present ends here; a window that changed size since gets a new
+    // swap chain before this frame is drawn.
+    const VkResult presented = swapChain->takePresentResult();
+    if (presented == VK_ERROR_OUT_OF_DATE_KHR || presented == VK_SUBOPTIMAL_KHR || window.isResized()) {
+        window.clearResized();
+        rebuildSwapChain();
+    } else if (presented != VK_SUCCESS) {
+        throw std::runtime_error("failed to present swap chain image!");
+    }
+
     uint32_t imageIndex = 0;
     VkResult result = swapChain->acquireNextImage(&imageIndex);
     if (result == VK_ERROR_OUT_OF_DATE_KHR) {
@@ -147,15 +164,7 @@ void OrvApp::drawFrame() {
         throw std::runtime_error("failed to acquire swap chain image!");
     }
     recordFrame(imageIndex);
-    result = swapChain->submitCommandBuffers(&commandBuffers[imageIndex], imageIndex);
-    if (result == VK_ERROR_OUT_OF_DATE_KHR || result == VK_SUBOPTIMAL_KHR || window.isResized()) {
-        window.clearResized();
-        rebuildSwapChain();
-        return;
-    }
-    if (result != VK_SUCCESS) {
-        throw std::runtime_error("failed to present swap chain image!");
-    }
+    swapChain->submitCommandBuffers(&commandBuffers[imageIndex], imageIndex);
 }
 
 void OrvApp::recordFrame(uint32_t imageIndex) {
@@ -335,7 +344,7 @@ void OrvApp::closeWindow() {
     }
     // The swap chain's images live on the window system's connection, which closing
     // ends; release them first.
-    vkDeviceWaitIdle(device.getDevice());
+    waitIdle();
     freeCommandBuffers();
     pipeline.reset();
     swapChain.reset();

@@ -59,6 +59,8 @@ private:
     void drawObjects(VkCommandBuffer commandBuffer);
     uint32_t addGameObject(std::shared_ptr<OrvModel> model, std::array<float, 3> color);
     void release() noexcept;
+    // Waits for the present in flight and then for the device.
+    VkResult waitIdle() noexcept;
 
     int width;
     int height;

@@ -66,6 +66,7 @@ void OrvSwapChain::init() {
         createDepthResources();
         createFramebuffers();
         createSyncObjects();
+        presenter = std::make_unique<AsyncPresenter>();
     } catch (...) {
         release();
         throw;
@@ -77,6 +78,8 @@ OrvSwapChain::~OrvSwapChain() {
 }
 
 void OrvSwapChain::release() noexcept {
+    // The present in flight still uses the swap chain and a semaphore.
+    presenter.reset();
     VkDevice vk = device.getDevice();
     for (VkImageView view : swapChainImageViews) {
         vkDestroyImageView(vk, view, nullptr);
@@ -336,7 +339,17 @@ void OrvSwapChain::createSyncObjects() {
     }
 }
 
+void OrvSwapChain::waitForPresent() {
+    presenter->wait();
+}
+
+VkResult OrvSwapChain::takePresentResult() {
+    return presenter->takeResult();
+}
+
 VkResult OrvSwapChain::acquireNextImage(uint32_t* imageIndex) {
+    // Acquiring and presenting must not overlap on one swap chain.
+    presenter->wait();
     vkWaitForFences(device.getDevice(), 1, &inFlightFences[currentFrame], VK_TRUE, kNoTimeout);
     const VkResult result = vkAcquireNextImageKHR(device.getDevice(), swapChain, kNoTimeout,
                                                   imageAvailableSemaphores[currentFrame], VK_NULL_HANDLE,
@@ -349,7 +362,7 @@ VkResult OrvSwapChain::acquireNextImage(uint32_t* imageIndex) {
     return result;
 }
 
-VkResult OrvSwapChain::submitCommandBuffers(const VkCommandBuffer* buffer, uint32_t imageIndex) {
+void OrvSwapChain::submitCommandBuffers(const VkCommandBuffer* buffer, uint32_t imageIndex) {
     if (imagesInFlight[imageIndex] != VK_NULL_HANDLE) {
         vkWaitForFences(device.getDevice(), 1, &imagesInFlight[imageIndex], VK_TRUE, kNoTimeout);
     }
@@ -370,21 +383,14 @@ VkResult OrvSwapChain::submitCommandBuffers(const VkCommandBuffer* buffer, uint3
     submitInfo.pSignalSemaphores = signalSemaphores;
 
     vkResetFences(device.getDevice(), 1, &inFlightFences[currentFrame]);
+    // The queue is shared with the presenting thread.
+    presenter->wait();
     if (vkQueueSubmit(device.getGraphicsQueue(), 1, &submitInfo, inFlightFences[currentFrame]) != VK_SUCCESS) {
         throw std::runtime_error("failed to submit draw command buffer!");
     }
-
-    VkPresentInfoKHR presentInfo{};
-    presentInfo.sType = VK_STRUCTURE_TYPE_PRESENT_INFO_KHR;
-    presentInfo.waitSemaphoreCount = 1;
-    presentInfo.pWaitSemaphores = signalSemaphores;
-    presentInfo.swapchainCount = 1;
-    presentInfo.pSwapchains = &swapChain;
-    presentInfo.pImageIndices = &imageIndex;
-    const VkResult result = vkQueuePresentKHR(device.getPresentQueue(), &presentInfo);
+    presenter->present(device.getPresentQueue(), swapChain, imageIndex, renderFinishedSemaphores[currentFrame]);
 
     currentFrame = (currentFrame + 1) % MAX_FRAMES_IN_FLIGHT;
-    return result;
 }
 
 }  // namespace orv

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/orv_window.hpp"
+#include "vulkan/async_presenter.hpp"
 #include "vulkan/orv_device.hpp"
 
 namespace orv {
@@ -31,7 +32,12 @@ public:
     size_t currentFrameIndex() const { return currentFrame; }
 
     VkResult acquireNextImage(uint32_t* imageIndex);
-    VkResult submitCommandBuffers(const VkCommandBuffer* buffer, uint32_t imageIndex);
+    // Submits the frame and starts presenting it; the present finishes in the background.
+    void submitCommandBuffers(const VkCommandBuffer* buffer, uint32_t imageIndex);
+    // Waits for the present in flight, so the queue and the device can be used again.
+    void waitForPresent();
+    // Waits for the present in flight and hands over its result once.
+    VkResult takePresentResult();
 
 private:
     void init();
@@ -62,6 +68,7 @@ private:
     std::vector<VkFence> imagesInFlight;
     size_t currentFrame = 0;
     OrvWindow& window;
+    std::unique_ptr<AsyncPresenter> presenter;
 };
 
 }  // namespace orv
