@@ -6,6 +6,7 @@
 #include "bindings/frame_pacing.hpp"
 #include "bindings/module_directory.hpp"
 #include "bindings/module_state.hpp"
+#include "engine/frame_memory.hpp"
 #include "engine/orv_app.hpp"
 
 namespace py = pybind11;
@@ -35,6 +36,7 @@ void init(const py::list& items, int width, int height) {
     // The old engine goes first: destroying it ends the window system, which a new
     // window would not survive.
     destroyEngine();
+    orv::keepFrameMemory();
     engine = std::make_unique<orv::OrvApp>(dataDirectory);
 }
 
