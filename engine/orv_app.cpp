@@ -176,16 +176,15 @@ void OrvApp::recordFrame(uint32_t imageIndex) {
     }
 
     const VkExtent2D extent = swapChain->getSwapChainExtent();
-    VkClearValue clears[2]{};
+    VkClearValue clears[1]{};
     clears[0].color = {{0.01f, 0.01f, 0.01f, 1.0f}};
-    clears[1].depthStencil = {1.0f, 0};
     VkRenderPassBeginInfo passInfo{};
     passInfo.sType = VK_STRUCTURE_TYPE_RENDER_PASS_BEGIN_INFO;
     passInfo.renderPass = swapChain->getRenderPass();
     passInfo.framebuffer = swapChain->getFrameBuffer(imageIndex);
     passInfo.renderArea.offset = {0, 0};
     passInfo.renderArea.extent = extent;
-    passInfo.clearValueCount = 2;
+    passInfo.clearValueCount = 1;
     passInfo.pClearValues = clears;
     vkCmdBeginRenderPass(commandBuffer, &passInfo, VK_SUBPASS_CONTENTS_INLINE);
 
@@ -216,10 +215,11 @@ void OrvApp::drawObjects(VkCommandBuffer commandBuffer) {
     const size_t region = swapChain->currentFrameIndex();
     constexpr VkShaderStageFlags kStages = VK_SHADER_STAGE_VERTEX_BIT | VK_SHADER_STAGE_FRAGMENT_BIT;
 
-    // Rectangles and circles carry everything they need in their vertices; only the frame
-    // size travels in the push constants, so a run of them that is contiguous in vertex
-    // memory is drawn with one call. Draw order, and so which shape covers which, is
-    // unchanged: primitives of one draw rasterise in order.
+    // Objects are drawn from the last created to the first, so the first created ends up
+    // on top. Rectangles and circles carry everything they need in their vertices; only
+    // the frame size travels in the push constants, so a run of them that is contiguous in
+    // vertex memory (later models sit below earlier ones) is drawn with one call:
+    // primitives of one draw rasterise in order.
     PushConstantData framePush{};
     framePush.screenWidth = static_cast<float>(extent.width);
     framePush.screenHeight = static_cast<float>(extent.height);
@@ -248,7 +248,8 @@ void OrvApp::drawObjects(VkCommandBuffer commandBuffer) {
         haveRun = false;
     };
 
-    for (GameObject& object : gameObjects) {
+    for (auto it = gameObjects.rbegin(); it != gameObjects.rend(); ++it) {
+        GameObject& object = *it;
         object.rotation = advanceRotation(object.rotation);
         OrvModel& model = *object.model;
         model.prepare(region, object.color);

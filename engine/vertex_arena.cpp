@@ -59,16 +59,17 @@ VertexArena::Block VertexArena::createBlock() {
 
 VertexArena::Slice VertexArena::allocate(uint32_t vertexCount) {
     const uint32_t rounded = (vertexCount + kVertexAlignment - 1) / kVertexAlignment * kVertexAlignment;
-    if (rounded > kBlockVertices) {
+    if (rounded > kUsableVertices) {
         throw std::runtime_error("failed to allocate vertex buffer memory!");
     }
-    if (blocks.empty() || kBlockVertices - blocks.back().used < rounded) {
+    if (blocks.empty() || kUsableVertices - blocks.back().used < rounded) {
         blocks.push_back(createBlock());
     }
+    // Slices are handed out from the top of a block down, so a later model sits just
+    // below an earlier one and a run drawn in memory order draws the later models first.
     Block& block = blocks.back();
-    const Slice slice{static_cast<uint32_t>(blocks.size() - 1), block.used};
     block.used += rounded;
-    return slice;
+    return Slice{static_cast<uint32_t>(blocks.size() - 1), kUsableVertices - block.used};
 }
 
 }  // namespace orv

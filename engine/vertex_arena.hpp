@@ -5,8 +5,8 @@
 //
 // Each block holds one region per frame in flight, laid out alike, so a model owns the
 // same vertex range in every region: a frame rewrites only its own region while the GPU
-// may still read the other, and consecutive models sit next to each other, so a run of
-// them draws with a single call.
+// may still read the other. Consecutive models sit next to each other, the later one
+// below, so a run of them draws back to front with a single call.
 
 #include <vulkan/vulkan.h>
 
@@ -26,6 +26,7 @@ public:
     static constexpr uint32_t kBlockVertices = 1u << 17;  // per region
     // Slices start on multiples of six, so a quad's corner is its vertex index mod 6.
     static constexpr uint32_t kVertexAlignment = 6;
+    static constexpr uint32_t kUsableVertices = kBlockVertices / kVertexAlignment * kVertexAlignment;
 
     struct Slice {
         uint32_t block = 0;

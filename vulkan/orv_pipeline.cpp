@@ -60,8 +60,9 @@ void defaultPipelineConfig(PipelineConfig& config) {
 
     config.depthStencilState = {};
     config.depthStencilState.sType = VK_STRUCTURE_TYPE_PIPELINE_DEPTH_STENCIL_STATE_CREATE_INFO;
-    config.depthStencilState.depthTestEnable = VK_TRUE;
-    config.depthStencilState.depthWriteEnable = VK_TRUE;
+    // Shapes are drawn back to front instead of being depth tested.
+    config.depthStencilState.depthTestEnable = VK_FALSE;
+    config.depthStencilState.depthWriteEnable = VK_FALSE;
     config.depthStencilState.depthCompareOp = VK_COMPARE_OP_LESS;
     config.depthStencilState.depthBoundsTestEnable = VK_FALSE;
     config.depthStencilState.minDepthBounds = 0.0f;

@@ -63,7 +63,6 @@ void OrvSwapChain::init() {
         createSwapChain();
         createImageViews();
         createRenderPass();
-        createDepthResources();
         createFramebuffers();
         createSyncObjects();
         presenter = std::make_unique<AsyncPresenter>();
@@ -89,14 +88,6 @@ void OrvSwapChain::release() noexcept {
         vkDestroySwapchainKHR(vk, swapChain, nullptr);
         swapChain = VK_NULL_HANDLE;
     }
-    for (size_t i = 0; i < depthImages.size(); ++i) {
-        vkDestroyImageView(vk, depthImageViews[i], nullptr);
-        vkDestroyImage(vk, depthImages[i], nullptr);
-        vkFreeMemory(vk, depthImageMemories[i], nullptr);
-    }
-    depthImageViews.clear();
-    depthImages.clear();
-    depthImageMemories.clear();
     for (VkFramebuffer framebuffer : swapChainFramebuffers) {
         vkDestroyFramebuffer(vk, framebuffer, nullptr);
     }
@@ -178,16 +169,10 @@ void OrvSwapChain::createImageViews() {
     }
 }
 
-VkFormat OrvSwapChain::findDepthFormat() const {
-    return chooseDepthFormat([this](VkFormat format) {
-        VkFormatProperties properties;
-        vkGetPhysicalDeviceFormatProperties(device.getPhysicalDevice(), format, &properties);
-        return properties.optimalTilingFeatures;
-    });
-}
-
 void OrvSwapChain::createRenderPass() {
-    std::array<VkAttachmentDescription, 2> attachments{};
+    // No depth attachment: shapes are drawn back to front, so the one created first
+    // ends up on top without a depth test.
+    std::array<VkAttachmentDescription, 1> attachments{};
     VkAttachmentDescription& color = attachments[0];
     color.format = swapChainImageFormat;
     color.samples = VK_SAMPLE_COUNT_1_BIT;
@@ -198,24 +183,12 @@ void OrvSwapChain::createRenderPass() {
     color.initialLayout = VK_IMAGE_LAYOUT_UNDEFINED;
     color.finalLayout = VK_IMAGE_LAYOUT_PRESENT_SRC_KHR;
 
-    VkAttachmentDescription& depth = attachments[1];
-    depth.format = findDepthFormat();
-    depth.samples = VK_SAMPLE_COUNT_1_BIT;
-    depth.loadOp = VK_ATTACHMENT_LOAD_OP_CLEAR;
-    depth.storeOp = VK_ATTACHMENT_STORE_OP_DONT_CARE;
-    depth.stencilLoadOp = VK_ATTACHMENT_LOAD_OP_DONT_CARE;
-    depth.stencilStoreOp = VK_ATTACHMENT_STORE_OP_DONT_CARE;
-    depth.initialLayout = VK_IMAGE_LAYOUT_UNDEFINED;
-    depth.finalLayout = VK_IMAGE_LAYOUT_DEPTH_STENCIL_ATTACHMENT_OPTIMAL;
-
     VkAttachmentReference colorRef{0, VK_IMAGE_LAYOUT_COLOR_ATTACHMENT_OPTIMAL};
-    VkAttachmentReference depthRef{1, VK_IMAGE_LAYOUT_DEPTH_STENCIL_ATTACHMENT_OPTIMAL};
 
     VkSubpassDescription subpass{};
     subpass.pipelineBindPoint = VK_PIPELINE_BIND_POINT_GRAPHICS;
     subpass.colorAttachmentCount = 1;
     subpass.pColorAttachments = &colorRef;
-    subpass.pDepthStencilAttachment = &depthRef;
 
     VkSubpassDependency dependency{};
     dependency.srcSubpass = VK_SUBPASS_EXTERNAL;
@@ -239,62 +212,10 @@ void OrvSwapChain::createRenderPass() {
     }
 }
 
-void OrvSwapChain::createDepthResources() {
-    const VkFormat depthFormat = findDepthFormat();
-    VkDevice vk = device.getDevice();
-    const size_t count = imageCount();
-    depthImages.reserve(count);
-    depthImageMemories.reserve(count);
-    depthImageViews.reserve(count);
-    for (size_t i = 0; i < count; ++i) {
-        VkImageCreateInfo imageInfo{};
-        imageInfo.sType = VK_STRUCTURE_TYPE_IMAGE_CREATE_INFO;
-        imageInfo.imageType = VK_IMAGE_TYPE_2D;
-        imageInfo.format = depthFormat;
-        imageInfo.extent = {swapChainExtent.width, swapChainExtent.height, 1};
-        imageInfo.mipLevels = 1;
-        imageInfo.arrayLayers = 1;
-        imageInfo.samples = VK_SAMPLE_COUNT_1_BIT;
-        imageInfo.tiling = VK_IMAGE_TILING_OPTIMAL;
-        imageInfo.usage = VK_IMAGE_USAGE_DEPTH_STENCIL_ATTACHMENT_BIT;
-        imageInfo.sharingMode = VK_SHARING_MODE_EXCLUSIVE;
-        imageInfo.initialLayout = VK_IMAGE_LAYOUT_UNDEFINED;
-
-        // The three lists grow together so release() always sees matching entries.
-        VkImage image = VK_NULL_HANDLE;
-        if (vkCreateImage(vk, &imageInfo, nullptr, &image) != VK_SUCCESS) {
-            throw std::runtime_error("failed to create image!");
-        }
-        VkMemoryRequirements requirements;
-        vkGetImageMemoryRequirements(vk, image, &requirements);
-        VkMemoryAllocateInfo allocInfo{};
-        allocInfo.sType = VK_STRUCTURE_TYPE_MEMORY_ALLOCATE_INFO;
-        allocInfo.allocationSize = requirements.size;
-        VkDeviceMemory memory = VK_NULL_HANDLE;
-        try {
-            allocInfo.memoryTypeIndex =
-                device.findMemoryType(requirements.memoryTypeBits, VK_MEMORY_PROPERTY_DEVICE_LOCAL_BIT);
-            if (vkAllocateMemory(vk, &allocInfo, nullptr, &memory) != VK_SUCCESS) {
-                throw std::runtime_error("failed to allocate image memory!");
-            }
-        } catch (...) {
-            vkDestroyImage(vk, image, nullptr);
-            throw;
-        }
-        depthImages.push_back(image);
-        depthImageMemories.push_back(memory);
-        depthImageViews.push_back(VK_NULL_HANDLE);
-        if (vkBindImageMemory(vk, image, memory, 0) != VK_SUCCESS) {
-            throw std::runtime_error("failed to bind image memory!");
-        }
-        depthImageViews.back() = createView(vk, image, depthFormat, VK_IMAGE_ASPECT_DEPTH_BIT);
-    }
-}
-
 void OrvSwapChain::createFramebuffers() {
     swapChainFramebuffers.reserve(imageCount());
     for (size_t i = 0; i < imageCount(); ++i) {
-        std::array<VkImageView, 2> views{swapChainImageViews[i], depthImageViews[i]};
+        std::array<VkImageView, 1> views{swapChainImageViews[i]};
         VkFramebufferCreateInfo info{};
         info.sType = VK_STRUCTURE_TYPE_FRAMEBUFFER_CREATE_INFO;
         info.renderPass = renderPass;

@@ -1,5 +1,5 @@
 #pragma once
-// Presentable images and everything sized by them: views, depth buffers, framebuffers,
+// Presentable images and everything sized by them: views, framebuffers,
 // the render pass, and the synchronisation of two frames in flight.
 
 #include <vulkan/vulkan.h>
@@ -44,19 +44,14 @@ private:
     void createSwapChain();
     void createImageViews();
     void createRenderPass();
-    void createDepthResources();
     void createFramebuffers();
     void createSyncObjects();
-    VkFormat findDepthFormat() const;
     void release() noexcept;
 
     VkFormat swapChainImageFormat{};
     VkExtent2D swapChainExtent{};
     std::vector<VkFramebuffer> swapChainFramebuffers;
     VkRenderPass renderPass = VK_NULL_HANDLE;
-    std::vector<VkImage> depthImages;
-    std::vector<VkDeviceMemory> depthImageMemories;
-    std::vector<VkImageView> depthImageViews;
     std::vector<VkImage> swapChainImages;
     std::vector<VkImageView> swapChainImageViews;
     OrvDevice& device;

@@ -52,19 +52,4 @@ SharingChoice chooseSharingMode(const QueueFamilyIndices& indices) {
     return {VK_SHARING_MODE_EXCLUSIVE, {}};
 }
 
-const std::vector<VkFormat>& depthFormatCandidates() {
-    static const std::vector<VkFormat> candidates{
-        VK_FORMAT_D32_SFLOAT, VK_FORMAT_D32_SFLOAT_S8_UINT, VK_FORMAT_D24_UNORM_S8_UINT};
-    return candidates;
-}
-
-VkFormat chooseDepthFormat(const std::function<VkFormatFeatureFlags(VkFormat)>& optimalTilingFeatures) {
-    for (VkFormat format : depthFormatCandidates()) {
-        if ((optimalTilingFeatures(format) & VK_FORMAT_FEATURE_DEPTH_STENCIL_ATTACHMENT_BIT) != 0) {
-            return format;
-        }
-    }
-    throw std::runtime_error("failed to find supported format!");
-}
-
 }  // namespace orv

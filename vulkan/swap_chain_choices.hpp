@@ -3,7 +3,6 @@
 
 #include <vulkan/vulkan.h>
 
-#include <functional>
 #include <vector>
 
 #include "vulkan/device_choices.hpp"
@@ -25,11 +24,5 @@ struct SharingChoice {
     std::vector<uint32_t> queueFamilies;  // graphics first, then present; empty when exclusive
 };
 SharingChoice chooseSharingMode(const QueueFamilyIndices& indices);
-
-// The candidates, tried in order.
-const std::vector<VkFormat>& depthFormatCandidates();
-
-// First candidate whose optimal-tiling features allow depth-stencil attachments.
-VkFormat chooseDepthFormat(const std::function<VkFormatFeatureFlags(VkFormat)>& optimalTilingFeatures);
 
 }  // namespace orv

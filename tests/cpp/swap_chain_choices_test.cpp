@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <stdexcept>
 #include <vector>
 
@@ -96,49 +95,6 @@ TEST(ChooseSharingMode, ConcurrentOnlyAcrossFamiliesGraphicsFirst) {
         EXPECT_EQ(choice.mode, c.mode);
         EXPECT_EQ(choice.queueFamilies, c.families);
     }
-}
-
-TEST(ChooseDepthFormat, FirstCandidateWithDepthStencilAttachment) {
-    EXPECT_EQ(depthFormatCandidates(),
-              (std::vector<VkFormat>{VK_FORMAT_D32_SFLOAT, VK_FORMAT_D32_SFLOAT_S8_UINT,
-                                     VK_FORMAT_D24_UNORM_S8_UINT}));
-
-    constexpr VkFormatFeatureFlags kDepth = VK_FORMAT_FEATURE_DEPTH_STENCIL_ATTACHMENT_BIT;
-    constexpr VkFormatFeatureFlags kOther =
-        VK_FORMAT_FEATURE_SAMPLED_IMAGE_BIT | VK_FORMAT_FEATURE_TRANSFER_SRC_BIT;
-    struct Case {
-        const char* name;
-        std::map<VkFormat, VkFormatFeatureFlags> features;
-        VkFormat chosen;
-    };
-    const Case cases[] = {
-        {"all supported", {{VK_FORMAT_D32_SFLOAT, kDepth}, {VK_FORMAT_D32_SFLOAT_S8_UINT, kDepth},
-                           {VK_FORMAT_D24_UNORM_S8_UINT, kDepth}}, VK_FORMAT_D32_SFLOAT},
-        {"only D24", {{VK_FORMAT_D24_UNORM_S8_UINT, kDepth | kOther}}, VK_FORMAT_D24_UNORM_S8_UINT},
-        {"D32 with other features only is skipped",
-         {{VK_FORMAT_D32_SFLOAT, kOther}, {VK_FORMAT_D32_SFLOAT_S8_UINT, kDepth}},
-         VK_FORMAT_D32_SFLOAT_S8_UINT},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const VkFormat chosen = chooseDepthFormat([&](VkFormat format) -> VkFormatFeatureFlags {
-            const auto found = c.features.find(format);
-            return found == c.features.end() ? 0 : found->second;
-        });
-        EXPECT_EQ(chosen, c.chosen);
-    }
-
-    std::vector<VkFormat> asked;
-    try {
-        chooseDepthFormat([&](VkFormat format) -> VkFormatFeatureFlags {
-            asked.push_back(format);
-            return kOther;
-        });
-        ADD_FAILURE() << "no exception";
-    } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "failed to find supported format!");
-    }
-    EXPECT_EQ(asked, depthFormatCandidates());
 }
 
 }  // namespace
