@@ -210,30 +210,42 @@ void OrvApp::recordFrame(uint32_t imageIndex) {
 }
 
 void OrvApp::drawObjects(VkCommandBuffer commandBuffer) {
-    pipeline->bind(commandBuffer);
     const VkExtent2D extent = swapChain->getSwapChainExtent();
     const size_t region = swapChain->currentFrameIndex();
     constexpr VkShaderStageFlags kStages = VK_SHADER_STAGE_VERTEX_BIT | VK_SHADER_STAGE_FRAGMENT_BIT;
+    using Fill = OrvPipeline::Fill;
 
     // Objects are drawn from the last created to the first, so the first created ends up
     // on top. Rectangles and circles carry everything they need in their vertices; only
-    // the frame size travels in the push constants, so a run of them that is contiguous in
-    // vertex memory (later models sit below earlier ones) is drawn with one call:
-    // primitives of one draw rasterise in order.
+    // the frame size travels in the push constants, so a run of one kind that is
+    // contiguous in vertex memory (later models sit below earlier ones) is drawn with one
+    // call: primitives of one draw rasterise in order.
     PushConstantData framePush{};
     framePush.screenWidth = static_cast<float>(extent.width);
     framePush.screenHeight = static_cast<float>(extent.height);
     bool framePushed = false;
     bool haveRun = false;
+    Fill runFill = Fill::Whole;
     uint32_t runBlock = 0;
     uint32_t runFirst = 0;
     uint32_t runCount = 0;
     uint32_t boundBlock = UINT32_MAX;
+    bool pipelineBound = false;
+    Fill boundFill = Fill::Whole;
+
+    auto usePipeline = [&](Fill fill) {
+        if (!pipelineBound || boundFill != fill) {
+            pipeline->bind(commandBuffer, fill);
+            pipelineBound = true;
+            boundFill = fill;
+        }
+    };
 
     auto flushRun = [&] {
         if (!haveRun) {
             return;
         }
+        usePipeline(runFill);
         if (!framePushed) {
             vkCmdPushConstants(commandBuffer, pipelineLayout, kStages, 0, sizeof(PushConstantData), &framePush);
             framePushed = true;
@@ -255,11 +267,13 @@ void OrvApp::drawObjects(VkCommandBuffer commandBuffer) {
         model.prepare(region, object.color);
         const VertexArena::Slice& slice = model.getSlice();
         if (model.drawsInBatch()) {
-            if (haveRun && slice.block == runBlock && slice.firstVertex == runFirst + runCount) {
+            const Fill fill = model.cutsDisc() ? Fill::Disc : Fill::Whole;
+            if (haveRun && fill == runFill && slice.block == runBlock && slice.firstVertex == runFirst + runCount) {
                 runCount += model.getVertexCount();
             } else {
                 flushRun();
                 haveRun = true;
+                runFill = fill;
                 runBlock = slice.block;
                 runFirst = slice.firstVertex;
                 runCount = model.getVertexCount();
@@ -267,6 +281,7 @@ void OrvApp::drawObjects(VkCommandBuffer commandBuffer) {
             continue;
         }
         flushRun();
+        usePipeline(Fill::Whole);
         const PushConstantData push = makePushConstants(object, extent);
         vkCmdPushConstants(commandBuffer, pipelineLayout, kStages, 0, sizeof(PushConstantData), &push);
         framePushed = false;

@@ -32,6 +32,8 @@ public:
     // Models drawn in window pixels with their colour in their vertices, so runs of them
     // share one draw; plain models (the triangles) draw alone with their push constants.
     virtual bool drawsInBatch() const { return false; }
+    // Drawn as a square of which only the inscribed disc is kept.
+    virtual bool cutsDisc() const { return false; }
 
     static std::array<VkVertexInputBindingDescription, 1> vertexBindings();
     static std::array<VkVertexInputAttributeDescription, 2> vertexAttributes();

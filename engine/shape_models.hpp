@@ -31,6 +31,7 @@ public:
     void moveTo(double x, double y) override;
     bool isInside(const Point2D& point) const override;
     bool drawsInBatch() const override { return true; }
+    bool cutsDisc() const override { return true; }
     double getRadius() const { return radius; }
 
 protected:

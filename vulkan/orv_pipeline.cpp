@@ -97,9 +97,11 @@ void OrvPipeline::release() noexcept {
     vkDestroyShaderModule(vk, vertShaderModule, nullptr);
     vkDestroyShaderModule(vk, fragShaderModule, nullptr);
     vkDestroyPipeline(vk, graphicsPipeline, nullptr);
+    vkDestroyPipeline(vk, discPipeline, nullptr);
     vertShaderModule = VK_NULL_HANDLE;
     fragShaderModule = VK_NULL_HANDLE;
     graphicsPipeline = VK_NULL_HANDLE;
+    discPipeline = VK_NULL_HANDLE;
 }
 
 std::vector<char> OrvPipeline::readFile(const std::string& fileName) {
@@ -185,10 +187,26 @@ void OrvPipeline::createGraphicsPipeline(const std::string& vertFile, const std:
         graphicsPipeline = VK_NULL_HANDLE;
         throw std::runtime_error("failed to create graphics pipeline");
     }
+
+    // The fragment shader's constant 0 switches on the disc test.
+    const VkBool32 cutDisc = VK_TRUE;
+    const VkSpecializationMapEntry entry{0, 0, sizeof(VkBool32)};
+    VkSpecializationInfo specialization{};
+    specialization.mapEntryCount = 1;
+    specialization.pMapEntries = &entry;
+    specialization.dataSize = sizeof(cutDisc);
+    specialization.pData = &cutDisc;
+    stages[1].pSpecializationInfo = &specialization;
+    if (vkCreateGraphicsPipelines(device.getDevice(), VK_NULL_HANDLE, 1, &info, nullptr, &discPipeline) !=
+        VK_SUCCESS) {
+        discPipeline = VK_NULL_HANDLE;
+        throw std::runtime_error("failed to create graphics pipeline");
+    }
 }
 
-void OrvPipeline::bind(VkCommandBuffer commandBuffer) const {
-    vkCmdBindPipeline(commandBuffer, VK_PIPELINE_BIND_POINT_GRAPHICS, graphicsPipeline);
+void OrvPipeline::bind(VkCommandBuffer commandBuffer, Fill fill) const {
+    vkCmdBindPipeline(commandBuffer, VK_PIPELINE_BIND_POINT_GRAPHICS,
+                      fill == Fill::Disc ? discPipeline : graphicsPipeline);
 }
 
 }  // namespace orv

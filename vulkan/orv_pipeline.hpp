@@ -1,5 +1,7 @@
 #pragma once
-// The one graphics pipeline and its two shader modules, read from the data directory.
+// The graphics pipeline and its two shader modules, read from the data directory. The
+// modules are built twice: once filling every primitive whole, once cutting a circle's
+// disc out of its square, so only circles pay for the test.
 
 #include <vulkan/vulkan.h>
 
@@ -41,7 +43,9 @@ public:
     OrvPipeline(const OrvPipeline&) = delete;
     OrvPipeline& operator=(const OrvPipeline&) = delete;
 
-    void bind(VkCommandBuffer commandBuffer) const;
+    enum class Fill { Whole, Disc };
+
+    void bind(VkCommandBuffer commandBuffer, Fill fill = Fill::Whole) const;
 
     // The bytes of <data directory>/shaders/<fileName>.
     static std::vector<char> readFile(const std::string& fileName);
@@ -54,6 +58,7 @@ private:
 
     OrvDevice& device;
     VkPipeline graphicsPipeline = VK_NULL_HANDLE;
+    VkPipeline discPipeline = VK_NULL_HANDLE;
     VkShaderModule vertShaderModule = VK_NULL_HANDLE;
     VkShaderModule fragShaderModule = VK_NULL_HANDLE;
 };
