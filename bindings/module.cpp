@@ -3,6 +3,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include "bindings/fast_move_to.hpp"
 #include "bindings/input_functions.hpp"
 #include "bindings/lifetime_functions.hpp"
 #include "bindings/module_state.hpp"
@@ -27,6 +28,7 @@ PYBIND11_MODULE(qel, m) {
     m.def("createTri", &qel::createTri);
     m.def("createRectangle", &qel::createRectangle);
     m.def("moveTo", &qel::moveTo);
+    qel::installFastMoveTo(m);
     m.def("buttonDown", &qel::buttonDown);
     m.def("buttonComboDown", &qel::buttonComboDown);
     m.def("buttonClicked", &qel::buttonClicked);

@@ -29,6 +29,8 @@ REJECTED = [
     ("moveTo_too_few", "qel.moveTo(0, 0)", "moveTo"),
     ("moveTo_too_many", "qel.moveTo(0, 0, 0, 0)", "moveTo"),
     ("moveTo_keywords", "qel.moveTo(id=0, x=0, y=0)", "moveTo"),
+    ("moveTo_int_beyond_float", "qel.moveTo(mover.id, 10 ** 400, 0)", "moveTo"),
+    ("moveTo_float_id", "qel.moveTo(float(mover.id), 0, 0)", "moveTo"),
     ("createCircle_no_speed", "qel.createCircle(0, 0, 1, '#ff0000')", "createCircle"),
     ("createCircle_int_colour", "qel.createCircle(0, 0, 1, 5, 0)", "createCircle"),
     ("createRectangle_none_colour", "qel.createRectangle(0, 0, 1, 1, None, 0)", "createRectangle"),
@@ -70,6 +72,15 @@ ACCEPTED = [
     ("buttonComboDown_tuple", "qel.buttonComboDown(('left', 'right'))", "False"),
     ("Circle_max_id", "qel.Circle(4294967295, qel.Point2D(0, 0), 1, 1)", "Circle<4294967295>"),
     ("Point2D_ints", "qel.Point2D(1, 2)", "(1, 2)"),
+    # moveTo converts the usual argument types itself; every kind must place alike.
+    ("moveTo_floats", "(qel.moveTo(mover.id, 50.0, 60.0), qel.isInside(mover.id, 50, 60), "
+     "qel.isInside(mover.id, 49.9, 60))", "(None, True, False)"),
+    ("moveTo_ints", "(qel.moveTo(mover.id, 70, 80), qel.isInside(mover.id, 70, 80), "
+     "qel.isInside(mover.id, 70, 79.9))", "(None, True, False)"),
+    ("moveTo_float_subclass", "(qel.moveTo(mover.id, Real(90.5), Real(100.5)), qel.isInside(mover.id, 90.5, 100.5), "
+     "qel.isInside(mover.id, 90.4, 100.5))", "(None, True, False)"),
+    ("moveTo_bool_id", "qel.moveTo(False, 1.0, 2.0)", "None"),
+    ("moveTo_doc", "qel.moveTo.__doc__", repr("moveTo(arg0: int, arg1: float, arg2: float) -> None\n")),
 ]
 
 SNIPPET = """
@@ -83,6 +94,8 @@ qel.init(["first", b"second"], 320, 240)
 tri = qel.createTri()
 box = qel.createRectangle(10, 20, 40, 30, "#ff0000", 0)
 handle = qel.createCircle(100, 100, 20, "#ff0000", 0)
+mover = qel.createRectangle(0, 0, 10, 10, "#00ff00", 0)
+Real = type("Real", (float,), {})
 out = {}
 for label, expression in cases:
     try:
