@@ -180,14 +180,21 @@ def import_qel():
     return qel
 
 
-def create_qel_shapes(qel, s):
-    ids = []
-    for kind, size, color, x, y in zip(s["kind"], s["size"], s["color"], s["x"], s["y"]):
-        text = "#%06x" % color
-        if kind == "c":
-            ids.append(qel.createCircle(x, y, size, text, 0).id)
+def create_qel_shapes(qel, s, alternating=False):
+    """Creates the shapes, all circles then all rectangles or (alternating) one of each in
+    turn; returns their identifiers in the scene's order."""
+    count = len(s["kind"])
+    order = list(range(count))
+    if alternating:
+        half = count // 2
+        order = [i for pair in zip(range(half), range(half, count)) for i in pair]
+    ids = [None] * count
+    for i in order:
+        text = "#%06x" % s["color"][i]
+        if s["kind"][i] == "c":
+            ids[i] = qel.createCircle(s["x"][i], s["y"][i], s["size"][i], text, 0).id
         else:
-            ids.append(qel.createRectangle(x, y, RECT_H, RECT_W, text, 0).id)
+            ids[i] = qel.createRectangle(s["x"][i], s["y"][i], RECT_H, RECT_W, text, 0).id
     return ids
 
 
@@ -200,7 +207,7 @@ def child_qel(job):
     startup = time.perf_counter_ns() - t0
 
     s = make_scene(job["n"], job["seed"])
-    ids = create_qel_shapes(qel, s)
+    ids = create_qel_shapes(qel, s, alternating=job.get("alternating", False))
     xs, ys, vxs, vys = s["x"], s["y"], s["vx"], s["vy"]
     bounds = (s["xlo"], s["xhi"], s["ylo"], s["yhi"])
     move, poll, delta = qel.moveTo, qel.poll, qel.deltaTime
@@ -368,9 +375,9 @@ def rung_timeout(args):
     return args.budget * 6 + 180
 
 
-def measure(args, kind, n, budget=None, frames=None):
+def measure(args, kind, n, budget=None, frames=None, alternating=False):
     job = {"kind": kind, "n": n, "seed": args.seed, "frames": frames or args.frames,
-            "warmup": args.warmup, "budget": budget or args.budget}
+           "warmup": args.warmup, "budget": budget or args.budget, "alternating": alternating}
     r = run_child(args, job, rung_timeout(args))
     r.setdefault("n", n)
     if "error" not in r:
@@ -482,6 +489,10 @@ def print_report(report):
         if cap.get("ratio") is not None:
             line += f"; qel / pygame = {cap['ratio']:.2f}x"
         print(line)
+    alt = report.get("qel_alternating")
+    if alt and alt.get("period_median_ms") is not None:
+        print(f"qel at N={alt['n']} with circles and rectangles created in turn: "
+              f"median period {alt['period_median_ms']:.2f} ms")
     ratio = report.get("ratio_qel_over_pygame")
     if ratio:
         print(f"\nqel / pygame at N={ratio['n']}: " +
@@ -585,6 +596,14 @@ def main():
                     ratio[f"{key}_{stat}"] = q[key][stat] / g[key][stat] if g[key][stat] > 0 else None
             report["ratio_qel_over_pygame"] = ratio
     report["capacity_60fps"] = capacity(report, engines)
+    # The same scene with circles and rectangles created in turn, which breaks it into
+    # short stretches of each kind, at qel's largest N.
+    if report["capacity_60fps"]["qel"]:
+        n = report["capacity_60fps"]["qel"]
+        r = measure(args, "qel", n, budget=args.budget / 2, frames=max(MIN_FRAMES, args.frames // 3),
+                    alternating=True)
+        report["qel_alternating"] = {"n": n, "period_median_ms": r.get("period", {}).get("median"),
+                                     "error": r.get("error")}
     report["elapsed_s"] = time.perf_counter() - started
     report["machine"]["loadavg_end"] = list(os.getloadavg())
 

@@ -217,21 +217,18 @@ void OrvApp::drawObjects(VkCommandBuffer commandBuffer) {
 
     // Objects are drawn from the last created to the first, so the first created ends up
     // on top. Rectangles and circles carry everything they need in their vertices; only
-    // the frame size travels in the push constants, so a run of one kind that is
-    // contiguous in vertex memory (later models sit below earlier ones) is drawn with one
-    // call: primitives of one draw rasterise in order.
+    // the frame size travels in the push constants, so a stretch of them that is
+    // contiguous in vertex memory (later models sit below earlier ones) is drawn with a
+    // few calls: primitives of one draw rasterise in order.
     PushConstantData framePush{};
     framePush.screenWidth = static_cast<float>(extent.width);
     framePush.screenHeight = static_cast<float>(extent.height);
     bool framePushed = false;
-    bool haveRun = false;
-    Fill runFill = Fill::Whole;
     uint32_t runBlock = 0;
-    uint32_t runFirst = 0;
-    uint32_t runCount = 0;
     uint32_t boundBlock = UINT32_MAX;
     bool pipelineBound = false;
     Fill boundFill = Fill::Whole;
+    runSegments.clear();
 
     auto usePipeline = [&](Fill fill) {
         if (!pipelineBound || boundFill != fill) {
@@ -242,10 +239,12 @@ void OrvApp::drawObjects(VkCommandBuffer commandBuffer) {
     };
 
     auto flushRun = [&] {
-        if (!haveRun) {
+        if (runSegments.empty()) {
             return;
         }
-        usePipeline(runFill);
+        runDraws.clear();
+        planRunDraws(runSegments, kMinSegmentModels, runDraws);
+        runSegments.clear();
         if (!framePushed) {
             vkCmdPushConstants(commandBuffer, pipelineLayout, kStages, 0, sizeof(PushConstantData), &framePush);
             framePushed = true;
@@ -256,8 +255,10 @@ void OrvApp::drawObjects(VkCommandBuffer commandBuffer) {
             vkCmdBindVertexBuffers(commandBuffer, 0, 1, &buffer, &offset);
             boundBlock = runBlock;
         }
-        vkCmdDraw(commandBuffer, runCount, 1, runFirst, 0);
-        haveRun = false;
+        for (const RunDraw& draw : runDraws) {
+            usePipeline(draw.disc ? Fill::Disc : Fill::Whole);
+            vkCmdDraw(commandBuffer, draw.count, 1, draw.first, 0);
+        }
     };
 
     for (auto it = gameObjects.rbegin(); it != gameObjects.rend(); ++it) {
@@ -267,16 +268,18 @@ void OrvApp::drawObjects(VkCommandBuffer commandBuffer) {
         model.prepare(region, object.color);
         const VertexArena::Slice& slice = model.getSlice();
         if (model.drawsInBatch()) {
-            const Fill fill = model.cutsDisc() ? Fill::Disc : Fill::Whole;
-            if (haveRun && fill == runFill && slice.block == runBlock && slice.firstVertex == runFirst + runCount) {
-                runCount += model.getVertexCount();
-            } else {
+            const bool disc = model.cutsDisc();
+            const bool contiguous = !runSegments.empty() && slice.block == runBlock &&
+                                    slice.firstVertex == runSegments.back().first + runSegments.back().count;
+            if (!contiguous) {
                 flushRun();
-                haveRun = true;
-                runFill = fill;
                 runBlock = slice.block;
-                runFirst = slice.firstVertex;
-                runCount = model.getVertexCount();
+            }
+            if (contiguous && runSegments.back().disc == disc) {
+                runSegments.back().count += model.getVertexCount();
+                runSegments.back().models += 1;
+            } else {
+                runSegments.push_back(Segment{disc, slice.firstVertex, model.getVertexCount(), 1});
             }
             continue;
         }

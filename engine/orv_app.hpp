@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/draw_runs.hpp"
 #include "engine/game_object.hpp"
 #include "engine/orv_window.hpp"
 #include "engine/vertex_arena.hpp"
@@ -73,6 +74,9 @@ private:
     std::unique_ptr<OrvPipeline> pipeline;
     VkPipelineLayout pipelineLayout = VK_NULL_HANDLE;
     std::vector<VkCommandBuffer> commandBuffers;
+    // Scratch for drawObjects, kept so frames allocate nothing.
+    std::vector<Segment> runSegments;
+    std::vector<RunDraw> runDraws;
 };
 
 }  // namespace orv
