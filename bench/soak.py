@@ -18,15 +18,7 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.environ.get("QEL_BUILD_DIR", os.path.join(ROOT, "build")))
 
-# glibc raises its mmap threshold each time a large block is freed, after which the
-# swap chain's image-sized buffers come from the heap and fragment it: resident memory
-# then creeps up over rebuilds although nothing leaks (the bytes in use stay flat). A fixed
-# threshold keeps the reading honest; it must be set before the process starts.
-if os.environ.get("MALLOC_MMAP_THRESHOLD_") is None:
-    os.environ["MALLOC_MMAP_THRESHOLD_"] = "131072"
-    os.execv(sys.executable, [sys.executable] + sys.argv)
-
-import qel  # noqa: E402
+import qel
 
 
 def rss_kib():

@@ -12,10 +12,12 @@ namespace orv {
 namespace {
 
 #if defined(__GLIBC__)
-// The driver's largest per-frame blocks are a little over 1 MiB; below this size they come
-// from the heap instead of a fresh mapping each time.
-constexpr int kMapThresholdBytes = 4 << 20;
-// Free memory at the top of a heap is handed back only beyond this much.
+// glibc's starting value, kept fixed: otherwise it climbs each time a large block is freed,
+// and image-sized blocks of the swap chain then come from the heaps and fragment them over
+// rebuilds.
+constexpr int kMapThresholdBytes = 128 << 10;
+// Free memory at the top of a heap is handed back only beyond this much, so the driver's
+// per-frame blocks stay between frames.
 constexpr int kTrimThresholdBytes = 32 << 20;
 
 bool userTunedAllocator() {
