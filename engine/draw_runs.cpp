@@ -2,19 +2,34 @@
 
 namespace orv {
 
-void planRunDraws(const std::vector<Segment>& segments, uint32_t minModels, std::vector<RunDraw>& out) {
+namespace {
+
+void appendInPieces(RunDraw draw, uint32_t maxVertices, std::vector<RunDraw>& out) {
+    while (draw.count > maxVertices) {
+        out.push_back(RunDraw{draw.disc, draw.first, maxVertices});
+        draw.first += maxVertices;
+        draw.count -= maxVertices;
+    }
+    out.push_back(draw);
+}
+
+}  // namespace
+
+void planRunDraws(const std::vector<Segment>& segments, uint32_t minModels, uint32_t maxVertices,
+                  std::vector<RunDraw>& out) {
+    maxVertices = maxVertices < 6 ? 6 : maxVertices / 6 * 6;
     bool grouping = false;
     RunDraw group;
     auto flushGroup = [&] {
         if (grouping) {
-            out.push_back(group);
+            appendInPieces(group, maxVertices, out);
             grouping = false;
         }
     };
     for (const Segment& segment : segments) {
         if (segment.models >= minModels) {
             flushGroup();
-            out.push_back(RunDraw{segment.disc, segment.first, segment.count});
+            appendInPieces(RunDraw{segment.disc, segment.first, segment.count}, maxVertices, out);
             continue;
         }
         if (!grouping) {

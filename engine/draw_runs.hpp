@@ -25,11 +25,17 @@ struct RunDraw {
 
 // Shapes of one kind in a row that are worth a pipeline switch.
 constexpr uint32_t kMinSegmentModels = 64;
+// The most vertices one draw takes. The CPU driver allocates working memory in proportion
+// to a draw's vertices; kept under a megabyte it is reused from frame to frame instead of
+// being mapped afresh each time.
+constexpr uint32_t kMaxDrawVertices = 768 * 6;
 
 // Appends to `out` the draws for `segments`, given in draw order, each starting where the
 // one before ends. A segment of at least `minModels` models is drawn alone with its own
 // fill; the segments between such ones are drawn together, cutting discs if any of them
-// holds circles. Draw order is kept.
-void planRunDraws(const std::vector<Segment>& segments, uint32_t minModels, std::vector<RunDraw>& out);
+// holds circles. A draw of more than `maxVertices` vertices is cut into pieces of at most
+// that many (a multiple of six: whole quads). Draw order is kept.
+void planRunDraws(const std::vector<Segment>& segments, uint32_t minModels, uint32_t maxVertices,
+                  std::vector<RunDraw>& out);
 
 }  // namespace orv

@@ -12,10 +12,11 @@ namespace orv {
 namespace {
 
 #if defined(__GLIBC__)
-// glibc's starting value, kept fixed: otherwise it climbs each time a large block is freed,
-// and image-sized blocks of the swap chain then come from the heaps and fragment them over
-// rebuilds.
-constexpr int kMapThresholdBytes = 128 << 10;
+// Draws are sized so the driver's per-frame blocks stay under this and come from the heaps
+// instead of a fresh mapping each frame; larger blocks, such as a swap chain's images, are
+// mapped, so rebuilds do not fragment the heaps. Fixed, so it does not climb as large
+// blocks are freed.
+constexpr int kMapThresholdBytes = 1 << 20;
 // Free memory at the top of a heap is handed back only beyond this much, so the driver's
 // per-frame blocks stay between frames.
 constexpr int kTrimThresholdBytes = 32 << 20;

@@ -243,7 +243,7 @@ void OrvApp::drawObjects(VkCommandBuffer commandBuffer) {
             return;
         }
         runDraws.clear();
-        planRunDraws(runSegments, kMinSegmentModels, runDraws);
+        planRunDraws(runSegments, kMinSegmentModels, kMaxDrawVertices, runDraws);
         runSegments.clear();
         if (!framePushed) {
             vkCmdPushConstants(commandBuffer, pipelineLayout, kStages, 0, sizeof(PushConstantData), &framePush);

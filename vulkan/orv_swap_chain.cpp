@@ -55,6 +55,12 @@ OrvSwapChain::OrvSwapChain(OrvDevice& d, OrvWindow& w) : device{d}, window{w} {
 OrvSwapChain::OrvSwapChain(OrvDevice& d, OrvWindow& w, std::shared_ptr<OrvSwapChain> previous)
     : device{d}, oldSwapChain{std::move(previous)}, window{w} {
     init();
+    // The presenting thread carries over, idle (the caller waited for the device); what
+    // the old swap chain's last present said is of no use to the new one.
+    if (oldSwapChain && oldSwapChain->presenter) {
+        oldSwapChain->presenter->takeResult();
+        presenter = std::move(oldSwapChain->presenter);
+    }
     oldSwapChain.reset();
 }
 
@@ -65,7 +71,9 @@ void OrvSwapChain::init() {
         createRenderPass();
         createFramebuffers();
         createSyncObjects();
-        presenter = std::make_unique<AsyncPresenter>();
+        if (!oldSwapChain || !oldSwapChain->presenter) {
+            presenter = std::make_unique<AsyncPresenter>();
+        }
     } catch (...) {
         release();
         throw;

@@ -18,9 +18,10 @@ std::vector<Segment> laidOut(const std::vector<std::pair<bool, uint32_t>>& kinds
     return segments;
 }
 
-std::vector<RunDraw> plan(const std::vector<Segment>& segments, uint32_t minModels = 4) {
+std::vector<RunDraw> plan(const std::vector<Segment>& segments, uint32_t minModels = 4,
+                          uint32_t maxVertices = 1000 * 6) {
     std::vector<RunDraw> out;
-    planRunDraws(segments, minModels, out);
+    planRunDraws(segments, minModels, maxVertices, out);
     return out;
 }
 
@@ -54,9 +55,17 @@ TEST(PlanRunDraws, ShortStretchesAroundLongOnesAreGroupedInOrder) {
                 {{true, 60, 12}, {false, 72, 48}, {false, 120, 12}, {true, 132, 36}, {true, 168, 12}});
 }
 
+TEST(PlanRunDraws, LongDrawsAreCutIntoWholeQuadsInOrder) {
+    // 7 quads at most a draw; 9 vertices round down to one quad.
+    expectDraws(plan(laidOut({{true, 16}}), 4, 42), {{true, 60, 42}, {true, 102, 42}, {true, 144, 12}});
+    expectDraws(plan(laidOut({{false, 2}, {true, 1}, {false, 2}}), 4, 9),
+                {{true, 60, 6}, {true, 66, 6}, {true, 72, 6}, {true, 78, 6}, {true, 84, 6}});
+    expectDraws(plan(laidOut({{false, 14}}), 4, 42), {{false, 60, 42}, {false, 102, 42}});
+}
+
 TEST(PlanRunDraws, AppendsToWhatIsThere) {
     std::vector<RunDraw> out{{false, 0, 6}};
-    planRunDraws(laidOut({{true, 9}}), kMinSegmentModels, out);
+    planRunDraws(laidOut({{true, 9}}), kMinSegmentModels, kMaxDrawVertices, out);
     expectDraws(out, {{false, 0, 6}, {true, 60, 54}});
 }
 
