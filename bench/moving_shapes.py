@@ -529,7 +529,7 @@ def main():
     p.add_argument("--budget", type=float, default=10.0,
                    help="seconds of frames per rung; slow rungs stop early, keeping at least "
                         f"{MIN_WARMUP} warm-up and {MIN_FRAMES} measured frames")
-    p.add_argument("--bisect-steps", type=int, default=3,
+    p.add_argument("--bisect-steps", type=int, default=5,
                    help="probes between the last passing and first failing rung (0: none)")
     p.add_argument("--call-loops", type=int, default=200_000, help="calls per timing repeat")
     p.add_argument("--seed", type=int, default=12345)
