@@ -191,12 +191,12 @@ void OrvPipeline::createGraphicsPipeline(const std::string& vertFile, const std:
     // The fragment shader's constant 0 switches on the disc test.
     const VkBool32 cutDisc = VK_TRUE;
     const VkSpecializationMapEntry entry{0, 0, sizeof(VkBool32)};
-    VkSpecializationInfo specialization{};
-    specialization.mapEntryCount = 1;
-    specialization.pMapEntries = &entry;
-    specialization.dataSize = sizeof(cutDisc);
-    specialization.pData = &cutDisc;
-    stages[1].pSpecializationInfo = &specialization;
+    VkSpecializationInfo constants{};
+    constants.mapEntryCount = 1;
+    constants.pMapEntries = &entry;
+    constants.dataSize = sizeof(cutDisc);
+    constants.pData = &cutDisc;
+    stages[1].pSpecializationInfo = &constants;
     if (vkCreateGraphicsPipelines(device.getDevice(), VK_NULL_HANDLE, 1, &info, nullptr, &discPipeline) !=
         VK_SUCCESS) {
         discPipeline = VK_NULL_HANDLE;
