@@ -8,18 +8,20 @@ interpreter (qel's and pygame's state is process-wide); this script starts them 
 collects their results as JSON.
 
     QEL_BUILD_DIR=build scripts/with-display.sh /usr/bin/python3 bench/moving_shapes.py \
-        [--ladder 100,1000,5000,10000,20000] [--frames 180] [--warmup 30] [--no-pygame] [--json-only]
+        [--ladder 100,1000,5000,10000,20000] [--frames 180] [--warmup 30] [--repeats 3] \
+        [--no-pygame] [--json-only]
 
 Phases per frame: "update" moves the shapes (positions, plus qel.moveTo for every
 shape); "draw" is qel.poll() (events, record, submit, start of the present) or pygame's
 events, fill, draw calls and flip; "rest" is the loop's own bookkeeping; "total" is the
-three together, the time the script's thread was busy. For qel the loop sleeps before
-poll() until 1/60 s has passed since the last drawn frame, so that every measured poll
-draws; that sleep is in no phase. pygame has no such rule and is not paced. "period" is
-the time from one frame's start to the next, sleep included: qel renders and presents
-while the script goes on, so a frame it cannot finish in time shows in the period (the
-next poll waits for it), not in the busy time. An engine keeps 60 fps at N when the
-median period is within 1/60 s plus 0.4 ms of scheduling allowance, the same for both.
+three together, the time the script's thread was busy. For qel the loop sleeps until
+half a millisecond before the frame is due and then calls poll() until it draws, as a
+script's loop would; that wait is in no phase. pygame has no such rule and is not paced.
+"period" is the time from one frame's start to the next, wait included: qel renders and
+presents while the script goes on, so a frame it cannot finish in time shows in the
+period (the next poll waits for it), not in the busy time. An engine keeps 60 fps at N when the
+mean period is within 1/60 s plus 0.4 ms of scheduling allowance, the same for both: the
+frame rate it reaches, slow frames included, is 60 per second.
 CPU time is time.process_time() per frame, which includes the driver's render threads.
 """
 import argparse
@@ -39,8 +41,9 @@ ROOT = os.path.dirname(HERE)
 WIDTH, HEIGHT = 800, 600
 SIM_DT = 1.0 / 60.0
 FRAME_NS = 16_666_666          # poll() draws once this much has passed since the last frame
-PACE_MARGIN_NS = 150_000       # poll() samples its clock a little after we do
-BUDGET_MS = 1000.0 / 60.0 + 0.4  # median frame period that still counts as 60 fps
+DRAWN_S = 0.0166666655         # deltaTime() after a poll that drew is at least FRAME_NS
+SPIN_NS = 500_000              # how long before the frame is due the loop starts polling
+BUDGET_MS = 1000.0 / 60.0 + 0.4  # mean frame period that still counts as 60 fps
 MAX_SPEED = 240.0
 RECT_W, RECT_H = 20, 30
 BACKGROUND = (3, 3, 3)         # what qel's clear colour comes out as
@@ -109,7 +112,8 @@ def percentile(values, p):
 
 def summarize(samples_ns):
     ms = [v / 1e6 for v in samples_ns]
-    return {"median": statistics.median(ms), "p95": percentile(ms, 95)}
+    return {"median": statistics.median(ms), "p95": percentile(ms, 95),
+            "mean": statistics.fmean(ms) if ms else float("nan")}
 
 
 class FrameLog:
@@ -212,7 +216,7 @@ def child_qel(job):
     bounds = (s["xlo"], s["xhi"], s["ylo"], s["yhi"])
     move, poll, delta = qel.moveTo, qel.poll, qel.deltaTime
     now, cpu_now, sleep = time.perf_counter_ns, time.process_time_ns, time.sleep
-    state = {"last_draw": poll_start, "undrawn": 0}
+    state = {"last_draw": poll_start, "idle_polls": 0}
 
     def frame(log):
         f0 = now()
@@ -221,30 +225,28 @@ def child_qel(job):
         for i, x, y in zip(ids, xs, ys):
             move(i, x, y)
         f1 = now()
-        # Sleep (not spin) so the wait adds no CPU of our own to the frame.
-        target = state["last_draw"] + FRAME_NS + PACE_MARGIN_NS
+        # Sleep until shortly before the frame is due, then poll until it draws, as a
+        # script's own loop would; only that last stretch spins.
+        target = state["last_draw"] + FRAME_NS - SPIN_NS
         f2 = f1
         while f2 < target:
             sleep((target - f2) / 1e9)
             f2 = now()
-        poll()
-        if delta() < 0.0166:
-            # poll() stamps its clock after handling events, so now and then it finds the
-            # frame not yet due; poll again until it draws, as a script's loop would.
+        while True:
+            f2 = now()
+            poll()
+            if delta() >= DRAWN_S:
+                break
             if log is not None:
-                state["undrawn"] += 1
-            while True:
-                sleep(0.00005)
-                poll()
-                if delta() >= 0.0166:
-                    break
+                state["idle_polls"] += 1
         f3 = now()
         state["last_draw"] = f2
         if log is not None:
             log.add(f0, c0, f1 - f0, f2 - f1, f3 - f2)
 
     result = run_frames(frame, job)
-    result.update(n=job["n"], shapes=len(ids), undrawn=state["undrawn"], startup_ms=startup / 1e6)
+    result.update(n=job["n"], shapes=len(ids), startup_ms=startup / 1e6,
+                  idle_polls_per_frame=state["idle_polls"] / max(1, result["frames"]))
     return result
 
 
@@ -286,7 +288,7 @@ def child_pygame(job):
             log.add(f0, c0, f1 - f0, 0, f3 - f1)
 
     result = run_frames(frame, job)
-    result.update(n=n, shapes=2 * n, undrawn=0, startup_ms=startup / 1e6,
+    result.update(n=n, shapes=2 * n, startup_ms=startup / 1e6,
                   pygame_version=pygame.version.ver)
     return result
 
@@ -383,13 +385,13 @@ def measure(args, kind, n, budget=None, frames=None, alternating=False):
     if "error" not in r:
         note(args, f"  {kind:6s} N={n:<6d} frames={r['frames']:<4d} "
                    f"total {r['total']['median']:8.2f} ms (p95 {r['total']['p95']:.2f})  "
-                   f"period {r['period']['median']:8.2f} ms  "
-                   f"cpu {r['cpu']['median']:8.2f} ms" + (f"  UNDRAWN {r['undrawn']}" if r["undrawn"] else ""))
+                   f"period {r['period']['median']:8.2f} ms (mean {r['period']['mean']:.2f})  "
+                   f"cpu {r['cpu']['median']:8.2f} ms")
     return r
 
 
 def passes(r):
-    return "error" not in r and r["period"]["median"] <= BUDGET_MS
+    return "error" not in r and r["period"]["mean"] <= BUDGET_MS
 
 
 def largest_passing(rungs):
@@ -397,15 +399,14 @@ def largest_passing(rungs):
     return max(ok) if ok else None
 
 
-def bisect(args, kind, rungs):
+def bisection(args, rungs):
     """Narrows the largest passing N between the last passing rung (or 0) and the next
-    failing one, with a smaller budget per probe."""
-    if args.bisect_steps <= 0:
-        return None
+    failing one. A generator: yields each N to probe, is sent the probe's result, and
+    returns the outcome (None when the ladder leaves nothing to narrow)."""
     ordered = sorted((r for r in rungs if "error" not in r), key=lambda r: r["n"])
     lo = largest_passing(ordered) or 0
     above = [r["n"] for r in ordered if r["n"] > lo and not passes(r)]
-    if not above:
+    if args.bisect_steps <= 0 or not above:
         return None
     hi = min(above)
     probes = []
@@ -413,10 +414,10 @@ def bisect(args, kind, rungs):
         mid = (lo + hi) // 2
         if mid <= lo or mid >= hi:
             break
-        r = measure(args, kind, mid, budget=args.budget / 2, frames=max(MIN_FRAMES, args.frames // 3))
+        r = yield mid
         if "error" in r:
             break
-        probes.append({"n": mid, "period_median_ms": r["period"]["median"], "frames": r["frames"]})
+        probes.append({"n": mid, "period_mean_ms": r["period"]["mean"], "frames": r["frames"]})
         if passes(r):
             lo = mid
         else:
@@ -424,15 +425,43 @@ def bisect(args, kind, rungs):
     return {"largest_passing_n": lo, "smallest_failing_n": hi, "probes": probes}
 
 
+def bisect_together(args, rungs):
+    """Runs one bisection per engine with their probes taken in turn, so a slow or fast
+    spell of the machine falls on both engines' figures alike."""
+    searches = {e: bisection(args, r) for e, r in rungs.items()}
+    outcome = {e: None for e in rungs}
+    pending = {}
+    for e, search in searches.items():
+        try:
+            pending[e] = next(search)
+        except StopIteration as done:
+            outcome[e] = done.value
+    while pending:
+        for e in list(pending):
+            r = measure(args, e, pending[e])
+            try:
+                pending[e] = searches[e].send(r)
+            except StopIteration as done:
+                outcome[e] = done.value
+                del pending[e]
+    return outcome
+
+
 def capacity(report, engines):
-    """The largest N each engine keeps at 60 fps (the bisection's figure when there is
-    one, else the ladder's), and their ratio."""
-    out = {"qel": None, "pygame": None, "ratio": None}
-    for e in engines:
-        b = report[e].get("bisection")
-        out[e] = b["largest_passing_n"] if b else report[e]["largest_n_under_budget"]
-    if out["qel"] and out["pygame"]:
-        out["ratio"] = out["qel"] / out["pygame"]
+    """The largest N each engine keeps at 60 fps, and their ratio: the medians over the
+    repeated bisections (the ladder's figure when there is nothing to bisect), and the
+    median of the ratios each repeat found."""
+    out = {"qel": None, "pygame": None, "ratio": None, "repeats": []}
+    for outcome in report.get("bisections") or [{}]:
+        one = {}
+        for e in engines:
+            b = outcome.get(e)
+            one[e] = b["largest_passing_n"] if b else report[e]["largest_n_under_budget"]
+        one["ratio"] = one["qel"] / one["pygame"] if one.get("qel") and one.get("pygame") else None
+        out["repeats"].append(one)
+    for key in engines + ["ratio"]:
+        values = [one[key] for one in out["repeats"] if one.get(key) is not None]
+        out[key] = statistics.median(values) if values else None
     return out
 
 
@@ -456,8 +485,8 @@ def fmt_rung(r):
     cells = [f"{r['n']:>6d}", f"{r['shapes']:>6d}", f"{r['frames']:>4d}"]
     for key in ("update", "draw", "rest", "total", "period", "cpu"):
         cells.append(f"{r[key]['median']:9.2f} {r[key]['p95']:9.2f}")
-    mark = "" if not r.get("undrawn") else f"  ({r['undrawn']} undrawn)"
-    return "  ".join(cells) + mark
+    cells.append(f"{r['period']['mean']:9.2f}")
+    return "  ".join(cells)
 
 
 def print_report(report):
@@ -468,7 +497,8 @@ def print_report(report):
     print(f"load average (1 min) at start {load[0]:.2f}, at end {load[1]:.2f}"
           + ("  -- other work was running: figures are noisy" if max(load) > 0.5 * m["nproc"] else ""))
     head = (f"{'N':>6s}  {'shapes':>6s}  {'frm':>4s}  " +
-            "  ".join(f"{k + ' med':>9s} {'p95':>9s}" for k in ("update", "draw", "rest", "total", "period", "cpu")))
+            "  ".join(f"{k + ' med':>9s} {'p95':>9s}" for k in ("update", "draw", "rest", "total", "period", "cpu"))
+            + f"  {'period avg':>9s}")
     for engine in ("qel", "pygame"):
         block = report.get(engine)
         if not block:
@@ -477,22 +507,24 @@ def print_report(report):
         print(head)
         for r in block["rungs"]:
             print(fmt_rung(r))
-        line = f"largest ladder N with median period <= {BUDGET_MS:.2f} ms: {block['largest_n_under_budget']}"
-        b = block.get("bisection")
-        if b:
-            line += (f"; bisection: passes at {b['largest_passing_n']}, fails at {b['smallest_failing_n']} "
-                     f"(probes {', '.join(str(p['n']) + '=' + format(p['period_median_ms'], '.1f') for p in b['probes'])})")
-        print(line)
+        print(f"largest ladder N with mean period <= {BUDGET_MS:.2f} ms: {block['largest_n_under_budget']}")
+        for i, outcome in enumerate(report.get("bisections") or []):
+            b = outcome.get(engine)
+            if b:
+                probes = ", ".join(f"{p['n']}={p['period_mean_ms']:.1f}" for p in b["probes"])
+                print(f"bisection {i + 1}: passes at {b['largest_passing_n']}, "
+                      f"fails at {b['smallest_failing_n']} (probes {probes})")
     cap = report.get("capacity_60fps")
     if cap:
-        line = f"\nlargest N at 60 fps: qel {cap['qel']}, pygame {cap['pygame']}"
+        line = f"\nlargest N at 60 fps (median of {len(cap['repeats'])}): qel {cap['qel']}, pygame {cap['pygame']}"
         if cap.get("ratio") is not None:
-            line += f"; qel / pygame = {cap['ratio']:.2f}x"
+            each = ", ".join(f"{one['ratio']:.2f}x" for one in cap["repeats"] if one.get("ratio"))
+            line += f"; qel / pygame = {cap['ratio']:.2f}x (each bisection: {each})"
         print(line)
     alt = report.get("qel_alternating")
-    if alt and alt.get("period_median_ms") is not None:
+    if alt and alt.get("period_mean_ms") is not None:
         print(f"qel at N={alt['n']} with circles and rectangles created in turn: "
-              f"median period {alt['period_median_ms']:.2f} ms")
+              f"mean period {alt['period_mean_ms']:.2f} ms")
     ratio = report.get("ratio_qel_over_pygame")
     if ratio:
         print(f"\nqel / pygame at N={ratio['n']}: " +
@@ -531,6 +563,8 @@ def main():
                         f"{MIN_WARMUP} warm-up and {MIN_FRAMES} measured frames")
     p.add_argument("--bisect-steps", type=int, default=5,
                    help="probes between the last passing and first failing rung (0: none)")
+    p.add_argument("--repeats", type=int, default=3,
+                   help="bisections per engine; the figures are their medians")
     p.add_argument("--call-loops", type=int, default=200_000, help="calls per timing repeat")
     p.add_argument("--seed", type=int, default=12345)
     p.add_argument("--no-pygame", action="store_true")
@@ -569,8 +603,10 @@ def main():
 
     for e in engines:
         report[e] = {"rungs": rungs[e], "largest_n_under_budget": largest_passing(rungs[e])}
-    for e in engines:
-        report[e]["bisection"] = bisect(args, e, rungs[e])
+    report["bisections"] = []
+    for i in range(args.repeats):
+        note(args, f"  bisection {i + 1} of {args.repeats}")
+        report["bisections"].append(bisect_together(args, rungs))
 
     note(args, "  per-call timings")
     calls = run_child(args, {"kind": "calls", "n": 500, "seed": args.seed, "number": args.call_loops,
@@ -600,9 +636,8 @@ def main():
     # short stretches of each kind, at qel's largest N.
     if report["capacity_60fps"]["qel"]:
         n = report["capacity_60fps"]["qel"]
-        r = measure(args, "qel", n, budget=args.budget / 2, frames=max(MIN_FRAMES, args.frames // 3),
-                    alternating=True)
-        report["qel_alternating"] = {"n": n, "period_median_ms": r.get("period", {}).get("median"),
+        r = measure(args, "qel", n, alternating=True)
+        report["qel_alternating"] = {"n": n, "period_mean_ms": r.get("period", {}).get("mean"),
                                      "error": r.get("error")}
     report["elapsed_s"] = time.perf_counter() - started
     report["machine"]["loadavg_end"] = list(os.getloadavg())
