@@ -33,8 +33,9 @@ echo "== Python tests (ASan + UBSan preloaded)"
 # The X server starts before the runtimes are preloaded: it and its helpers are not ours.
 PRELOAD="$(gcc -print-file-name=libasan.so) $(gcc -print-file-name=libubsan.so) $KEEP_LOADED"
 # Not here: the packaging test builds a wheel with compilers that would inherit the runtimes
-# (and ships no sanitized code), and the soak test reads resident memory, which ASan's
-# shadow and quarantine make meaningless.
-[ $# -gt 0 ] || set -- tests/python --ignore=tests/python/test_packaging.py --ignore=tests/python/test_soak.py
+# (and ships no sanitized code), the soak test reads resident memory, which ASan's shadow
+# and quarantine make meaningless, and the benchmark run measures pygame's process too.
+[ $# -gt 0 ] || set -- tests/python --ignore=tests/python/test_packaging.py --ignore=tests/python/test_soak.py \
+  --ignore=tests/python/test_benchmark.py
 bash scripts/with-display.sh env LD_PRELOAD="$PRELOAD" PYTHONMALLOC=malloc QEL_SANITIZED=1 \
   QEL_BUILD_DIR="$BUILD_DIR" /usr/bin/python3 -m pytest -q -p no:cacheprovider "$@"

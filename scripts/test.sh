@@ -24,9 +24,10 @@ if [ "${QEL_QUICK:-0}" = 1 ]; then
 fi
 
 echo "== Python tests with the validation layer"
-# The wheel build and the memory reading add nothing under the layer.
+# The wheel build, the memory reading and the benchmark run add nothing under the layer.
 QEL_BUILD_DIR="$BUILD_DIR" QEL_VALIDATION=1 "${PYTEST[@]}" tests/python \
-  --ignore=tests/python/test_packaging.py --ignore=tests/python/test_soak.py "$@"
+  --ignore=tests/python/test_packaging.py --ignore=tests/python/test_soak.py \
+  --ignore=tests/python/test_benchmark.py "$@"
 
 echo "== Sanitizers"
 bash scripts/sanitize.sh
