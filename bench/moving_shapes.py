@@ -19,9 +19,9 @@ half a millisecond before the frame is due and then calls poll() until it draws,
 script's loop would; that wait is in no phase. pygame has no such rule and is not paced.
 "period" is the time from one frame's start to the next, wait included: qel renders and
 presents while the script goes on, so a frame it cannot finish in time shows in the
-period (the next poll waits for it), not in the busy time. An engine keeps 60 fps at N when the
-mean period is within 1/60 s plus 0.4 ms of scheduling allowance, the same for both: the
-frame rate it reaches, slow frames included, is 60 per second.
+period (the next poll waits for it), not in the busy time. An engine keeps 60 fps at N
+when the mean period is within 1/60 s plus 0.4 ms of scheduling allowance, the same for
+both: the frame rate it reaches, slow frames included, is 60 per second.
 CPU time is time.process_time() per frame, which includes the driver's render threads.
 """
 import argparse
@@ -377,9 +377,9 @@ def rung_timeout(args):
     return args.budget * 6 + 180
 
 
-def measure(args, kind, n, budget=None, frames=None, alternating=False):
-    job = {"kind": kind, "n": n, "seed": args.seed, "frames": frames or args.frames,
-           "warmup": args.warmup, "budget": budget or args.budget, "alternating": alternating}
+def measure(args, kind, n, alternating=False):
+    job = {"kind": kind, "n": n, "seed": args.seed, "frames": args.frames,
+           "warmup": args.warmup, "budget": args.budget, "alternating": alternating}
     r = run_child(args, job, rung_timeout(args))
     r.setdefault("n", n)
     if "error" not in r:
@@ -448,8 +448,8 @@ def bisect_together(args, rungs):
 
 
 def capacity(report, engines):
-    """The largest N each engine keeps at 60 fps, and their ratio: the medians over the
-    repeated bisections (the ladder's figure when there is nothing to bisect), and the
+    """The largest N each engine keeps at 60 fps, and their ratio: the (lower) medians over
+    the repeated bisections (the ladder's figure when there is nothing to bisect), and the
     median of the ratios each repeat found."""
     out = {"qel": None, "pygame": None, "ratio": None, "repeats": []}
     for outcome in report.get("bisections") or [{}]:
@@ -461,7 +461,9 @@ def capacity(report, engines):
         out["repeats"].append(one)
     for key in engines + ["ratio"]:
         values = [one[key] for one in out["repeats"] if one.get(key) is not None]
-        out[key] = statistics.median(values) if values else None
+        # An N that was measured, not the mean of two, when the count is even.
+        median = statistics.median if key == "ratio" else statistics.median_low
+        out[key] = median(values) if values else None
     return out
 
 

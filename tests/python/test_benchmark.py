@@ -18,7 +18,7 @@ def test_tiny_benchmark_run_reports_every_figure(build_dir):
     pytest.importorskip("pygame")
     env = dict(os.environ, QEL_BUILD_DIR=build_dir, PYGAME_HIDE_SUPPORT_PROMPT="1")
     cmd = ["/usr/bin/python3", os.path.join(ROOT, "bench", "moving_shapes.py"),
-           "--ladder", "20,3000", "--frames", "8", "--warmup", "3", "--budget", "2",
+           "--ladder", "20,3000", "--frames", "30", "--warmup", "3", "--budget", "2",
            "--bisect-steps", "1", "--repeats", "2", "--call-loops", "2000", "--json-only"]
     proc = subprocess.run(cmd, capture_output=True, text=True, timeout=600, env=env)
     assert proc.returncode == 0, proc.stderr[-2000:]
@@ -47,6 +47,11 @@ def test_tiny_benchmark_run_reports_every_figure(build_dir):
     ratios = [one["ratio"] for one in cap["repeats"] if one["ratio"] is not None]
     if ratios:
         assert cap["ratio"] == pytest.approx(statistics.median(ratios))
+    # qel's figure is a measured N, and the scene created in alternating order runs at it.
+    assert cap["qel"] in [one["qel"] for one in cap["repeats"]]
+    if cap["qel"]:
+        assert report["qel_alternating"]["error"] is None
+        assert report["qel_alternating"]["n"] == cap["qel"]
 
     calls = report["per_call_ns"]["ns_per_call"]
     assert set(calls) == {"qel.moveTo", "qel.updateColor", "circle.moveRight", "qel.buttonDown",
