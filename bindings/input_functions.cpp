@@ -19,13 +19,7 @@ bool buttonClicked(const std::string& name) {
 }
 
 Point2D getCursor() {
-    orv::OrvWindow& window = requireEngine().getWindow();
-    Point2D cursor{-1.0, -1.0};
-    // A closed window's library is shut down and reports no hovering.
-    if (!window.isClosed() && glfwGetWindowAttrib(window.nativeHandle(), GLFW_HOVERED) != 0) {
-        glfwGetCursorPos(window.nativeHandle(), &cursor.x, &cursor.y);
-    }
-    return cursor;
+    return requireEngine().getWindow().cursor();
 }
 
 }  // namespace qel

@@ -33,26 +33,48 @@ void init(const py::list& items, int width, int height) {
         (void)item.cast<std::string>();
     }
 
+    // A forked child shares the parent's window-system connection: a window made here
+    // would be made on the parent's behalf.
+    if (engineBelongsToParent()) {
+        requireEngine();
+    }
+
     // The old engine goes first: destroying it ends the window system, which a new
     // window would not survive.
     destroyEngine();
     orv::keepFrameMemory();
-    engine = std::make_unique<orv::OrvApp>(dataDirectory);
+    installEngine(std::make_unique<orv::OrvApp>(dataDirectory));
 }
 
 void run() {
+    using Loop = orv::OrvApp::Loop;
     orv::OrvApp& app = requireOpenWindow();
-    // Ctrl-C in the terminal must be able to stop a loop that never returns to Python.
-    app.run([] {
-        if (PyErr_CheckSignals() != 0) {
+    const std::uint64_t generation = engineGeneration;
+    // A signal handler (Ctrl-C, SIGTERM, an alarm) runs Python code here. It may close the
+    // window, which ends the loop, or replace the engine, after which the loop must not
+    // touch this one again.
+    std::unique_ptr<py::error_already_set> raised;
+    app.run([&] {
+        const bool signalled = PyErr_CheckSignals() != 0;
+        if (engineGeneration != generation) {
+            if (signalled) {
+                raised = std::make_unique<py::error_already_set>();
+            }
+            return Loop::Abandon;
+        }
+        if (signalled) {
             throw py::error_already_set();
         }
+        return app.getWindow().isClosed() ? Loop::Stop : Loop::Continue;
     });
+    if (raised) {
+        throw std::move(*raised);
+    }
 }
 
 void poll() {
     orv::OrvApp& app = requireOpenWindow();
-    glfwPollEvents();
+    app.getWindow().pollEvents();
     currentTime = steadyNowNs();
     const PaceStep step = paceFrame(currentTime, lastFrameTime);
     app.frameTime = step.frameTime;

@@ -1,5 +1,7 @@
 #include "bindings/module_state.hpp"
 
+#include <unistd.h>
+
 #include <chrono>
 #include <limits>
 #include <stdexcept>
@@ -33,11 +35,32 @@ float windowHeight = 0.0f;
 std::int64_t currentTime = steadyNowNs();
 std::int64_t lastFrameTime = currentTime;
 
+std::uint64_t engineGeneration = 0;
+
+namespace {
+pid_t enginePid = 0;
+}  // namespace
+
+bool engineBelongsToParent() {
+    return engine && getpid() != enginePid;
+}
+
 orv::OrvApp& requireEngine() {
     if (!engine) {
         throw std::runtime_error("qel.init() must be called first");
     }
+    if (engineBelongsToParent()) {
+        throw std::runtime_error(
+            "this process was forked from the one that called qel.init(): the engine, its window and "
+            "its driver belong to the parent; start child processes with multiprocessing's 'spawn' method");
+    }
     return *engine;
+}
+
+void installEngine(std::unique_ptr<orv::OrvApp> app) {
+    engine = std::move(app);
+    enginePid = getpid();
+    ++engineGeneration;
 }
 
 orv::OrvApp& requireOpenWindow() {
@@ -49,7 +72,13 @@ orv::OrvApp& requireOpenWindow() {
 }
 
 void destroyEngine() noexcept {
+    if (engineBelongsToParent()) {
+        // Destroying it here would wait for driver threads that do not exist in this process
+        // and send requests on the parent's X connection.
+        (void)engine.release();
+    }
     engine.reset();
+    ++engineGeneration;
 }
 
 }  // namespace qel

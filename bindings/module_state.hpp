@@ -29,13 +29,25 @@ std::int64_t steadyNowNs();
 // where a plain cast would be undefined.
 int truncateSize(float size);
 
-// The installed engine, or a RuntimeError telling the script to call init first.
+// Counts the engines installed and destroyed, so a loop that ran Python code (a signal
+// handler) can tell whether its engine is still the installed one.
+extern std::uint64_t engineGeneration;
+
+// The installed engine, or a RuntimeError telling the script to call init first. In a
+// process forked after init the engine belongs to the parent: a RuntimeError too.
 orv::OrvApp& requireEngine();
+
+// Records the installed engine as this process's; called by init.
+void installEngine(std::unique_ptr<orv::OrvApp> app);
+
+// Whether this process was forked from the one that made the installed engine.
+bool engineBelongsToParent();
 
 // The installed engine with an open window; poll and run need it.
 orv::OrvApp& requireOpenWindow();
 
-// Tears the engine down; called on re-init and at interpreter exit.
+// Tears the engine down; called on re-init and at interpreter exit. In a forked child the
+// engine is only forgotten: its driver threads and window-system connection are the parent's.
 void destroyEngine() noexcept;
 
 }  // namespace qel

@@ -51,6 +51,14 @@ const char* vkResultName(VkResult result) {
     }
 }
 
+std::string vkResultText(VkResult result) {
+    if (result == VK_ERROR_EXTENSION_NOT_PRESENT) {
+        return "VK_ERROR_EXTENSION_NOT_PRESENT";
+    }
+    const std::string name = vkResultName(result);
+    return name == "idk" ? "VkResult " + std::to_string(static_cast<int>(result)) : name;
+}
+
 void printVkResult(VkResult result, std::ostream& out) {
     // Printed right before a failure path gives up, so it must reach the terminal.
     out << vkResultName(result) << '\n' << std::flush;

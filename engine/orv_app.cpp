@@ -9,6 +9,8 @@
 #include "engine/push_constants.hpp"
 #include "engine/shape_geometry.hpp"
 #include "engine/shape_models.hpp"
+#include "engine/window_system_guard.hpp"
+#include "vulkan/vk_check.hpp"
 
 namespace orv {
 
@@ -20,11 +22,12 @@ OrvApp::OrvApp(std::string directory)
       dataDirectory{std::move(directory)},
       window{width, height, "Qel Demo"},
       device{window},
+      queue{device.getDevice(), device.getGraphicsQueue(), device.getPresentQueue()},
+      frames{device},
       vertexArena{device} {
     try {
         createPipelineLayout();
         rebuildSwapChain();
-        allocateCommandBuffers();
     } catch (...) {
         release();
         throw;
@@ -36,14 +39,11 @@ OrvApp::~OrvApp() {
 }
 
 void OrvApp::release() noexcept {
-    if (device.getDevice() != VK_NULL_HANDLE) {
-        waitIdle();
-    }
+    waitIdle();
     if (pipelineLayout != VK_NULL_HANDLE) {
         vkDestroyPipelineLayout(device.getDevice(), pipelineLayout, nullptr);
         pipelineLayout = VK_NULL_HANDLE;
     }
-    freeCommandBuffers();
     pipeline.reset();
     swapChain.reset();
     // Models hand their memory back before the arena and the device go.
@@ -61,9 +61,10 @@ void OrvApp::createPipelineLayout() {
     info.setLayoutCount = 0;
     info.pushConstantRangeCount = 1;
     info.pPushConstantRanges = &range;
-    if (vkCreatePipelineLayout(device.getDevice(), &info, nullptr, &pipelineLayout) != VK_SUCCESS) {
+    const VkResult result = vkCreatePipelineLayout(device.getDevice(), &info, nullptr, &pipelineLayout);
+    if (result != VK_SUCCESS) {
         pipelineLayout = VK_NULL_HANDLE;
-        throw std::runtime_error("failed to create pipeline layout!");
+        throw vkError("failed to create pipeline layout!", result);
     }
 }
 
@@ -71,20 +72,16 @@ void OrvApp::rebuildSwapChain() {
     VkExtent2D extent = window.extent();
     while (extent.width == 0 || extent.height == 0) {
         extent = window.extent();
-        glfwWaitEvents();
+        window.waitEvents();
     }
     waitIdle();
 
-    if (!swapChain) {
-        swapChain = std::make_unique<OrvSwapChain>(device, window);
-    } else {
-        std::shared_ptr<OrvSwapChain> previous = std::move(swapChain);
-        swapChain = std::make_unique<OrvSwapChain>(device, window, std::move(previous));
-        if (swapChain->imageCount() != commandBuffers.size()) {
-            freeCommandBuffers();
-            allocateCommandBuffers();
-        }
-    }
+    // Stays set if anything below fails, so the next frame tries again; the current swap
+    // chain is replaced only by a complete new one.
+    needsRebuild = true;
+    auto next = std::make_unique<OrvSwapChain>(device, window, swapChain.get());
+    swapChain = std::move(next);
+    needsRebuild = false;
     buildPipeline();
 }
 
@@ -99,81 +96,94 @@ void OrvApp::buildPipeline() {
     pipeline = std::move(built);
 }
 
-void OrvApp::allocateCommandBuffers() {
-    commandBuffers.resize(swapChain->imageCount());
-    VkCommandBufferAllocateInfo info{};
-    info.sType = VK_STRUCTURE_TYPE_COMMAND_BUFFER_ALLOCATE_INFO;
-    info.level = VK_COMMAND_BUFFER_LEVEL_PRIMARY;
-    info.commandPool = device.getCommandPool();
-    info.commandBufferCount = static_cast<uint32_t>(commandBuffers.size());
-    if (vkAllocateCommandBuffers(device.getDevice(), &info, commandBuffers.data()) != VK_SUCCESS) {
-        commandBuffers.clear();
-        throw std::runtime_error("failed to allocate command buffers!");
-    }
-}
-
-void OrvApp::freeCommandBuffers() {
-    if (!commandBuffers.empty()) {
-        vkFreeCommandBuffers(device.getDevice(), device.getCommandPool(),
-                             static_cast<uint32_t>(commandBuffers.size()), commandBuffers.data());
-        commandBuffers.clear();
-    }
-}
-
-VkResult OrvApp::run(const std::function<void()>& afterFrame) {
+VkResult OrvApp::run(const std::function<Loop()>& afterFrame) {
     try {
         while (!window.shouldClose()) {
-            glfwPollEvents();
+            window.pollEvents();
             drawFrame();
-            if (afterFrame) {
-                afterFrame();
+            const Loop next = afterFrame ? afterFrame() : Loop::Continue;
+            if (next == Loop::Abandon) {
+                return VK_SUCCESS;
+            }
+            if (next == Loop::Stop) {
+                break;
             }
         }
     } catch (...) {
         waitIdle();
         throw;
     }
+    // A window destroyed by another program reads as closed; a lost display is an error.
+    if (windowSystemLost()) {
+        waitIdle();
+        window.throwIfGone();
+    }
     return waitIdle();
 }
 
 VkResult OrvApp::waitIdle() noexcept {
-    if (swapChain) {
-        swapChain->waitForPresent();
-    }
-    return vkDeviceWaitIdle(device.getDevice());
+    return queue.waitIdle();
 }
 
 void OrvApp::drawFrame() {
+    window.throwIfGone();
     // The previous frame's present ends here; a window that changed size since gets a new
     // swap chain before this frame is drawn.
-    const VkResult presented = swapChain->takePresentResult();
-    if (presented == VK_ERROR_OUT_OF_DATE_KHR || presented == VK_SUBOPTIMAL_KHR || window.isResized()) {
+    const VkResult presented = queue.takePresentResult();
+    if (needsRebuild || presented == VK_ERROR_OUT_OF_DATE_KHR || presented == VK_SUBOPTIMAL_KHR ||
+        window.isResized()) {
         window.clearResized();
         rebuildSwapChain();
     } else if (presented != VK_SUCCESS) {
-        throw std::runtime_error("failed to present swap chain image!");
+        throw vkError("failed to present swap chain image!", presented);
     }
 
+    FrameData& frame = frames.current();
+    if (frame.inFlight == VK_NULL_HANDLE || frame.imageAvailable == VK_NULL_HANDLE) {
+        // Renewing it after a failed submit failed too.
+        waitIdle();
+        frames.renew(frame);
+    }
     uint32_t imageIndex = 0;
-    VkResult result = swapChain->acquireNextImage(&imageIndex);
-    if (result == VK_ERROR_OUT_OF_DATE_KHR) {
+    const VkResult acquired = swapChain->acquireNextImage(queue, frames, &imageIndex);
+    if (acquired == VK_ERROR_OUT_OF_DATE_KHR) {
         rebuildSwapChain();
         return;
     }
-    if (result != VK_SUCCESS && result != VK_SUBOPTIMAL_KHR) {
-        throw std::runtime_error("failed to acquire swap chain image!");
+    if (acquired != VK_SUCCESS && acquired != VK_SUBOPTIMAL_KHR) {
+        throw vkError("failed to acquire swap chain image!", acquired);
     }
-    recordFrame(imageIndex);
-    swapChain->submitCommandBuffers(&commandBuffers[imageIndex], imageIndex);
+    VkResult submitted = VK_SUCCESS;
+    try {
+        recordFrame(frame.commandBuffer, imageIndex);
+        submitted = swapChain->submitCommandBuffers(queue, frames, imageIndex);
+    } catch (...) {
+        recoverAbandonedFrame();
+        throw;
+    }
+    if (submitted != VK_SUCCESS) {
+        recoverAbandonedFrame();
+        throw vkError("failed to submit draw command buffer!", submitted);
+    }
+    frames.advance();
 }
 
-void OrvApp::recordFrame(uint32_t imageIndex) {
-    VkCommandBuffer commandBuffer = commandBuffers[imageIndex];
+void OrvApp::recoverAbandonedFrame() noexcept {
+    // Only a new swap chain gives the acquired image back.
+    needsRebuild = true;
+    waitIdle();
+    try {
+        frames.renew(frames.current());
+    } catch (...) {
+        // Left without a fence: the next frame tries again.
+    }
+}
+
+void OrvApp::recordFrame(VkCommandBuffer commandBuffer, uint32_t imageIndex) {
     VkCommandBufferBeginInfo beginInfo{};
     beginInfo.sType = VK_STRUCTURE_TYPE_COMMAND_BUFFER_BEGIN_INFO;
-    if (vkBeginCommandBuffer(commandBuffer, &beginInfo) != VK_SUCCESS) {
-        throw std::runtime_error("failed to begin recording command buffer!");
-    }
+    beginInfo.flags = VK_COMMAND_BUFFER_USAGE_ONE_TIME_SUBMIT_BIT;
+    vkCheck(vkBeginCommandBuffer(commandBuffer, &beginInfo), "failed to begin recording command buffer!");
 
     const VkExtent2D extent = swapChain->getSwapChainExtent();
     VkClearValue clears[1]{};
@@ -204,14 +214,12 @@ void OrvApp::recordFrame(uint32_t imageIndex) {
     drawObjects(commandBuffer);
 
     vkCmdEndRenderPass(commandBuffer);
-    if (vkEndCommandBuffer(commandBuffer) != VK_SUCCESS) {
-        throw std::runtime_error("failed to record command buffer!");
-    }
+    vkCheck(vkEndCommandBuffer(commandBuffer), "failed to record command buffer!");
 }
 
 void OrvApp::drawObjects(VkCommandBuffer commandBuffer) {
     const VkExtent2D extent = swapChain->getSwapChainExtent();
-    const size_t region = swapChain->currentFrameIndex();
+    const size_t region = frames.currentIndex();
     constexpr VkShaderStageFlags kStages = VK_SHADER_STAGE_VERTEX_BIT | VK_SHADER_STAGE_FRAGMENT_BIT;
     using Fill = OrvPipeline::Fill;
 
@@ -364,7 +372,6 @@ void OrvApp::closeWindow() {
     // The swap chain's images live on the window system's connection, which closing
     // ends; release them first.
     waitIdle();
-    freeCommandBuffers();
     pipeline.reset();
     swapChain.reset();
     window.close();

@@ -13,7 +13,9 @@
 #include "engine/game_object.hpp"
 #include "engine/orv_window.hpp"
 #include "engine/vertex_arena.hpp"
+#include "vulkan/frame_ring.hpp"
 #include "vulkan/orv_device.hpp"
+#include "vulkan/orv_queue.hpp"
 #include "vulkan/orv_pipeline.hpp"
 #include "vulkan/orv_swap_chain.hpp"
 
@@ -27,8 +29,12 @@ public:
     OrvApp(const OrvApp&) = delete;
     OrvApp& operator=(const OrvApp&) = delete;
 
-    // `afterFrame` runs after every frame; whatever it throws ends the loop.
-    VkResult run(const std::function<void()>& afterFrame = {});
+    // What the callback of `run` tells the loop after each frame.
+    enum class Loop { Continue, Stop, Abandon };
+    // Draws until the window is asked to close. `afterFrame` runs after every frame: Stop
+    // ends the loop normally, Abandon ends it at once without touching the engine again (the
+    // callback closed the window or replaced the engine), and whatever it throws ends it too.
+    VkResult run(const std::function<Loop()>& afterFrame = {});
     void drawFrame();
 
     void loadGameObjects();
@@ -47,21 +53,22 @@ public:
     OrvWindow& getWindow() { return window; }
     const std::vector<GameObject>& getGameObjects() const { return gameObjects; }
     size_t vertexAllocationCount() const { return vertexArena.allocationCount(); }
+    // Waits for the present in flight and then for the device.
+    VkResult waitIdle() noexcept;
 
     double frameTime = 0.0;
 
 private:
     void createPipelineLayout();
     void rebuildSwapChain();
-    void allocateCommandBuffers();
-    void freeCommandBuffers();
     void buildPipeline();
-    void recordFrame(uint32_t imageIndex);
+    void recordFrame(VkCommandBuffer commandBuffer, uint32_t imageIndex);
+    // A frame abandoned between its acquire and a successful submit leaves an image that is
+    // never presented and a semaphore that is never waited on.
+    void recoverAbandonedFrame() noexcept;
     void drawObjects(VkCommandBuffer commandBuffer);
     uint32_t addGameObject(std::shared_ptr<OrvModel> model, std::array<float, 3> color);
     void release() noexcept;
-    // Waits for the present in flight and then for the device.
-    VkResult waitIdle() noexcept;
 
     int width;
     int height;
@@ -69,11 +76,15 @@ private:
     std::string dataDirectory;
     OrvWindow window;
     OrvDevice device;
+    OrvQueue queue;
+    FrameRing frames;
     VertexArena vertexArena;
     std::unique_ptr<OrvSwapChain> swapChain;
     std::unique_ptr<OrvPipeline> pipeline;
     VkPipelineLayout pipelineLayout = VK_NULL_HANDLE;
-    std::vector<VkCommandBuffer> commandBuffers;
+    // Set while the swap chain must be replaced before the next frame: a rebuild failed, or a
+    // frame was abandoned with an image acquired.
+    bool needsRebuild = false;
     // Scratch for drawObjects, kept so frames allocate nothing.
     std::vector<Segment> runSegments;
     std::vector<RunDraw> runDraws;

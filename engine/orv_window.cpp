@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "diagnostics/vk_result_names.hpp"
+#include "engine/window_system_guard.hpp"
 #include "input/input_callbacks.hpp"
 
 namespace orv {
@@ -21,6 +22,7 @@ OrvWindow::OrvWindow(int w, int h, std::string t) : width{w}, height{h}, title{s
             "failed to initialise the window system: no X display could be opened "
             "(is DISPLAY set and the X server running?)");
     }
+    attachWindowSystemGuard();
     glfwWindowHint(GLFW_CLIENT_API, GLFW_NO_API);
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
     handle = glfwCreateWindow(width, height, title.c_str(), nullptr, nullptr);
@@ -30,6 +32,8 @@ OrvWindow::OrvWindow(int w, int h, std::string t) : width{w}, height{h}, title{s
                                  std::to_string(width) + " by " + std::to_string(height) +
                                  " window (is the size positive and a display available?)");
     }
+    guardWindowSystem();
+    watchWindow(handle);
     glfwSetWindowUserPointer(handle, this);
     glfwSetFramebufferSizeCallback(handle, onFramebufferResize);
     glfwSetKeyCallback(handle, keyCallback);
@@ -45,12 +49,64 @@ void OrvWindow::close() {
         return;
     }
     closed = true;
+    // Errors about a window another client destroyed are expected here; a lost connection
+    // makes every Xlib call a no-op.
+    guardWindowSystem();
     glfwDestroyWindow(handle);
     glfwTerminate();
+    watchWindow(nullptr);
 }
 
 bool OrvWindow::shouldClose() const {
-    return !closed && glfwWindowShouldClose(handle) != 0;
+    if (closed) {
+        return false;
+    }
+    return isGone() || glfwWindowShouldClose(handle) != 0;
+}
+
+bool OrvWindow::isGone() const {
+    return !closed && (windowSystemLost() || checkWindowDestroyed());
+}
+
+void OrvWindow::throwIfGone() const {
+    if (closed) {
+        return;
+    }
+    if (windowSystemLost()) {
+        throw std::runtime_error(windowSystemLostMessage());
+    }
+    if (checkWindowDestroyed()) {
+        throw std::runtime_error("the window was destroyed by another program; call qel.init() to open a new one");
+    }
+}
+
+void OrvWindow::pollEvents() {
+    throwIfGone();
+    guardWindowSystem();
+    glfwPollEvents();
+    throwIfGone();
+}
+
+void OrvWindow::waitEvents() {
+    throwIfGone();
+    guardWindowSystem();
+    glfwWaitEvents();
+    throwIfGone();
+}
+
+Point2D OrvWindow::cursor() {
+    Point2D position{-1.0, -1.0};
+    // A closed window's library is shut down and reports no hovering.
+    if (closed || isGone()) {
+        return position;
+    }
+    guardWindowSystem();
+    if (glfwGetWindowAttrib(handle, GLFW_HOVERED) != 0) {
+        glfwGetCursorPos(handle, &position.x, &position.y);
+    }
+    guardWindowSystem();
+    throwIfGone();
+    return position;
 }
 
 VkExtent2D OrvWindow::extent() const {

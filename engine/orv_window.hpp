@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "engine/point2d.hpp"
+
 namespace orv {
 
 class OrvWindow {
@@ -23,6 +25,18 @@ public:
     GLFWwindow* nativeHandle() const { return handle; }
 
     void createSurface(VkInstance instance, VkSurfaceKHR* surface);
+
+    // Event processing; both throw once the window or the window system is gone.
+    void pollEvents();
+    void waitEvents();
+    // The cursor over the content area, or (-1, -1) when it is elsewhere.
+    Point2D cursor();
+
+    // Another client destroyed the window, or the connection to the X server broke: the
+    // window reads as closed and nothing more can be drawn in it.
+    bool isGone() const;
+    // Throws a RuntimeError saying which of the two happened, if either did.
+    void throwIfGone() const;
 
     // Destroys the window and ends the window system ahead of the engine.
     void close();

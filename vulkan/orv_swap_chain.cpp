@@ -10,6 +10,7 @@
 
 #include "diagnostics/device_report.hpp"
 #include "vulkan/swap_chain_choices.hpp"
+#include "vulkan/vk_check.hpp"
 
 namespace orv {
 
@@ -38,9 +39,7 @@ VkImageView createView(VkDevice device, VkImage image, VkFormat format, VkImageA
     viewInfo.subresourceRange.baseArrayLayer = 0;
     viewInfo.subresourceRange.layerCount = 1;
     VkImageView view = VK_NULL_HANDLE;
-    if (vkCreateImageView(device, &viewInfo, nullptr, &view) != VK_SUCCESS) {
-        throw std::runtime_error("failed to create texture image view!");
-    }
+    vkCheck(vkCreateImageView(device, &viewInfo, nullptr, &view), "failed to create texture image view!");
     return view;
 }
 
@@ -48,32 +47,13 @@ constexpr uint64_t kNoTimeout = std::numeric_limits<uint64_t>::max();
 
 }  // namespace
 
-OrvSwapChain::OrvSwapChain(OrvDevice& d, OrvWindow& w) : device{d}, window{w} {
-    init();
-}
-
-OrvSwapChain::OrvSwapChain(OrvDevice& d, OrvWindow& w, std::shared_ptr<OrvSwapChain> previous)
-    : device{d}, oldSwapChain{std::move(previous)}, window{w} {
-    init();
-    // The presenting thread carries over, idle (the caller waited for the device); what
-    // the old swap chain's last present said is of no use to the new one.
-    if (oldSwapChain && oldSwapChain->presenter) {
-        oldSwapChain->presenter->takeResult();
-        presenter = std::move(oldSwapChain->presenter);
-    }
-    oldSwapChain.reset();
-}
-
-void OrvSwapChain::init() {
+OrvSwapChain::OrvSwapChain(OrvDevice& d, OrvWindow& w, OrvSwapChain* previous) : device{d}, window{w} {
     try {
-        createSwapChain();
+        createSwapChain(previous);
         createImageViews();
         createRenderPass();
         createFramebuffers();
         createSyncObjects();
-        if (!oldSwapChain || !oldSwapChain->presenter) {
-            presenter = std::make_unique<AsyncPresenter>();
-        }
     } catch (...) {
         release();
         throw;
@@ -85,8 +65,6 @@ OrvSwapChain::~OrvSwapChain() {
 }
 
 void OrvSwapChain::release() noexcept {
-    // The present in flight still uses the swap chain and a semaphore.
-    presenter.reset();
     VkDevice vk = device.getDevice();
     for (VkImageView view : swapChainImageViews) {
         vkDestroyImageView(vk, view, nullptr);
@@ -104,18 +82,13 @@ void OrvSwapChain::release() noexcept {
         vkDestroyRenderPass(vk, renderPass, nullptr);
         renderPass = VK_NULL_HANDLE;
     }
-    for (size_t f = 0; f < inFlightFences.size(); ++f) {
-        vkDestroySemaphore(vk, renderFinishedSemaphores[f], nullptr);
-        vkDestroySemaphore(vk, imageAvailableSemaphores[f], nullptr);
-        vkDestroyFence(vk, inFlightFences[f], nullptr);
+    for (VkSemaphore semaphore : renderFinishedSemaphores) {
+        vkDestroySemaphore(vk, semaphore, nullptr);
     }
     renderFinishedSemaphores.clear();
-    imageAvailableSemaphores.clear();
-    inFlightFences.clear();
-    oldSwapChain.reset();
 }
 
-void OrvSwapChain::createSwapChain() {
+void OrvSwapChain::createSwapChain(OrvSwapChain* previous) {
     const SwapChainSupportDetails support = device.querySwapChainSupport(device.getPhysicalDevice());
     const VkSurfaceFormatKHR surfaceFormat = chooseSwapSurfaceFormat(support.formats);
     const VkPresentModeKHR presentMode = chooseSwapPresentMode(support.presentModes);
@@ -154,17 +127,25 @@ void OrvSwapChain::createSwapChain() {
     createInfo.compositeAlpha = VK_COMPOSITE_ALPHA_OPAQUE_BIT_KHR;
     createInfo.presentMode = presentMode;
     createInfo.clipped = VK_TRUE;
-    createInfo.oldSwapchain = oldSwapChain ? oldSwapChain->swapChain : VK_NULL_HANDLE;
+    // A retired swap chain may not be named as the old one again.
+    createInfo.oldSwapchain = previous && !previous->retired ? previous->swapChain : VK_NULL_HANDLE;
+    if (previous) {
+        previous->retired = true;
+    }
 
-    if (vkCreateSwapchainKHR(device.getDevice(), &createInfo, nullptr, &swapChain) != VK_SUCCESS) {
+    const VkResult created = vkCreateSwapchainKHR(device.getDevice(), &createInfo, nullptr, &swapChain);
+    if (created != VK_SUCCESS) {
         swapChain = VK_NULL_HANDLE;
-        throw std::runtime_error("failed to create swap chain!");
+        throw vkError("failed to create swap chain!", created);
     }
 
     uint32_t count = 0;
-    vkGetSwapchainImagesKHR(device.getDevice(), swapChain, &count, nullptr);
+    vkCheck(vkGetSwapchainImagesKHR(device.getDevice(), swapChain, &count, nullptr),
+            "failed to get swap chain images!");
     swapChainImages.resize(count);
-    vkGetSwapchainImagesKHR(device.getDevice(), swapChain, &count, swapChainImages.data());
+    vkCheck(vkGetSwapchainImagesKHR(device.getDevice(), swapChain, &count, swapChainImages.data()),
+            "failed to get swap chain images!");
+    swapChainImages.resize(count);
     swapChainImageFormat = surfaceFormat.format;
     swapChainExtent = extent;
 }
@@ -214,9 +195,10 @@ void OrvSwapChain::createRenderPass() {
     info.pSubpasses = &subpass;
     info.dependencyCount = 1;
     info.pDependencies = &dependency;
-    if (vkCreateRenderPass(device.getDevice(), &info, nullptr, &renderPass) != VK_SUCCESS) {
+    const VkResult result = vkCreateRenderPass(device.getDevice(), &info, nullptr, &renderPass);
+    if (result != VK_SUCCESS) {
         renderPass = VK_NULL_HANDLE;
-        throw std::runtime_error("failed to create render pass!");
+        throw vkError("failed to create render pass!", result);
     }
 }
 
@@ -233,73 +215,47 @@ void OrvSwapChain::createFramebuffers() {
         info.height = swapChainExtent.height;
         info.layers = 1;
         VkFramebuffer framebuffer = VK_NULL_HANDLE;
-        if (vkCreateFramebuffer(device.getDevice(), &info, nullptr, &framebuffer) != VK_SUCCESS) {
-            throw std::runtime_error("failed to create framebuffer!");
-        }
+        vkCheck(vkCreateFramebuffer(device.getDevice(), &info, nullptr, &framebuffer), "failed to create framebuffer!");
         swapChainFramebuffers.push_back(framebuffer);
     }
 }
 
 void OrvSwapChain::createSyncObjects() {
-    imagesInFlight.assign(imageCount(), VK_NULL_HANDLE);
-    VkSemaphoreCreateInfo semaphoreInfo{};
-    semaphoreInfo.sType = VK_STRUCTURE_TYPE_SEMAPHORE_CREATE_INFO;
-    VkFenceCreateInfo fenceInfo{};
-    fenceInfo.sType = VK_STRUCTURE_TYPE_FENCE_CREATE_INFO;
-    fenceInfo.flags = VK_FENCE_CREATE_SIGNALED_BIT;
-    VkDevice vk = device.getDevice();
-    for (size_t f = 0; f < MAX_FRAMES_IN_FLIGHT; ++f) {
-        VkSemaphore available = VK_NULL_HANDLE;
-        VkSemaphore finished = VK_NULL_HANDLE;
-        VkFence fence = VK_NULL_HANDLE;
-        const bool ok = vkCreateSemaphore(vk, &semaphoreInfo, nullptr, &available) == VK_SUCCESS &&
-                        vkCreateSemaphore(vk, &semaphoreInfo, nullptr, &finished) == VK_SUCCESS &&
-                        vkCreateFence(vk, &fenceInfo, nullptr, &fence) == VK_SUCCESS;
-        if (!ok) {
-            // Destroying a null handle is a no-op, so partial frames clean up alike.
-            vkDestroySemaphore(vk, available, nullptr);
-            vkDestroySemaphore(vk, finished, nullptr);
-            vkDestroyFence(vk, fence, nullptr);
-            throw std::runtime_error("failed to create synchronization objects for a frame!");
-        }
-        imageAvailableSemaphores.push_back(available);
-        renderFinishedSemaphores.push_back(finished);
-        inFlightFences.push_back(fence);
+    imagesInFlight.assign(imageCount(), -1);
+    VkSemaphoreCreateInfo info{};
+    info.sType = VK_STRUCTURE_TYPE_SEMAPHORE_CREATE_INFO;
+    for (size_t i = 0; i < imageCount(); ++i) {
+        VkSemaphore semaphore = VK_NULL_HANDLE;
+        vkCheck(vkCreateSemaphore(device.getDevice(), &info, nullptr, &semaphore),
+                "failed to create synchronization objects for a frame!");
+        renderFinishedSemaphores.push_back(semaphore);
     }
 }
 
-void OrvSwapChain::waitForPresent() {
-    presenter->wait();
-}
-
-VkResult OrvSwapChain::takePresentResult() {
-    return presenter->takeResult();
-}
-
-VkResult OrvSwapChain::acquireNextImage(uint32_t* imageIndex) {
-    // Acquiring and presenting must not overlap on one swap chain.
-    presenter->wait();
-    vkWaitForFences(device.getDevice(), 1, &inFlightFences[currentFrame], VK_TRUE, kNoTimeout);
-    const VkResult result = vkAcquireNextImageKHR(device.getDevice(), swapChain, kNoTimeout,
-                                                  imageAvailableSemaphores[currentFrame], VK_NULL_HANDLE,
-                                                  imageIndex);
-    // The image's command buffer is re-recorded next, so the frame that last used the
-    // image must be finished first, not only before the submit.
-    if ((result == VK_SUCCESS || result == VK_SUBOPTIMAL_KHR) && imagesInFlight[*imageIndex] != VK_NULL_HANDLE) {
-        vkWaitForFences(device.getDevice(), 1, &imagesInFlight[*imageIndex], VK_TRUE, kNoTimeout);
+VkResult OrvSwapChain::acquireNextImage(OrvQueue& queue, FrameRing& frames, uint32_t* imageIndex) {
+    FrameData& frame = frames.current();
+    vkCheck(vkWaitForFences(device.getDevice(), 1, &frame.inFlight, VK_TRUE, kNoTimeout),
+            "failed to wait for a frame to finish!");
+    const VkResult result = queue.acquire(swapChain, frame.imageAvailable, imageIndex);
+    // The image must be finished by the frame that last drew into it before it is drawn again.
+    if (result == VK_SUCCESS || result == VK_SUBOPTIMAL_KHR) {
+        const int last = imagesInFlight[*imageIndex];
+        if (last >= 0 && static_cast<size_t>(last) != frames.currentIndex()) {
+            VkFence fence = frames.slot(static_cast<size_t>(last)).inFlight;
+            vkCheck(vkWaitForFences(device.getDevice(), 1, &fence, VK_TRUE, kNoTimeout),
+                    "failed to wait for a frame to finish!");
+        }
     }
     return result;
 }
 
-void OrvSwapChain::submitCommandBuffers(const VkCommandBuffer* buffer, uint32_t imageIndex) {
-    if (imagesInFlight[imageIndex] != VK_NULL_HANDLE) {
-        vkWaitForFences(device.getDevice(), 1, &imagesInFlight[imageIndex], VK_TRUE, kNoTimeout);
-    }
-    imagesInFlight[imageIndex] = inFlightFences[currentFrame];
+VkResult OrvSwapChain::submitCommandBuffers(OrvQueue& queue, FrameRing& frames, uint32_t imageIndex) {
+    FrameData& frame = frames.current();
+    imagesInFlight[imageIndex] = static_cast<int>(frames.currentIndex());
 
-    VkSemaphore waitSemaphores[] = {imageAvailableSemaphores[currentFrame]};
+    VkSemaphore waitSemaphores[] = {frame.imageAvailable};
     VkPipelineStageFlags waitStages[] = {VK_PIPELINE_STAGE_COLOR_ATTACHMENT_OUTPUT_BIT};
-    VkSemaphore signalSemaphores[] = {renderFinishedSemaphores[currentFrame]};
+    VkSemaphore signalSemaphores[] = {renderFinishedSemaphores[imageIndex]};
 
     VkSubmitInfo submitInfo{};
     submitInfo.sType = VK_STRUCTURE_TYPE_SUBMIT_INFO;
@@ -307,19 +263,16 @@ void OrvSwapChain::submitCommandBuffers(const VkCommandBuffer* buffer, uint32_t 
     submitInfo.pWaitSemaphores = waitSemaphores;
     submitInfo.pWaitDstStageMask = waitStages;
     submitInfo.commandBufferCount = 1;
-    submitInfo.pCommandBuffers = buffer;
+    submitInfo.pCommandBuffers = &frame.commandBuffer;
     submitInfo.signalSemaphoreCount = 1;
     submitInfo.pSignalSemaphores = signalSemaphores;
 
-    vkResetFences(device.getDevice(), 1, &inFlightFences[currentFrame]);
-    // The queue is shared with the presenting thread.
-    presenter->wait();
-    if (vkQueueSubmit(device.getGraphicsQueue(), 1, &submitInfo, inFlightFences[currentFrame]) != VK_SUCCESS) {
-        throw std::runtime_error("failed to submit draw command buffer!");
+    vkCheck(vkResetFences(device.getDevice(), 1, &frame.inFlight), "failed to reset a frame's fence!");
+    const VkResult submitted = queue.submit(submitInfo, frame.inFlight);
+    if (submitted == VK_SUCCESS) {
+        queue.present(swapChain, imageIndex, renderFinishedSemaphores[imageIndex]);
     }
-    presenter->present(device.getPresentQueue(), swapChain, imageIndex, renderFinishedSemaphores[currentFrame]);
-
-    currentFrame = (currentFrame + 1) % MAX_FRAMES_IN_FLIGHT;
+    return submitted;
 }
 
 }  // namespace orv

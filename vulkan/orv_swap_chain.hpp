@@ -1,24 +1,25 @@
 #pragma once
-// Presentable images and everything sized by them: views, framebuffers,
-// the render pass, and the synchronisation of two frames in flight.
+// Presentable images and everything sized by them: views, framebuffers, the render pass,
+// and one render-finished semaphore per image.
 
 #include <vulkan/vulkan.h>
 
-#include <memory>
 #include <vector>
 
 #include "engine/orv_window.hpp"
-#include "vulkan/async_presenter.hpp"
+#include "vulkan/frame_ring.hpp"
 #include "vulkan/orv_device.hpp"
+#include "vulkan/orv_queue.hpp"
 
 namespace orv {
 
 class OrvSwapChain {
 public:
-    static constexpr size_t MAX_FRAMES_IN_FLIGHT = 2;
+    static constexpr size_t MAX_FRAMES_IN_FLIGHT = FrameRing::kFrames;
 
-    OrvSwapChain(OrvDevice& device, OrvWindow& window);
-    OrvSwapChain(OrvDevice& device, OrvWindow& window, std::shared_ptr<OrvSwapChain> previous);
+    // With `previous`, Vulkan receives it as the old swap chain; the caller destroys it once
+    // this one is complete, or keeps it if building this one fails.
+    OrvSwapChain(OrvDevice& device, OrvWindow& window, OrvSwapChain* previous = nullptr);
     ~OrvSwapChain();
 
     OrvSwapChain(const OrvSwapChain&) = delete;
@@ -28,20 +29,19 @@ public:
     VkFramebuffer getFrameBuffer(uint32_t index) const { return swapChainFramebuffers[index]; }
     VkExtent2D getSwapChainExtent() const { return swapChainExtent; }
     size_t imageCount() const { return swapChainImages.size(); }
-    // The frame slot the next acquire and submit use.
-    size_t currentFrameIndex() const { return currentFrame; }
+    // Once a new swap chain was asked for with this one as its old one, this one can
+    // present no more images, whether or not the new one was made.
+    bool isRetired() const { return retired; }
 
-    VkResult acquireNextImage(uint32_t* imageIndex);
-    // Submits the frame and starts presenting it; the present finishes in the background.
-    void submitCommandBuffers(const VkCommandBuffer* buffer, uint32_t imageIndex);
-    // Waits for the present in flight, so the queue and the device can be used again.
-    void waitForPresent();
-    // Waits for the present in flight and hands over its result once.
-    VkResult takePresentResult();
+    // Waits until the frame's previous submission is done, then acquires an image that the
+    // frame's semaphore will signal; also waits for the frame that last drew into that image.
+    VkResult acquireNextImage(OrvQueue& queue, FrameRing& frames, uint32_t* imageIndex);
+    // Submits the current frame's command buffer with its fence and, if that succeeded,
+    // starts presenting the image. Returns the submit's result.
+    VkResult submitCommandBuffers(OrvQueue& queue, FrameRing& frames, uint32_t imageIndex);
 
 private:
-    void init();
-    void createSwapChain();
+    void createSwapChain(OrvSwapChain* previous);
     void createImageViews();
     void createRenderPass();
     void createFramebuffers();
@@ -56,14 +56,12 @@ private:
     std::vector<VkImageView> swapChainImageViews;
     OrvDevice& device;
     VkSwapchainKHR swapChain = VK_NULL_HANDLE;
-    std::shared_ptr<OrvSwapChain> oldSwapChain;
-    std::vector<VkSemaphore> imageAvailableSemaphores;
+    // Indexed by image: a semaphore may still be waited on by that image's present.
     std::vector<VkSemaphore> renderFinishedSemaphores;
-    std::vector<VkFence> inFlightFences;
-    std::vector<VkFence> imagesInFlight;
-    size_t currentFrame = 0;
+    // For each image, the frame slot that last drew into it, or -1.
+    std::vector<int> imagesInFlight;
     OrvWindow& window;
-    std::unique_ptr<AsyncPresenter> presenter;
+    bool retired = false;
 };
 
 }  // namespace orv
