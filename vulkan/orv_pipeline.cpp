@@ -1,16 +1,20 @@
 #include "vulkan/orv_pipeline.hpp"
 
-#include <cstring>
-#include <fstream>
 #include <stdexcept>
 
 #include "engine/orv_model.hpp"
+#include "vulkan/shader_file.hpp"
+#include "vulkan/vk_check.hpp"
 
 namespace orv {
 
 namespace {
 // Shared by every pipeline; each construction points it at its data directory.
 std::string shaderDirectory;
+
+std::string shaderPath(const std::string& fileName) {
+    return shaderDirectory + "/" + "shaders" + "/" + fileName;
+}
 }  // namespace
 
 void defaultPipelineConfig(PipelineConfig& config) {
@@ -105,45 +109,31 @@ void OrvPipeline::release() noexcept {
 }
 
 std::vector<char> OrvPipeline::readFile(const std::string& fileName) {
-    const std::string path = shaderDirectory + "/" + "shaders" + "/" + fileName;
-    std::ifstream file{path, std::ios::ate | std::ios::binary};
-    if (!file.is_open()) {
-        throw std::runtime_error("failed to open file: " + path);
-    }
-    const std::streamoff end = file.tellg();
-    if (end < 0) {
-        throw std::runtime_error("failed to open file: " + path);
-    }
-    std::vector<char> buffer(static_cast<size_t>(end));
-    file.seekg(0);
-    file.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-    return buffer;
+    return readShaderFile(shaderPath(fileName));
 }
 
-VkShaderModule OrvPipeline::createShaderModule(const std::vector<char>& code) const {
-    // SPIR-V is a stream of 32-bit words; copy into word storage for alignment.
-    if (code.empty() || code.size() % 4 != 0) {
-        throw std::runtime_error("failed to create shader module");
-    }
-    std::vector<uint32_t> words(code.size() / 4);
-    std::memcpy(words.data(), code.data(), code.size());
+VkShaderModule OrvPipeline::createShaderModule(const std::vector<uint32_t>& code, const std::string& path) const {
     VkShaderModuleCreateInfo info{};
     info.sType = VK_STRUCTURE_TYPE_SHADER_MODULE_CREATE_INFO;
-    info.codeSize = code.size();
-    info.pCode = words.data();
+    info.codeSize = code.size() * sizeof(uint32_t);
+    info.pCode = code.data();
     VkShaderModule module = VK_NULL_HANDLE;
-    if (vkCreateShaderModule(device.getDevice(), &info, nullptr, &module) != VK_SUCCESS) {
-        throw std::runtime_error("failed to create shader module");
+    const VkResult result = vkCreateShaderModule(device.getDevice(), &info, nullptr, &module);
+    if (result != VK_SUCCESS) {
+        throw vkError("failed to create shader module: " + path, result);
     }
     return module;
 }
 
 void OrvPipeline::createGraphicsPipeline(const std::string& vertFile, const std::string& fragFile,
                                          const PipelineConfig& config) {
-    const std::vector<char> vertCode = readFile(vertFile);
-    const std::vector<char> fragCode = readFile(fragFile);
-    vertShaderModule = createShaderModule(vertCode);
-    fragShaderModule = createShaderModule(fragCode);
+    // Both files are read and checked before either module exists.
+    const std::string vertPath = shaderPath(vertFile);
+    const std::string fragPath = shaderPath(fragFile);
+    const std::vector<uint32_t> vertCode = loadSpirv(vertPath, VK_SHADER_STAGE_VERTEX_BIT);
+    const std::vector<uint32_t> fragCode = loadSpirv(fragPath, VK_SHADER_STAGE_FRAGMENT_BIT);
+    vertShaderModule = createShaderModule(vertCode, vertPath);
+    fragShaderModule = createShaderModule(fragCode, fragPath);
 
     VkPipelineShaderStageCreateInfo stages[2]{};
     stages[0].sType = VK_STRUCTURE_TYPE_PIPELINE_SHADER_STAGE_CREATE_INFO;
@@ -182,10 +172,10 @@ void OrvPipeline::createGraphicsPipeline(const std::string& vertFile, const std:
     info.basePipelineHandle = VK_NULL_HANDLE;
     info.basePipelineIndex = -1;
 
-    if (vkCreateGraphicsPipelines(device.getDevice(), VK_NULL_HANDLE, 1, &info, nullptr,
-                                  &graphicsPipeline) != VK_SUCCESS) {
+    VkResult result = vkCreateGraphicsPipelines(device.getDevice(), VK_NULL_HANDLE, 1, &info, nullptr, &graphicsPipeline);
+    if (result != VK_SUCCESS) {
         graphicsPipeline = VK_NULL_HANDLE;
-        throw std::runtime_error("failed to create graphics pipeline");
+        throw vkError("failed to create graphics pipeline", result);
     }
 
     // The fragment shader's constant 0 switches on the disc test.
@@ -197,10 +187,10 @@ void OrvPipeline::createGraphicsPipeline(const std::string& vertFile, const std:
     constants.dataSize = sizeof(cutDisc);
     constants.pData = &cutDisc;
     stages[1].pSpecializationInfo = &constants;
-    if (vkCreateGraphicsPipelines(device.getDevice(), VK_NULL_HANDLE, 1, &info, nullptr, &discPipeline) !=
-        VK_SUCCESS) {
+    result = vkCreateGraphicsPipelines(device.getDevice(), VK_NULL_HANDLE, 1, &info, nullptr, &discPipeline);
+    if (result != VK_SUCCESS) {
         discPipeline = VK_NULL_HANDLE;
-        throw std::runtime_error("failed to create graphics pipeline");
+        throw vkError("failed to create graphics pipeline", result);
     }
 }
 

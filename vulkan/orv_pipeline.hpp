@@ -47,13 +47,14 @@ public:
 
     void bind(VkCommandBuffer commandBuffer, Fill fill = Fill::Whole) const;
 
-    // The bytes of <data directory>/shaders/<fileName>.
+    // The bytes of <data directory>/shaders/<fileName>, read as readShaderFile does.
     static std::vector<char> readFile(const std::string& fileName);
 
 private:
     void createGraphicsPipeline(const std::string& vertFile, const std::string& fragFile,
                                 const PipelineConfig& config);
-    VkShaderModule createShaderModule(const std::vector<char>& code) const;
+    // `code` has passed loadSpirv; `path` is only for the message.
+    VkShaderModule createShaderModule(const std::vector<uint32_t>& code, const std::string& path) const;
     void release() noexcept;
 
     OrvDevice& device;

@@ -204,3 +204,65 @@ print(json.dumps({{"module": qel.__file__, "failures": failures, "pixel": draws(
     assert got["failures"] == [f"failed to open file: {tmp_path}/qelDataFiles/shaders/tri-vert.spv", 0,
                                f"failed to open file: {tmp_path}/qelDataFiles/shaders/tri-frag.spv", 0]
     assert close_to(got["pixel"], TRI_COLOUR), got["pixel"]
+
+
+def test_init_with_bad_shader_files_then_recovers(run_qel, build_dir, tmp_path):
+    # Validation on: the layer once spun on such files or kept a shader module past the failure.
+    for name in os.listdir(build_dir):
+        if name.startswith("qel.") and name.endswith(".so"):
+            shutil.copy(os.path.join(build_dir, name), tmp_path)
+    shutil.copytree(os.path.join(build_dir, "qelDataFiles"), tmp_path / "qelDataFiles")
+    shaders = tmp_path / "qelDataFiles" / "shaders"
+    tests_dir = os.path.dirname(os.path.abspath(__file__))
+    r = run_qel(DRAWS + f"""
+import json, os, random, shutil, qel, qel_testing
+shaders = {str(shaders)!r}
+frag = os.path.join(shaders, "tri-frag.spv")
+good = open(frag, "rb").read()
+
+def write(data):
+    with open(frag, "wb") as f:
+        f.write(data)
+
+def oversized():
+    write(b"")
+    os.truncate(frag, 3 << 30)
+
+random.seed(7)
+cases = {{
+    "truncated": lambda: write(good[:len(good) // 8 * 4]),
+    "garbage": lambda: write(good[:20] + random.randbytes(len(good) - 20)),
+    "vertex": lambda: shutil.copy(os.path.join(shaders, "tri-vert.spv"), frag),
+    "directory": lambda: os.mkdir(frag),
+    "fifo": lambda: os.mkfifo(frag),
+    "oversized": oversized,
+}}
+failures = {{}}
+for name, make in cases.items():
+    if os.path.isdir(frag):
+        os.rmdir(frag)
+    else:
+        os.remove(frag)
+    make()
+    try:
+        qel.init([], 320, 240)
+        failures[name] = None
+    except RuntimeError as e:
+        failures[name] = str(e)
+os.remove(frag)
+write(good)
+qel.init([], 320, 240)
+qel.createTri()
+print({MARK!r}, end="")
+print(json.dumps({{"failures": failures, "pixel": draws(qel, qel_testing)}}))
+""", env={"PYTHONPATH": os.pathsep.join([str(tmp_path), tests_dir])}, cwd=str(tmp_path), validation=True)
+    assert r.returncode == 0, r.output
+    _, got = results(r.stdout)
+    frag = f"{tmp_path}/qelDataFiles/shaders/tri-frag.spv"
+    failures = got["failures"]
+    for name in ("truncated", "garbage"):
+        assert failures[name].startswith(f"failed to create shader module: {frag} is not valid SPIR-V ("), failures
+    assert failures["vertex"] == f"failed to create shader module: {frag} has no fragment entry point named main"
+    assert failures["directory"] == failures["fifo"] == f"failed to open file: {frag} is not a regular file"
+    assert failures["oversized"].startswith(f"failed to open file: {frag} is too large"), failures
+    assert close_to(got["pixel"], TRI_COLOUR), got["pixel"]
