@@ -4,6 +4,7 @@
 
 #include "diagnostics/vk_result_names.hpp"
 #include "engine/window_system_guard.hpp"
+#include "vulkan/vk_check.hpp"
 #include "input/input_callbacks.hpp"
 
 namespace orv {
@@ -117,7 +118,7 @@ void OrvWindow::createSurface(VkInstance instance, VkSurfaceKHR* surface) {
     const VkResult result = glfwCreateWindowSurface(instance, handle, nullptr, surface);
     if (result != VK_SUCCESS) {
         printVkResult(result);
-        throw std::runtime_error("failed to create window surface");
+        throw vkError("failed to create window surface", result);
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include "diagnostics/device_report.hpp"
 #include "diagnostics/vk_result_names.hpp"
+#include "vulkan/vk_check.hpp"
 
 namespace orv {
 
@@ -119,7 +120,7 @@ void OrvDevice::createInstance() {
     if (result != VK_SUCCESS) {
         instance = VK_NULL_HANDLE;
         printVkResult(result);
-        throw std::runtime_error("failed to create instance!");
+        throw vkError("failed to create instance!", result);
     }
     checkRequiredInstanceExtensions();
 }
@@ -133,9 +134,9 @@ VKAPI_ATTR VkBool32 VKAPI_CALL OrvDevice::debugCallback(
 
 bool OrvDevice::validationLayersAvailable() const {
     uint32_t count = 0;
-    vkEnumerateInstanceLayerProperties(&count, nullptr);
+    vkCheck(vkEnumerateInstanceLayerProperties(&count, nullptr), "failed to enumerate instance layers!");
     std::vector<VkLayerProperties> layers(count);
-    vkEnumerateInstanceLayerProperties(&count, layers.data());
+    vkCheck(vkEnumerateInstanceLayerProperties(&count, layers.data()), "failed to enumerate instance layers!");
     layers.resize(count);
 
     std::cout << "\nAvailable Validation Layers\n";
@@ -161,9 +162,11 @@ bool OrvDevice::validationLayersAvailable() const {
 
 void OrvDevice::checkRequiredInstanceExtensions() const {
     uint32_t count = 0;
-    vkEnumerateInstanceExtensionProperties(nullptr, &count, nullptr);
+    vkCheck(vkEnumerateInstanceExtensionProperties(nullptr, &count, nullptr),
+            "failed to enumerate instance extensions!");
     std::vector<VkExtensionProperties> extensions(count);
-    vkEnumerateInstanceExtensionProperties(nullptr, &count, extensions.data());
+    vkCheck(vkEnumerateInstanceExtensionProperties(nullptr, &count, extensions.data()),
+            "failed to enumerate instance extensions!");
     extensions.resize(count);
 
     std::cout << "available extensions:\n";
@@ -189,7 +192,7 @@ void OrvDevice::checkRequiredInstanceExtensions() const {
 
 void OrvDevice::selectPhysicalDevice() {
     uint32_t count = 0;
-    vkEnumeratePhysicalDevices(instance, &count, nullptr);
+    vkCheck(vkEnumeratePhysicalDevices(instance, &count, nullptr), "failed to enumerate GPUs!");
     if (count == 0) {
         throw std::runtime_error("failed to find GPUs with Vulkan support!");
     }
@@ -197,7 +200,7 @@ void OrvDevice::selectPhysicalDevice() {
     std::cout << "Device count: " << count << "\n";
 
     std::vector<VkPhysicalDevice> devices(count);
-    vkEnumeratePhysicalDevices(instance, &count, devices.data());
+    vkCheck(vkEnumeratePhysicalDevices(instance, &count, devices.data()), "failed to enumerate GPUs!");
     devices.resize(count);
 
     std::cout << "\nDetected Devices:\n";
@@ -239,37 +242,41 @@ QueueFamilyIndices OrvDevice::findQueueFamilies(VkPhysicalDevice candidate) cons
     families.resize(count);
     return walkQueueFamilies(families, [&](uint32_t index) {
         VkBool32 supported = VK_FALSE;
-        vkGetPhysicalDeviceSurfaceSupportKHR(candidate, index, surface, &supported);
+        vkCheck(vkGetPhysicalDeviceSurfaceSupportKHR(candidate, index, surface, &supported),
+                "failed to query surface support!");
         return supported == VK_TRUE;
     });
 }
 
 bool OrvDevice::deviceExtensionsSupported(VkPhysicalDevice candidate) const {
     uint32_t count = 0;
-    vkEnumerateDeviceExtensionProperties(candidate, nullptr, &count, nullptr);
+    vkCheck(vkEnumerateDeviceExtensionProperties(candidate, nullptr, &count, nullptr),
+            "failed to enumerate device extensions!");
     std::vector<VkExtensionProperties> available(count);
-    vkEnumerateDeviceExtensionProperties(candidate, nullptr, &count, available.data());
+    vkCheck(vkEnumerateDeviceExtensionProperties(candidate, nullptr, &count, available.data()),
+            "failed to enumerate device extensions!");
     available.resize(count);
     return extensionsSupported(deviceExtensions, available);
 }
 
 SwapChainSupportDetails OrvDevice::querySwapChainSupport(VkPhysicalDevice candidate) const {
     SwapChainSupportDetails details;
-    vkGetPhysicalDeviceSurfaceCapabilitiesKHR(candidate, surface, &details.capabilities);
+    const char* failed = "failed to query swap chain support!";
+    vkCheck(vkGetPhysicalDeviceSurfaceCapabilitiesKHR(candidate, surface, &details.capabilities), failed);
 
     uint32_t formatCount = 0;
-    vkGetPhysicalDeviceSurfaceFormatsKHR(candidate, surface, &formatCount, nullptr);
+    vkCheck(vkGetPhysicalDeviceSurfaceFormatsKHR(candidate, surface, &formatCount, nullptr), failed);
     if (formatCount != 0) {
         details.formats.resize(formatCount);
-        vkGetPhysicalDeviceSurfaceFormatsKHR(candidate, surface, &formatCount, details.formats.data());
+        vkCheck(vkGetPhysicalDeviceSurfaceFormatsKHR(candidate, surface, &formatCount, details.formats.data()), failed);
         details.formats.resize(formatCount);
     }
     uint32_t modeCount = 0;
-    vkGetPhysicalDeviceSurfacePresentModesKHR(candidate, surface, &modeCount, nullptr);
+    vkCheck(vkGetPhysicalDeviceSurfacePresentModesKHR(candidate, surface, &modeCount, nullptr), failed);
     if (modeCount != 0) {
         details.presentModes.resize(modeCount);
-        vkGetPhysicalDeviceSurfacePresentModesKHR(candidate, surface, &modeCount,
-                                                  details.presentModes.data());
+        vkCheck(vkGetPhysicalDeviceSurfacePresentModesKHR(candidate, surface, &modeCount, details.presentModes.data()),
+                failed);
         details.presentModes.resize(modeCount);
     }
     return details;
@@ -303,9 +310,10 @@ void OrvDevice::createLogicalDevice() {
         createInfo.ppEnabledLayerNames = validationLayers.data();
     }
 
-    if (vkCreateDevice(physicalDevice, &createInfo, nullptr, &device) != VK_SUCCESS) {
+    const VkResult result = vkCreateDevice(physicalDevice, &createInfo, nullptr, &device);
+    if (result != VK_SUCCESS) {
         device = VK_NULL_HANDLE;
-        throw std::runtime_error("failed to create logical device!");
+        throw vkError("failed to create logical device!", result);
     }
     vkGetDeviceQueue(device, indices.graphicsFamily, 0, &graphicsQueue);
     vkGetDeviceQueue(device, indices.presentFamily, 0, &presentQueue);
@@ -317,9 +325,10 @@ void OrvDevice::createCommandPool() {
     poolInfo.sType = VK_STRUCTURE_TYPE_COMMAND_POOL_CREATE_INFO;
     poolInfo.queueFamilyIndex = indices.graphicsFamily;
     poolInfo.flags = VK_COMMAND_POOL_CREATE_TRANSIENT_BIT | VK_COMMAND_POOL_CREATE_RESET_COMMAND_BUFFER_BIT;
-    if (vkCreateCommandPool(device, &poolInfo, nullptr, &commandPool) != VK_SUCCESS) {
+    const VkResult result = vkCreateCommandPool(device, &poolInfo, nullptr, &commandPool);
+    if (result != VK_SUCCESS) {
         commandPool = VK_NULL_HANDLE;
-        throw std::runtime_error("failed to create command pool!");
+        throw vkError("failed to create command pool!", result);
     }
 }
 

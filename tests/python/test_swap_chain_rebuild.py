@@ -149,3 +149,34 @@ def test_unreadable_shader_during_rebuild_keeps_the_previous_pipeline(run_qel, b
     assert out["circle"] == [255, 0, 0]
     assert out["rect"] == [0, 0, 255]
     assert all(abs(v - 3) <= 2 for v in out["old_spot"]), out
+
+
+def test_window_beyond_the_largest_image_fails_each_poll_until_resized_back(run_qel):
+    r = run_qel(_code("""
+        import json, subprocess, time
+        import qel, qel_testing
+        from qel_testing import grab, pump
+    """, WAIT_FOR_SIZE, """
+        out = {"errors": []}
+        qel.init([], 320, 240)
+        qel.createCircle(100, 100, 20, "#ff0000", 0)
+        pump(qel)
+        wid = qel_testing.window_id()
+        subprocess.run(["xdotool", "windowsize", wid, "20000", "20000"], check=True, timeout=10)
+        for _ in range(40):
+            time.sleep(0.02)
+            try:
+                qel.poll()
+            except RuntimeError as e:
+                out["errors"].append(str(e))
+        subprocess.run(["xdotool", "windowsize", wid, "300", "200"], check=True, timeout=10)
+        out["recovered"] = wait_for_size(300, 200)
+        pump(qel)
+        out["pixel"] = [int(v) for v in grab()[100, 100]]
+        print("RESULT " + json.dumps(out))
+    """), validation=True)
+    out = _result(r)
+    # Every poll after the resize tries again and fails again, naming the cause.
+    assert len(out["errors"]) >= 30, out
+    assert all("exceed the device's largest image" in e for e in out["errors"]), out["errors"][:3]
+    assert out["recovered"] and out["pixel"] == [255, 0, 0]

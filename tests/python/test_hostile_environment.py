@@ -1,0 +1,177 @@
+"""What the world outside the script can do to a running engine: another client destroys the
+window, the X connection is killed or the server dies, the process forks, no driver is found.
+Each is a RuntimeError from the call that meets it, never the end of the process."""
+import json
+import os
+import signal
+import subprocess
+import time
+
+import pytest
+
+from qel_testing import HERE, PYTHON, VALIDATION_MARKS
+
+MARK = "\n=== results ===\n"
+
+# Runs the engine, lets `act` break something, then reports what every call does.
+SURVIVE = """
+import json, os, signal, subprocess, sys, time, qel, qel_testing
+qel.init([], 320, 240)
+qel.createCircle(100, 100, 20, "#ff0000", 0)
+qel_testing.pump(qel, 3)
+out = {}
+ACT
+errors = []
+try:
+    for _ in range(100):
+        time.sleep(0.01)
+        qel.poll()
+except RuntimeError as e:
+    errors.append(str(e))
+finally:
+    out["finally"] = True
+out["shouldClose"] = qel.shouldClose()
+try:
+    qel.poll()
+except RuntimeError as e:
+    errors.append(str(e))
+cursor = qel.getCursor()
+out["cursor"] = [cursor.x, cursor.y]
+out["errors"] = errors
+CLOSE
+print(MARK, end="")
+print(json.dumps(out))
+"""
+
+
+def _survive(run_qel, act, close="qel.closeWindow()", env=None):
+    code = SURVIVE.replace("ACT", act).replace("CLOSE", close).replace("MARK", repr(MARK))
+    r = run_qel(code, validation=True, env=env, timeout=90)
+    assert r.returncode == 0, r.output
+    return json.loads(r.stdout.partition(MARK)[2])
+
+
+@pytest.mark.parametrize("close", ["qel.closeWindow()", "pass"], ids=["closeWindow", "exit"])
+def test_window_destroyed_by_another_client_reads_as_closed(run_qel, close):
+    out = _survive(run_qel, 'subprocess.run(["xdotool", "windowclose", qel_testing.window_id()], timeout=10)',
+                   close)
+    assert out["finally"] and out["shouldClose"] is True
+    assert out["cursor"] == [-1, -1]
+    assert len(out["errors"]) == 2 and all("destroyed by another program" in e for e in out["errors"])
+
+
+def test_killed_connection_raises_naming_the_display(run_qel):
+    out = _survive(run_qel, 'subprocess.run(["xkill", "-id", qel_testing.window_id()], timeout=10, '
+                            'capture_output=True)')
+    display = os.environ["DISPLAY"]
+    assert out["finally"] and out["shouldClose"] is True
+    assert len(out["errors"]) == 2 and all(f"lost the connection to the X display {display}" in e
+                                           for e in out["errors"])
+
+
+def test_dying_server_raises_and_the_process_exits_cleanly(run_qel, tmp_path):
+    num = 200
+    while os.path.exists(f"/tmp/.X11-unix/X{num}") or os.path.exists(f"/tmp/.X{num}-lock"):
+        num += 1
+    server = subprocess.Popen(["Xvfb", f":{num}", "-screen", "0", "640x480x24", "-noreset", "-nolisten", "tcp"],
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        for _ in range(100):
+            if os.path.exists(f"/tmp/.X11-unix/X{num}"):
+                break
+            time.sleep(0.05)
+        # Without closeWindow: the engine goes at interpreter exit, after the server.
+        out = _survive(run_qel, f"os.kill({server.pid}, signal.SIGTERM)", close="pass",
+                       env={"DISPLAY": f":{num}"})
+    finally:
+        server.kill()
+        server.wait(timeout=10)
+    assert out["finally"] and out["shouldClose"] is True
+    assert out["errors"] and f"lost the connection to the X display :{num}" in out["errors"][0]
+
+
+def test_forked_child_leaves_the_engine_to_its_parent(run_qel):
+    r = run_qel(f"""
+        import json, os, qel, qel_testing
+        qel.init([], 320, 240)
+        qel.createCircle(100, 100, 20, "#ff0000", 0)
+        qel_testing.pump(qel, 3)
+        read, write = os.pipe()
+        pid = os.fork()
+        if pid == 0:
+            os.close(read)
+            seen = {{}}
+            for call in ("qel.poll()", "qel.createCircle(1, 1, 1, '#ffffff', 0)", "qel.getCursor()",
+                         "qel.init([], 100, 100)", "qel.closeWindow()"):
+                try:
+                    eval(call)
+                    seen[call] = None
+                except RuntimeError as e:
+                    seen[call] = str(e)
+            os.write(write, json.dumps(seen).encode())
+            raise SystemExit(0)   # the engine's exit-time teardown runs in the child too
+        os.close(write)
+        child = json.loads(os.read(read, 65536))
+        _, status = os.waitpid(pid, 0)
+        qel_testing.pump(qel, 3)
+        pixel = [int(v) for v in qel_testing.grab()[100, 100]]
+        qel.closeWindow()
+        print({MARK!r}, end="")
+        print(json.dumps({{"child": child, "status": status, "pixel": pixel}}))
+    """, validation=True, timeout=90)
+    assert r.returncode == 0, r.output
+    got = json.loads(r.stdout.partition(MARK)[2])
+    assert got["status"] == 0
+    assert all(e and "forked" in e for e in got["child"].values()), got["child"]
+    assert got["pixel"] == [255, 0, 0]
+
+
+def test_missing_driver_names_the_result(run_qel):
+    r = run_qel("""
+        import qel
+        try:
+            qel.init([], 100, 100)
+        except RuntimeError as e:
+            print("ERROR", e)
+    """, env={"VK_ICD_FILENAMES": "/nonexistent/icd.json"})
+    assert r.returncode == 0, r.output
+    assert "ERROR failed to create instance! (VK_ERROR_INCOMPATIBLE_DRIVER)" in r.stdout
+
+
+HANDLER = """
+import signal, sys, qel
+qel.init([], 320, 240)
+qel.createCircle(100, 100, 20, "#ff0000", 0)
+mode = sys.argv[1]
+def handler(*_):
+    signal.setitimer(signal.ITIMER_REAL, 0)
+    if mode == "closeWindow":
+        qel.closeWindow()
+    else:
+        qel.init([], 200, 150)
+        if mode == "init-and-raise":
+            raise KeyboardInterrupt
+signal.signal(signal.SIGALRM, handler)
+signal.setitimer(signal.ITIMER_REAL, 0.3)
+try:
+    qel.run()
+    print("returned", flush=True)
+except KeyboardInterrupt:
+    print("interrupted", flush=True)
+if mode != "closeWindow":
+    qel.poll()
+    print("size", qel.getWindowWidth(), qel.getWindowHeight(), flush=True)
+qel.closeWindow()
+print("done", flush=True)
+"""
+
+
+@pytest.mark.parametrize("mode, ending", [("closeWindow", "returned"), ("init", "returned"),
+                                          ("init-and-raise", "interrupted")])
+def test_signal_handler_may_close_or_replace_the_engine_inside_run(run_qel, mode, ending):
+    r = run_qel(HANDLER, args=[mode], validation=True, timeout=60)
+    assert r.returncode == 0, r.output
+    lines = [line for line in r.stdout.splitlines() if line in (ending, "done") or line.startswith("size")]
+    assert lines[0] == ending and lines[-1] == "done", r.stdout
+    if mode != "closeWindow":
+        assert "size 200 150" in lines
