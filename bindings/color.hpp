@@ -1,10 +1,12 @@
 #pragma once
-// Colour text ("#ff8800") to packed 0xRRGGBB, and packed colour to float components.
+// Colour text ("#ff8800") to packed 0xRRGGBB; the engine unpacks it into components.
 
 #include <array>
 #include <cstdint>
 #include <ostream>
 #include <string>
+
+#include "engine/color.hpp"
 
 namespace orv {
 
@@ -14,8 +16,5 @@ namespace orv {
 // std::out_of_range("stoul argument out of range") above 0xFFFFFFFF.
 std::int32_t parseColor(const std::string& text, std::ostream& out);
 std::int32_t parseColor(const std::string& text);  // prints to std::cout
-
-// Each byte divided by 255 in float; bits 24 to 31 are ignored.
-std::array<float, 3> unpackColor(std::int32_t packed);
 
 }  // namespace orv

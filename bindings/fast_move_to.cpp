@@ -50,7 +50,7 @@ PyObject* moveToEntry(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObje
     uint32_t id = 0;
     double x = 0.0;
     double y = 0.0;
-    if (kwnames == nullptr && nargs == 3 && engine && plainId(args[0], id) && plainNumber(args[1], x) &&
+    if (kwnames == nullptr && nargs == 3 && engine && !engineBelongsToParent() && plainId(args[0], id) && plainNumber(args[1], x) &&
         plainNumber(args[2], y)) {
         try {
             engine->moveTo(id, x, y);

@@ -1,6 +1,8 @@
 #include "bindings/lifetime_functions.hpp"
 
+#include <cstdlib>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 
 #include "bindings/frame_pacing.hpp"
@@ -19,6 +21,32 @@ constexpr char kPathSeparator = '\\';
 #else
 constexpr char kPathSeparator = '/';
 #endif
+
+// QEL_RENDERER names the renderer; unset or empty lets the engine choose by device.
+orv::RendererChoice rendererChoice() {
+    const char* value = std::getenv("QEL_RENDERER");
+    if (value == nullptr || *value == '\0') {
+        return orv::RendererChoice::Auto;
+    }
+    const std::string name = value;
+    if (name == "raster") {
+        return orv::RendererChoice::Raster;
+    }
+    if (name == "tiles") {
+        return orv::RendererChoice::Tiles;
+    }
+    throw std::runtime_error("QEL_RENDERER is \"" + name +
+                             "\": it must be \"raster\" or \"tiles\", or unset to let qel choose");
+}
+
+// What the script sees as the drawing area follows the size of the last recorded frame.
+void followDrawnSize(const orv::OrvApp& app) {
+    const VkExtent2D extent = app.drawnExtent();
+    if (extent.width != 0) {
+        windowWidth = static_cast<float>(extent.width);
+        windowHeight = static_cast<float>(extent.height);
+    }
+}
 }  // namespace
 
 void init(const py::list& items, int width, int height) {
@@ -32,6 +60,7 @@ void init(const py::list& items, int width, int height) {
     for (const py::handle item : items) {
         (void)item.cast<std::string>();
     }
+    const orv::RendererChoice choice = rendererChoice();
 
     // A forked child shares the parent's window-system connection: a window made here
     // would be made on the parent's behalf.
@@ -43,7 +72,8 @@ void init(const py::list& items, int width, int height) {
     // window would not survive.
     destroyEngine();
     orv::keepFrameMemory();
-    installEngine(std::make_unique<orv::OrvApp>(dataDirectory));
+    installEngine(std::make_unique<orv::OrvApp>(dataDirectory, truncateSize(windowWidth),
+                                                truncateSize(windowHeight), choice));
 }
 
 void run() {
@@ -55,6 +85,7 @@ void run() {
     // touch this one again.
     std::unique_ptr<py::error_already_set> raised;
     app.run([&] {
+        followDrawnSize(app);
         const bool signalled = PyErr_CheckSignals() != 0;
         if (engineGeneration != generation) {
             if (signalled) {
@@ -80,6 +111,7 @@ void poll() {
     app.frameTime = step.frameTime;
     if (step.draw) {
         app.drawFrame();
+        followDrawnSize(app);
         lastFrameTime = currentTime;
     }
 }
@@ -90,6 +122,10 @@ bool shouldClose() {
 
 void closeWindow() {
     requireEngine().closeWindow();
+}
+
+std::string getRenderer() {
+    return orv::rendererName(requireEngine().rendererKind());
 }
 
 }  // namespace qel

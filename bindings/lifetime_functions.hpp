@@ -1,7 +1,10 @@
 #pragma once
-// init, run, poll, shouldClose and closeWindow: the engine's life as the script sees it.
+// init, run, poll, shouldClose and closeWindow: the engine's life as the script sees it; and
+// which renderer it draws with.
 
 #include <pybind11/pybind11.h>
+
+#include <string>
 
 namespace qel {
 
@@ -10,5 +13,7 @@ void run();
 void poll();
 bool shouldClose();
 void closeWindow();
+// The name of the engine's renderer: "tiles" or "raster".
+std::string getRenderer();
 
 }  // namespace qel

@@ -47,6 +47,11 @@ PYBIND11_MODULE(qel, m) {
         m.attr(name) = cls;
     }
 
+    // Additions to the twenty functions and three classes above come after them all.
+    m.def("getRenderer", &qel::getRenderer,
+          "The renderer the engine draws with: \"tiles\" (compute over screen tiles, the default on a CPU "
+          "Vulkan driver) or \"raster\" (the graphics pipeline, the default on a GPU). QEL_RENDERER chooses.");
+
     // Tear the engine down while the interpreter, the window system and the driver are
     // all still alive, so a script that never calls closeWindow still exits cleanly.
     py::module_::import("atexit").attr("register")(py::cpp_function([] { qel::destroyEngine(); }));

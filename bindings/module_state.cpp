@@ -1,6 +1,6 @@
 #include "bindings/module_state.hpp"
 
-#include <unistd.h>
+#include <pthread.h>
 
 #include <chrono>
 #include <limits>
@@ -38,11 +38,13 @@ std::int64_t lastFrameTime = currentTime;
 std::uint64_t engineGeneration = 0;
 
 namespace {
-pid_t enginePid = 0;
+// Set in a child forked after the installed engine was made (a flag, so the check costs
+// nothing on the hot paths).
+bool forkedSinceInstall = false;
 }  // namespace
 
 bool engineBelongsToParent() {
-    return engine && getpid() != enginePid;
+    return forkedSinceInstall && engine;
 }
 
 orv::OrvApp& requireEngine() {
@@ -58,8 +60,10 @@ orv::OrvApp& requireEngine() {
 }
 
 void installEngine(std::unique_ptr<orv::OrvApp> app) {
+    static const bool watching = [] { return pthread_atfork(nullptr, nullptr, [] { forkedSinceInstall = true; }) == 0; }();
+    (void)watching;
     engine = std::move(app);
-    enginePid = getpid();
+    forkedSinceInstall = false;
     ++engineGeneration;
 }
 

@@ -1,24 +1,41 @@
 #pragma once
-// One entry of the engine's scene: a model with its colour, placement and identifier.
+// One object of the scene: the record both renderers read. What it is and where, its colour,
+// its layer and identifier; nothing in it is encoded for a particular renderer.
 
 #include <array>
 #include <cstdint>
-#include <memory>
 
-#include "engine/orv_model.hpp"
+#include "engine/color.hpp"
 
 namespace orv {
 
+enum class ObjectKind : std::uint8_t { Triangle, Rectangle, Circle };
+
+// The engine's two fixed triangles, given in clip space (-1 to 1).
+enum class TriangleModel : std::uint8_t { Demo, Full };
+
 struct GameObject {
-    std::shared_ptr<OrvModel> model;
-    std::array<float, 3> color{};
+    std::uint32_t id = 0;
+    ObjectKind kind = ObjectKind::Rectangle;
+    TriangleModel triangle = TriangleModel::Demo;
+    // Higher layers are drawn above lower ones; within a layer the first created is on top.
+    std::int32_t layer = 0;
+    // A rectangle's top-left corner and its extents along x and y; a circle's centre, with
+    // its radius in sizeX. Window pixels, y down.
+    double x = 0.0;
+    double y = 0.0;
+    double sizeX = 0.0;
+    double sizeY = 0.0;
+    Color color{};
+    // What a triangle's vertices are placed by, its rotation advanced with every recorded frame.
     std::array<float, 2> offset{0.2f, 0.0f};
     std::array<float, 2> scale{2.0f, 0.5f};
     float rotation = 1.5707964f;  // pi / 2
-    uint32_t id = 0;
+
+    double radius() const { return sizeX; }
 };
 
 // Process-wide: 0 at load, never reset, so identifiers stay unique across engines.
-extern uint32_t nextObjectId;
+extern std::uint32_t nextObjectId;
 
 }  // namespace orv

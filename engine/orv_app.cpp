@@ -1,32 +1,27 @@
 #include "engine/orv_app.hpp"
 
-#include <algorithm>
-#include <cstdint>
+#include <iostream>
 #include <stdexcept>
 
-#include "bindings/color.hpp"
-#include "bindings/module_state.hpp"
 #include "engine/push_constants.hpp"
+#include "engine/raster_renderer.hpp"
 #include "engine/shape_geometry.hpp"
-#include "engine/shape_models.hpp"
+#include "engine/tiles_renderer.hpp"
 #include "engine/window_system_guard.hpp"
 #include "vulkan/vk_check.hpp"
 
 namespace orv {
 
-uint32_t nextObjectId = 0;
-
-OrvApp::OrvApp(std::string directory)
-    : width{qel::truncateSize(qel::windowWidth)},
-      height{qel::truncateSize(qel::windowHeight)},
+OrvApp::OrvApp(std::string directory, int w, int h, RendererChoice choice)
+    : width{w},
+      height{h},
       dataDirectory{std::move(directory)},
       window{width, height, "Qel Demo"},
       device{window},
       queue{device.getDevice(), device.getGraphicsQueue(), device.getPresentQueue()},
-      frames{device},
-      vertexArena{device} {
+      frames{device} {
     try {
-        createPipelineLayout();
+        renderer = makeRenderer(choice);
         rebuildSwapChain();
     } catch (...) {
         release();
@@ -40,32 +35,20 @@ OrvApp::~OrvApp() {
 
 void OrvApp::release() noexcept {
     waitIdle();
-    if (pipelineLayout != VK_NULL_HANDLE) {
-        vkDestroyPipelineLayout(device.getDevice(), pipelineLayout, nullptr);
-        pipelineLayout = VK_NULL_HANDLE;
-    }
-    pipeline.reset();
+    renderer.reset();
     swapChain.reset();
-    // Models hand their memory back before the arena and the device go.
-    gameObjects.clear();
 }
 
-void OrvApp::createPipelineLayout() {
-    VkPushConstantRange range{};
-    range.stageFlags = VK_SHADER_STAGE_VERTEX_BIT | VK_SHADER_STAGE_FRAGMENT_BIT;
-    range.offset = 0;
-    range.size = sizeof(PushConstantData);
-
-    VkPipelineLayoutCreateInfo info{};
-    info.sType = VK_STRUCTURE_TYPE_PIPELINE_LAYOUT_CREATE_INFO;
-    info.setLayoutCount = 0;
-    info.pushConstantRangeCount = 1;
-    info.pPushConstantRanges = &range;
-    const VkResult result = vkCreatePipelineLayout(device.getDevice(), &info, nullptr, &pipelineLayout);
-    if (result != VK_SUCCESS) {
-        pipelineLayout = VK_NULL_HANDLE;
-        throw vkError("failed to create pipeline layout!", result);
+std::unique_ptr<Renderer> OrvApp::makeRenderer(RendererChoice choice) {
+    if (choice == RendererChoice::Auto) {
+        VkPhysicalDeviceProperties properties;
+        vkGetPhysicalDeviceProperties(device.getPhysicalDevice(), &properties);
+        choice = properties.deviceType == VK_PHYSICAL_DEVICE_TYPE_CPU ? RendererChoice::Tiles : RendererChoice::Raster;
     }
+    if (choice == RendererChoice::Tiles) {
+        return std::make_unique<TilesRenderer>(device, dataDirectory, frames);
+    }
+    return std::make_unique<RasterRenderer>(device, dataDirectory);
 }
 
 void OrvApp::rebuildSwapChain() {
@@ -79,21 +62,10 @@ void OrvApp::rebuildSwapChain() {
     // Stays set if anything below fails, so the next frame tries again; the current swap
     // chain is replaced only by a complete new one.
     needsRebuild = true;
-    auto next = std::make_unique<OrvSwapChain>(device, window, swapChain.get());
+    auto next = std::make_unique<OrvSwapChain>(device, window, renderer->imageUsage(), swapChain.get());
     swapChain = std::move(next);
     needsRebuild = false;
-    buildPipeline();
-}
-
-void OrvApp::buildPipeline() {
-    PipelineConfig config;
-    defaultPipelineConfig(config);
-    config.pipelineLayout = pipelineLayout;
-    config.renderPass = swapChain->getRenderPass();
-    config.subpass = 0;
-    // Replace only after the new pipeline is complete, so a failed build keeps the old one.
-    auto built = std::make_unique<OrvPipeline>(device, dataDirectory, "tri-vert.spv", "tri-frag.spv", config);
-    pipeline = std::move(built);
+    renderer->useSwapChain(*swapChain);
 }
 
 VkResult OrvApp::run(const std::function<Loop()>& afterFrame) {
@@ -145,7 +117,7 @@ void OrvApp::drawFrame() {
         frames.renew(frame);
     }
     uint32_t imageIndex = 0;
-    const VkResult acquired = swapChain->acquireNextImage(queue, frames, &imageIndex);
+    const VkResult acquired = swapChain->acquireNextImage(queue, frame.inFlight, frame.imageAvailable, &imageIndex);
     if (acquired == VK_ERROR_OUT_OF_DATE_KHR) {
         rebuildSwapChain();
         return;
@@ -155,8 +127,9 @@ void OrvApp::drawFrame() {
     }
     VkResult submitted = VK_SUCCESS;
     try {
-        recordFrame(frame.commandBuffer, imageIndex);
-        submitted = swapChain->submitCommandBuffers(queue, frames, imageIndex);
+        recordFrame(frame, imageIndex);
+        submitted = swapChain->submitCommandBuffers(queue, frame.commandBuffer, frame.inFlight, frame.imageAvailable,
+                                                    renderer->imageWaitStage(), imageIndex);
     } catch (...) {
         recoverAbandonedFrame();
         throw;
@@ -166,6 +139,24 @@ void OrvApp::drawFrame() {
         throw vkError("failed to submit draw command buffer!", submitted);
     }
     frames.advance();
+}
+
+void OrvApp::recordFrame(FrameData& frame, uint32_t imageIndex) {
+    if (scene.hasTriangles()) {
+        for (uint32_t slot : scene.drawOrder()) {
+            GameObject& object = scene.at(slot);
+            if (object.kind == ObjectKind::Triangle) {
+                object.rotation = advanceRotation(object.rotation);
+            }
+        }
+    }
+    VkCommandBufferBeginInfo beginInfo{};
+    beginInfo.sType = VK_STRUCTURE_TYPE_COMMAND_BUFFER_BEGIN_INFO;
+    beginInfo.flags = VK_COMMAND_BUFFER_USAGE_ONE_TIME_SUBMIT_BIT;
+    vkCheck(vkBeginCommandBuffer(frame.commandBuffer, &beginInfo), "failed to begin recording command buffer!");
+    renderer->record(frame, *swapChain, imageIndex, scene);
+    vkCheck(vkEndCommandBuffer(frame.commandBuffer), "failed to record command buffer!");
+    lastExtent = swapChain->getSwapChainExtent();
 }
 
 void OrvApp::recoverAbandonedFrame() noexcept {
@@ -179,190 +170,69 @@ void OrvApp::recoverAbandonedFrame() noexcept {
     }
 }
 
-void OrvApp::recordFrame(VkCommandBuffer commandBuffer, uint32_t imageIndex) {
-    VkCommandBufferBeginInfo beginInfo{};
-    beginInfo.sType = VK_STRUCTURE_TYPE_COMMAND_BUFFER_BEGIN_INFO;
-    beginInfo.flags = VK_COMMAND_BUFFER_USAGE_ONE_TIME_SUBMIT_BIT;
-    vkCheck(vkBeginCommandBuffer(commandBuffer, &beginInfo), "failed to begin recording command buffer!");
-
-    const VkExtent2D extent = swapChain->getSwapChainExtent();
-    VkClearValue clears[1]{};
-    clears[0].color = {{0.01f, 0.01f, 0.01f, 1.0f}};
-    VkRenderPassBeginInfo passInfo{};
-    passInfo.sType = VK_STRUCTURE_TYPE_RENDER_PASS_BEGIN_INFO;
-    passInfo.renderPass = swapChain->getRenderPass();
-    passInfo.framebuffer = swapChain->getFrameBuffer(imageIndex);
-    passInfo.renderArea.offset = {0, 0};
-    passInfo.renderArea.extent = extent;
-    passInfo.clearValueCount = 1;
-    passInfo.pClearValues = clears;
-    vkCmdBeginRenderPass(commandBuffer, &passInfo, VK_SUBPASS_CONTENTS_INLINE);
-
-    VkViewport viewport{};
-    viewport.x = 0.0f;
-    viewport.y = 0.0f;
-    viewport.width = static_cast<float>(extent.width);
-    viewport.height = static_cast<float>(extent.height);
-    viewport.minDepth = 0.0f;
-    viewport.maxDepth = 1.0f;
-    qel::windowWidth = viewport.width;
-    qel::windowHeight = viewport.height;
-    VkRect2D scissor{{0, 0}, extent};
-    vkCmdSetViewport(commandBuffer, 0, 1, &viewport);
-    vkCmdSetScissor(commandBuffer, 0, 1, &scissor);
-
-    drawObjects(commandBuffer);
-
-    vkCmdEndRenderPass(commandBuffer);
-    vkCheck(vkEndCommandBuffer(commandBuffer), "failed to record command buffer!");
-}
-
-void OrvApp::drawObjects(VkCommandBuffer commandBuffer) {
-    const VkExtent2D extent = swapChain->getSwapChainExtent();
-    const size_t region = frames.currentIndex();
-    constexpr VkShaderStageFlags kStages = VK_SHADER_STAGE_VERTEX_BIT | VK_SHADER_STAGE_FRAGMENT_BIT;
-    using Fill = OrvPipeline::Fill;
-
-    // Objects are drawn from the last created to the first, so the first created ends up
-    // on top. Rectangles and circles carry everything they need in their vertices; only
-    // the frame size travels in the push constants, so a stretch of them that is
-    // contiguous in vertex memory (later models sit below earlier ones) is drawn with a
-    // few calls: primitives of one draw rasterise in order.
-    PushConstantData framePush{};
-    framePush.screenWidth = static_cast<float>(extent.width);
-    framePush.screenHeight = static_cast<float>(extent.height);
-    bool framePushed = false;
-    uint32_t runBlock = 0;
-    uint32_t boundBlock = UINT32_MAX;
-    bool pipelineBound = false;
-    Fill boundFill = Fill::Whole;
-    runSegments.clear();
-
-    auto usePipeline = [&](Fill fill) {
-        if (!pipelineBound || boundFill != fill) {
-            pipeline->bind(commandBuffer, fill);
-            pipelineBound = true;
-            boundFill = fill;
-        }
-    };
-
-    auto flushRun = [&] {
-        if (runSegments.empty()) {
-            return;
-        }
-        runDraws.clear();
-        planRunDraws(runSegments, kMinSegmentModels, kMaxDrawVertices, runDraws);
-        runSegments.clear();
-        if (!framePushed) {
-            vkCmdPushConstants(commandBuffer, pipelineLayout, kStages, 0, sizeof(PushConstantData), &framePush);
-            framePushed = true;
-        }
-        if (boundBlock != runBlock) {
-            const VkBuffer buffer = vertexArena.buffer(runBlock);
-            const VkDeviceSize offset = VertexArena::regionOffset(region);
-            vkCmdBindVertexBuffers(commandBuffer, 0, 1, &buffer, &offset);
-            boundBlock = runBlock;
-        }
-        for (const RunDraw& draw : runDraws) {
-            usePipeline(draw.disc ? Fill::Disc : Fill::Whole);
-            vkCmdDraw(commandBuffer, draw.count, 1, draw.first, 0);
-        }
-    };
-
-    for (auto it = gameObjects.rbegin(); it != gameObjects.rend(); ++it) {
-        GameObject& object = *it;
-        object.rotation = advanceRotation(object.rotation);
-        OrvModel& model = *object.model;
-        model.prepare(region, object.color);
-        const VertexArena::Slice& slice = model.getSlice();
-        if (model.drawsInBatch()) {
-            const bool disc = model.cutsDisc();
-            const bool contiguous = !runSegments.empty() && slice.block == runBlock &&
-                                    slice.firstVertex == runSegments.back().first + runSegments.back().count;
-            if (!contiguous) {
-                flushRun();
-                runBlock = slice.block;
-            }
-            if (contiguous && runSegments.back().disc == disc) {
-                runSegments.back().count += model.getVertexCount();
-                runSegments.back().models += 1;
-            } else {
-                runSegments.push_back(Segment{disc, slice.firstVertex, model.getVertexCount(), 1});
-            }
-            continue;
-        }
-        flushRun();
-        usePipeline(Fill::Whole);
-        const PushConstantData push = makePushConstants(object, extent);
-        vkCmdPushConstants(commandBuffer, pipelineLayout, kStages, 0, sizeof(PushConstantData), &push);
-        framePushed = false;
-        model.draw(commandBuffer, region);
-        boundBlock = slice.block;
-    }
-    flushRun();
-}
-
-uint32_t OrvApp::addGameObject(std::shared_ptr<OrvModel> model, std::array<float, 3> color) {
-    GameObject object;
-    object.model = std::move(model);
-    object.color = color;
-    object.id = nextObjectId;
-    gameObjects.push_back(std::move(object));
-    // Taken only once the entry is in, so a failed creation uses up no identifier.
-    return nextObjectId++;
-}
-
 void OrvApp::loadGameObjects() {
-    addGameObject(std::make_shared<OrvModel>(device, vertexArena, demoTriangleVertices()), {0.1f, 0.8f, 0.1f});
+    GameObject object;
+    object.kind = ObjectKind::Triangle;
+    object.triangle = TriangleModel::Demo;
+    object.color = {0.1f, 0.8f, 0.1f};
+    scene.add(object);
 }
 
 uint32_t OrvApp::createTri() {
-    return addGameObject(std::make_shared<OrvModel>(device, vertexArena, fullTriangleVertices()),
-                         {0.9f, 0.8f, 0.1f});
+    GameObject object;
+    object.kind = ObjectKind::Triangle;
+    object.triangle = TriangleModel::Full;
+    object.color = {0.9f, 0.8f, 0.1f};
+    return scene.add(object);
 }
 
 uint32_t OrvApp::createRectangle(double x, double y, double sizeX, double sizeY, int32_t rgb) {
-    const std::array<float, 3> color = unpackColor(rgb);
-    return addGameObject(std::make_shared<Rectangle>(x, y, sizeX, sizeY, device, vertexArena), color);
+    GameObject object;
+    object.kind = ObjectKind::Rectangle;
+    object.x = x;
+    object.y = y;
+    object.sizeX = sizeX;
+    object.sizeY = sizeY;
+    object.color = unpackColor(rgb);
+    return scene.add(object);
 }
 
 uint32_t OrvApp::createCircle(double x, double y, double radius, int32_t rgb) {
-    const std::array<float, 3> color = unpackColor(rgb);
-    return addGameObject(std::make_shared<Circle>(x, y, radius, device, vertexArena), color);
-}
-
-// Identifiers grow in creation order, one by one, and entries are never removed, so an
-// identifier is normally its entry's distance from the first one; the binary search
-// covers anything else.
-template <typename Objects>
-static auto findById(Objects& objects, uint32_t id) -> decltype(&objects[0]) {
-    if (objects.empty()) {
-        return nullptr;
-    }
-    const uint32_t index = id - objects.front().id;
-    if (index < objects.size() && objects[index].id == id) {
-        return &objects[index];
-    }
-    auto it = std::lower_bound(objects.begin(), objects.end(), id,
-                               [](const GameObject& object, uint32_t wanted) { return object.id < wanted; });
-    return (it != objects.end() && it->id == id) ? &*it : nullptr;
+    GameObject object;
+    object.kind = ObjectKind::Circle;
+    object.x = x;
+    object.y = y;
+    object.sizeX = radius;
+    object.color = unpackColor(rgb);
+    return scene.add(object);
 }
 
 void OrvApp::moveTo(uint32_t id, double x, double y) {
-    if (GameObject* object = findById(gameObjects, id)) {
-        object->model->moveTo(x, y);
+    GameObject* object = scene.find(id);
+    // Triangles stay where they are.
+    if (object != nullptr && object->kind != ObjectKind::Triangle) {
+        object->x = x;
+        object->y = y;
     }
 }
 
 void OrvApp::updateColor(uint32_t id, int32_t rgb) {
-    if (GameObject* object = findById(gameObjects, id)) {
+    if (GameObject* object = scene.find(id)) {
         object->color = unpackColor(rgb);
     }
 }
 
 bool OrvApp::isInside(uint32_t id, const Point2D& point) const {
-    const GameObject* object = findById(gameObjects, id);
-    return object != nullptr && object->model->isInside(point);
+    const GameObject* object = scene.find(id);
+    if (object == nullptr || object->kind == ObjectKind::Triangle) {
+        return false;
+    }
+    const QuadCorners corners = cornersOf(*object);
+    const bool inside = object->kind == ObjectKind::Circle
+                            ? circleContains(corners, object->radius(), point, std::cout)
+                            : rectangleContains(corners, point, std::cout);
+    std::cout.flush();
+    return inside;
 }
 
 void OrvApp::closeWindow() {
@@ -372,7 +242,6 @@ void OrvApp::closeWindow() {
     // The swap chain's images live on the window system's connection, which closing
     // ends; release them first.
     waitIdle();
-    pipeline.reset();
     swapChain.reset();
     window.close();
 }

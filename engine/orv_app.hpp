@@ -1,5 +1,5 @@
 #pragma once
-// The engine: window, device, swap chain, pipeline, command buffers and the scene.
+// The engine: window, device, queue, frames, swap chain, the renderer and the scene.
 
 #include <vulkan/vulkan.h>
 
@@ -7,23 +7,25 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "engine/draw_runs.hpp"
-#include "engine/game_object.hpp"
+#include "engine/frame_ring.hpp"
 #include "engine/orv_window.hpp"
-#include "engine/vertex_arena.hpp"
-#include "vulkan/frame_ring.hpp"
+#include "engine/point2d.hpp"
+#include "engine/renderer.hpp"
+#include "engine/scene.hpp"
 #include "vulkan/orv_device.hpp"
 #include "vulkan/orv_queue.hpp"
-#include "vulkan/orv_pipeline.hpp"
 #include "vulkan/orv_swap_chain.hpp"
 
 namespace orv {
 
+// Which renderer to use: the one that suits the device (tiles on a CPU driver, raster on
+// a GPU), or the one named.
+enum class RendererChoice { Auto, Raster, Tiles };
+
 class OrvApp {
 public:
-    explicit OrvApp(std::string dataDirectory);
+    OrvApp(std::string dataDirectory, int width, int height, RendererChoice choice = RendererChoice::Auto);
     ~OrvApp();
 
     OrvApp(const OrvApp&) = delete;
@@ -45,49 +47,44 @@ public:
     // Scene operations by identifier; unknown identifiers change nothing.
     void moveTo(uint32_t id, double x, double y);
     void updateColor(uint32_t id, int32_t rgb);
+    // Prints the hit test's report block for rectangles and circles.
     bool isInside(uint32_t id, const Point2D& point) const;
 
     // Destroys the window ahead of the engine; the scene stays usable.
     void closeWindow();
 
     OrvWindow& getWindow() { return window; }
-    const std::vector<GameObject>& getGameObjects() const { return gameObjects; }
-    size_t vertexAllocationCount() const { return vertexArena.allocationCount(); }
+    RendererKind rendererKind() const { return renderer->kind(); }
+    // The size of the latest recorded frame; zero before the first.
+    VkExtent2D drawnExtent() const { return lastExtent; }
     // Waits for the present in flight and then for the device.
     VkResult waitIdle() noexcept;
 
     double frameTime = 0.0;
 
 private:
-    void createPipelineLayout();
+    std::unique_ptr<Renderer> makeRenderer(RendererChoice choice);
     void rebuildSwapChain();
-    void buildPipeline();
-    void recordFrame(VkCommandBuffer commandBuffer, uint32_t imageIndex);
+    void recordFrame(FrameData& frame, uint32_t imageIndex);
     // A frame abandoned between its acquire and a successful submit leaves an image that is
     // never presented and a semaphore that is never waited on.
     void recoverAbandonedFrame() noexcept;
-    void drawObjects(VkCommandBuffer commandBuffer);
-    uint32_t addGameObject(std::shared_ptr<OrvModel> model, std::array<float, 3> color);
     void release() noexcept;
 
     int width;
     int height;
-    std::vector<GameObject> gameObjects;
+    Scene scene;
     std::string dataDirectory;
     OrvWindow window;
     OrvDevice device;
     OrvQueue queue;
     FrameRing frames;
-    VertexArena vertexArena;
     std::unique_ptr<OrvSwapChain> swapChain;
-    std::unique_ptr<OrvPipeline> pipeline;
-    VkPipelineLayout pipelineLayout = VK_NULL_HANDLE;
+    std::unique_ptr<Renderer> renderer;
     // Set while the swap chain must be replaced before the next frame: a rebuild failed, or a
     // frame was abandoned with an image acquired.
     bool needsRebuild = false;
-    // Scratch for drawObjects, kept so frames allocate nothing.
-    std::vector<Segment> runSegments;
-    std::vector<RunDraw> runDraws;
+    VkExtent2D lastExtent{0, 0};
 };
 
 }  // namespace orv

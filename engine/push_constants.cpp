@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/shape_models.hpp"
+#include "engine/shape_geometry.hpp"
 
 namespace orv {
 
@@ -15,12 +15,10 @@ float advanceRotation(float rotation) {
 PushConstantData makePushConstants(const GameObject& object, const Vertex& firstVertex,
                                    std::optional<double> circleRadius, VkExtent2D extent) {
     PushConstantData push{};
-    const float c = std::cos(object.rotation);
-    const float s = std::sin(object.rotation);
-    push.transform[0] = object.scale[0] * c;
-    push.transform[1] = object.scale[0] * s;
-    push.transform[2] = -object.scale[1] * s;
-    push.transform[3] = object.scale[1] * c;
+    const std::array<float, 4> transform = triangleTransform(object);
+    for (size_t i = 0; i < 4; ++i) {
+        push.transform[i] = transform[i];
+    }
     push.offset[0] = object.offset[0];
     push.offset[1] = object.offset[1];
     push.color[0] = object.color[0];
@@ -41,11 +39,19 @@ PushConstantData makePushConstants(const GameObject& object, const Vertex& first
 }
 
 PushConstantData makePushConstants(const GameObject& object, VkExtent2D extent) {
-    std::optional<double> radius;
-    if (const auto* circle = dynamic_cast<const Circle*>(object.model.get())) {
-        radius = circle->getRadius();
+    switch (object.kind) {
+        case ObjectKind::Circle: {
+            const QuadCorners c = cornersOf(object);
+            return makePushConstants(object, Vertex{{c.left, c.top}, {}}, object.radius(), extent);
+        }
+        case ObjectKind::Rectangle: {
+            const QuadCorners c = cornersOf(object);
+            return makePushConstants(object, Vertex{{c.left, c.top}, {}}, std::nullopt, extent);
+        }
+        case ObjectKind::Triangle:
+            break;
     }
-    return makePushConstants(object, object.model->getVertices()[0], radius, extent);
+    return makePushConstants(object, triangleModelVertices(object.triangle)[0], std::nullopt, extent);
 }
 
 }  // namespace orv

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "engine/game_object.hpp"
+#include "engine/vertex.hpp"
 
 namespace orv {
 
@@ -39,7 +40,7 @@ float advanceRotation(float rotation);
 // element 0 of the model's vertices; `circleRadius` is set when the model is a circle.
 PushConstantData makePushConstants(const GameObject& object, const Vertex& firstVertex,
                                    std::optional<double> circleRadius, VkExtent2D extent);
-// The same, reading the vertex and the radius from the object's model.
+// The same, reading the first vertex and the radius from the object.
 PushConstantData makePushConstants(const GameObject& object, VkExtent2D extent);
 
 }  // namespace orv

@@ -6,72 +6,100 @@ namespace orv {
 
 namespace {
 
-// Corner colours mark pixel-space models for the vertex shader (no component above 0.5).
-constexpr float kNear[3] = {0.5f, 0.0f, 0.0f};
-constexpr float kFar[3] = {0.0f, 0.0f, 0.5f};
+constexpr Color kNear{0.5f, 0.0f, 0.0f};
+constexpr Color kFar{0.0f, 0.0f, 0.5f};
 
-Vertex corner(double x, double y, const float (&color)[3]) {
-    return Vertex{{static_cast<float>(x), static_cast<float>(y)}, {color[0], color[1], color[2]}};
+Vertex corner(float x, float y, const Color& color) {
+    return Vertex{{x, y}, {color[0], color[1], color[2]}};
 }
 
-void placeQuad(Vertex* out, double left, double top, double right, double bottom) {
-    out[0] = corner(left, top, kNear);
-    out[1] = corner(left, bottom, kFar);
-    out[2] = corner(right, bottom, kFar);
-    out[3] = corner(left, top, kNear);
-    out[4] = corner(right, bottom, kFar);
-    out[5] = corner(right, top, kFar);
+std::vector<Vertex> cornerColouredQuad(const QuadCorners& c) {
+    std::vector<Vertex> vertices(kQuadVertexCount);
+    placeQuad(vertices.data(), c, kFar);
+    vertices[0] = corner(c.left, c.top, kNear);
+    vertices[3] = vertices[0];
+    return vertices;
 }
 
 }  // namespace
 
-void placeRectangle(Vertex* out, double x, double y, double sizeX, double sizeY) {
-    placeQuad(out, x, y, x + sizeX, y + sizeY);
+QuadCorners rectangleCorners(double x, double y, double sizeX, double sizeY) {
+    return {static_cast<float>(x), static_cast<float>(y), static_cast<float>(x + sizeX),
+            static_cast<float>(y + sizeY)};
 }
 
-void placeCircle(Vertex* out, double x, double y, double radius) {
+QuadCorners circleCorners(double x, double y, double radius) {
     const double left = x - radius;
     const double top = y - radius;
-    placeQuad(out, left, top, left + 2.0 * radius, top + 2.0 * radius);
+    return {static_cast<float>(left), static_cast<float>(top), static_cast<float>(left + 2.0 * radius),
+            static_cast<float>(top + 2.0 * radius)};
+}
+
+QuadCorners cornersOf(const GameObject& object) {
+    return object.kind == ObjectKind::Circle ? circleCorners(object.x, object.y, object.radius())
+                                             : rectangleCorners(object.x, object.y, object.sizeX, object.sizeY);
+}
+
+void placeQuad(Vertex* out, const QuadCorners& c, const Color& color) {
+    out[0] = corner(c.left, c.top, color);
+    out[1] = corner(c.left, c.bottom, color);
+    out[2] = corner(c.right, c.bottom, color);
+    out[3] = corner(c.left, c.top, color);
+    out[4] = corner(c.right, c.bottom, color);
+    out[5] = corner(c.right, c.top, color);
 }
 
 std::vector<Vertex> rectangleVertices(double x, double y, double sizeX, double sizeY) {
-    std::vector<Vertex> vertices(kQuadVertexCount);
-    placeRectangle(vertices.data(), x, y, sizeX, sizeY);
-    return vertices;
+    return cornerColouredQuad(rectangleCorners(x, y, sizeX, sizeY));
 }
 
 std::vector<Vertex> circleVertices(double x, double y, double radius) {
-    std::vector<Vertex> vertices(kQuadVertexCount);
-    placeCircle(vertices.data(), x, y, radius);
-    return vertices;
+    return cornerColouredQuad(circleCorners(x, y, radius));
 }
 
-bool rectangleContains(const std::vector<Vertex>& vertices, const Point2D& point, std::ostream& out) {
-    const float left = vertices[0].position[0];
-    const float top = vertices[0].position[1];
-    const float right = vertices[2].position[0];
-    const float bottom = vertices[2].position[1];
+bool rectangleHit(const QuadCorners& c, const Point2D& point) {
+    return point.x >= static_cast<double>(c.left) && point.x <= static_cast<double>(c.right) &&
+           point.y <= static_cast<double>(c.bottom) && point.y >= static_cast<double>(c.top);
+}
+
+namespace {
+
+struct CircleTest {
+    double cx;
+    double cy;
+    double distance;
+};
+
+CircleTest measureCircle(const QuadCorners& c, double radius, const Point2D& point) {
+    // The centre is the anchor corner plus the radius, in double.
+    const double cx = static_cast<double>(c.left) + radius;
+    const double cy = static_cast<double>(c.top) + radius;
+    return {cx, cy, std::sqrt(std::pow(point.y - cy, 2.0) + std::pow(point.x - cx, 2.0))};
+}
+
+}  // namespace
+
+bool circleHit(const QuadCorners& c, double radius, const Point2D& point) {
+    return measureCircle(c, radius, point).distance <= radius;
+}
+
+bool rectangleContains(const QuadCorners& c, const Point2D& point, std::ostream& out) {
     out << "\nRectangle Check:\n"
         << "\tClick: (" << point.x << ", " << point.y << ")\n"
-        << "\tLeft: " << static_cast<double>(left) << "\n"
-        << "\tRight: " << static_cast<double>(right) << "\n"
-        << "\tTop: " << static_cast<double>(top) << "\n"
-        << "\tBottom: " << static_cast<double>(bottom) << "\n\n";
-    return point.x >= static_cast<double>(left) && point.x <= static_cast<double>(right) &&
-           point.y <= static_cast<double>(bottom) && point.y >= static_cast<double>(top);
+        << "\tLeft: " << static_cast<double>(c.left) << "\n"
+        << "\tRight: " << static_cast<double>(c.right) << "\n"
+        << "\tTop: " << static_cast<double>(c.top) << "\n"
+        << "\tBottom: " << static_cast<double>(c.bottom) << "\n\n";
+    return rectangleHit(c, point);
 }
 
-bool circleContains(const std::vector<Vertex>& vertices, double radius, const Point2D& point,
-                    std::ostream& out) {
-    const double cx = static_cast<double>(vertices[0].position[0]) + radius;
-    const double cy = static_cast<double>(vertices[0].position[1]) + radius;
-    const double distance = std::sqrt(std::pow(point.y - cy, 2.0) + std::pow(point.x - cx, 2.0));
+bool circleContains(const QuadCorners& c, double radius, const Point2D& point, std::ostream& out) {
+    const CircleTest test = measureCircle(c, radius, point);
     out << "\nCircle Check:\n"
         << "\tClick: (" << point.x << ", " << point.y << ")\n"
-        << "\tCenter: (" << cx << ", " << cy << ")\n"
-        << "\tDistance: " << distance << "\n\n";
-    return distance <= radius;
+        << "\tCenter: (" << test.cx << ", " << test.cy << ")\n"
+        << "\tDistance: " << test.distance << "\n\n";
+    return test.distance <= radius;
 }
 
 std::vector<Vertex> demoTriangleVertices() {
@@ -84,6 +112,33 @@ std::vector<Vertex> fullTriangleVertices() {
     return {{{0.0f, -1.0f}, {1.0f, 0.0f, 0.0f}},
             {{1.0f, 1.0f}, {0.0f, 1.0f, 0.0f}},
             {{-1.0f, 1.0f}, {0.0f, 0.0f, 1.0f}}};
+}
+
+const std::vector<Vertex>& triangleModelVertices(TriangleModel model) {
+    static const std::vector<Vertex> demo = demoTriangleVertices();
+    static const std::vector<Vertex> full = fullTriangleVertices();
+    return model == TriangleModel::Demo ? demo : full;
+}
+
+std::array<float, 4> triangleTransform(const GameObject& object) {
+    const float c = std::cos(object.rotation);
+    const float s = std::sin(object.rotation);
+    return {object.scale[0] * c, object.scale[0] * s, -object.scale[1] * s, object.scale[1] * c};
+}
+
+std::array<std::array<float, 2>, 3> trianglePixels(const GameObject& object, float width, float height) {
+    const std::array<float, 4> t = triangleTransform(object);
+    const std::vector<Vertex>& model = triangleModelVertices(object.triangle);
+    std::array<std::array<float, 2>, 3> out{};
+    for (size_t i = 0; i < 3; ++i) {
+        const float px = model[i].position[0];
+        const float py = model[i].position[1];
+        const float clipX = t[0] * px + t[2] * py + object.offset[0];
+        const float clipY = t[1] * px + t[3] * py + object.offset[1];
+        // The viewport maps -1..1 onto the whole frame.
+        out[i] = {clipX * (0.5f * width) + 0.5f * width, clipY * (0.5f * height) + 0.5f * height};
+    }
+    return out;
 }
 
 }  // namespace orv

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "engine/orv_model.hpp"
+#include "engine/vertex.hpp"
 #include "vulkan/shader_file.hpp"
 #include "vulkan/vk_check.hpp"
 
@@ -100,25 +100,39 @@ void OrvPipeline::release() noexcept {
     VkDevice vk = device.getDevice();
     vkDestroyShaderModule(vk, vertShaderModule, nullptr);
     vkDestroyShaderModule(vk, fragShaderModule, nullptr);
-    vkDestroyPipeline(vk, graphicsPipeline, nullptr);
-    vkDestroyPipeline(vk, discPipeline, nullptr);
     vertShaderModule = VK_NULL_HANDLE;
     fragShaderModule = VK_NULL_HANDLE;
-    graphicsPipeline = VK_NULL_HANDLE;
-    discPipeline = VK_NULL_HANDLE;
+    for (VkPipeline& pipeline : pipelines) {
+        vkDestroyPipeline(vk, pipeline, nullptr);
+        pipeline = VK_NULL_HANDLE;
+    }
+}
+
+void OrvPipeline::checkShaderFiles(OrvDevice& owner, std::string dataDirectory, const std::string& vertFile,
+                                   const std::string& fragFile) {
+    shaderDirectory = std::move(dataDirectory);
+    const std::string vertPath = shaderPath(vertFile);
+    const std::string fragPath = shaderPath(fragFile);
+    const std::vector<uint32_t> vertCode = loadSpirv(vertPath, VK_SHADER_STAGE_VERTEX_BIT);
+    const std::vector<uint32_t> fragCode = loadSpirv(fragPath, VK_SHADER_STAGE_FRAGMENT_BIT);
+    for (const auto& [code, path] : {std::make_pair(&vertCode, &vertPath), std::make_pair(&fragCode, &fragPath)}) {
+        VkShaderModule module = createShaderModule(owner, *code, *path);
+        vkDestroyShaderModule(owner.getDevice(), module, nullptr);
+    }
 }
 
 std::vector<char> OrvPipeline::readFile(const std::string& fileName) {
     return readShaderFile(shaderPath(fileName));
 }
 
-VkShaderModule OrvPipeline::createShaderModule(const std::vector<uint32_t>& code, const std::string& path) const {
+VkShaderModule OrvPipeline::createShaderModule(OrvDevice& owner, const std::vector<uint32_t>& code,
+                                               const std::string& path) {
     VkShaderModuleCreateInfo info{};
     info.sType = VK_STRUCTURE_TYPE_SHADER_MODULE_CREATE_INFO;
     info.codeSize = code.size() * sizeof(uint32_t);
     info.pCode = code.data();
     VkShaderModule module = VK_NULL_HANDLE;
-    const VkResult result = vkCreateShaderModule(device.getDevice(), &info, nullptr, &module);
+    const VkResult result = vkCreateShaderModule(owner.getDevice(), &info, nullptr, &module);
     if (result != VK_SUCCESS) {
         throw vkError("failed to create shader module: " + path, result);
     }
@@ -132,8 +146,8 @@ void OrvPipeline::createGraphicsPipeline(const std::string& vertFile, const std:
     const std::string fragPath = shaderPath(fragFile);
     const std::vector<uint32_t> vertCode = loadSpirv(vertPath, VK_SHADER_STAGE_VERTEX_BIT);
     const std::vector<uint32_t> fragCode = loadSpirv(fragPath, VK_SHADER_STAGE_FRAGMENT_BIT);
-    vertShaderModule = createShaderModule(vertCode, vertPath);
-    fragShaderModule = createShaderModule(fragCode, fragPath);
+    vertShaderModule = createShaderModule(device, vertCode, vertPath);
+    fragShaderModule = createShaderModule(device, fragCode, fragPath);
 
     VkPipelineShaderStageCreateInfo stages[2]{};
     stages[0].sType = VK_STRUCTURE_TYPE_PIPELINE_SHADER_STAGE_CREATE_INFO;
@@ -145,8 +159,8 @@ void OrvPipeline::createGraphicsPipeline(const std::string& vertFile, const std:
     stages[1].module = fragShaderModule;
     stages[1].pName = "main";
 
-    const auto bindings = OrvModel::vertexBindings();
-    const auto attributes = OrvModel::vertexAttributes();
+    const auto bindings = vertexBindings();
+    const auto attributes = vertexAttributes();
     VkPipelineVertexInputStateCreateInfo vertexInput{};
     vertexInput.sType = VK_STRUCTURE_TYPE_PIPELINE_VERTEX_INPUT_STATE_CREATE_INFO;
     vertexInput.vertexBindingDescriptionCount = static_cast<uint32_t>(bindings.size());
@@ -172,31 +186,35 @@ void OrvPipeline::createGraphicsPipeline(const std::string& vertFile, const std:
     info.basePipelineHandle = VK_NULL_HANDLE;
     info.basePipelineIndex = -1;
 
-    VkResult result = vkCreateGraphicsPipelines(device.getDevice(), VK_NULL_HANDLE, 1, &info, nullptr, &graphicsPipeline);
-    if (result != VK_SUCCESS) {
-        graphicsPipeline = VK_NULL_HANDLE;
-        throw vkError("failed to create graphics pipeline", result);
-    }
-
-    // The fragment shader's constant 0 switches on the disc test.
-    const VkBool32 cutDisc = VK_TRUE;
-    const VkSpecializationMapEntry entry{0, 0, sizeof(VkBool32)};
-    VkSpecializationInfo constants{};
-    constants.mapEntryCount = 1;
-    constants.pMapEntries = &entry;
-    constants.dataSize = sizeof(cutDisc);
-    constants.pData = &cutDisc;
-    stages[1].pSpecializationInfo = &constants;
-    result = vkCreateGraphicsPipelines(device.getDevice(), VK_NULL_HANDLE, 1, &info, nullptr, &discPipeline);
-    if (result != VK_SUCCESS) {
-        discPipeline = VK_NULL_HANDLE;
-        throw vkError("failed to create graphics pipeline", result);
+    // One pipeline a kind of primitive, from the same two modules: constant 0 cuts a
+    // circle's disc out of its square, constant 1 takes the vertices in window pixels with
+    // their own colour instead of placing them by the push constants.
+    struct Constants {
+        VkBool32 cutDisc;
+        VkBool32 pixelSpace;
+    };
+    const VkSpecializationMapEntry entries[] = {{0, offsetof(Constants, cutDisc), sizeof(VkBool32)},
+                                                {1, offsetof(Constants, pixelSpace), sizeof(VkBool32)}};
+    const Constants variants[kFills] = {{VK_FALSE, VK_FALSE}, {VK_FALSE, VK_TRUE}, {VK_TRUE, VK_TRUE}};
+    for (size_t i = 0; i < kFills; ++i) {
+        VkSpecializationInfo constants{};
+        constants.mapEntryCount = 2;
+        constants.pMapEntries = entries;
+        constants.dataSize = sizeof(Constants);
+        constants.pData = &variants[i];
+        stages[0].pSpecializationInfo = &constants;
+        stages[1].pSpecializationInfo = &constants;
+        const VkResult result =
+            vkCreateGraphicsPipelines(device.getDevice(), VK_NULL_HANDLE, 1, &info, nullptr, &pipelines[i]);
+        if (result != VK_SUCCESS) {
+            pipelines[i] = VK_NULL_HANDLE;
+            throw vkError("failed to create graphics pipeline", result);
+        }
     }
 }
 
 void OrvPipeline::bind(VkCommandBuffer commandBuffer, Fill fill) const {
-    vkCmdBindPipeline(commandBuffer, VK_PIPELINE_BIND_POINT_GRAPHICS,
-                      fill == Fill::Disc ? discPipeline : graphicsPipeline);
+    vkCmdBindPipeline(commandBuffer, VK_PIPELINE_BIND_POINT_GRAPHICS, pipelines[static_cast<size_t>(fill)]);
 }
 
 }  // namespace orv

@@ -1,10 +1,12 @@
 #pragma once
 // The graphics pipeline and its two shader modules, read from the data directory. The
-// modules are built twice: once filling every primitive whole, once cutting a circle's
-// disc out of its square, so only circles pay for the test.
+// modules are built into one pipeline a kind of primitive: the triangles, placed by their
+// push constants; rectangles, given in window pixels; circles, which also cut their disc
+// out of their square, so only circles pay for the test.
 
 #include <vulkan/vulkan.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -43,23 +45,30 @@ public:
     OrvPipeline(const OrvPipeline&) = delete;
     OrvPipeline& operator=(const OrvPipeline&) = delete;
 
-    enum class Fill { Whole, Disc };
+    enum class Fill { Triangles, Rectangles, Circles };
 
-    void bind(VkCommandBuffer commandBuffer, Fill fill = Fill::Whole) const;
+    void bind(VkCommandBuffer commandBuffer, Fill fill) const;
 
     // The bytes of <data directory>/shaders/<fileName>, read as readShaderFile does.
     static std::vector<char> readFile(const std::string& fileName);
 
+    // Reads and checks both shader files and makes their modules, as a build does, without
+    // building anything: for a renderer that does not draw with them.
+    static void checkShaderFiles(OrvDevice& owner, std::string dataDirectory, const std::string& vertFile,
+                                 const std::string& fragFile);
+
 private:
+    static constexpr size_t kFills = 3;
+
     void createGraphicsPipeline(const std::string& vertFile, const std::string& fragFile,
                                 const PipelineConfig& config);
     // `code` has passed loadSpirv; `path` is only for the message.
-    VkShaderModule createShaderModule(const std::vector<uint32_t>& code, const std::string& path) const;
+    static VkShaderModule createShaderModule(OrvDevice& owner, const std::vector<uint32_t>& code,
+                                             const std::string& path);
     void release() noexcept;
 
     OrvDevice& device;
-    VkPipeline graphicsPipeline = VK_NULL_HANDLE;
-    VkPipeline discPipeline = VK_NULL_HANDLE;
+    VkPipeline pipelines[kFills] = {VK_NULL_HANDLE, VK_NULL_HANDLE, VK_NULL_HANDLE};
     VkShaderModule vertShaderModule = VK_NULL_HANDLE;
     VkShaderModule fragShaderModule = VK_NULL_HANDLE;
 };

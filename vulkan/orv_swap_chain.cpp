@@ -47,9 +47,10 @@ constexpr uint64_t kNoTimeout = std::numeric_limits<uint64_t>::max();
 
 }  // namespace
 
-OrvSwapChain::OrvSwapChain(OrvDevice& d, OrvWindow& w, OrvSwapChain* previous) : device{d}, window{w} {
+OrvSwapChain::OrvSwapChain(OrvDevice& d, OrvWindow& w, VkImageUsageFlags extraUsage, OrvSwapChain* previous)
+    : device{d}, window{w} {
     try {
-        createSwapChain(previous);
+        createSwapChain(extraUsage, previous);
         createImageViews();
         createRenderPass();
         createFramebuffers();
@@ -88,7 +89,7 @@ void OrvSwapChain::release() noexcept {
     renderFinishedSemaphores.clear();
 }
 
-void OrvSwapChain::createSwapChain(OrvSwapChain* previous) {
+void OrvSwapChain::createSwapChain(VkImageUsageFlags extraUsage, OrvSwapChain* previous) {
     const SwapChainSupportDetails support = device.querySwapChainSupport(device.getPhysicalDevice());
     const VkSurfaceFormatKHR surfaceFormat = chooseSwapSurfaceFormat(support.formats);
     const VkPresentModeKHR presentMode = chooseSwapPresentMode(support.presentModes);
@@ -116,7 +117,11 @@ void OrvSwapChain::createSwapChain(OrvSwapChain* previous) {
     createInfo.imageColorSpace = surfaceFormat.colorSpace;
     createInfo.imageExtent = extent;
     createInfo.imageArrayLayers = 1;
-    createInfo.imageUsage = VK_IMAGE_USAGE_COLOR_ATTACHMENT_BIT;
+    if ((support.capabilities.supportedUsageFlags & extraUsage) != extraUsage) {
+        throw std::runtime_error("failed to create swap chain: the surface's images cannot be used as the renderer "
+                                 "needs (usage flags " + std::to_string(extraUsage) + " missing)");
+    }
+    createInfo.imageUsage = VK_IMAGE_USAGE_COLOR_ATTACHMENT_BIT | extraUsage;
 
     const SharingChoice sharing = chooseSharingMode(device.findQueueFamilies(device.getPhysicalDevice()));
     createInfo.imageSharingMode = sharing.mode;
@@ -221,7 +226,6 @@ void OrvSwapChain::createFramebuffers() {
 }
 
 void OrvSwapChain::createSyncObjects() {
-    imagesInFlight.assign(imageCount(), -1);
     VkSemaphoreCreateInfo info{};
     info.sType = VK_STRUCTURE_TYPE_SEMAPHORE_CREATE_INFO;
     for (size_t i = 0; i < imageCount(); ++i) {
@@ -232,45 +236,33 @@ void OrvSwapChain::createSyncObjects() {
     }
 }
 
-VkResult OrvSwapChain::acquireNextImage(OrvQueue& queue, FrameRing& frames, uint32_t* imageIndex) {
-    FrameData& frame = frames.current();
-    vkCheck(vkWaitForFences(device.getDevice(), 1, &frame.inFlight, VK_TRUE, kNoTimeout),
+VkResult OrvSwapChain::acquireNextImage(OrvQueue& queue, VkFence inFlight, VkSemaphore imageAvailable,
+                                        uint32_t* imageIndex) {
+    vkCheck(vkWaitForFences(device.getDevice(), 1, &inFlight, VK_TRUE, kNoTimeout),
             "failed to wait for a frame to finish!");
-    const VkResult result = queue.acquire(swapChain, frame.imageAvailable, imageIndex);
-    // The image must be finished by the frame that last drew into it before it is drawn again.
-    if (result == VK_SUCCESS || result == VK_SUBOPTIMAL_KHR) {
-        const int last = imagesInFlight[*imageIndex];
-        if (last >= 0 && static_cast<size_t>(last) != frames.currentIndex()) {
-            VkFence fence = frames.slot(static_cast<size_t>(last)).inFlight;
-            vkCheck(vkWaitForFences(device.getDevice(), 1, &fence, VK_TRUE, kNoTimeout),
-                    "failed to wait for a frame to finish!");
-        }
-    }
-    return result;
+    // Rendering into the image is ordered after its last present by the semaphore, and the
+    // slot's command buffer and uploads are free once its fence has signalled.
+    return queue.acquire(swapChain, imageAvailable, imageIndex);
 }
 
-VkResult OrvSwapChain::submitCommandBuffers(OrvQueue& queue, FrameRing& frames, uint32_t imageIndex) {
-    FrameData& frame = frames.current();
-    imagesInFlight[imageIndex] = static_cast<int>(frames.currentIndex());
-
-    VkSemaphore waitSemaphores[] = {frame.imageAvailable};
-    VkPipelineStageFlags waitStages[] = {VK_PIPELINE_STAGE_COLOR_ATTACHMENT_OUTPUT_BIT};
-    VkSemaphore signalSemaphores[] = {renderFinishedSemaphores[imageIndex]};
-
+VkResult OrvSwapChain::submitCommandBuffers(OrvQueue& queue, VkCommandBuffer commandBuffer, VkFence inFlight,
+                                            VkSemaphore imageAvailable, VkPipelineStageFlags waitStage,
+                                            uint32_t imageIndex) {
+    VkSemaphore signal = renderFinishedSemaphores[imageIndex];
     VkSubmitInfo submitInfo{};
     submitInfo.sType = VK_STRUCTURE_TYPE_SUBMIT_INFO;
     submitInfo.waitSemaphoreCount = 1;
-    submitInfo.pWaitSemaphores = waitSemaphores;
-    submitInfo.pWaitDstStageMask = waitStages;
+    submitInfo.pWaitSemaphores = &imageAvailable;
+    submitInfo.pWaitDstStageMask = &waitStage;
     submitInfo.commandBufferCount = 1;
-    submitInfo.pCommandBuffers = &frame.commandBuffer;
+    submitInfo.pCommandBuffers = &commandBuffer;
     submitInfo.signalSemaphoreCount = 1;
-    submitInfo.pSignalSemaphores = signalSemaphores;
+    submitInfo.pSignalSemaphores = &signal;
 
-    vkCheck(vkResetFences(device.getDevice(), 1, &frame.inFlight), "failed to reset a frame's fence!");
-    const VkResult submitted = queue.submit(submitInfo, frame.inFlight);
+    vkCheck(vkResetFences(device.getDevice(), 1, &inFlight), "failed to reset a frame's fence!");
+    const VkResult submitted = queue.submit(submitInfo, inFlight);
     if (submitted == VK_SUCCESS) {
-        queue.present(swapChain, imageIndex, renderFinishedSemaphores[imageIndex]);
+        queue.present(swapChain, imageIndex, signal);
     }
     return submitted;
 }

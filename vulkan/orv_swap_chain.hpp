@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "engine/orv_window.hpp"
-#include "vulkan/frame_ring.hpp"
 #include "vulkan/orv_device.hpp"
 #include "vulkan/orv_queue.hpp"
 
@@ -15,11 +14,13 @@ namespace orv {
 
 class OrvSwapChain {
 public:
-    static constexpr size_t MAX_FRAMES_IN_FLIGHT = FrameRing::kFrames;
+    static constexpr size_t MAX_FRAMES_IN_FLIGHT = 2;
 
-    // With `previous`, Vulkan receives it as the old swap chain; the caller destroys it once
-    // this one is complete, or keeps it if building this one fails.
-    OrvSwapChain(OrvDevice& device, OrvWindow& window, OrvSwapChain* previous = nullptr);
+    // The images are colour attachments and whatever `extraUsage` adds. With `previous`,
+    // Vulkan receives it as the old swap chain; the caller destroys it once this one is
+    // complete, or keeps it if building this one fails.
+    OrvSwapChain(OrvDevice& device, OrvWindow& window, VkImageUsageFlags extraUsage = 0,
+                 OrvSwapChain* previous = nullptr);
     ~OrvSwapChain();
 
     OrvSwapChain(const OrvSwapChain&) = delete;
@@ -27,21 +28,25 @@ public:
 
     VkRenderPass getRenderPass() const { return renderPass; }
     VkFramebuffer getFrameBuffer(uint32_t index) const { return swapChainFramebuffers[index]; }
+    VkImage getImage(uint32_t index) const { return swapChainImages[index]; }
+    VkFormat getImageFormat() const { return swapChainImageFormat; }
     VkExtent2D getSwapChainExtent() const { return swapChainExtent; }
     size_t imageCount() const { return swapChainImages.size(); }
     // Once a new swap chain was asked for with this one as its old one, this one can
     // present no more images, whether or not the new one was made.
     bool isRetired() const { return retired; }
 
-    // Waits until the frame's previous submission is done, then acquires an image that the
-    // frame's semaphore will signal; also waits for the frame that last drew into that image.
-    VkResult acquireNextImage(OrvQueue& queue, FrameRing& frames, uint32_t* imageIndex);
-    // Submits the current frame's command buffer with its fence and, if that succeeded,
-    // starts presenting the image. Returns the submit's result.
-    VkResult submitCommandBuffers(OrvQueue& queue, FrameRing& frames, uint32_t imageIndex);
+    // Waits until the frame slot's previous submission is done (its fence), then acquires an
+    // image that `imageAvailable` will signal.
+    VkResult acquireNextImage(OrvQueue& queue, VkFence inFlight, VkSemaphore imageAvailable, uint32_t* imageIndex);
+    // Submits the command buffer with the frame's fence, waiting for the image at
+    // `waitStage`, and, if that succeeded, starts presenting the image. Returns the
+    // submit's result.
+    VkResult submitCommandBuffers(OrvQueue& queue, VkCommandBuffer commandBuffer, VkFence inFlight,
+                                  VkSemaphore imageAvailable, VkPipelineStageFlags waitStage, uint32_t imageIndex);
 
 private:
-    void createSwapChain(OrvSwapChain* previous);
+    void createSwapChain(VkImageUsageFlags extraUsage, OrvSwapChain* previous);
     void createImageViews();
     void createRenderPass();
     void createFramebuffers();
@@ -56,10 +61,9 @@ private:
     std::vector<VkImageView> swapChainImageViews;
     OrvDevice& device;
     VkSwapchainKHR swapChain = VK_NULL_HANDLE;
-    // Indexed by image: a semaphore may still be waited on by that image's present.
+    // Indexed by image: a semaphore may still be waited on by that image's present until
+    // the image is acquired again.
     std::vector<VkSemaphore> renderFinishedSemaphores;
-    // For each image, the frame slot that last drew into it, or -1.
-    std::vector<int> imagesInFlight;
     OrvWindow& window;
     bool retired = false;
 };

@@ -14,9 +14,15 @@ layout(push_constant) uniform Push {
     layout(offset = 60) float centerY;
 } push;
 
+// Set for the pipelines that draw rectangles and circles: their vertices are in window
+// pixels (y down) and carry the shape's colour. Otherwise the vertices are a triangle's, in
+// clip space, placed by the transform and filled with the pushed colour.
+layout(constant_id = 1) const bool kPixelSpace = false;
+// Set for the pipeline that draws circles, each as its bounding square.
+layout(constant_id = 0) const bool kCutDisc = false;
+
 layout(location = 0) flat out vec3 fillColor;
-// Position inside a circle's bounding square in units of its radius; (0, 0) elsewhere,
-// so nothing but a circle's corners is ever cut away.
+// Position inside a circle's bounding square in units of its radius; (0, 0) elsewhere.
 layout(location = 1) out vec2 local;
 
 // Corner of a quad's six vertices (two triangles) in units of its half size.
@@ -24,15 +30,11 @@ const vec2 kCorners[6] = vec2[](vec2(-1.0, -1.0), vec2(-1.0, 1.0), vec2(1.0, 1.0
                                 vec2(-1.0, -1.0), vec2(1.0, 1.0), vec2(1.0, -1.0));
 
 void main() {
-    // Rectangles and circles are given in window pixels (y down) and carry their fill
-    // colour in the vertex, its red shifted by 4 (rectangle) or 8 (circle). The triangles
-    // carry plain corner colours, are given in clip space, and are spun by their transform.
-    if (color.r >= 3.5) {
-        bool circle = color.r >= 7.5;
+    if (kPixelSpace) {
         vec2 ndc = position / vec2(push.screenWidth, push.screenHeight) * 2.0 - 1.0;
         gl_Position = vec4(ndc, 0.0, 1.0);
-        fillColor = vec3(color.r - (circle ? 8.0 : 4.0), color.g, color.b);
-        local = circle ? kCorners[gl_VertexIndex % 6] : vec2(0.0);
+        fillColor = color;
+        local = kCutDisc ? kCorners[gl_VertexIndex % 6] : vec2(0.0);
     } else {
         gl_Position = vec4(push.transform * position + push.offset, 0.0, 1.0);
         fillColor = push.color;

@@ -40,7 +40,6 @@ TEST(ShapeGeometry, VerticesInCornerOrderWithMarkerColours) {
             const Vertex& v = c.vertices[i];
             EXPECT_EQ(v.position[0], static_cast<float>(c.corners[i][0]));
             EXPECT_EQ(v.position[1], static_cast<float>(c.corners[i][1]));
-            // The shader tells pixel-space models apart by these corner colours.
             const bool near = i == 0 || i == 3;
             EXPECT_EQ(v.color[0], near ? 0.5f : 0.0f);
             EXPECT_EQ(v.color[1], 0.0f);
@@ -51,14 +50,14 @@ TEST(ShapeGeometry, VerticesInCornerOrderWithMarkerColours) {
 
 TEST(ShapeGeometry, RectangleCheckPrintsBlock) {
     std::ostringstream out;
-    EXPECT_TRUE(rectangleContains(rectangleVertices(10, 20, 30, 40), {15, 25}, out));
+    EXPECT_TRUE(rectangleContains(rectangleCorners(10, 20, 30, 40), {15, 25}, out));
     EXPECT_EQ(out.str(),
               "\nRectangle Check:\n\tClick: (15, 25)\n\tLeft: 10\n\tRight: 40\n\tTop: 20\n"
               "\tBottom: 60\n\n");
 
     // Six significant digits; the float bound 0.1f still reads 0.1.
     std::ostringstream rounded;
-    EXPECT_FALSE(rectangleContains(rectangleVertices(123.4567, 0.1, 10, 10), {123.4567, 0.1}, rounded));
+    EXPECT_FALSE(rectangleContains(rectangleCorners(123.4567, 0.1, 10, 10), {123.4567, 0.1}, rounded));
     EXPECT_EQ(rounded.str(),
               "\nRectangle Check:\n\tClick: (123.457, 0.1)\n\tLeft: 123.457\n\tRight: 133.457\n"
               "\tTop: 0.1\n\tBottom: 10.1\n\n");
@@ -66,7 +65,7 @@ TEST(ShapeGeometry, RectangleCheckPrintsBlock) {
 
 TEST(ShapeGeometry, CircleCheckPrintsBlock) {
     std::ostringstream out;
-    EXPECT_TRUE(circleContains(circleVertices(100, 50, 20), 20, {110, 50}, out));
+    EXPECT_TRUE(circleContains(circleCorners(100, 50, 20), 20, {110, 50}, out));
     EXPECT_EQ(out.str(),
               "\nCircle Check:\n\tClick: (110, 50)\n\tCenter: (100, 50)\n\tDistance: 10\n\n");
 }
@@ -84,7 +83,7 @@ TEST(ShapeGeometry, RectangleHitsAreInclusive) {
         {{40, 20}, true},     {{40.001, 60}, false}, {{9.999, 30}, false}, {{20, 60.001}, false},
         {{20, 19.999}, false}, {{kNaN, 30}, false}, {{20, kNaN}, false},
     };
-    const std::vector<Vertex> vertices = rectangleVertices(10, 20, 30, 40);
+    const QuadCorners vertices = rectangleCorners(10, 20, 30, 40);
     for (const HitCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "point (" << c.point.x << ", " << c.point.y << ")");
         std::ostringstream out;
@@ -93,7 +92,7 @@ TEST(ShapeGeometry, RectangleHitsAreInclusive) {
     }
 
     // Negative sizes describe no area at all, not even the anchor corner.
-    const std::vector<Vertex> mirrored = rectangleVertices(10, 20, -30, -40);
+    const QuadCorners mirrored = rectangleCorners(10, 20, -30, -40);
     for (const Point2D& point : {Point2D{10, 20}, Point2D{0, 0}, Point2D{-20, -20}, Point2D{-5, 0}}) {
         std::ostringstream out;
         EXPECT_FALSE(rectangleContains(mirrored, point, out)) << point.x << ", " << point.y;
@@ -122,7 +121,7 @@ TEST(ShapeGeometry, CircleHitsAreInclusive) {
     for (const CircleCase& c : cases) {
         SCOPED_TRACE(c.name);
         std::ostringstream out;
-        EXPECT_EQ(circleContains(circleVertices(100, 50, c.radius), c.radius, c.point, out), c.inside);
+        EXPECT_EQ(circleContains(circleCorners(100, 50, c.radius), c.radius, c.point, out), c.inside);
         EXPECT_NE(out.str().find("\tCenter: (100, 50)\n"), std::string::npos) << out.str();
     }
 }

@@ -191,7 +191,8 @@ for add in (None, "tri-vert.spv"):
     windows = subprocess.run(["xdotool", "search", "--name", "^Qel Demo$"], capture_output=True,
                              text=True).stdout.split()
     failures.append(len(windows))
-shutil.copy(os.path.join({shaders!r}, "tri-frag.spv"), target)
+for name in ("tri-frag.spv", "tiles-comp.spv"):
+    shutil.copy(os.path.join({shaders!r}, name), target)
 qel.init([], 320, 240)
 qel.createTri()
 print({MARK!r}, end="")

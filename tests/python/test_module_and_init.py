@@ -38,7 +38,9 @@ def test_module_surface_before_init(run_qel):
         "init", "run", "poll", "shouldClose", "loadGameObjects", "createTri", "createRectangle", "moveTo",
         "buttonDown", "buttonComboDown", "buttonClicked", "getCursor", "createCircle", "deltaTime",
         "getWindowWidth", "getWindowHeight", "updateColor", "isInside", "getData", "closeWindow",
-        "Point2D", "Circle", "Rectangle"]
+        "Point2D", "Circle", "Rectangle",
+        # Additions, after everything above.
+        "getRenderer"]
     assert got["data"] == "null"
     assert got["size"] == [0, 0]
 

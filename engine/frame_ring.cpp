@@ -1,12 +1,20 @@
-#include "vulkan/frame_ring.hpp"
+#include "engine/frame_ring.hpp"
 
 #include "vulkan/vk_check.hpp"
 
 namespace orv {
 
+FrameData::FrameData(OrvDevice& device)
+    : vertices{device, VK_BUFFER_USAGE_VERTEX_BUFFER_BIT, "vertex"},
+      shapes{device, VK_BUFFER_USAGE_STORAGE_BUFFER_BIT, "shape"},
+      tileRanges{device, VK_BUFFER_USAGE_STORAGE_BUFFER_BIT, "tile range"},
+      tileLists{device, VK_BUFFER_USAGE_STORAGE_BUFFER_BIT, "tile list"} {}
+
 FrameRing::FrameRing(OrvDevice& d) : device{d} {
     try {
-        for (FrameData& frame : frames) {
+        for (auto& slotData : frames) {
+            slotData = std::make_unique<FrameData>(device);
+            FrameData& frame = *slotData;
             createSync(frame);
             VkCommandBufferAllocateInfo info{};
             info.sType = VK_STRUCTURE_TYPE_COMMAND_BUFFER_ALLOCATE_INFO;
@@ -27,12 +35,17 @@ FrameRing::~FrameRing() {
 }
 
 void FrameRing::release() noexcept {
-    for (FrameData& frame : frames) {
+    for (auto& slotData : frames) {
+        if (!slotData) {
+            continue;
+        }
+        FrameData& frame = *slotData;
         destroySync(frame);
         if (frame.commandBuffer != VK_NULL_HANDLE) {
             vkFreeCommandBuffers(device.getDevice(), device.getCommandPool(), 1, &frame.commandBuffer);
             frame.commandBuffer = VK_NULL_HANDLE;
         }
+        slotData.reset();
     }
 }
 

@@ -1,20 +1,38 @@
 #pragma once
 // What each frame in flight owns, in one record per frame slot: the fence that tells when
-// its submission is done, the semaphore its acquired image signals, its command buffer.
+// its submission is done, the semaphore its acquired image signals, its command buffer, and
+// the uploads the renderer wrote for it. Nothing in a record changes until its fence says
+// the frame that last used it is done.
 
 #include <vulkan/vulkan.h>
 
-#include <array>
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 
+#include "vulkan/host_buffer.hpp"
 #include "vulkan/orv_device.hpp"
 
 namespace orv {
 
 struct FrameData {
+    explicit FrameData(OrvDevice& device);
+
     VkFence inFlight = VK_NULL_HANDLE;
     VkSemaphore imageAvailable = VK_NULL_HANDLE;
     VkCommandBuffer commandBuffer = VK_NULL_HANDLE;
+    // Raster: the frame's vertices, back to front.
+    HostBuffer vertices;
+    // Tiles: the frame's shape records, topmost first; for each screen tile the start and
+    // length of its list; the lists, shape indices in drawing order.
+    HostBuffer shapes;
+    HostBuffer tileRanges;
+    HostBuffer tileLists;
+    // Tiles: the frame's descriptor set (from the renderer's pool); whether a buffer above was
+    // replaced since it was written; which of the renderer's output buffers it names.
+    VkDescriptorSet tileSet = VK_NULL_HANDLE;
+    bool tileSetStale = true;
+    uint64_t tileSetOutput = 0;
 };
 
 class FrameRing {
@@ -27,8 +45,8 @@ public:
     FrameRing(const FrameRing&) = delete;
     FrameRing& operator=(const FrameRing&) = delete;
 
-    FrameData& current() { return frames[index]; }
-    FrameData& slot(size_t i) { return frames[i]; }
+    FrameData& current() { return *frames[index]; }
+    FrameData& slot(size_t i) { return *frames[i]; }
     size_t currentIndex() const { return index; }
     void advance() { index = (index + 1) % kFrames; }
 
@@ -42,7 +60,7 @@ private:
     void release() noexcept;
 
     OrvDevice& device;
-    std::array<FrameData, kFrames> frames{};
+    std::unique_ptr<FrameData> frames[kFrames];
     size_t index = 0;
 };
 

@@ -1,0 +1,22 @@
+#include "engine/color.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orv {
+
+Color unpackColor(std::int32_t packed) {
+    const auto bits = static_cast<std::uint32_t>(packed);
+    const auto channel = [bits](unsigned shift) {
+        return static_cast<float>((bits >> shift) & 0xFFu) / 255.0f;
+    };
+    return {channel(16), channel(8), channel(0)};
+}
+
+std::uint8_t toUnorm8(float component) {
+    // NaN compares false both ways and lands on 0.
+    const float clamped = component > 0.0f ? std::min(component, 1.0f) : 0.0f;
+    return static_cast<std::uint8_t>(std::floor(clamped * 255.0f + 0.5f));
+}
+
+}  // namespace orv

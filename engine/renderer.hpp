@@ -1,0 +1,38 @@
+#pragma once
+// How a frame's objects become pixels. The engine owns the frames, the swap chain and the
+// scene; a renderer turns the scene into the commands of one frame.
+
+#include <vulkan/vulkan.h>
+
+#include <cstdint>
+
+#include "engine/frame_ring.hpp"
+#include "engine/scene.hpp"
+#include "vulkan/orv_swap_chain.hpp"
+
+namespace orv {
+
+// The two ways of drawing: rasterising two triangles a shape, or a compute pass over
+// screen tiles (much cheaper on a CPU driver, whose cost is per triangle).
+enum class RendererKind { Raster, Tiles };
+
+class Renderer {
+public:
+    virtual ~Renderer() = default;
+
+    virtual RendererKind kind() const = 0;
+    // What the swap chain's images must allow beyond being colour attachments.
+    virtual VkImageUsageFlags imageUsage() const = 0;
+    // Where in the frame the acquired image is first written; its semaphore is waited there.
+    virtual VkPipelineStageFlags imageWaitStage() const = 0;
+    // A new swap chain exists and the device is idle. If this throws, the renderer keeps
+    // drawing with what it has.
+    virtual void useSwapChain(const OrvSwapChain& swapChain) = 0;
+    // Writes the frame's uploads and records its drawing into its command buffer, which the
+    // engine has begun. Triangles' rotations are already advanced for this frame.
+    virtual void record(FrameData& frame, const OrvSwapChain& swapChain, uint32_t imageIndex, Scene& scene) = 0;
+};
+
+const char* rendererName(RendererKind kind);
+
+}  // namespace orv

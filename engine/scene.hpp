@@ -1,0 +1,53 @@
+#pragma once
+// The engine's objects: records in slots, found by identifier, and the order they are drawn
+// in. Slots of removed objects are reused; identifiers never are.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "engine/game_object.hpp"
+#include "engine/id_index.hpp"
+
+namespace orv {
+
+class Scene {
+public:
+    // Adds the object under the next identifier and returns it.
+    uint32_t add(GameObject object);
+    GameObject* find(uint32_t id);
+    const GameObject* find(uint32_t id) const;
+    // False when nothing has the identifier.
+    bool remove(uint32_t id);
+    void setLayer(GameObject& object, int32_t layer);
+    void clear();
+
+    size_t size() const { return index.size(); }
+    bool hasTriangles() const { return triangles != 0; }
+
+    // Slots of the objects, the topmost first: higher layers first, and within a layer the
+    // one created first. Slots (and pointers from find) stay valid until the next add or
+    // the next call of this.
+    const std::vector<uint32_t>& drawOrder();
+    GameObject& at(uint32_t slot) { return objects[slot]; }
+    const GameObject& at(uint32_t slot) const { return objects[slot]; }
+
+private:
+    // Slots are compacted when fewer than a quarter of them hold objects.
+    static constexpr size_t kCompactAbove = 1024;
+
+    bool drawnBefore(uint32_t a, uint32_t b) const;
+    void compact();
+
+    std::vector<GameObject> objects;
+    std::vector<bool> live;
+    std::vector<uint32_t> freeSlots;
+    // Slots freed since the draw order was last cleaned: reusable once it no longer names them.
+    std::vector<uint32_t> pendingFree;
+    IdIndex index;
+    std::vector<uint32_t> order;
+    bool orderStale = false;
+    size_t triangles = 0;
+};
+
+}  // namespace orv

@@ -1,0 +1,42 @@
+#pragma once
+// Sorts shapes into the screen's 16 x 16 pixel tiles: for each tile, the shapes that reach
+// it, in the order they were added (topmost first). Linear in the shapes and the tiles they
+// cover: a counting pass, a prefix sum, a filling pass. Keeps its scratch between frames.
+
+#include <cstdint>
+#include <vector>
+
+namespace orv {
+
+class TileBinner {
+public:
+    static constexpr uint32_t kTile = 16;
+
+    // Starts a frame of `width` by `height` pixels.
+    void begin(uint32_t width, uint32_t height);
+    // Adds the next shape, covering the pixels [x0, x1] by [y0, y1] (inclusive, already
+    // clipped to the frame and not empty).
+    void add(uint32_t x0, uint32_t y0, uint32_t x1, uint32_t y1);
+    // After the last add: the number of list entries all tiles hold together.
+    uint32_t finish();
+    // Writes, for each tile row by row, its list's start and length (two words), and the
+    // lists, shape indices in the order added.
+    void write(uint32_t* ranges, uint32_t* lists) const;
+
+    uint32_t tilesX() const { return columns; }
+    uint32_t tilesY() const { return rows; }
+    uint32_t tileCount() const { return columns * rows; }
+
+private:
+    struct Span {
+        uint16_t tx0, ty0, tx1, ty1;
+    };
+
+    uint32_t columns = 0;
+    uint32_t rows = 0;
+    std::vector<Span> spans;
+    std::vector<uint32_t> counts;
+    mutable std::vector<uint32_t> cursor;
+};
+
+}  // namespace orv

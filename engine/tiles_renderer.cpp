@@ -1,0 +1,321 @@
+#include "engine/tiles_renderer.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/shape_geometry.hpp"
+#include "vulkan/orv_pipeline.hpp"
+#include "vulkan/shader_file.hpp"
+#include "vulkan/vk_check.hpp"
+
+namespace orv {
+
+namespace {
+
+constexpr uint32_t kTile = TileBinner::kTile;
+constexpr uint32_t kBindings = 4;  // output, shapes, ranges, lists
+
+enum : uint32_t { kRectangle = 0, kCircle = 1, kTriangle = 2 };
+
+struct FramePush {
+    uint32_t size[2];
+    uint32_t tilesX;
+    uint32_t clearColor;
+};
+
+// The pixels whose centres c satisfy lo <= c < hi, clipped to [0, limit): first and last.
+bool pixelRange(double lo, double hi, uint32_t limit, uint32_t& first, uint32_t& last) {
+    const double from = std::max(std::ceil(lo - 0.5), 0.0);
+    const double to = std::min(std::ceil(hi - 0.5) - 1.0, static_cast<double>(limit) - 1.0);
+    if (!(from <= to)) {
+        return false;
+    }
+    first = static_cast<uint32_t>(from);
+    last = static_cast<uint32_t>(to);
+    return true;
+}
+
+bool finite(const float (&v)[4]) {
+    return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]) && std::isfinite(v[3]);
+}
+
+}  // namespace
+
+TilesRenderer::TilesRenderer(OrvDevice& d, std::string directory, FrameRing& frames)
+    : device{d},
+      dataDirectory{std::move(directory)},
+      output{d, VK_BUFFER_USAGE_STORAGE_BUFFER_BIT | VK_BUFFER_USAGE_TRANSFER_SRC_BIT, "frame pixel"} {
+    try {
+        createLayouts();
+        createDescriptorSets(frames);
+    } catch (...) {
+        release();
+        throw;
+    }
+}
+
+TilesRenderer::~TilesRenderer() {
+    release();
+}
+
+void TilesRenderer::release() noexcept {
+    VkDevice vk = device.getDevice();
+    vkDestroyPipeline(vk, pipeline, nullptr);
+    vkDestroyPipelineLayout(vk, pipelineLayout, nullptr);
+    vkDestroyDescriptorPool(vk, pool, nullptr);  // frees the frames' sets
+    vkDestroyDescriptorSetLayout(vk, setLayout, nullptr);
+    pipeline = VK_NULL_HANDLE;
+    pipelineLayout = VK_NULL_HANDLE;
+    pool = VK_NULL_HANDLE;
+    setLayout = VK_NULL_HANDLE;
+}
+
+void TilesRenderer::createLayouts() {
+    VkDevice vk = device.getDevice();
+    VkDescriptorSetLayoutBinding bindings[kBindings]{};
+    for (uint32_t i = 0; i < kBindings; ++i) {
+        bindings[i] = {i, VK_DESCRIPTOR_TYPE_STORAGE_BUFFER, 1, VK_SHADER_STAGE_COMPUTE_BIT, nullptr};
+    }
+    VkDescriptorSetLayoutCreateInfo setInfo{};
+    setInfo.sType = VK_STRUCTURE_TYPE_DESCRIPTOR_SET_LAYOUT_CREATE_INFO;
+    setInfo.bindingCount = kBindings;
+    setInfo.pBindings = bindings;
+    vkCheck(vkCreateDescriptorSetLayout(vk, &setInfo, nullptr, &setLayout), "failed to create descriptor set layout!");
+
+    const VkPushConstantRange range{VK_SHADER_STAGE_COMPUTE_BIT, 0, sizeof(FramePush)};
+    VkPipelineLayoutCreateInfo layoutInfo{};
+    layoutInfo.sType = VK_STRUCTURE_TYPE_PIPELINE_LAYOUT_CREATE_INFO;
+    layoutInfo.setLayoutCount = 1;
+    layoutInfo.pSetLayouts = &setLayout;
+    layoutInfo.pushConstantRangeCount = 1;
+    layoutInfo.pPushConstantRanges = &range;
+    vkCheck(vkCreatePipelineLayout(vk, &layoutInfo, nullptr, &pipelineLayout), "failed to create pipeline layout!");
+}
+
+void TilesRenderer::createComputePipeline() {
+    VkDevice vk = device.getDevice();
+    const std::string path = dataDirectory + "/shaders/tiles-comp.spv";
+    const std::vector<uint32_t> code = loadSpirv(path, VK_SHADER_STAGE_COMPUTE_BIT);
+    VkShaderModuleCreateInfo moduleInfo{};
+    moduleInfo.sType = VK_STRUCTURE_TYPE_SHADER_MODULE_CREATE_INFO;
+    moduleInfo.codeSize = code.size() * sizeof(uint32_t);
+    moduleInfo.pCode = code.data();
+    VkShaderModule module = VK_NULL_HANDLE;
+    VkResult result = vkCreateShaderModule(vk, &moduleInfo, nullptr, &module);
+    if (result != VK_SUCCESS) {
+        throw vkError("failed to create shader module: " + path, result);
+    }
+    VkComputePipelineCreateInfo info{};
+    info.sType = VK_STRUCTURE_TYPE_COMPUTE_PIPELINE_CREATE_INFO;
+    info.stage.sType = VK_STRUCTURE_TYPE_PIPELINE_SHADER_STAGE_CREATE_INFO;
+    info.stage.stage = VK_SHADER_STAGE_COMPUTE_BIT;
+    info.stage.module = module;
+    info.stage.pName = "main";
+    info.layout = pipelineLayout;
+    info.basePipelineIndex = -1;
+    result = vkCreateComputePipelines(vk, VK_NULL_HANDLE, 1, &info, nullptr, &pipeline);
+    vkDestroyShaderModule(vk, module, nullptr);
+    if (result != VK_SUCCESS) {
+        pipeline = VK_NULL_HANDLE;
+        throw vkError("failed to create compute pipeline: " + path, result);
+    }
+}
+
+void TilesRenderer::createDescriptorSets(FrameRing& frames) {
+    VkDevice vk = device.getDevice();
+    const VkDescriptorPoolSize size{VK_DESCRIPTOR_TYPE_STORAGE_BUFFER,
+                                    static_cast<uint32_t>(kBindings * FrameRing::kFrames)};
+    VkDescriptorPoolCreateInfo poolInfo{};
+    poolInfo.sType = VK_STRUCTURE_TYPE_DESCRIPTOR_POOL_CREATE_INFO;
+    poolInfo.maxSets = FrameRing::kFrames;
+    poolInfo.poolSizeCount = 1;
+    poolInfo.pPoolSizes = &size;
+    vkCheck(vkCreateDescriptorPool(vk, &poolInfo, nullptr, &pool), "failed to create descriptor pool!");
+    for (size_t i = 0; i < FrameRing::kFrames; ++i) {
+        FrameData& frame = frames.slot(i);
+        VkDescriptorSetAllocateInfo info{};
+        info.sType = VK_STRUCTURE_TYPE_DESCRIPTOR_SET_ALLOCATE_INFO;
+        info.descriptorPool = pool;
+        info.descriptorSetCount = 1;
+        info.pSetLayouts = &setLayout;
+        vkCheck(vkAllocateDescriptorSets(vk, &info, &frame.tileSet), "failed to allocate descriptor sets!");
+        frame.tileSetStale = true;
+    }
+}
+
+void TilesRenderer::useSwapChain(const OrvSwapChain& swapChain) {
+    const VkFormat format = swapChain.getImageFormat();
+    const bool bgra = format == VK_FORMAT_B8G8R8A8_UNORM;
+    if (!bgra && format != VK_FORMAT_R8G8B8A8_UNORM) {
+        throw std::runtime_error("the tiles renderer needs swap chain images of 8-bit unsigned normalised "
+                                 "colour (format " + std::to_string(format) + " was chosen); set QEL_RENDERER=raster");
+    }
+    blueFirst = bgra;
+    const VkExtent2D extent = swapChain.getSwapChainExtent();
+    if (output.reserve(static_cast<VkDeviceSize>(extent.width) * extent.height * sizeof(uint32_t))) {
+        ++outputGeneration;
+    }
+    // The shader files of the graphics pipeline are read and checked at every rebuild, as the
+    // raster renderer does, so a missing or broken one is reported alike, and first.
+    OrvPipeline::checkShaderFiles(device, dataDirectory, "tri-vert.spv", "tri-frag.spv");
+    if (pipeline == VK_NULL_HANDLE) {
+        createComputePipeline();
+    }
+}
+
+uint32_t TilesRenderer::packColor(const Color& color) const {
+    const uint32_t r = toUnorm8(color[0]);
+    const uint32_t g = toUnorm8(color[1]);
+    const uint32_t b = toUnorm8(color[2]);
+    return (blueFirst ? (b | r << 16) : (r | b << 16)) | g << 8 | 0xFF000000u;
+}
+
+void TilesRenderer::writeShapes(FrameData& frame, Scene& scene, VkExtent2D extent) {
+    const std::vector<uint32_t>& order = scene.drawOrder();
+    frame.tileSetStale |= frame.shapes.reserve(std::max<VkDeviceSize>(order.size(), 1) * sizeof(TileShape));
+    auto* shapes = static_cast<TileShape*>(frame.shapes.data());
+    const float width = static_cast<float>(extent.width);
+    const float height = static_cast<float>(extent.height);
+
+    binner.begin(extent.width, extent.height);
+    uint32_t count = 0;
+    for (uint32_t slot : order) {
+        const GameObject& object = scene.at(slot);
+        TileShape shape{};
+        if (object.kind == ObjectKind::Triangle) {
+            const auto v = trianglePixels(object, width, height);
+            const float area = (v[1][0] - v[0][0]) * (v[2][1] - v[0][1]) - (v[1][1] - v[0][1]) * (v[2][0] - v[0][0]);
+            if (!(area != 0.0f)) {
+                continue;
+            }
+            shape.box[0] = std::min({v[0][0], v[1][0], v[2][0]});
+            shape.box[1] = std::min({v[0][1], v[1][1], v[2][1]});
+            shape.box[2] = std::max({v[0][0], v[1][0], v[2][0]});
+            shape.box[3] = std::max({v[0][1], v[1][1], v[2][1]});
+            shape.p[0] = v[0][0];
+            shape.p[1] = v[0][1];
+            shape.p[2] = v[1][0];
+            shape.p[3] = v[1][1];
+            shape.q[0] = v[2][0];
+            shape.q[1] = v[2][1];
+            shape.kind = kTriangle;
+        } else {
+            const QuadCorners c = cornersOf(object);
+            // A negative size mirrors the area; drawn, it is the same pixels.
+            shape.box[0] = std::min(c.left, c.right);
+            shape.box[1] = std::min(c.top, c.bottom);
+            shape.box[2] = std::max(c.left, c.right);
+            shape.box[3] = std::max(c.top, c.bottom);
+            if (object.kind == ObjectKind::Circle) {
+                // No point is inside a circle of negative (or NaN) radius.
+                if (!(object.radius() > 0.0)) {
+                    continue;
+                }
+                // Where the pixel lies in the square, -1 to 1 across, as interpolated over it.
+                shape.p[0] = c.left;
+                shape.p[1] = c.top;
+                shape.p[2] = 2.0f / (c.right - c.left);
+                shape.p[3] = 2.0f / (c.bottom - c.top);
+                shape.kind = kCircle;
+            } else {
+                shape.kind = kRectangle;
+            }
+        }
+        uint32_t x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+        if (!finite(shape.box) || !pixelRange(shape.box[0], shape.box[2], extent.width, x0, x1) ||
+            !pixelRange(shape.box[1], shape.box[3], extent.height, y0, y1)) {
+            continue;
+        }
+        shape.color = packColor(object.color);
+        shapes[count++] = shape;
+        binner.add(x0, y0, x1, y1);
+    }
+
+    const uint32_t entries = binner.finish();
+    frame.tileSetStale |= frame.tileRanges.reserve(static_cast<VkDeviceSize>(binner.tileCount()) * 2 * sizeof(uint32_t));
+    frame.tileSetStale |= frame.tileLists.reserve(std::max<VkDeviceSize>(entries, 1) * sizeof(uint32_t));
+    binner.write(static_cast<uint32_t*>(frame.tileRanges.data()), static_cast<uint32_t*>(frame.tileLists.data()));
+}
+
+void TilesRenderer::updateDescriptorSet(FrameData& frame) {
+    const VkDescriptorBufferInfo buffers[kBindings] = {
+        {output.handle(), 0, VK_WHOLE_SIZE},
+        {frame.shapes.handle(), 0, VK_WHOLE_SIZE},
+        {frame.tileRanges.handle(), 0, VK_WHOLE_SIZE},
+        {frame.tileLists.handle(), 0, VK_WHOLE_SIZE},
+    };
+    VkWriteDescriptorSet writes[kBindings]{};
+    for (uint32_t i = 0; i < kBindings; ++i) {
+        writes[i].sType = VK_STRUCTURE_TYPE_WRITE_DESCRIPTOR_SET;
+        writes[i].dstSet = frame.tileSet;
+        writes[i].dstBinding = i;
+        writes[i].descriptorCount = 1;
+        writes[i].descriptorType = VK_DESCRIPTOR_TYPE_STORAGE_BUFFER;
+        writes[i].pBufferInfo = &buffers[i];
+    }
+    vkUpdateDescriptorSets(device.getDevice(), kBindings, writes, 0, nullptr);
+    frame.tileSetStale = false;
+    frame.tileSetOutput = outputGeneration;
+}
+
+void TilesRenderer::record(FrameData& frame, const OrvSwapChain& swapChain, uint32_t imageIndex, Scene& scene) {
+    const VkExtent2D extent = swapChain.getSwapChainExtent();
+    writeShapes(frame, scene, extent);
+    if (frame.tileSetStale || frame.tileSetOutput != outputGeneration) {
+        updateDescriptorSet(frame);
+    }
+    const VkCommandBuffer commandBuffer = frame.commandBuffer;
+    const VkImage image = swapChain.getImage(imageIndex);
+
+    // The previous frame's copy out of the pixel buffer comes before this frame writes it.
+    VkBufferMemoryBarrier reuse{};
+    reuse.sType = VK_STRUCTURE_TYPE_BUFFER_MEMORY_BARRIER;
+    reuse.srcAccessMask = 0;
+    reuse.dstAccessMask = VK_ACCESS_SHADER_WRITE_BIT;
+    reuse.srcQueueFamilyIndex = VK_QUEUE_FAMILY_IGNORED;
+    reuse.dstQueueFamilyIndex = VK_QUEUE_FAMILY_IGNORED;
+    reuse.buffer = output.handle();
+    reuse.size = VK_WHOLE_SIZE;
+    vkCmdPipelineBarrier(commandBuffer, VK_PIPELINE_STAGE_TRANSFER_BIT, VK_PIPELINE_STAGE_COMPUTE_SHADER_BIT, 0, 0,
+                         nullptr, 1, &reuse, 0, nullptr);
+
+    const FramePush push{{extent.width, extent.height}, binner.tilesX(), packColor({0.01f, 0.01f, 0.01f})};
+    vkCmdBindPipeline(commandBuffer, VK_PIPELINE_BIND_POINT_COMPUTE, pipeline);
+    vkCmdBindDescriptorSets(commandBuffer, VK_PIPELINE_BIND_POINT_COMPUTE, pipelineLayout, 0, 1, &frame.tileSet, 0,
+                            nullptr);
+    vkCmdPushConstants(commandBuffer, pipelineLayout, VK_SHADER_STAGE_COMPUTE_BIT, 0, sizeof(push), &push);
+    vkCmdDispatch(commandBuffer, binner.tilesX(), binner.tilesY(), 1);
+
+    // The pixels are written before they are copied; the image, whatever it held, becomes
+    // the copy's destination once the acquire semaphore (waited at the transfer stage) says so.
+    VkBufferMemoryBarrier written = reuse;
+    written.srcAccessMask = VK_ACCESS_SHADER_WRITE_BIT;
+    written.dstAccessMask = VK_ACCESS_TRANSFER_READ_BIT;
+    VkImageMemoryBarrier toCopy{};
+    toCopy.sType = VK_STRUCTURE_TYPE_IMAGE_MEMORY_BARRIER;
+    toCopy.srcAccessMask = 0;
+    toCopy.dstAccessMask = VK_ACCESS_TRANSFER_WRITE_BIT;
+    toCopy.oldLayout = VK_IMAGE_LAYOUT_UNDEFINED;
+    toCopy.newLayout = VK_IMAGE_LAYOUT_TRANSFER_DST_OPTIMAL;
+    toCopy.srcQueueFamilyIndex = VK_QUEUE_FAMILY_IGNORED;
+    toCopy.dstQueueFamilyIndex = VK_QUEUE_FAMILY_IGNORED;
+    toCopy.image = image;
+    toCopy.subresourceRange = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 1, 0, 1};
+    vkCmdPipelineBarrier(commandBuffer, VK_PIPELINE_STAGE_COMPUTE_SHADER_BIT | VK_PIPELINE_STAGE_TRANSFER_BIT,
+                         VK_PIPELINE_STAGE_TRANSFER_BIT, 0, 0, nullptr, 1, &written, 1, &toCopy);
+
+    VkBufferImageCopy region{};
+    region.imageSubresource = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 0, 1};
+    region.imageExtent = {extent.width, extent.height, 1};
+    vkCmdCopyBufferToImage(commandBuffer, output.handle(), image, VK_IMAGE_LAYOUT_TRANSFER_DST_OPTIMAL, 1, &region);
+
+    VkImageMemoryBarrier toPresent = toCopy;
+    toPresent.srcAccessMask = VK_ACCESS_TRANSFER_WRITE_BIT;
+    toPresent.dstAccessMask = 0;
+    toPresent.oldLayout = VK_IMAGE_LAYOUT_TRANSFER_DST_OPTIMAL;
+    toPresent.newLayout = VK_IMAGE_LAYOUT_PRESENT_SRC_KHR;
+    vkCmdPipelineBarrier(commandBuffer, VK_PIPELINE_STAGE_TRANSFER_BIT, VK_PIPELINE_STAGE_BOTTOM_OF_PIPE_BIT, 0, 0,
+                         nullptr, 0, nullptr, 1, &toPresent);
+}
+
+}  // namespace orv

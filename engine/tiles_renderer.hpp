@@ -1,0 +1,69 @@
+#pragma once
+// Draws with one compute dispatch over 16 x 16 pixel screen tiles. Each frame the host
+// writes a record per shape, topmost first, and bins the shapes into the tiles they reach;
+// the compute shader gives each pixel the colour of the first shape of its tile's list
+// that holds its centre. The pixels go to a buffer and are copied into the swap chain's
+// image. On a CPU driver this costs per shape and per tile, not per triangle.
+
+#include <vulkan/vulkan.h>
+
+#include <cstdint>
+#include <string>
+
+#include "engine/renderer.hpp"
+#include "engine/tile_binner.hpp"
+#include "vulkan/host_buffer.hpp"
+#include "vulkan/orv_device.hpp"
+
+namespace orv {
+
+// One shape as the compute shader reads it (see tiles.comp).
+struct TileShape {
+    float box[4];
+    float p[4];
+    float q[4];
+    uint32_t color;
+    uint32_t kind;
+    uint32_t unused[2];
+};
+static_assert(sizeof(TileShape) == 64, "shape record layout is shared with tiles.comp");
+
+class TilesRenderer : public Renderer {
+public:
+    TilesRenderer(OrvDevice& device, std::string dataDirectory, FrameRing& frames);
+    ~TilesRenderer() override;
+
+    RendererKind kind() const override { return RendererKind::Tiles; }
+    VkImageUsageFlags imageUsage() const override { return VK_IMAGE_USAGE_TRANSFER_DST_BIT; }
+    VkPipelineStageFlags imageWaitStage() const override { return VK_PIPELINE_STAGE_TRANSFER_BIT; }
+    void useSwapChain(const OrvSwapChain& swapChain) override;
+    void record(FrameData& frame, const OrvSwapChain& swapChain, uint32_t imageIndex, Scene& scene) override;
+
+private:
+    void createLayouts();
+    void createComputePipeline();
+    void createDescriptorSets(FrameRing& frames);
+    // A colour as the swap chain's images store it.
+    uint32_t packColor(const Color& color) const;
+    void release() noexcept;
+    // Writes the frame's shape records and tile lists for a frame of `extent`.
+    void writeShapes(FrameData& frame, Scene& scene, VkExtent2D extent);
+    void updateDescriptorSet(FrameData& frame);
+
+    OrvDevice& device;
+    std::string dataDirectory;
+    VkDescriptorSetLayout setLayout = VK_NULL_HANDLE;
+    VkPipelineLayout pipelineLayout = VK_NULL_HANDLE;
+    VkPipeline pipeline = VK_NULL_HANDLE;
+    VkDescriptorPool pool = VK_NULL_HANDLE;
+    // The frame's pixels, row by row, as the swap chain's images store them. Shared by the
+    // frames: each frame's compute pass waits for the previous frame's copy out of it.
+    HostBuffer output;
+    // Counts replacements of `output`, so each frame knows whether its set names it.
+    uint64_t outputGeneration = 1;
+    // Colour byte order of the swap chain's images: blue first, or red first.
+    bool blueFirst = true;
+    TileBinner binner;
+};
+
+}  // namespace orv
