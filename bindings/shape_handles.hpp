@@ -1,10 +1,12 @@
 #pragma once
 // The script-side handles: plain records that reach the engine only by identifier.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "engine/point2d.hpp"
+#include "engine/zero_filled.hpp"
 
 namespace qel {
 
@@ -13,6 +15,10 @@ struct Circle {
     Point2D center;
     double radius = 0.0;
     double speed = 0.0;
+
+    // A record whose __init__ never ran reads as id 0 at (0, 0), sizes 0.
+    static void* operator new(std::size_t size) { return orv::zeroFilled(size); }
+    static void operator delete(void* record) noexcept { ::operator delete(record); }
 };
 
 struct Rectangle {
@@ -21,6 +27,9 @@ struct Rectangle {
     double height = 0.0;
     double width = 0.0;
     double speed = 0.0;
+
+    static void* operator new(std::size_t size) { return orv::zeroFilled(size); }
+    static void operator delete(void* record) noexcept { ::operator delete(record); }
 };
 
 enum class Step { Up, Down, Left, Right };

@@ -1,6 +1,6 @@
-"""The Point2D, Circle and Rectangle handles: text forms, read-only records with live
-point views, setters that touch only the handle, creation, clamped step moves, and what
-the step moves and setColor do to the window."""
+"""The Point2D, Circle and Rectangle handles: text forms, instances whose __init__ never
+ran, read-only records with live point views, setters that touch only the handle,
+creation, clamped step moves, and what the step moves and setColor do to the window."""
 import json
 import textwrap
 
@@ -42,6 +42,32 @@ def test_text_forms_and_constructed_fields(run_qel):
         r.display()
     """)
     assert r.stdout == "(1, 2)\n(0, 0)\n"
+
+
+def test_instances_whose_init_never_ran_read_as_zero(run_qel):
+    r = run_ok(run_qel, """
+        import qel
+        # Freed handles leave their values behind for the allocator to hand out again.
+        for _ in range(3):
+            junk = [qel.Circle(123456, qel.Point2D(7, 8), 9, 10) for _ in range(300)]
+            junk += [qel.Rectangle(654321, qel.Point2D(-7, -8), 9, 10) for _ in range(300)]
+            junk += [qel.Point2D(3, 4) for _ in range(300)]
+            del junk
+            blank = [(qel.Circle.__new__(qel.Circle), qel.Rectangle.__new__(qel.Rectangle),
+                      qel.Point2D.__new__(qel.Point2D)) for _ in range(300)]
+            seen = {(repr(c), c.id, c.center.x, c.center.y, c.radius, c.speed,
+                     repr(r), r.id, r.top_left.x, r.top_left.y, r.height, r.width, r.speed,
+                     repr(p), p.x, p.y) for c, r, p in blank}
+            zero = ("Circle<0>", 0, 0, 0, 0, 0, "Rectangle<0>", 0, 0, 0, 0, 0, 0, "(0, 0)", 0, 0)
+            assert seen == {zero}, sorted(seen - {zero})[:2]
+        qel.init([], 320, 240)
+        qel.poll()
+        c, r = qel.Circle.__new__(qel.Circle), qel.Rectangle.__new__(qel.Rectangle)
+        c.moveRight(); c.moveUp(); r.moveLeft(); r.moveDown(); c.move(); r.moveTo(0, 0)
+        c.display()
+        r.display()
+    """)
+    assert r.stdout.endswith("(0, 0)\n(0, 0)\n"), r.output
 
 
 def test_record_attributes_are_read_only(run_qel):
