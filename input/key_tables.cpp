@@ -26,8 +26,10 @@ KeyStateTable& keyStateTable() {
 }
 
 int keyCodeFor(const std::string& name) {
-    // Unknown names fall back to code 0, so they alias the left mouse button.
-    return keyNameTable().emplace(name, 0).first->second;
+    // Unknown names fall back to code 0, so they alias the left mouse button. They are
+    // not stored: a script asking about ever new names must not grow the table.
+    const auto it = keyNameTable().find(name);
+    return it == keyNameTable().end() ? 0 : it->second;
 }
 
 KeyState& keyStateFor(int code) { return keyStateTable()[code]; }
