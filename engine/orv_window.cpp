@@ -4,6 +4,7 @@
 
 #include "diagnostics/vk_result_names.hpp"
 #include "input/input_callbacks.hpp"
+#include "input/key_tables.hpp"
 
 namespace orv {
 
@@ -35,6 +36,8 @@ OrvWindow::OrvWindow(int w, int h, std::string t) : width{w}, height{h}, title{s
                                  std::to_string(width) + " by " + std::to_string(height) +
                                  " window (is the size positive and a display available?)");
     }
+    // Keys held in an earlier window would never see their release in this one.
+    releaseTrackedKeys();
     glfwSetWindowUserPointer(handle, this);
     glfwSetFramebufferSizeCallback(handle, onFramebufferResize);
     glfwSetKeyCallback(handle, keyCallback);

@@ -1,6 +1,6 @@
 // libFuzzer target for the input tables: the input is read as a sequence of operations
-// (name look-ups, state look-ups, recorded key actions, queries), each mirrored on a
-// plain model; the real tables must match the model after every step.
+// (name look-ups, state look-ups, recorded key actions, queries, new windows), each
+// mirrored on a plain model; the real tables must match the model after every step.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <GLFW/glfw3.h>
@@ -131,7 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Ops pick(in);
 
     while (in.remaining_bytes() > 0) {
-        switch (in.ConsumeIntegralInRange<int>(0, 6)) {
+        switch (in.ConsumeIntegralInRange<int>(0, 7)) {
             case 0: {
                 const std::string n = pick.name();
                 check(orv::keyCodeFor(n) == model.codeFor(n), "keyCodeFor: wrong code");
@@ -186,6 +186,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     }
                 }
                 check(orv::isComboDown(names) == want, "isComboDown: wrong answer");
+                break;
+            }
+            case 7: {
+                // A new window: everything tracked is let go and stays tracked.
+                orv::releaseTrackedKeys();
+                for (auto& entry : model.states) entry.second = KeyState{};
                 break;
             }
         }

@@ -34,6 +34,12 @@ int keyCodeFor(const std::string& name) {
 
 KeyState& keyStateFor(int code) { return keyStateTable()[code]; }
 
+void releaseTrackedKeys() {
+    for (auto& entry : keyStateTable()) {
+        entry.second = KeyState{};
+    }
+}
+
 void recordKeyAction(int code, int action) {
     // Only codes a script has asked about are tracked; the rest are dropped.
     auto it = keyStateTable().find(code);

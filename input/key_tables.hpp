@@ -25,6 +25,10 @@ int keyCodeFor(const std::string& name);
 // The state of a code; starts tracking it on first use.
 KeyState& keyStateFor(int code);
 
+// A new window has seen no press: every tracked code reads not down and not clicked,
+// and stays tracked.
+void releaseTrackedKeys();
+
 // The handlers' rule: untracked codes are ignored, press sets down, release sets
 // clicked, anything else (repeat) changes nothing.
 void recordKeyAction(int code, int action);

@@ -123,5 +123,23 @@ TEST_F(KeyTables, UnknownNamesAliasTheLeftMouseButton) {
     EXPECT_EQ(keyStateTable().size(), 1u);
 }
 
+TEST_F(KeyTables, NewWindowReleasesTrackedKeysAndKeepsThemTracked) {
+    isButtonDown("up");
+    isButtonDown("mouseRight");
+    takeButtonClicked("D");
+    recordKeyAction(GLFW_KEY_UP, GLFW_PRESS);
+    recordKeyAction(GLFW_MOUSE_BUTTON_RIGHT, GLFW_PRESS);
+    recordKeyAction(GLFW_KEY_D, GLFW_PRESS);
+    recordKeyAction(GLFW_KEY_D, GLFW_RELEASE);
+    releaseTrackedKeys();
+    EXPECT_EQ(keyStateTable().size(), 3u);
+    for (const auto& [code, state] : keyStateTable()) {
+        EXPECT_FALSE(state.down) << code;
+        EXPECT_FALSE(state.clicked) << code;
+    }
+    recordKeyAction(GLFW_KEY_UP, GLFW_PRESS);  // still tracked: seen without a new query
+    EXPECT_TRUE(keyStateTable().at(GLFW_KEY_UP).down);
+}
+
 }  // namespace
 }  // namespace orv
