@@ -1,6 +1,7 @@
 #include "bindings/lifetime_functions.hpp"
 
 #include <cstdlib>
+#include <exception>
 #include <iostream>
 #include <stdexcept>
 #include <string>
@@ -10,6 +11,7 @@
 #include "bindings/module_state.hpp"
 #include "engine/frame_memory.hpp"
 #include "engine/orv_app.hpp"
+#include "engine/orv_window.hpp"
 
 namespace py = pybind11;
 
@@ -47,9 +49,27 @@ void followDrawnSize(const orv::OrvApp& app) {
         windowHeight = static_cast<float>(extent.height);
     }
 }
+
+// Puts the drawing-area size back when init fails, so a window still open (or the next
+// one) is not measured by a size that never reached the screen.
+class KeepSizeOnFailure {
+public:
+    ~KeepSizeOnFailure() {
+        if (std::uncaught_exceptions() > failing) {
+            windowWidth = width;
+            windowHeight = height;
+        }
+    }
+
+private:
+    int failing = std::uncaught_exceptions();
+    float width = windowWidth;
+    float height = windowHeight;
+};
 }  // namespace
 
 void init(const py::list& items, int width, int height) {
+    const KeepSizeOnFailure keepSize;
     windowWidth = static_cast<float>(width);
     windowHeight = static_cast<float>(height);
 
@@ -68,6 +88,8 @@ void init(const py::list& items, int width, int height) {
         requireEngine();
     }
 
+    // Refused here, while the running engine and its window are still intact.
+    orv::OrvWindow::checkSize(width, height);
     // The old engine goes first: destroying it ends the window system, which a new
     // window would not survive.
     destroyEngine();

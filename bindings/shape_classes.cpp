@@ -18,13 +18,15 @@ void display(const Point2D& point) {
     std::cout << formatPoint(point) << std::endl;
 }
 
-// The step moves read the frame time and the drawing area, then push the new position.
+// The step moves read the handle's step clock and the drawing area, then push the new
+// position.
 template <typename Handle, typename StepFn>
 void stepAndMove(Handle& handle, const Point2D& position, Step step, StepFn stepFn) {
     orv::OrvApp& app = requireEngine();
     const double W = static_cast<double>(truncateSize(windowWidth));
     const double H = static_cast<double>(truncateSize(windowHeight));
-    stepFn(handle, step, app.frameTime, W, H);
+    const double dt = handle.steps.take(step, currentTime, app.frameTime);
+    stepFn(handle, step, dt, W, H);
     app.moveTo(handle.id, position.x, position.y);
 }
 

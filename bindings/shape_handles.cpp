@@ -5,6 +5,18 @@
 
 namespace qel {
 
+double StepClock::take(Step step, std::int64_t now, double frameTime) {
+    std::int64_t& previous = last[static_cast<int>(step)];
+    double seconds = frameTime;
+    if (previous != 0) {
+        // Steps between two polls see the same clock reading, so only the first moves.
+        const double since = static_cast<double>(std::max<std::int64_t>(now - previous, 0)) / 1e9;
+        seconds = std::min(since, frameTime);
+    }
+    previous = now;
+    return seconds;
+}
+
 void stepCircle(Circle& circle, Step step, double dt, double W, double H) {
     const double delta = dt * circle.speed;
     Point2D& c = circle.center;

@@ -1,29 +1,62 @@
 #pragma once
 // The script-side handles: plain records that reach the engine only by identifier.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "engine/point2d.hpp"
+#include "engine/zero_filled.hpp"
 
 namespace qel {
 
+enum class Step { Up, Down, Left, Right };
+
+// When a handle last stepped in each direction, as the poll clock read then (0: never).
+// A step covers the time since the previous one in its direction, so a loop that steps
+// more often than it draws still moves at the handle's speed.
+class StepClock {
+public:
+    // Seconds the step may cover: the time since the previous step in this direction,
+    // at most frameTime; a first step covers frameTime. Records `now`.
+    double take(Step step, std::int64_t now, double frameTime);
+
+private:
+    std::int64_t last[4] = {};
+};
+
+// Built from the fields a script sees; the step clock starts as never stepped.
 struct Circle {
+    Circle() = default;
+    Circle(uint32_t identifier, Point2D centre, double radiusPx, double pxPerSecond)
+        : id{identifier}, center{centre}, radius{radiusPx}, speed{pxPerSecond} {}
+
     uint32_t id = 0;
     Point2D center;
     double radius = 0.0;
     double speed = 0.0;
+    StepClock steps;
+
+    // A record whose __init__ never ran reads as id 0 at (0, 0), sizes 0, never stepped.
+    static void* operator new(std::size_t size) { return orv::zeroFilled(size); }
+    static void operator delete(void* record) noexcept { ::operator delete(record); }
 };
 
 struct Rectangle {
+    Rectangle() = default;
+    Rectangle(uint32_t identifier, Point2D topLeft, double heightPx, double widthPx, double pxPerSecond)
+        : id{identifier}, top_left{topLeft}, height{heightPx}, width{widthPx}, speed{pxPerSecond} {}
+
     uint32_t id = 0;
     Point2D top_left;
     double height = 0.0;
     double width = 0.0;
     double speed = 0.0;
-};
+    StepClock steps;
 
-enum class Step { Up, Down, Left, Right };
+    static void* operator new(std::size_t size) { return orv::zeroFilled(size); }
+    static void operator delete(void* record) noexcept { ::operator delete(record); }
+};
 
 // Advances one coordinate by dt * speed, clamped on the side it moves towards only:
 // the shape's disc or area stays inside a W by H drawing area.

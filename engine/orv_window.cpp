@@ -4,20 +4,26 @@
 
 #include "diagnostics/vk_result_names.hpp"
 #include "engine/window_system_guard.hpp"
-#include "vulkan/vk_check.hpp"
 #include "input/input_callbacks.hpp"
+#include "input/key_tables.hpp"
+#include "vulkan/vk_check.hpp"
 
 namespace orv {
 
-OrvWindow::OrvWindow(int w, int h, std::string t) : width{w}, height{h}, title{std::move(t)} {
+void OrvWindow::checkSize(int requestedWidth, int requestedHeight) {
     // GLFW asserts on negative sizes, aborting the interpreter, and X carries sizes in 16
     // bits: a larger one wraps, and Xlib's default handler ends the process on the error.
     constexpr int kLargestSide = 32767;
-    if (width <= 0 || height <= 0 || width > kLargestSide || height > kLargestSide) {
-        throw std::runtime_error("failed to create window: the size " + std::to_string(width) + " by " +
-                                 std::to_string(height) + " is not between 1 and " +
+    if (requestedWidth <= 0 || requestedHeight <= 0 || requestedWidth > kLargestSide ||
+        requestedHeight > kLargestSide) {
+        throw std::runtime_error("failed to create window: the size " + std::to_string(requestedWidth) +
+                                 " by " + std::to_string(requestedHeight) + " is not between 1 and " +
                                  std::to_string(kLargestSide) + " pixels");
     }
+}
+
+OrvWindow::OrvWindow(int w, int h, std::string t) : width{w}, height{h}, title{std::move(t)} {
+    checkSize(width, height);
     if (glfwInit() != GLFW_TRUE) {
         throw std::runtime_error(
             "failed to initialise the window system: no X display could be opened "
@@ -35,6 +41,8 @@ OrvWindow::OrvWindow(int w, int h, std::string t) : width{w}, height{h}, title{s
     }
     guardWindowSystem();
     watchWindow(handle);
+    // Keys held in an earlier window would never see their release in this one.
+    releaseTrackedKeys();
     glfwSetWindowUserPointer(handle, this);
     glfwSetFramebufferSizeCallback(handle, onFramebufferResize);
     glfwSetKeyCallback(handle, keyCallback);

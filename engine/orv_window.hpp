@@ -15,6 +15,9 @@ public:
     OrvWindow(int width, int height, std::string title);
     ~OrvWindow();
 
+    // Throws for a size the window system cannot take (each side 1 to 32767).
+    static void checkSize(int requestedWidth, int requestedHeight);
+
     OrvWindow(const OrvWindow&) = delete;
     OrvWindow& operator=(const OrvWindow&) = delete;
 

@@ -26,11 +26,19 @@ KeyStateTable& keyStateTable() {
 }
 
 int keyCodeFor(const std::string& name) {
-    // Unknown names fall back to code 0, so they alias the left mouse button.
-    return keyNameTable().emplace(name, 0).first->second;
+    // Unknown names fall back to code 0, so they alias the left mouse button. They are
+    // not stored: a script asking about ever new names must not grow the table.
+    const auto it = keyNameTable().find(name);
+    return it == keyNameTable().end() ? 0 : it->second;
 }
 
 KeyState& keyStateFor(int code) { return keyStateTable()[code]; }
+
+void releaseTrackedKeys() {
+    for (auto& entry : keyStateTable()) {
+        entry.second = KeyState{};
+    }
+}
 
 void recordKeyAction(int code, int action) {
     // Only codes a script has asked about are tracked; the rest are dropped.

@@ -19,10 +19,15 @@ using KeyStateTable = std::map<int, KeyState>;
 KeyNameTable& keyNameTable();
 KeyStateTable& keyStateTable();
 
-// The code of a name; an unknown name is added with code 0 (the left mouse button).
+// The code of a name; an unknown name reads as code 0 (the left mouse button) and is
+// not stored.
 int keyCodeFor(const std::string& name);
 // The state of a code; starts tracking it on first use.
 KeyState& keyStateFor(int code);
+
+// A new window has seen no press: every tracked code reads not down and not clicked,
+// and stays tracked.
+void releaseTrackedKeys();
 
 // The handlers' rule: untracked codes are ignored, press sets down, release sets
 // clicked, anything else (repeat) changes nothing.

@@ -4,8 +4,6 @@
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
-#include <iterator>
-
 namespace orv {
 namespace {
 
@@ -14,19 +12,11 @@ const KeyNameTable kInitialNames{
     {"mouseRight", 1}, {"W", 87}, {"A", 65},     {"S", 83},      {"D", 68},
 };
 
-// The tables are process-wide; reset them so test order doesn't matter.
+// The state table is process-wide; empty it so test order doesn't matter.
 class KeyTables : public ::testing::Test {
 protected:
-    void SetUp() override { reset(); }
-    void TearDown() override { reset(); }
-
-    static void reset() {
-        keyStateTable().clear();
-        KeyNameTable& names = keyNameTable();
-        for (auto it = names.begin(); it != names.end();) {
-            it = kInitialNames.count(it->first) ? std::next(it) : names.erase(it);
-        }
-    }
+    void SetUp() override { keyStateTable().clear(); }
+    void TearDown() override { keyStateTable().clear(); }
 };
 
 TEST_F(KeyTables, StartsWithTheTenNames) {
@@ -119,8 +109,6 @@ TEST_F(KeyTables, UnknownNamesAliasTheLeftMouseButton) {
     EXPECT_EQ(keyCodeFor("space"), 0);
     EXPECT_EQ(keyCodeFor("w"), 0);  // names are case-sensitive
     EXPECT_EQ(keyCodeFor("Up"), 0);
-    EXPECT_EQ(keyNameTable().size(), 13u);
-    EXPECT_EQ(keyNameTable().at("space"), 0);
     EXPECT_EQ(keyCodeFor("W"), GLFW_KEY_W);
 
     EXPECT_FALSE(isButtonDown("jump"));
@@ -130,6 +118,27 @@ TEST_F(KeyTables, UnknownNamesAliasTheLeftMouseButton) {
     mouseButtonCallback(nullptr, GLFW_MOUSE_BUTTON_LEFT, GLFW_RELEASE, 0);
     EXPECT_TRUE(takeButtonClicked("space"));
     EXPECT_FALSE(takeButtonClicked("mouseLeft"));
+    // Nothing of them is kept: a script may ask about ever new names.
+    EXPECT_EQ(keyNameTable(), kInitialNames);
+    EXPECT_EQ(keyStateTable().size(), 1u);
+}
+
+TEST_F(KeyTables, NewWindowReleasesTrackedKeysAndKeepsThemTracked) {
+    isButtonDown("up");
+    isButtonDown("mouseRight");
+    takeButtonClicked("D");
+    recordKeyAction(GLFW_KEY_UP, GLFW_PRESS);
+    recordKeyAction(GLFW_MOUSE_BUTTON_RIGHT, GLFW_PRESS);
+    recordKeyAction(GLFW_KEY_D, GLFW_PRESS);
+    recordKeyAction(GLFW_KEY_D, GLFW_RELEASE);
+    releaseTrackedKeys();
+    EXPECT_EQ(keyStateTable().size(), 3u);
+    for (const auto& [code, state] : keyStateTable()) {
+        EXPECT_FALSE(state.down) << code;
+        EXPECT_FALSE(state.clicked) << code;
+    }
+    recordKeyAction(GLFW_KEY_UP, GLFW_PRESS);  // still tracked: seen without a new query
+    EXPECT_TRUE(keyStateTable().at(GLFW_KEY_UP).down);
 }
 
 }  // namespace

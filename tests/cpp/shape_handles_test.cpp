@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 namespace qel {
@@ -98,6 +99,26 @@ TEST(ShapeHandles, RepeatedStepsKeepClamping) {
     EXPECT_DOUBLE_EQ(tall.top_left.y, -100);
     stepRectangle(tall, Step::Up, 0.5, kW, kH);
     EXPECT_DOUBLE_EQ(tall.top_left.y, 0);
+}
+
+TEST(ShapeHandles, StepClockCoversTimeSincePreviousStepAtMostFrameTime) {
+    constexpr std::int64_t kPoll = 5'000'000'000;  // ns
+    constexpr double kFrame = 1.0 / 60;
+    StepClock clock;
+    EXPECT_DOUBLE_EQ(clock.take(Step::Up, kPoll, kFrame), kFrame);          // never stepped
+    EXPECT_DOUBLE_EQ(clock.take(Step::Up, kPoll, kFrame), 0.0);             // same poll
+    EXPECT_DOUBLE_EQ(clock.take(Step::Up, kPoll + 1'000'000, kFrame), 0.001);
+    EXPECT_DOUBLE_EQ(clock.take(Step::Right, kPoll + 1'000'000, kFrame), kFrame);  // own clock
+    EXPECT_DOUBLE_EQ(clock.take(Step::Up, kPoll + 3'000'000'000, kFrame), kFrame);  // after a pause
+    EXPECT_DOUBLE_EQ(clock.take(Step::Down, kPoll, 0.0), 0.0);  // before the first poll
+
+    // A second step in the same poll moves nothing but still applies the limit.
+    Circle circle{0, {100, 10}, 20, 50};
+    stepCircle(circle, Step::Up, circle.steps.take(Step::Up, kPoll, 0.5), kW, kH);
+    EXPECT_DOUBLE_EQ(circle.center.y, 20);
+    circle.center.y = 5;
+    stepCircle(circle, Step::Up, circle.steps.take(Step::Up, kPoll, 0.5), kW, kH);
+    EXPECT_DOUBLE_EQ(circle.center.y, 20);
 }
 
 TEST(ShapeHandles, FormatPointUsesDefaultStreamFormatting) {

@@ -266,42 +266,47 @@ else:
     assert "INIT RAISED" in result.stdout or "INIT WORKED" in result.stdout, result.output[-2000:]
 
 
-def test_int_max_width_is_refused_as_given(run_qel):
-    # The size is kept as a float, so 2**31-1 reads back as the largest int, never INT_MIN.
+def test_refused_size_is_not_recorded(run_qel):
     result = run_qel('''
 import qel
 try:
     qel.init([], 2**31 - 1, 10)
 except RuntimeError as exc:
     print("RAISED", exc)
-print("WIDTH", qel.getWindowWidth())
+print("WIDTH", qel.getWindowWidth(), qel.getWindowHeight())
 ''')
     assert result.returncode == 0, result.output[-2000:]
-    assert "RAISED" in result.stdout and "-2147483648" not in result.stdout, result.stdout[-1000:]
+    assert "RAISED failed to create window: the size 2147483647 by 10 is not between 1 and 32767 pixels" \
+        in result.stdout, result.stdout[-1000:]
+    assert "WIDTH 0 0" in result.stdout, result.stdout[-1000:]
 
 
-def test_failed_init_records_the_new_size(run_qel):
-    # A failed init still records the size it was given; the next drawn frame puts the
-    # drawing area's real size back.
+def test_failed_init_keeps_the_size(run_qel):
+    # The window of the first init stays open, so its size must keep limiting the moves.
     result = run_qel('''
 import qel
 qel.init([], 300, 200)
-try:
-    qel.init([object()], 10, 10)
-except RuntimeError:
-    pass
+for items, width, height in (([object()], 10, 10), ([], -5, 600)):
+    try:
+        qel.init(items, width, height)
+    except RuntimeError:
+        pass
 r = qel.Rectangle(0, qel.Point2D(100, 50), 20, 20)
 r.setSpeed(1e9)
 r.moveRight()  # no frame yet, so no step: only the clamp can move it
 print("AFTER", qel.getWindowWidth(), qel.getWindowHeight(), int(r.top_left.x))
-qel.poll()
-print("DRAWN", qel.getWindowWidth(), qel.getWindowHeight())
+qel.closeWindow()
+try:
+    qel.init([None], 10, 10)
+except RuntimeError:
+    pass
+print("CLOSED", qel.getWindowWidth(), qel.getWindowHeight())
 ''')
     assert result.returncode == 0, result.output[-2000:]
     after = [l for l in result.stdout.splitlines() if l.startswith("AFTER")][-1]
-    assert after.split()[1:] == ["10", "10", "-10"], after
-    drawn = [l for l in result.stdout.splitlines() if l.startswith("DRAWN")][-1]
-    assert drawn.split()[1:] == ["300", "200"], drawn
+    assert after.split()[1:] == ["300", "200", "100"], after
+    closed = [l for l in result.stdout.splitlines() if l.startswith("CLOSED")][-1]
+    assert closed.split()[1:] == ["300", "200"], closed
 
 
 # Under scripts/sanitize.sh only: a report from a snippet must reach the harness and fail

@@ -1,6 +1,6 @@
-"""The Point2D, Circle and Rectangle handles: text forms, read-only records with live
-point views, setters that touch only the handle, creation, clamped step moves, and what
-the step moves and setColor do to the window."""
+"""The Point2D, Circle and Rectangle handles: text forms, instances whose __init__ never
+ran, read-only records with live point views, setters that touch only the handle,
+creation, clamped step moves, and what the step moves and setColor do to the window."""
 import json
 import textwrap
 
@@ -42,6 +42,32 @@ def test_text_forms_and_constructed_fields(run_qel):
         r.display()
     """)
     assert r.stdout == "(1, 2)\n(0, 0)\n"
+
+
+def test_instances_whose_init_never_ran_read_as_zero(run_qel):
+    r = run_ok(run_qel, """
+        import qel
+        # Freed handles leave their values behind for the allocator to hand out again.
+        for _ in range(3):
+            junk = [qel.Circle(123456, qel.Point2D(7, 8), 9, 10) for _ in range(300)]
+            junk += [qel.Rectangle(654321, qel.Point2D(-7, -8), 9, 10) for _ in range(300)]
+            junk += [qel.Point2D(3, 4) for _ in range(300)]
+            del junk
+            blank = [(qel.Circle.__new__(qel.Circle), qel.Rectangle.__new__(qel.Rectangle),
+                      qel.Point2D.__new__(qel.Point2D)) for _ in range(300)]
+            seen = {(repr(c), c.id, c.center.x, c.center.y, c.radius, c.speed,
+                     repr(r), r.id, r.top_left.x, r.top_left.y, r.height, r.width, r.speed,
+                     repr(p), p.x, p.y) for c, r, p in blank}
+            zero = ("Circle<0>", 0, 0, 0, 0, 0, "Rectangle<0>", 0, 0, 0, 0, 0, 0, "(0, 0)", 0, 0)
+            assert seen == {zero}, sorted(seen - {zero})[:2]
+        qel.init([], 320, 240)
+        qel.poll()
+        c, r = qel.Circle.__new__(qel.Circle), qel.Rectangle.__new__(qel.Rectangle)
+        c.moveRight(); c.moveUp(); r.moveLeft(); r.moveDown(); c.move(); r.moveTo(0, 0)
+        c.display()
+        r.display()
+    """)
+    assert r.stdout.endswith("(0, 0)\n(0, 0)\n"), r.output
 
 
 def test_record_attributes_are_read_only(run_qel):
@@ -148,9 +174,10 @@ def test_created_handles_and_setters_leave_the_engine_alone(run_qel):
     """)
 
 
-# Step moves, checked exactly against the frame time the engine reports. Each case:
-# shape, (x, y), size (radius, or (height, width)), speed, steps, and the expected
-# position after each step given dt, W, H. Clamped results need no dt at all.
+# Step moves, checked exactly against the frame time the engine reports: the first step
+# of a handle in each direction covers it, a repeat within the same poll covers nothing.
+# Each case: shape, (x, y), size (radius, or (height, width)), speed, steps, and the
+# expected position after each step given dt, W, H. Clamped results need no dt at all.
 def circle_up(x, y, r, s):
     return lambda dt, W, H: (x, max(y - dt * s, r))
 
@@ -202,6 +229,8 @@ STEP_CASES = {
     "circle_back_up": ("circle", (400, 300), 20, -1e6, ["moveUp"], [circle_up(400, 300, 20, -1e6)]),
     "circle_back_right": ("circle", (400, 300), 20, -1e6, ["moveRight"], [circle_right(400, 300, 20, -1e6)]),
     "circle_back_left": ("circle", (400, 300), 20, -10, ["moveLeft"], [circle_left(400, 300, 20, -10)]),
+    "circle_right_twice_in_one_poll": ("circle", (400, 300), 20, 10, ["moveRight", "moveRight"],
+                                       [circle_right(400, 300, 20, 10), circle_right(400, 300, 20, 10)]),
     "circle_round_trip": ("circle", (400, 300), 20, 1e6, ["moveRight", "moveDown", "moveLeft", "moveUp"],
                           [fixed(780, 300), fixed(780, 580), fixed(20, 580), fixed(20, 20)]),
     "rect_up": ("rect", (100, 100), (50, 100), 10, ["moveUp"], [rect_up(100, 100, 10)]),
@@ -271,6 +300,36 @@ def test_step_move(stepped, name):
     got = stepped["cases"][name]
     assert got["trail"] == expected
     assert got["hit"] is True
+
+
+@pytest.mark.parametrize("period", [0.001, 0.016], ids=["1ms", "16ms"])
+def test_step_moves_cover_speed_per_second_however_often_the_loop_runs(run_qel, period):
+    # Each loop steps right twice and down once; the rectangle goes up and left. However
+    # often that happens, each direction covers the speed per second.
+    r = run_ok(run_qel, f"""
+        import json, time
+        import qel
+        qel.init([], 800, 600)
+        c = qel.createCircle(100, 100, 10, "#ff0000", 100)
+        r = qel.createRectangle(600, 500, 10, 10, "#ff0000", 100)
+        qel.poll()
+        time.sleep(0.02)
+        qel.poll()  # draws, so the loop's first step covers only its own period
+        start = time.monotonic()
+        while time.monotonic() - start < 1.0:
+            time.sleep({period})
+            qel.poll()
+            c.moveRight(); c.moveDown(); c.moveRight()
+            r.moveUp(); r.moveLeft()
+        elapsed = time.monotonic() - start
+        out = {{"elapsed": elapsed, "circle": [c.center.x - 100, c.center.y - 100],
+               "rect": [600 - r.top_left.x, 500 - r.top_left.y]}}
+        print("RESULT " + json.dumps(out))
+    """)
+    out = result_of(r)
+    expected = 100 * out["elapsed"]
+    for moved in out["circle"] + out["rect"]:
+        assert abs(moved - expected) < 10, out  # within a few frames; noise allowed
 
 
 def test_unclamped_cases_really_move(stepped):

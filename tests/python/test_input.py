@@ -194,6 +194,31 @@ def test_mouse_buttons_and_unknown_names(run_qel):
     }
 
 
+def test_new_window_starts_with_nothing_held(run_qel):
+    seen = run_input(run_qel, """
+        for name in ("up", "W", "mouseLeft"):
+            qel.buttonDown(name)
+        xdo("keydown", "Up", "mousedown", 1); settle()
+        qel.buttonClicked("down")
+        xdo("keydown", "Down"); settle()
+        xdo("keyup", "Down"); settle()
+        seen["before"] = [qel.buttonDown("up"), qel.buttonDown("mouseLeft")]
+        qel.init([], 400, 300)
+        wid = qel_testing.window_id()
+        xdo("mousemove", "--window", wid, 20, 20)
+        xdo("windowfocus", "--sync", wid)
+        settle()
+        seen["after_init"] = [qel.buttonDown("up"), qel.buttonDown("mouseLeft"), qel.buttonClicked("down")]
+        xdo("keyup", "Up", "mouseup", 1); settle()
+        seen["let_go"] = [qel.buttonDown("up"), qel.buttonClicked("up")]
+        # W was tracked before the new window and was not asked about since: still tracked.
+        xdo("keydown", "w"); settle()
+        seen["w_pressed"] = qel.buttonDown("W")
+    """)
+    assert seen == {"before": [True, True], "after_init": [False, False, False],
+                    "let_go": [False, False], "w_pressed": True}
+
+
 def test_cursor_position(run_qel):
     seen = run_input(run_qel, """
         # The window sits at (200, 150) on the 1280x1024 screen, 400x300 in size.

@@ -142,6 +142,34 @@ def test_script_endings_exit_cleanly(run_qel, body, status):
         assert r.stderr == ""
 
 
+def test_init_with_refused_size_leaves_the_running_engine(run_qel):
+    r = run_qel(DRAWS + f"""
+import json, subprocess, qel, qel_testing
+qel.init([], 320, 240)
+qel.createTri()
+before = draws(qel, qel_testing)
+try:
+    qel.init([], -5, 600)
+    failure = None
+except RuntimeError as e:
+    failure = str(e)
+windows = subprocess.run(["xdotool", "search", "--name", "^Qel Demo$"], capture_output=True,
+                         text=True).stdout.split()
+c = qel.createCircle(300, 100, 10, "#ff0000", 0)
+c.moveRight()
+print({MARK!r}, end="")
+print(json.dumps({{"failure": failure, "windows": len(windows), "size": [qel.getWindowWidth(),
+                  qel.getWindowHeight()], "x": c.center.x, "pixels": [before, draws(qel, qel_testing)]}}))
+""")
+    assert r.returncode == 0, r.output
+    _, got = results(r.stdout)
+    assert got["failure"] == "failed to create window: the size -5 by 600 is not between 1 and 32767 pixels"
+    assert got["windows"] == 1
+    assert got["size"] == [320, 240] and got["x"] == 300
+    for pixel in got["pixels"]:
+        assert close_to(pixel, TRI_COLOUR), got["pixels"]
+
+
 def test_init_without_display_then_recovers(run_qel):
     r = run_qel(DRAWS + f"""
 import json, os, qel, qel_testing
