@@ -54,8 +54,14 @@ def run_snippet(code, build_dir, timeout=120, env=None, validation=None, cwd=Non
                 full_env.pop(key, None)
             else:
                 full_env[key] = value
-    proc = subprocess.run([PYTHON, "-c", textwrap.dedent(code), *args], capture_output=True, text=True,
-                          timeout=timeout, env=full_env, cwd=cwd)
+    try:
+        proc = subprocess.run([PYTHON, "-c", textwrap.dedent(code), *args], capture_output=True, text=True,
+                              timeout=timeout, env=full_env, cwd=cwd)
+    except subprocess.TimeoutExpired as e:
+        # The command line repeats the whole snippet; what it printed says where it hung.
+        printed = "".join(p.decode(errors="replace") if isinstance(p, bytes) else p
+                          for p in (e.stdout, e.stderr) if p)
+        raise AssertionError(f"snippet still running after {timeout} s; its last output:\n{printed[-3000:]}") from None
     result = Result(proc.stdout, proc.stderr, proc.returncode)
     if validation:
         messages = result.validation_messages()
@@ -71,7 +77,7 @@ def run_snippet(code, build_dir, timeout=120, env=None, validation=None, cwd=Non
 
 def window_id(title="Qel Demo"):
     out = subprocess.run(["xdotool", "search", "--name", f"^{title}$"], capture_output=True,
-                         text=True).stdout.split()
+                         text=True, timeout=30).stdout.split()
     if not out:
         raise RuntimeError("no window titled " + title)
     return out[-1]
@@ -85,7 +91,7 @@ def grab(title="Qel Demo"):
     from PIL import Image
 
     png = subprocess.run(["import", "-window", window_id(title), "png:-"], capture_output=True,
-                         check=True).stdout
+                         check=True, timeout=60).stdout
     return np.array(Image.open(io.BytesIO(png)).convert("RGB"))
 
 
