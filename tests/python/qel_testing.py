@@ -1,6 +1,7 @@
 """Helpers for the Python tests: run a snippet in a fresh interpreter, and read the
 real window's pixels from inside one."""
 import os
+import re
 import subprocess
 import textwrap
 import time
@@ -71,6 +72,21 @@ def run_snippet(code, build_dir, timeout=120, env=None, validation=None, cwd=Non
         starts = [result.stderr.find(m) for m in SANITIZER_MARKS if m in result.stderr]
         assert not starts, "sanitizer reported:\n" + result.stderr[min(starts):min(starts) + 6000]
     return result
+
+
+def fault_env(build_dir, faults):
+    """The `env` for run_snippet that makes Vulkan calls fail as `faults` says
+    ("vkQueueSubmit:3", "vkAllocateMemory:2+:VK_ERROR_OUT_OF_DEVICE_MEMORY", comma-separated;
+    see tests/support/vk_fault.cpp). Whatever is preloaded already (the sanitizer runtimes in
+    a sanitized run) stays first."""
+    library = os.path.join(build_dir, "libvk_fault.so")
+    return {"LD_PRELOAD": " ".join(filter(None, [os.environ.get("LD_PRELOAD"), library])),
+            "QEL_VK_FAULT": faults}
+
+
+def injected_faults(stderr):
+    """The faults the preloaded library reports having injected, as (function, call) pairs."""
+    return [(name, int(call)) for name, call in re.findall(r"^vk-fault: (\w+) call (\d+) -> ", stderr, re.M)]
 
 
 # ---- used inside snippets ------------------------------------------------------------
