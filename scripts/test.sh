@@ -4,7 +4,8 @@
 #   2. the Python suite against a real window (Xvfb when there is no display);
 #   3. the Python suite again with the Khronos validation layer on, failing on any message;
 #   4. the Python suite against an AddressSanitizer + UndefinedBehaviorSanitizer build;
-#   5. the libFuzzer targets, for QEL_FUZZ_SECONDS each (default 30).
+#   5. the C++ unit tests under ThreadSanitizer, failing on any report;
+#   6. the libFuzzer targets, for QEL_FUZZ_SECONDS each (default 30).
 # Set QEL_QUICK=1 to stop after step 2.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -32,7 +33,10 @@ QEL_BUILD_DIR="$BUILD_DIR" QEL_VALIDATION=1 "${PYTEST[@]}" tests/python \
 echo "== Sanitizers"
 bash scripts/sanitize.sh
 
+echo "== ThreadSanitizer"
+bash scripts/tsan.sh
+
 echo "== Fuzzing"
 bash scripts/fuzz.sh "${QEL_FUZZ_SECONDS:-30}"
 
-echo "all checks: 5 passed, 0 failed"
+echo "all checks: 6 passed, 0 failed"

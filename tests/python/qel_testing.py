@@ -1,6 +1,7 @@
 """Helpers for the Python tests: run a snippet in a fresh interpreter, and read the
 real window's pixels from inside one."""
 import os
+import re
 import subprocess
 import textwrap
 import time
@@ -54,8 +55,14 @@ def run_snippet(code, build_dir, timeout=120, env=None, validation=None, cwd=Non
                 full_env.pop(key, None)
             else:
                 full_env[key] = value
-    proc = subprocess.run([PYTHON, "-c", textwrap.dedent(code), *args], capture_output=True, text=True,
-                          timeout=timeout, env=full_env, cwd=cwd)
+    try:
+        proc = subprocess.run([PYTHON, "-c", textwrap.dedent(code), *args], capture_output=True, text=True,
+                              timeout=timeout, env=full_env, cwd=cwd)
+    except subprocess.TimeoutExpired as e:
+        # The command line repeats the whole snippet; what it printed says where it hung.
+        printed = "".join(p.decode(errors="replace") if isinstance(p, bytes) else p
+                          for p in (e.stdout, e.stderr) if p)
+        raise AssertionError(f"snippet still running after {timeout} s; its last output:\n{printed[-3000:]}") from None
     result = Result(proc.stdout, proc.stderr, proc.returncode)
     if validation:
         messages = result.validation_messages()
@@ -67,11 +74,26 @@ def run_snippet(code, build_dir, timeout=120, env=None, validation=None, cwd=Non
     return result
 
 
+def fault_env(build_dir, faults):
+    """The `env` for run_snippet that makes Vulkan calls fail as `faults` says
+    ("vkQueueSubmit:3", "vkAllocateMemory:2+:VK_ERROR_OUT_OF_DEVICE_MEMORY", comma-separated;
+    see tests/support/vk_fault.cpp). Whatever is preloaded already (the sanitizer runtimes in
+    a sanitized run) stays first."""
+    library = os.path.join(build_dir, "libvk_fault.so")
+    return {"LD_PRELOAD": " ".join(filter(None, [os.environ.get("LD_PRELOAD"), library])),
+            "QEL_VK_FAULT": faults}
+
+
+def injected_faults(stderr):
+    """The faults the preloaded library reports having injected, as (function, call) pairs."""
+    return [(name, int(call)) for name, call in re.findall(r"^vk-fault: (\w+) call (\d+) -> ", stderr, re.M)]
+
+
 # ---- used inside snippets ------------------------------------------------------------
 
 def window_id(title="Qel Demo"):
     out = subprocess.run(["xdotool", "search", "--name", f"^{title}$"], capture_output=True,
-                         text=True).stdout.split()
+                         text=True, timeout=30).stdout.split()
     if not out:
         raise RuntimeError("no window titled " + title)
     return out[-1]
@@ -85,7 +107,7 @@ def grab(title="Qel Demo"):
     from PIL import Image
 
     png = subprocess.run(["import", "-window", window_id(title), "png:-"], capture_output=True,
-                         check=True).stdout
+                         check=True, timeout=60).stdout
     return np.array(Image.open(io.BytesIO(png)).convert("RGB"))
 
 

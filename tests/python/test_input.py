@@ -18,7 +18,7 @@ KEYS = ("Up", "Down", "w", "a", "space")
 seen = {}
 
 def xdo(*args):
-    subprocess.run(["xdotool", *map(str, args)], check=True)
+    subprocess.run(["xdotool", *map(str, args)], check=True, timeout=30)
 
 def settle(frames=8):
     # Events only arrive inside poll(), and the X server needs a moment to deliver them.
@@ -31,10 +31,10 @@ def cursor():
 
 def release_all():
     for key in KEYS:
-        subprocess.run(["xdotool", "keyup", key])
+        subprocess.run(["xdotool", "keyup", key], timeout=30)
     for button in (1, 3):
-        subprocess.run(["xdotool", "mouseup", str(button)])
-    subprocess.run(["xdotool", "mousemove", "640", "512"])
+        subprocess.run(["xdotool", "mouseup", str(button)], timeout=30)
+    subprocess.run(["xdotool", "mousemove", "640", "512"], timeout=30)
 
 release_all()
 qel.init([], 400, 300)

@@ -3,6 +3,7 @@ pressed while it loops reach the script."""
 import os
 import signal
 import subprocess
+import threading
 import time
 
 import pytest
@@ -30,16 +31,21 @@ def test_sigint_leaves_run_with_keyboard_interrupt(build_dir):
     env = dict(os.environ, PYTHONPATH=os.pathsep.join([build_dir, HERE]),
                VK_INSTANCE_LAYERS="VK_LAYER_KHRONOS_validation")
     proc = subprocess.Popen([PYTHON, "-c", SCRIPT], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, env=env)
+    # readline() has no timeout of its own: a script that hangs before printing is killed,
+    # which ends the read.
+    watchdog = threading.Timer(120, proc.kill)
+    watchdog.start()
     try:
         while True:
             line = proc.stdout.readline()
-            assert line, "script ended before run(): " + proc.stderr.read()
+            assert line, "script ended (or hung and was killed) before run(): " + proc.stderr.read()
             if line.strip() == "running":
                 break
         time.sleep(1.0)   # well inside the loop
         proc.send_signal(signal.SIGINT)
         out, err = proc.communicate(timeout=60)
     finally:
+        watchdog.cancel()
         if proc.poll() is None:
             proc.kill()
     assert proc.returncode == 0, out + err

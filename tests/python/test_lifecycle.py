@@ -107,7 +107,7 @@ for n in range(3):
     ids = [qel.createTri()]
     ids.append(qel.createCircle(10, 10, 5, "#123456", 0).id)
     windows = subprocess.run(["xdotool", "search", "--name", "^Qel Demo$"], capture_output=True,
-                             text=True).stdout.split()
+                             text=True, timeout=30).stdout.split()
     report = json.loads(qel.getData())
     rounds.append({{"ids": ids, "windows": len(windows), "pixel": draws(qel, qel_testing),
                     "device": sorted(report["selectedDevice"])}})
@@ -217,7 +217,7 @@ for add in (None, "tri-vert.spv"):
     except RuntimeError as e:
         failures.append(str(e))
     windows = subprocess.run(["xdotool", "search", "--name", "^Qel Demo$"], capture_output=True,
-                             text=True).stdout.split()
+                             text=True, timeout=30).stdout.split()
     failures.append(len(windows))
 for name in ("tri-frag.spv", "tiles-comp.spv"):
     shutil.copy(os.path.join({shaders!r}, name), target)

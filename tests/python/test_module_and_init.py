@@ -51,10 +51,10 @@ def test_init_opens_fixed_size_titled_window(run_qel, build_dir):
         qel.init([], 800, 600)
         qel_testing.pump(qel, frames=3)
         ids = subprocess.run(["xdotool", "search", "--name", "^Qel Demo$"], capture_output=True,
-                             text=True).stdout.split()
-        info = subprocess.run(["xwininfo", "-id", ids[-1]], capture_output=True, text=True).stdout
+                             text=True, timeout=30).stdout.split()
+        info = subprocess.run(["xwininfo", "-id", ids[-1]], capture_output=True, text=True, timeout=30).stdout
         hints = subprocess.run(["xprop", "-id", ids[-1], "WM_NORMAL_HINTS", "_NET_WM_NAME", "WM_NAME"],
-                               capture_output=True, text=True).stdout
+                               capture_output=True, text=True, timeout=30).stdout
         print({MARK!r}, end="")
         print(json.dumps({{"ids": ids, "info": info, "hints": hints}}))
     """)
@@ -93,7 +93,7 @@ def test_init_rejects_bad_arguments(run_qel, build_dir, call, error, message, pr
         except RuntimeError as e:
             poll = str(e)
         windows = subprocess.run(["xdotool", "search", "--name", "^Qel Demo$"], capture_output=True,
-                                 text=True).stdout.split()
+                                 text=True, timeout=30).stdout.split()
         print({MARK!r}, end="")
         print(json.dumps({{"raised": raised, "poll": poll, "windows": windows}}))
     """)

@@ -41,7 +41,7 @@ def test_outside_resize_draws_at_the_new_size(run_qel):
         qel.init([], 320, 240)
         pump(qel)
         print("RESIZE")
-        subprocess.run(["xdotool", "windowsize", qel_testing.window_id(), "500", "400"], check=True)
+        subprocess.run(["xdotool", "windowsize", qel_testing.window_id(), "500", "400"], check=True, timeout=30)
         out["resized"] = wait_for_size(500, 400)
         out["size"] = [qel.getWindowWidth(), qel.getWindowHeight()]
         out["mode"] = json.loads(qel.getData())["selectedPresentMode"]
@@ -87,7 +87,7 @@ def test_busy_session_with_a_rebuild_is_clean_under_validation(run_qel):
                 qel.moveTo(rect.id, 40 + 80 * i, 150 + n % 40)
                 qel.updateColor(rect.id, (n * 131 + i) & 0xFFFFFF)
             if n == 150:
-                subprocess.run(["xdotool", "windowsize", qel_testing.window_id(), "480", "360"], check=True)
+                subprocess.run(["xdotool", "windowsize", qel_testing.window_id(), "480", "360"], check=True, timeout=30)
             time.sleep(0.017)
             qel.poll()
         # Proof that the layer really was loaded into this process.
@@ -118,7 +118,7 @@ def test_unreadable_shader_during_rebuild_keeps_the_previous_pipeline(run_qel, b
         circle = qel.createCircle(60, 60, 20, "#ff0000", 0)
         pump(qel)
         os.rename(shader, shader + ".away")
-        subprocess.run(["xdotool", "windowsize", qel_testing.window_id(), "400", "300"], check=True)
+        subprocess.run(["xdotool", "windowsize", qel_testing.window_id(), "400", "300"], check=True, timeout=30)
         for _ in range(100):
             time.sleep(0.02)
             try:
