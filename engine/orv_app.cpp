@@ -150,6 +150,7 @@ void OrvApp::recordFrame(FrameData& frame, uint32_t imageIndex) {
             }
         }
     }
+    renderer->prepare(frame, *swapChain, scene);
     VkCommandBufferBeginInfo beginInfo{};
     beginInfo.sType = VK_STRUCTURE_TYPE_COMMAND_BUFFER_BEGIN_INFO;
     beginInfo.flags = VK_COMMAND_BUFFER_USAGE_ONE_TIME_SUBMIT_BIT;

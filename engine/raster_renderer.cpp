@@ -65,7 +65,7 @@ void RasterRenderer::useSwapChain(const OrvSwapChain& swapChain) {
     pipeline = std::move(built);
 }
 
-void RasterRenderer::writeVertices(FrameData& frame, Scene& scene) {
+void RasterRenderer::prepare(FrameData& frame, const OrvSwapChain&, Scene& scene) {
     const std::vector<uint32_t>& order = scene.drawOrder();
     frame.vertices.reserve(static_cast<VkDeviceSize>(order.size()) * kQuadVertexCount * sizeof(Vertex));
     auto* out = static_cast<Vertex*>(frame.vertices.data());
@@ -99,8 +99,8 @@ void RasterRenderer::writeVertices(FrameData& frame, Scene& scene) {
     }
 }
 
-void RasterRenderer::record(FrameData& frame, const OrvSwapChain& swapChain, uint32_t imageIndex, Scene& scene) {
-    writeVertices(frame, scene);
+void RasterRenderer::record(FrameData& frame, const OrvSwapChain& swapChain, uint32_t imageIndex,
+                            const Scene& scene) {
     const VkCommandBuffer commandBuffer = frame.commandBuffer;
     const VkExtent2D extent = swapChain.getSwapChainExtent();
 

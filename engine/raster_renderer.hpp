@@ -23,7 +23,8 @@ public:
     VkImageUsageFlags imageUsage() const override { return 0; }
     VkPipelineStageFlags imageWaitStage() const override { return VK_PIPELINE_STAGE_COLOR_ATTACHMENT_OUTPUT_BIT; }
     void useSwapChain(const OrvSwapChain& swapChain) override;
-    void record(FrameData& frame, const OrvSwapChain& swapChain, uint32_t imageIndex, Scene& scene) override;
+    void prepare(FrameData& frame, const OrvSwapChain& swapChain, Scene& scene) override;
+    void record(FrameData& frame, const OrvSwapChain& swapChain, uint32_t imageIndex, const Scene& scene) override;
 
 private:
     // A stretch of the frame's vertices drawn with one call.
@@ -35,7 +36,6 @@ private:
     };
 
     void createPipelineLayout();
-    void writeVertices(FrameData& frame, Scene& scene);
 
     OrvDevice& device;
     std::string dataDirectory;

@@ -28,9 +28,11 @@ public:
     // A new swap chain exists and the device is idle. If this throws, the renderer keeps
     // drawing with what it has.
     virtual void useSwapChain(const OrvSwapChain& swapChain) = 0;
-    // Writes the frame's uploads and records its drawing into its command buffer, which the
-    // engine has begun. Triangles' rotations are already advanced for this frame.
-    virtual void record(FrameData& frame, const OrvSwapChain& swapChain, uint32_t imageIndex, Scene& scene) = 0;
+    // Writes the frame's uploads (which may throw, before any command is recorded).
+    // Triangles' rotations are already advanced for this frame.
+    virtual void prepare(FrameData& frame, const OrvSwapChain& swapChain, Scene& scene) = 0;
+    // Records the frame's drawing into its command buffer, which the engine has begun.
+    virtual void record(FrameData& frame, const OrvSwapChain& swapChain, uint32_t imageIndex, const Scene& scene) = 0;
 };
 
 const char* rendererName(RendererKind kind);

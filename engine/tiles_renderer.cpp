@@ -258,12 +258,15 @@ void TilesRenderer::updateDescriptorSet(FrameData& frame) {
     frame.tileSetOutput = outputGeneration;
 }
 
-void TilesRenderer::record(FrameData& frame, const OrvSwapChain& swapChain, uint32_t imageIndex, Scene& scene) {
-    const VkExtent2D extent = swapChain.getSwapChainExtent();
-    writeShapes(frame, scene, extent);
+void TilesRenderer::prepare(FrameData& frame, const OrvSwapChain& swapChain, Scene& scene) {
+    writeShapes(frame, scene, swapChain.getSwapChainExtent());
     if (frame.tileSetStale || frame.tileSetOutput != outputGeneration) {
         updateDescriptorSet(frame);
     }
+}
+
+void TilesRenderer::record(FrameData& frame, const OrvSwapChain& swapChain, uint32_t imageIndex, const Scene&) {
+    const VkExtent2D extent = swapChain.getSwapChainExtent();
     const VkCommandBuffer commandBuffer = frame.commandBuffer;
     const VkImage image = swapChain.getImage(imageIndex);
 

@@ -37,7 +37,8 @@ public:
     VkImageUsageFlags imageUsage() const override { return VK_IMAGE_USAGE_TRANSFER_DST_BIT; }
     VkPipelineStageFlags imageWaitStage() const override { return VK_PIPELINE_STAGE_TRANSFER_BIT; }
     void useSwapChain(const OrvSwapChain& swapChain) override;
-    void record(FrameData& frame, const OrvSwapChain& swapChain, uint32_t imageIndex, Scene& scene) override;
+    void prepare(FrameData& frame, const OrvSwapChain& swapChain, Scene& scene) override;
+    void record(FrameData& frame, const OrvSwapChain& swapChain, uint32_t imageIndex, const Scene& scene) override;
 
 private:
     void createLayouts();

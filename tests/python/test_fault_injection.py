@@ -21,51 +21,61 @@ def _result(faults):
     return parts[2] if len(parts) > 2 else "VK_ERROR_OUT_OF_HOST_MEMORY"
 
 
-def _run(run_qel, build_dir, faults, code):
-    r = run_qel(code, env=fault_env(build_dir, faults), validation=True, timeout=TIMEOUT)
+def _run(run_qel, build_dir, faults, code, renderer=None):
+    env = fault_env(build_dir, faults)
+    if renderer:
+        env["QEL_RENDERER"] = renderer
+    r = run_qel(code, env=env, validation=True, timeout=TIMEOUT)
     assert r.returncode == 0, f"exit status {r.returncode}:\n{r.output[-3000:]}"
     lines = [line for line in r.stdout.splitlines() if line.startswith("RESULT ")]
     assert lines, r.output[-3000:]
     return json.loads(lines[-1][len("RESULT "):]), injected_faults(r.stderr)
 
 
-def test_failed_vertex_block_allocation_uses_no_identifier(run_qel, build_dir):
-    # The first allocation is the first vertex block; the second comes when it is full.
-    out, injected = _run(run_qel, build_dir, "vkAllocateMemory:2", """
-        import json, qel
+# A frame's uploads live in buffers that grow with the scene: the raster renderer's first
+# allocation is frame 0's vertices; the tiles renderer's first is its pixel buffer, the
+# second frame 0's shape records.
+@pytest.mark.parametrize("renderer, faults, buffer", [
+    ("raster", "vkAllocateMemory:1", "vertex"),
+    ("tiles", "vkAllocateMemory:2", "shape"),
+])
+def test_failed_upload_allocation_fails_one_frame(run_qel, build_dir, renderer, faults, buffer):
+    out, injected = _run(run_qel, build_dir, faults, """
+        import json, time, qel
         from qel_testing import grab, pump
         qel.init([], 320, 240)
-        ids, error = [], None
-        while error is None and len(ids) < 200000:
+        ids = [qel.createRectangle(10, 10, 20, 20, "#00ff00", 0).id, qel.createCircle(100, 100, 20, "#ff0000", 0).id]
+        errors = []
+        for _ in range(3):
+            time.sleep(0.02)
             try:
-                ids.append(qel.createRectangle(10, 10, 1, 1, "#00ff00", 0).id)
+                qel.poll()
             except RuntimeError as e:
-                error = str(e)
-        later = [qel.createCircle(100, 100, 20, "#ff0000", 0).id,
-                 qel.createRectangle(200, 100, 40, 40, "#0000ff", 0).id]
+                errors.append(str(e))
+        ids.append(qel.createRectangle(200, 100, 40, 40, "#0000ff", 0).id)
         pump(qel)
         img = grab()
         print("RESULT " + json.dumps({
-            "error": error, "created": len(ids), "contiguous": ids == list(range(ids[0], ids[0] + len(ids))),
-            "next": ids[-1] + 1, "later": later,
-            "pixels": [[int(v) for v in img[y, x]] for x, y in ((10, 10), (100, 100), (220, 120))]}))
-    """)
-    assert injected == [("vkAllocateMemory", 2)]
-    assert out["error"].startswith("failed to allocate vertex buffer memory"), out["error"]
-    assert out["created"] > 1000 and out["contiguous"], out["created"]
-    assert out["later"] == [out["next"], out["next"] + 1]
+            "errors": errors, "ids": ids,
+            "pixels": [[int(v) for v in img[y, x]] for x, y in ((15, 15), (100, 100), (220, 120))]}))
+    """, renderer=renderer)
+    assert injected == [_fault(faults)]
+    assert out["errors"] == [f"failed to allocate {buffer} buffer memory! (VK_ERROR_OUT_OF_HOST_MEMORY)"]
+    assert out["ids"] == [out["ids"][0], out["ids"][0] + 1, out["ids"][0] + 2]
     assert out["pixels"] == [[0, 255, 0], [255, 0, 0], [0, 0, 255]]
 
 
-# The graphics pipelines come in pairs (whole shapes, discs); the swap chain is built
-# before them and the command buffers after. The message names the result that failed.
-@pytest.mark.parametrize("faults, message", [
-    ("vkCreateSwapchainKHR:1", "failed to create swap chain!"),
-    ("vkCreateGraphicsPipelines:1", "failed to create graphics pipeline"),
-    ("vkCreateGraphicsPipelines:2:VK_ERROR_OUT_OF_DEVICE_MEMORY", "failed to create graphics pipeline"),
-    ("vkAllocateCommandBuffers:1", "failed to allocate command buffers!"),
+# The command buffers come first, then the swap chain; the raster renderer builds three
+# graphics pipelines (triangles, rectangles, circles), the tiles renderer one compute
+# pipeline. The message names the operation first and the result that failed last.
+@pytest.mark.parametrize("renderer, faults, message", [
+    (None, "vkAllocateCommandBuffers:1", "failed to allocate command buffers!"),
+    (None, "vkCreateSwapchainKHR:1", "failed to create swap chain!"),
+    ("raster", "vkCreateGraphicsPipelines:1", "failed to create graphics pipeline"),
+    ("raster", "vkCreateGraphicsPipelines:3:VK_ERROR_OUT_OF_DEVICE_MEMORY", "failed to create graphics pipeline"),
+    ("tiles", "vkCreateComputePipelines:1", "failed to create compute pipeline: "),
 ])
-def test_failure_during_init_raises_and_a_later_init_works(run_qel, build_dir, faults, message):
+def test_failure_during_init_raises_and_a_later_init_works(run_qel, build_dir, renderer, faults, message):
     out, injected = _run(run_qel, build_dir, faults, """
         import json, qel
         from qel_testing import grab, pump
@@ -78,9 +88,10 @@ def test_failure_during_init_raises_and_a_later_init_works(run_qel, build_dir, f
         qel.createCircle(100, 100, 20, "#ff0000", 0)
         pump(qel)
         print("RESULT " + json.dumps({"error": error, "pixel": [int(v) for v in grab()[100, 100]]}))
-    """)
+    """, renderer=renderer)
     assert injected == [_fault(faults)]
-    assert out == {"error": f"{message} ({_result(faults)})", "pixel": [255, 0, 0]}
+    assert out["error"].startswith(message) and out["error"].endswith(f" ({_result(faults)})"), out["error"]
+    assert out["pixel"] == [255, 0, 0]
 
 
 # Each round optionally resizes the window (a swap-chain rebuild), polls through the
@@ -132,18 +143,19 @@ print("RESULT " + json.dumps(rounds))
 RESIZES = [(400, 300), (440, 330)]
 
 
-@pytest.mark.parametrize("faults, sizes, words, once", [
-    # The pipeline build after a rebuild fails: the old pipeline keeps drawing at the new
-    # size, and the next rebuild builds a new one.
-    ("vkCreateGraphicsPipelines:3", RESIZES, "failed to create graphics pipeline", True),
+@pytest.mark.parametrize("renderer, faults, sizes, words, once", [
+    # The pipeline build after a rebuild fails: the old pipelines keep drawing at the new
+    # size, and the next rebuild builds new ones.
+    ("raster", "vkCreateGraphicsPipelines:4", RESIZES, "failed to create graphics pipeline", True),
     # The first rebuild's swap chain fails: polls may raise until a later rebuild succeeds.
-    ("vkCreateSwapchainKHR:2", RESIZES, "swap chain", False),
+    (None, "vkCreateSwapchainKHR:2", RESIZES, "swap chain", False),
     # A frame that is never submitted leaves its fence unsignalled: nothing may wait on it.
-    ("vkQueueSubmit:8", [None], "submit", True),
-    ("vkAcquireNextImageKHR:8", [None], "acquire", True),
+    (None, "vkQueueSubmit:8", [None], "submit", True),
+    (None, "vkAcquireNextImageKHR:8", [None], "acquire", True),
 ], ids=["pipeline-at-rebuild", "swap-chain-at-rebuild", "queue-submit", "acquire"])
-def test_failure_during_a_frame_raises_from_poll_and_later_polls_draw(run_qel, build_dir, faults, sizes, words, once):
-    rounds, injected = _run(run_qel, build_dir, faults, FRAME_SCRIPT.format(sizes=sizes))
+def test_failure_during_a_frame_raises_from_poll_and_later_polls_draw(run_qel, build_dir, renderer, faults, sizes,
+                                                                      words, once):
+    rounds, injected = _run(run_qel, build_dir, faults, FRAME_SCRIPT.format(sizes=sizes), renderer=renderer)
     assert injected == [_fault(faults)]
     errors = [e for r in rounds for e in r["errors"]]
     assert errors and all(words in e for e in errors), errors
