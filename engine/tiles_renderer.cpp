@@ -35,8 +35,12 @@ bool pixelRange(double lo, double hi, uint32_t limit, uint32_t& first, uint32_t&
     return true;
 }
 
-bool finite(const float (&v)[4]) {
-    return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]) && std::isfinite(v[3]);
+struct Box {
+    float left, top, right, bottom;
+};
+
+bool finite(const Box& b) {
+    return std::isfinite(b.left) && std::isfinite(b.top) && std::isfinite(b.right) && std::isfinite(b.bottom);
 }
 
 }  // namespace
@@ -182,30 +186,27 @@ void TilesRenderer::writeShapes(FrameData& frame, Scene& scene, VkExtent2D exten
     for (uint32_t slot : order) {
         const GameObject& object = scene.at(slot);
         TileShape shape{};
+        Box box{};
         if (object.kind == ObjectKind::Triangle) {
             const auto v = trianglePixels(object, width, height);
             const float area = (v[1][0] - v[0][0]) * (v[2][1] - v[0][1]) - (v[1][1] - v[0][1]) * (v[2][0] - v[0][0]);
             if (!(area != 0.0f)) {
                 continue;
             }
-            shape.box[0] = std::min({v[0][0], v[1][0], v[2][0]});
-            shape.box[1] = std::min({v[0][1], v[1][1], v[2][1]});
-            shape.box[2] = std::max({v[0][0], v[1][0], v[2][0]});
-            shape.box[3] = std::max({v[0][1], v[1][1], v[2][1]});
+            box = {std::min({v[0][0], v[1][0], v[2][0]}), std::min({v[0][1], v[1][1], v[2][1]}),
+                   std::max({v[0][0], v[1][0], v[2][0]}), std::max({v[0][1], v[1][1], v[2][1]})};
             shape.p[0] = v[0][0];
             shape.p[1] = v[0][1];
             shape.p[2] = v[1][0];
             shape.p[3] = v[1][1];
-            shape.q[0] = v[2][0];
-            shape.q[1] = v[2][1];
+            shape.corner[0] = v[2][0];
+            shape.corner[1] = v[2][1];
             shape.kind = kTriangle;
         } else {
             const QuadCorners c = cornersOf(object);
             // A negative size mirrors the area; drawn, it is the same pixels.
-            shape.box[0] = std::min(c.left, c.right);
-            shape.box[1] = std::min(c.top, c.bottom);
-            shape.box[2] = std::max(c.left, c.right);
-            shape.box[3] = std::max(c.top, c.bottom);
+            box = {std::min(c.left, c.right), std::min(c.top, c.bottom), std::max(c.left, c.right),
+                   std::max(c.top, c.bottom)};
             if (object.kind == ObjectKind::Circle) {
                 // No point is inside a circle of negative (or NaN) radius.
                 if (!(object.radius() > 0.0)) {
@@ -221,14 +222,14 @@ void TilesRenderer::writeShapes(FrameData& frame, Scene& scene, VkExtent2D exten
                 shape.kind = kRectangle;
             }
         }
-        uint32_t x0 = 0, x1 = 0, y0 = 0, y1 = 0;
-        if (!finite(shape.box) || !pixelRange(shape.box[0], shape.box[2], extent.width, x0, x1) ||
-            !pixelRange(shape.box[1], shape.box[3], extent.height, y0, y1)) {
+        uint32_t* pixels = shape.pixels;
+        if (!finite(box) || !pixelRange(box.left, box.right, extent.width, pixels[0], pixels[2]) ||
+            !pixelRange(box.top, box.bottom, extent.height, pixels[1], pixels[3])) {
             continue;
         }
         shape.color = packColor(object.color);
         shapes[count++] = shape;
-        binner.add(x0, y0, x1, y1);
+        binner.add(pixels[0], pixels[1], pixels[2], pixels[3]);
     }
 
     const uint32_t entries = binner.finish();

@@ -19,14 +19,13 @@ namespace orv {
 
 // One shape as the compute shader reads it (see tiles.comp).
 struct TileShape {
-    float box[4];
+    uint32_t pixels[4];  // first column, first row, last column, last row
     float p[4];
-    float q[4];
     uint32_t color;
     uint32_t kind;
-    uint32_t unused[2];
+    float corner[2];  // a triangle's third corner
 };
-static_assert(sizeof(TileShape) == 64, "shape record layout is shared with tiles.comp");
+static_assert(sizeof(TileShape) == 48, "shape record layout is shared with tiles.comp");
 
 class TilesRenderer : public Renderer {
 public:

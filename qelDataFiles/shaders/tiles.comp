@@ -15,14 +15,12 @@ const uint kCircle = 1u;
 const uint kTriangle = 2u;
 
 struct Shape {
-    // left, top, right, bottom: the pixel centres p with left <= p.x < right and
-    // top <= p.y < bottom; a triangle's bounding box.
-    vec4 box;
+    // The first and last column and row of pixels whose centres the shape's box holds
+    // (a triangle's: its bounding box's).
+    uvec4 pixels;
     // A circle: left, top, 2 / width, 2 / height of its square. A triangle: corners a and b.
     vec4 p;
-    // A triangle: corner c.
-    vec4 q;
-    // The colour as the target stores it, and the kind.
+    // The colour as the target stores it, the kind, and a triangle's corner c.
     uvec4 info;
 };
 
@@ -60,30 +58,42 @@ void main() {
 
     const uvec2 range = ranges[gl_WorkGroupID.y * frame.tilesX + gl_WorkGroupID.x];
     for (uint i = range.x; i < range.x + range.y && done != 0xFFFFu; ++i) {
-        const Shape s = shapes[lists[i]];
-        if (px < s.box.x || px >= s.box.z) {
+        const uint index = lists[i];
+        const uvec4 pixels = shapes[index].pixels;
+        if (x < pixels.x || x > pixels.z) {
             continue;
         }
-        const uint kind = s.info.y;
-        const float lx = (px - s.p.x) * s.p.z - 1.0;
-        [[unroll]] for (uint k = 0u; k < kTile; ++k) {
-            const float py = float(top + k) + 0.5;
-            bool hit = (done & (1u << k)) == 0u && py >= s.box.y && py < s.box.w;
-            if (kind == kCircle) {
-                const float ly = (py - s.p.y) * s.p.w - 1.0;
-                hit = hit && lx * lx + ly * ly <= 1.0;
-            } else if (kind == kTriangle) {
-                const vec2 at = vec2(px, py);
-                const float e0 = edge(s.p.xy, s.p.zw, at);
-                const float e1 = edge(s.p.zw, s.q.xy, at);
-                const float e2 = edge(s.q.xy, s.p.xy, at);
-                hit = hit && ((e0 >= 0.0 && e1 >= 0.0 && e2 >= 0.0) || (e0 <= 0.0 && e1 <= 0.0 && e2 <= 0.0));
+        // The rows of this column in the shape's box, less those a shape above has taken.
+        const uint first = max(pixels.y, top) - top;
+        const uint last = min(pixels.w, top + kTile - 1u) - top;
+        uint rows = ((0xFFFFu << first) & (0xFFFFu >> (kTile - 1u - last))) & ~done;
+        if (rows == 0u) {
+            continue;
+        }
+        const uvec4 info = shapes[index].info;
+        if (info.y == kCircle) {
+            const vec4 p = shapes[index].p;
+            const float lx = (px - p.x) * p.z - 1.0;
+            [[unroll]] for (uint k = 0u; k < kTile; ++k) {
+                const float ly = (float(top + k) + 0.5 - p.y) * p.w - 1.0;
+                rows &= (lx * lx + ly * ly <= 1.0) ? 0xFFFFFFFFu : ~(1u << k);
             }
-            if (hit) {
-                colors[k] = s.info.x;
-                done |= 1u << k;
+        } else if (info.y == kTriangle) {
+            const vec4 p = shapes[index].p;
+            const vec2 c = uintBitsToFloat(info.zw);
+            [[unroll]] for (uint k = 0u; k < kTile; ++k) {
+                const vec2 at = vec2(px, float(top + k) + 0.5);
+                const float e0 = edge(p.xy, p.zw, at);
+                const float e1 = edge(p.zw, c, at);
+                const float e2 = edge(c, p.xy, at);
+                const bool inside = (e0 >= 0.0 && e1 >= 0.0 && e2 >= 0.0) || (e0 <= 0.0 && e1 <= 0.0 && e2 <= 0.0);
+                rows &= inside ? 0xFFFFFFFFu : ~(1u << k);
             }
         }
+        [[unroll]] for (uint k = 0u; k < kTile; ++k) {
+            colors[k] = (rows & (1u << k)) != 0u ? info.x : colors[k];
+        }
+        done |= rows;
     }
 
     [[unroll]] for (uint k = 0u; k < kTile; ++k) {
