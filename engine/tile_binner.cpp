@@ -11,13 +11,12 @@ void TileBinner::begin(uint32_t width, uint32_t height) {
     counts.assign(tileCount(), 0);
 }
 
-void TileBinner::add(uint32_t x0, uint32_t y0, uint32_t x1, uint32_t y1) {
-    const Span span{static_cast<uint16_t>(x0 / kTile), static_cast<uint16_t>(y0 / kTile),
-                    static_cast<uint16_t>(x1 / kTile), static_cast<uint16_t>(y1 / kTile)};
-    spans.push_back(span);
-    for (uint32_t ty = span.ty0; ty <= span.ty1; ++ty) {
+void TileBinner::add(uint32_t x0, uint32_t y0, uint32_t x1, uint32_t y1, uint32_t kind) {
+    spans.push_back(Span{static_cast<uint16_t>(x0), static_cast<uint16_t>(y0), static_cast<uint16_t>(x1),
+                         static_cast<uint16_t>(y1), kind});
+    for (uint32_t ty = y0 / kTile; ty <= y1 / kTile; ++ty) {
         uint32_t* row = counts.data() + ty * columns;
-        for (uint32_t tx = span.tx0; tx <= span.tx1; ++tx) {
+        for (uint32_t tx = x0 / kTile; tx <= x1 / kTile; ++tx) {
             ++row[tx];
         }
     }
@@ -33,17 +32,24 @@ uint32_t TileBinner::finish() {
     return total;
 }
 
-void TileBinner::write(uint32_t* ranges, uint32_t* lists) const {
+void TileBinner::write(uint32_t* ranges, Entry* lists) const {
     for (size_t t = 0; t < counts.size(); ++t) {
         ranges[2 * t] = cursor[t];
         ranges[2 * t + 1] = counts[t];
     }
+    constexpr uint32_t kLast = kTile - 1;
     for (uint32_t shape = 0; shape < spans.size(); ++shape) {
-        const Span& span = spans[shape];
-        for (uint32_t ty = span.ty0; ty <= span.ty1; ++ty) {
+        const Span& s = spans[shape];
+        for (uint32_t ty = s.y0 / kTile; ty <= s.y1 / kTile; ++ty) {
+            const uint32_t top = ty * kTile;
+            const uint32_t rowBits = (std::max<uint32_t>(s.y0, top) - top) << 8 |
+                                  (std::min<uint32_t>(s.y1, top + kLast) - top) << 12 | s.kind << 16;
             uint32_t* row = cursor.data() + ty * columns;
-            for (uint32_t tx = span.tx0; tx <= span.tx1; ++tx) {
-                lists[row[tx]++] = shape;
+            for (uint32_t tx = s.x0 / kTile; tx <= s.x1 / kTile; ++tx) {
+                const uint32_t left = tx * kTile;
+                const uint32_t place = rowBits | (std::max<uint32_t>(s.x0, left) - left) |
+                                       (std::min<uint32_t>(s.x1, left + kLast) - left) << 4;
+                lists[row[tx]++] = Entry{shape, place};
             }
         }
     }

@@ -1,7 +1,9 @@
 #pragma once
 // Sorts shapes into the screen's 16 x 16 pixel tiles: for each tile, the shapes that reach
-// it, in the order they were added (topmost first). Linear in the shapes and the tiles they
-// cover: a counting pass, a prefix sum, a filling pass. Keeps its scratch between frames.
+// it, in the order they were added (topmost first), each with where in the tile its box lies,
+// so the tile's pass needs the shape's record only for the pixels it reaches. Linear in the
+// shapes and the tiles they cover: a counting pass, a prefix sum, a filling pass. Keeps its
+// scratch between frames.
 
 #include <cstdint>
 #include <vector>
@@ -12,16 +14,24 @@ class TileBinner {
 public:
     static constexpr uint32_t kTile = 16;
 
+    // One shape in one tile's list.
+    struct Entry {
+        uint32_t shape;
+        // The first and last column and row of the tile that the shape's box covers, four
+        // bits each from the lowest, and the shape's kind from bit 16.
+        uint32_t place;
+    };
+
     // Starts a frame of `width` by `height` pixels.
     void begin(uint32_t width, uint32_t height);
-    // Adds the next shape, covering the pixels [x0, x1] by [y0, y1] (inclusive, already
-    // clipped to the frame and not empty).
-    void add(uint32_t x0, uint32_t y0, uint32_t x1, uint32_t y1);
+    // Adds the next shape, of kind `kind` (below 2^16), covering the pixels [x0, x1] by
+    // [y0, y1] (inclusive, already clipped to the frame and not empty).
+    void add(uint32_t x0, uint32_t y0, uint32_t x1, uint32_t y1, uint32_t kind);
     // After the last add: the number of list entries all tiles hold together.
     uint32_t finish();
     // Writes, for each tile row by row, its list's start and length (two words), and the
-    // lists, shape indices in the order added.
-    void write(uint32_t* ranges, uint32_t* lists) const;
+    // lists, shapes in the order added.
+    void write(uint32_t* ranges, Entry* lists) const;
 
     uint32_t tilesX() const { return columns; }
     uint32_t tilesY() const { return rows; }
@@ -29,7 +39,8 @@ public:
 
 private:
     struct Span {
-        uint16_t tx0, ty0, tx1, ty1;
+        uint16_t x0, y0, x1, y1;  // pixels
+        uint32_t kind;
     };
 
     uint32_t columns = 0;

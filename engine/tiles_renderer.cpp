@@ -187,6 +187,7 @@ void TilesRenderer::writeShapes(FrameData& frame, Scene& scene, VkExtent2D exten
         const GameObject& object = scene.at(slot);
         TileShape shape{};
         Box box{};
+        uint32_t kind = kRectangle;
         if (object.kind == ObjectKind::Triangle) {
             const auto v = trianglePixels(object, width, height);
             const float area = (v[1][0] - v[0][0]) * (v[2][1] - v[0][1]) - (v[1][1] - v[0][1]) * (v[2][0] - v[0][0]);
@@ -201,7 +202,7 @@ void TilesRenderer::writeShapes(FrameData& frame, Scene& scene, VkExtent2D exten
             shape.p[3] = v[1][1];
             shape.corner[0] = v[2][0];
             shape.corner[1] = v[2][1];
-            shape.kind = kTriangle;
+            kind = kTriangle;
         } else {
             const QuadCorners c = cornersOf(object);
             // A negative size mirrors the area; drawn, it is the same pixels.
@@ -217,25 +218,23 @@ void TilesRenderer::writeShapes(FrameData& frame, Scene& scene, VkExtent2D exten
                 shape.p[1] = c.top;
                 shape.p[2] = 2.0f / (c.right - c.left);
                 shape.p[3] = 2.0f / (c.bottom - c.top);
-                shape.kind = kCircle;
-            } else {
-                shape.kind = kRectangle;
+                kind = kCircle;
             }
         }
-        uint32_t* pixels = shape.pixels;
-        if (!finite(box) || !pixelRange(box.left, box.right, extent.width, pixels[0], pixels[2]) ||
-            !pixelRange(box.top, box.bottom, extent.height, pixels[1], pixels[3])) {
+        uint32_t x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+        if (!finite(box) || !pixelRange(box.left, box.right, extent.width, x0, x1) ||
+            !pixelRange(box.top, box.bottom, extent.height, y0, y1)) {
             continue;
         }
         shape.color = packColor(object.color);
         shapes[count++] = shape;
-        binner.add(pixels[0], pixels[1], pixels[2], pixels[3]);
+        binner.add(x0, y0, x1, y1, kind);
     }
 
     const uint32_t entries = binner.finish();
     frame.tileSetStale |= frame.tileRanges.reserve(static_cast<VkDeviceSize>(binner.tileCount()) * 2 * sizeof(uint32_t));
-    frame.tileSetStale |= frame.tileLists.reserve(std::max<VkDeviceSize>(entries, 1) * sizeof(uint32_t));
-    binner.write(static_cast<uint32_t*>(frame.tileRanges.data()), static_cast<uint32_t*>(frame.tileLists.data()));
+    frame.tileSetStale |= frame.tileLists.reserve(std::max<VkDeviceSize>(entries, 1) * sizeof(TileBinner::Entry));
+    binner.write(static_cast<uint32_t*>(frame.tileRanges.data()), static_cast<TileBinner::Entry*>(frame.tileLists.data()));
 }
 
 void TilesRenderer::updateDescriptorSet(FrameData& frame) {

@@ -19,13 +19,12 @@ namespace orv {
 
 // One shape as the compute shader reads it (see tiles.comp).
 struct TileShape {
-    uint32_t pixels[4];  // first column, first row, last column, last row
     float p[4];
-    uint32_t color;
-    uint32_t kind;
     float corner[2];  // a triangle's third corner
+    uint32_t color;
+    uint32_t unused;
 };
-static_assert(sizeof(TileShape) == 48, "shape record layout is shared with tiles.comp");
+static_assert(sizeof(TileShape) == 32, "shape record layout is shared with tiles.comp");
 
 class TilesRenderer : public Renderer {
 public:

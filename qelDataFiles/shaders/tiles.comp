@@ -3,11 +3,12 @@
 
 // Draws the frame in 16 x 16 pixel tiles, one workgroup a tile. The host lists for every
 // tile the shapes that reach it, topmost first; each invocation owns one 16-pixel column of
-// its tile, walks the tile's list once and keeps, for each of its pixels, the first shape
-// whose area holds the pixel's centre. A shape is loaded once per column and a whole column
-// is passed over with one test when the shape does not reach it.
+// its tile, walks the tile's list once and gives each of its pixels the colour of the first
+// shape whose area holds the pixel's centre. A shape is loaded once per column, and the rows
+// it covers in the column are found at once as a bit mask, not tested pixel by pixel.
 
 const uint kTile = 16u;
+const uint kAllRows = 0xFFFFu;
 layout(local_size_x = 16, local_size_y = 1, local_size_z = 1) in;
 
 const uint kRectangle = 0u;
@@ -15,19 +16,25 @@ const uint kCircle = 1u;
 const uint kTriangle = 2u;
 
 struct Shape {
-    // The first and last column and row of pixels whose centres the shape's box holds
-    // (a triangle's: its bounding box's).
-    uvec4 pixels;
-    // A circle: left, top, 2 / width, 2 / height of its square. A triangle: corners a and b.
+    // A circle: left, top, 2 / width, 2 / height of its square. A triangle: corners a, b.
     vec4 p;
-    // The colour as the target stores it, the kind, and a triangle's corner c.
-    uvec4 info;
+    // A triangle: corner c; and the colour as the target stores it.
+    vec2 c;
+    uint color;
+    uint unused;
+};
+
+// An entry of a tile's list: the shape's index, and where in the tile its box lies (first
+// and last column and row of the tile, four bits each) with the kind of shape above them.
+struct Entry {
+    uint shape;
+    uint place;
 };
 
 layout(std430, set = 0, binding = 0) writeonly buffer Target { uint pixels[]; };
 layout(std430, set = 0, binding = 1) readonly buffer Shapes { Shape shapes[]; };
 layout(std430, set = 0, binding = 2) readonly buffer Ranges { uvec2 ranges[]; };
-layout(std430, set = 0, binding = 3) readonly buffer Lists { uint lists[]; };
+layout(std430, set = 0, binding = 3) readonly buffer Lists { Entry lists[]; };
 
 layout(push_constant) uniform Frame {
     uvec2 size;
@@ -35,8 +42,40 @@ layout(push_constant) uniform Frame {
     uint clearColor;
 } frame;
 
-float edge(vec2 a, vec2 b, vec2 p) {
-    return (b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x);
+// The rows k of the tile (0 to 15, row top + k) whose centres y = top + k + 0.5 satisfy
+// lo <= y <= hi, as a mask.
+uint rowsBetween(float lo, float hi, uint top) {
+    const float first = max(ceil(lo - float(top) - 0.5), 0.0);
+    const float last = min(floor(hi - float(top) - 0.5), float(kTile) - 1.0);
+    if (!(first <= last)) {
+        return 0u;
+    }
+    return (kAllRows << uint(first)) & (kAllRows >> (kTile - 1u - uint(last)));
+}
+
+// The rows of column x (centre px) inside the triangle a, b, c: each edge bounds y from one
+// side, where it is not vertical.
+uint triangleRows(vec2 a, vec2 b, vec2 c, float px, uint top) {
+    const float area = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+    const float orient = area > 0.0 ? 1.0 : -1.0;
+    float lo = -3.0e38;
+    float hi = 3.0e38;
+    const vec2 from[3] = vec2[](a, b, c);
+    const vec2 to[3] = vec2[](b, c, a);
+    [[unroll]] for (int e = 0; e < 3; ++e) {
+        // Inside: orient * ((to - from) x (p - from)) >= 0, linear in y with slope dx.
+        const vec2 d = to[e] - from[e];
+        const float slope = orient * d.x;
+        const float rest = orient * (-d.y * (px - from[e].x)) - slope * from[e].y;
+        if (slope > 0.0) {
+            lo = max(lo, -rest / slope);
+        } else if (slope < 0.0) {
+            hi = min(hi, -rest / slope);
+        } else if (rest < 0.0) {
+            hi = -3.0e38;
+        }
+    }
+    return rowsBetween(lo, hi, top);
 }
 
 void main() {
@@ -48,52 +87,41 @@ void main() {
     const float px = float(x) + 0.5;
 
     uint colors[kTile];
-    uint done = 0u;
+    // Rows already taken by a shape above, or below the bottom of the frame.
+    uint done = top + kTile > frame.size.y ? kAllRows & ~(kAllRows >> (top + kTile - frame.size.y)) : 0u;
     [[unroll]] for (uint k = 0u; k < kTile; ++k) {
         colors[k] = frame.clearColor;
-        if (top + k >= frame.size.y) {
-            done |= 1u << k;
-        }
     }
 
+    const uint column = gl_LocalInvocationID.x;
     const uvec2 range = ranges[gl_WorkGroupID.y * frame.tilesX + gl_WorkGroupID.x];
-    for (uint i = range.x; i < range.x + range.y && done != 0xFFFFu; ++i) {
-        const uint index = lists[i];
-        const uvec4 pixels = shapes[index].pixels;
-        if (x < pixels.x || x > pixels.z) {
+    for (uint i = range.x; i < range.x + range.y && done != kAllRows; ++i) {
+        const Entry entry = lists[i];
+        if (column < (entry.place & 15u) || column > ((entry.place >> 4) & 15u)) {
             continue;
         }
-        // The rows of this column in the shape's box, less those a shape above has taken.
-        const uint first = max(pixels.y, top) - top;
-        const uint last = min(pixels.w, top + kTile - 1u) - top;
-        uint rows = ((0xFFFFu << first) & (0xFFFFu >> (kTile - 1u - last))) & ~done;
-        if (rows == 0u) {
-            continue;
-        }
-        const uvec4 info = shapes[index].info;
-        if (info.y == kCircle) {
-            const vec4 p = shapes[index].p;
+        const uint first = (entry.place >> 8) & 15u;
+        const uint last = (entry.place >> 12) & 15u;
+        uint rows = (kAllRows << first) & (kAllRows >> (kTile - 1u - last)) & ~done;
+        const uint kind = entry.place >> 16;
+        if (kind == kCircle) {
+            // Where the column lies across the square, -1 to 1; the disc's rows are those
+            // whose place down it, ly, has lx^2 + ly^2 <= 1.
+            const vec4 p = shapes[entry.shape].p;
             const float lx = (px - p.x) * p.z - 1.0;
-            [[unroll]] for (uint k = 0u; k < kTile; ++k) {
-                const float ly = (float(top + k) + 0.5 - p.y) * p.w - 1.0;
-                rows &= (lx * lx + ly * ly <= 1.0) ? 0xFFFFFFFFu : ~(1u << k);
-            }
-        } else if (info.y == kTriangle) {
-            const vec4 p = shapes[index].p;
-            const vec2 c = uintBitsToFloat(info.zw);
-            [[unroll]] for (uint k = 0u; k < kTile; ++k) {
-                const vec2 at = vec2(px, float(top + k) + 0.5);
-                const float e0 = edge(p.xy, p.zw, at);
-                const float e1 = edge(p.zw, c, at);
-                const float e2 = edge(c, p.xy, at);
-                const bool inside = (e0 >= 0.0 && e1 >= 0.0 && e2 >= 0.0) || (e0 <= 0.0 && e1 <= 0.0 && e2 <= 0.0);
-                rows &= inside ? 0xFFFFFFFFu : ~(1u << k);
-            }
+            const float spread = sqrt(max(1.0 - lx * lx, 0.0));
+            rows &= lx * lx <= 1.0 ? rowsBetween(p.y + (1.0 - spread) / p.w, p.y + (1.0 + spread) / p.w, top) : 0u;
+        } else if (kind == kTriangle) {
+            const vec4 p = shapes[entry.shape].p;
+            rows &= triangleRows(p.xy, p.zw, shapes[entry.shape].c, px, top);
         }
-        [[unroll]] for (uint k = 0u; k < kTile; ++k) {
-            colors[k] = (rows & (1u << k)) != 0u ? info.x : colors[k];
+        if (rows != 0u) {
+            const uint color = shapes[entry.shape].color;
+            [[unroll]] for (uint k = 0u; k < kTile; ++k) {
+                colors[k] = (rows & (1u << k)) != 0u ? color : colors[k];
+            }
+            done |= rows;
         }
-        done |= rows;
     }
 
     [[unroll]] for (uint k = 0u; k < kTile; ++k) {
