@@ -3,7 +3,6 @@
 #include <iostream>
 #include <stdexcept>
 
-#include "engine/push_constants.hpp"
 #include "engine/raster_renderer.hpp"
 #include "engine/shape_geometry.hpp"
 #include "engine/tiles_renderer.hpp"
@@ -99,6 +98,22 @@ VkResult OrvApp::waitIdle() noexcept {
 
 void OrvApp::drawFrame() {
     window.throwIfGone();
+    FrameData& frame = frames.current();
+    if (frame.inFlight == VK_NULL_HANDLE || frame.imageAvailable == VK_NULL_HANDLE) {
+        // Renewing it after a failed submit failed too.
+        waitIdle();
+        frames.renew(frame);
+    }
+    // The frame's uploads are written while the previous frame is still being presented;
+    // they need the slot, not the image.
+    swapChain->waitForFrame(frame.inFlight);
+    scene.advanceTriangles();
+    bool prepared = false;
+    if (!needsRebuild) {
+        prepareFrame(frame);
+        prepared = true;
+    }
+
     // The previous frame's present ends here; a window that changed size since gets a new
     // swap chain before this frame is drawn.
     const VkResult presented = queue.takePresentResult();
@@ -106,27 +121,28 @@ void OrvApp::drawFrame() {
         window.isResized()) {
         window.clearResized();
         rebuildSwapChain();
+        prepared = false;
     } else if (presented != VK_SUCCESS) {
+        scene.retractTriangles();
         throw vkError("failed to present swap chain image!", presented);
     }
 
-    FrameData& frame = frames.current();
-    if (frame.inFlight == VK_NULL_HANDLE || frame.imageAvailable == VK_NULL_HANDLE) {
-        // Renewing it after a failed submit failed too.
-        waitIdle();
-        frames.renew(frame);
-    }
     uint32_t imageIndex = 0;
     const VkResult acquired = swapChain->acquireNextImage(queue, frame.inFlight, frame.imageAvailable, &imageIndex);
     if (acquired == VK_ERROR_OUT_OF_DATE_KHR) {
+        scene.retractTriangles();
         rebuildSwapChain();
         return;
     }
     if (acquired != VK_SUCCESS && acquired != VK_SUBOPTIMAL_KHR) {
+        scene.retractTriangles();
         throw vkError("failed to acquire swap chain image!", acquired);
     }
     VkResult submitted = VK_SUCCESS;
     try {
+        if (!prepared) {
+            prepareFrame(frame);
+        }
         recordFrame(frame, imageIndex);
         submitted = swapChain->submitCommandBuffers(queue, frame.commandBuffer, frame.inFlight, frame.imageAvailable,
                                                     renderer->imageWaitStage(), imageIndex);
@@ -141,16 +157,16 @@ void OrvApp::drawFrame() {
     frames.advance();
 }
 
-void OrvApp::recordFrame(FrameData& frame, uint32_t imageIndex) {
-    if (scene.hasTriangles()) {
-        for (uint32_t slot : scene.drawOrder()) {
-            GameObject& object = scene.at(slot);
-            if (object.kind == ObjectKind::Triangle) {
-                object.rotation = advanceRotation(object.rotation);
-            }
-        }
+void OrvApp::prepareFrame(FrameData& frame) {
+    try {
+        renderer->prepare(frame, *swapChain, scene);
+    } catch (...) {
+        scene.retractTriangles();
+        throw;
     }
-    renderer->prepare(frame, *swapChain, scene);
+}
+
+void OrvApp::recordFrame(FrameData& frame, uint32_t imageIndex) {
     VkCommandBufferBeginInfo beginInfo{};
     beginInfo.sType = VK_STRUCTURE_TYPE_COMMAND_BUFFER_BEGIN_INFO;
     beginInfo.flags = VK_COMMAND_BUFFER_USAGE_ONE_TIME_SUBMIT_BIT;

@@ -65,6 +65,8 @@ public:
 private:
     std::unique_ptr<Renderer> makeRenderer(RendererChoice choice);
     void rebuildSwapChain();
+    // Writes the frame's uploads; the frame's triangles are taken back if that fails.
+    void prepareFrame(FrameData& frame);
     void recordFrame(FrameData& frame, uint32_t imageIndex);
     // A frame abandoned between its acquire and a successful submit leaves an image that is
     // never presented and a semaphore that is never waited on.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/push_constants.hpp"
+
 namespace orv {
 
 uint32_t nextObjectId = 0;
@@ -82,6 +84,7 @@ void Scene::setLayer(GameObject& object, int32_t layer) {
 void Scene::clear() {
     objects.clear();
     live.clear();
+    advanced.clear();
     freeSlots.clear();
     pendingFree.clear();
     order.clear();
@@ -109,6 +112,27 @@ const std::vector<uint32_t>& Scene::drawOrder() {
         }
     }
     return order;
+}
+
+void Scene::advanceTriangles() {
+    advanced.clear();
+    if (triangles == 0) {
+        return;
+    }
+    for (uint32_t slot : drawOrder()) {
+        GameObject& object = objects[slot];
+        if (object.kind == ObjectKind::Triangle) {
+            advanced.emplace_back(slot, object.rotation);
+            object.rotation = advanceRotation(object.rotation);
+        }
+    }
+}
+
+void Scene::retractTriangles() {
+    for (const auto& [slot, rotation] : advanced) {
+        objects[slot].rotation = rotation;
+    }
+    advanced.clear();
 }
 
 void Scene::compact() {

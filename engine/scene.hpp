@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "engine/game_object.hpp"
@@ -23,7 +24,11 @@ public:
     void clear();
 
     size_t size() const { return index.size(); }
-    bool hasTriangles() const { return triangles != 0; }
+
+    // Turns every triangle a frame further; until the next advance, the frame can be taken
+    // back (a frame that is not drawn after all does not count).
+    void advanceTriangles();
+    void retractTriangles();
 
     // Slots of the objects, the topmost first: higher layers first, and within a layer the
     // one created first. Slots (and pointers from find) stay valid until the next add or
@@ -48,6 +53,8 @@ private:
     std::vector<uint32_t> order;
     bool orderStale = false;
     size_t triangles = 0;
+    // The triangles' rotations before the last advance.
+    std::vector<std::pair<uint32_t, float>> advanced;
 };
 
 }  // namespace orv

@@ -238,11 +238,14 @@ void OrvSwapChain::createSyncObjects() {
 
 VkResult OrvSwapChain::acquireNextImage(OrvQueue& queue, VkFence inFlight, VkSemaphore imageAvailable,
                                         uint32_t* imageIndex) {
+    waitForFrame(inFlight);
+    // Rendering into the image is ordered after its last present by the semaphore.
+    return queue.acquire(swapChain, imageAvailable, imageIndex);
+}
+
+void OrvSwapChain::waitForFrame(VkFence inFlight) {
     vkCheck(vkWaitForFences(device.getDevice(), 1, &inFlight, VK_TRUE, kNoTimeout),
             "failed to wait for a frame to finish!");
-    // Rendering into the image is ordered after its last present by the semaphore, and the
-    // slot's command buffer and uploads are free once its fence has signalled.
-    return queue.acquire(swapChain, imageAvailable, imageIndex);
 }
 
 VkResult OrvSwapChain::submitCommandBuffers(OrvQueue& queue, VkCommandBuffer commandBuffer, VkFence inFlight,

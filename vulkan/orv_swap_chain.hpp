@@ -39,6 +39,9 @@ public:
     // Waits until the frame slot's previous submission is done (its fence), then acquires an
     // image that `imageAvailable` will signal.
     VkResult acquireNextImage(OrvQueue& queue, VkFence inFlight, VkSemaphore imageAvailable, uint32_t* imageIndex);
+    // Waits until the frame slot's previous submission is done: its command buffer and
+    // uploads are then free.
+    void waitForFrame(VkFence inFlight);
     // Submits the command buffer with the frame's fence, waiting for the image at
     // `waitStage`, and, if that succeeded, starts presenting the image. Returns the
     // submit's result.
