@@ -23,11 +23,12 @@ struct FrameData {
     VkCommandBuffer commandBuffer = VK_NULL_HANDLE;
     // Raster: the frame's vertices, back to front.
     HostBuffer vertices;
-    // Tiles: the frame's shape records, topmost first; for each screen tile the start and
-    // length of its list; the lists, shape indices in drawing order.
+    // Tiles: the frame's shape records, topmost first; the screen tiles some shape reaches,
+    // each with the start and length of its list; the lists, in drawing order.
     HostBuffer shapes;
     HostBuffer tileRanges;
     HostBuffer tileLists;
+    uint32_t tilesDrawn = 0;
     // Tiles: the frame's descriptor set (from the renderer's pool); whether a buffer above was
     // replaced since it was written; which of the renderer's output buffers it names.
     VkDescriptorSet tileSet = VK_NULL_HANDLE;

@@ -32,10 +32,12 @@ uint32_t TileBinner::finish() {
     return total;
 }
 
-void TileBinner::write(uint32_t* ranges, Entry* lists) const {
-    for (size_t t = 0; t < counts.size(); ++t) {
-        ranges[2 * t] = cursor[t];
-        ranges[2 * t + 1] = counts[t];
+uint32_t TileBinner::write(Range* ranges, Entry* lists) const {
+    uint32_t written = 0;
+    for (uint32_t t = 0; t < counts.size(); ++t) {
+        if (counts[t] != 0) {
+            ranges[written++] = Range{t % columns | (t / columns) << 16, cursor[t], counts[t], 0};
+        }
     }
     constexpr uint32_t kLast = kTile - 1;
     for (uint32_t shape = 0; shape < spans.size(); ++shape) {
@@ -43,7 +45,7 @@ void TileBinner::write(uint32_t* ranges, Entry* lists) const {
         for (uint32_t ty = s.y0 / kTile; ty <= s.y1 / kTile; ++ty) {
             const uint32_t top = ty * kTile;
             const uint32_t rowBits = (std::max<uint32_t>(s.y0, top) - top) << 8 |
-                                  (std::min<uint32_t>(s.y1, top + kLast) - top) << 12 | s.kind << 16;
+                                     (std::min<uint32_t>(s.y1, top + kLast) - top) << 12 | s.kind << 16;
             uint32_t* row = cursor.data() + ty * columns;
             for (uint32_t tx = s.x0 / kTile; tx <= s.x1 / kTile; ++tx) {
                 const uint32_t left = tx * kTile;
@@ -55,8 +57,9 @@ void TileBinner::write(uint32_t* ranges, Entry* lists) const {
     }
     // Back to the starts, so write() gives the same result if called again.
     for (size_t t = 0; t < counts.size(); ++t) {
-        cursor[t] = ranges[2 * t];
+        cursor[t] -= counts[t];
     }
+    return written;
 }
 
 }  // namespace orv

@@ -14,6 +14,14 @@ class TileBinner {
 public:
     static constexpr uint32_t kTile = 16;
 
+    // A tile that some shape reaches: where it is, and where its list is.
+    struct Range {
+        uint32_t tile;  // column in the low 16 bits, row in the high
+        uint32_t first;
+        uint32_t count;
+        uint32_t unused;
+    };
+
     // One shape in one tile's list.
     struct Entry {
         uint32_t shape;
@@ -29,9 +37,9 @@ public:
     void add(uint32_t x0, uint32_t y0, uint32_t x1, uint32_t y1, uint32_t kind);
     // After the last add: the number of list entries all tiles hold together.
     uint32_t finish();
-    // Writes, for each tile row by row, its list's start and length (two words), and the
-    // lists, shapes in the order added.
-    void write(uint32_t* ranges, Entry* lists) const;
+    // Writes the tiles that some shape reaches, row by row, and their lists, shapes in the
+    // order added; returns how many tiles it wrote.
+    uint32_t write(Range* ranges, Entry* lists) const;
 
     uint32_t tilesX() const { return columns; }
     uint32_t tilesY() const { return rows; }

@@ -19,7 +19,6 @@ enum : uint32_t { kRectangle = 0, kCircle = 1, kTriangle = 2 };
 
 struct FramePush {
     uint32_t size[2];
-    uint32_t tilesX;
     uint32_t clearColor;
 };
 
@@ -232,9 +231,10 @@ void TilesRenderer::writeShapes(FrameData& frame, Scene& scene, VkExtent2D exten
     }
 
     const uint32_t entries = binner.finish();
-    frame.tileSetStale |= frame.tileRanges.reserve(static_cast<VkDeviceSize>(binner.tileCount()) * 2 * sizeof(uint32_t));
+    frame.tileSetStale |= frame.tileRanges.reserve(static_cast<VkDeviceSize>(binner.tileCount()) * sizeof(TileBinner::Range));
     frame.tileSetStale |= frame.tileLists.reserve(std::max<VkDeviceSize>(entries, 1) * sizeof(TileBinner::Entry));
-    binner.write(static_cast<uint32_t*>(frame.tileRanges.data()), static_cast<TileBinner::Entry*>(frame.tileLists.data()));
+    frame.tilesDrawn = binner.write(static_cast<TileBinner::Range*>(frame.tileRanges.data()),
+                                    static_cast<TileBinner::Entry*>(frame.tileLists.data()));
 }
 
 void TilesRenderer::updateDescriptorSet(FrameData& frame) {
@@ -274,25 +274,37 @@ void TilesRenderer::record(FrameData& frame, const OrvSwapChain& swapChain, uint
     VkBufferMemoryBarrier reuse{};
     reuse.sType = VK_STRUCTURE_TYPE_BUFFER_MEMORY_BARRIER;
     reuse.srcAccessMask = 0;
-    reuse.dstAccessMask = VK_ACCESS_SHADER_WRITE_BIT;
+    reuse.dstAccessMask = VK_ACCESS_SHADER_WRITE_BIT | VK_ACCESS_TRANSFER_WRITE_BIT;
     reuse.srcQueueFamilyIndex = VK_QUEUE_FAMILY_IGNORED;
     reuse.dstQueueFamilyIndex = VK_QUEUE_FAMILY_IGNORED;
     reuse.buffer = output.handle();
     reuse.size = VK_WHOLE_SIZE;
-    vkCmdPipelineBarrier(commandBuffer, VK_PIPELINE_STAGE_TRANSFER_BIT, VK_PIPELINE_STAGE_COMPUTE_SHADER_BIT, 0, 0,
-                         nullptr, 1, &reuse, 0, nullptr);
+    vkCmdPipelineBarrier(commandBuffer, VK_PIPELINE_STAGE_TRANSFER_BIT,
+                         VK_PIPELINE_STAGE_TRANSFER_BIT | VK_PIPELINE_STAGE_COMPUTE_SHADER_BIT, 0, 0, nullptr, 1, &reuse,
+                         0, nullptr);
 
-    const FramePush push{{extent.width, extent.height}, binner.tilesX(), packColor({0.01f, 0.01f, 0.01f})};
-    vkCmdBindPipeline(commandBuffer, VK_PIPELINE_BIND_POINT_COMPUTE, pipeline);
-    vkCmdBindDescriptorSets(commandBuffer, VK_PIPELINE_BIND_POINT_COMPUTE, pipelineLayout, 0, 1, &frame.tileSet, 0,
-                            nullptr);
-    vkCmdPushConstants(commandBuffer, pipelineLayout, VK_SHADER_STAGE_COMPUTE_BIT, 0, sizeof(push), &push);
-    vkCmdDispatch(commandBuffer, binner.tilesX(), binner.tilesY(), 1);
+    const FramePush push{{extent.width, extent.height}, packColor({0.01f, 0.01f, 0.01f})};
+    if (frame.tilesDrawn < binner.tileCount()) {
+        // Tiles no shape reaches are only cleared; the pass draws the others.
+        vkCmdFillBuffer(commandBuffer, output.handle(), 0, VK_WHOLE_SIZE, push.clearColor);
+        VkBufferMemoryBarrier filled = reuse;
+        filled.srcAccessMask = VK_ACCESS_TRANSFER_WRITE_BIT;
+        filled.dstAccessMask = VK_ACCESS_SHADER_WRITE_BIT;
+        vkCmdPipelineBarrier(commandBuffer, VK_PIPELINE_STAGE_TRANSFER_BIT, VK_PIPELINE_STAGE_COMPUTE_SHADER_BIT, 0,
+                             0, nullptr, 1, &filled, 0, nullptr);
+    }
+    if (frame.tilesDrawn != 0) {
+        vkCmdBindPipeline(commandBuffer, VK_PIPELINE_BIND_POINT_COMPUTE, pipeline);
+        vkCmdBindDescriptorSets(commandBuffer, VK_PIPELINE_BIND_POINT_COMPUTE, pipelineLayout, 0, 1, &frame.tileSet,
+                                0, nullptr);
+        vkCmdPushConstants(commandBuffer, pipelineLayout, VK_SHADER_STAGE_COMPUTE_BIT, 0, sizeof(push), &push);
+        vkCmdDispatch(commandBuffer, frame.tilesDrawn, 1, 1);
+    }
 
     // The pixels are written before they are copied; the image, whatever it held, becomes
     // the copy's destination once the acquire semaphore (waited at the transfer stage) says so.
     VkBufferMemoryBarrier written = reuse;
-    written.srcAccessMask = VK_ACCESS_SHADER_WRITE_BIT;
+    written.srcAccessMask = VK_ACCESS_SHADER_WRITE_BIT | VK_ACCESS_TRANSFER_WRITE_BIT;
     written.dstAccessMask = VK_ACCESS_TRANSFER_READ_BIT;
     VkImageMemoryBarrier toCopy{};
     toCopy.sType = VK_STRUCTURE_TYPE_IMAGE_MEMORY_BARRIER;

@@ -1,11 +1,12 @@
 #version 450
 #extension GL_EXT_control_flow_attributes : require
 
-// Draws the frame in 16 x 16 pixel tiles, one workgroup a tile. The host lists for every
-// tile the shapes that reach it, topmost first; each invocation owns one 16-pixel column of
-// its tile, walks the tile's list once and gives each of its pixels the colour of the first
-// shape whose area holds the pixel's centre. A shape is loaded once per column, and the rows
-// it covers in the column are found at once as a bit mask, not tested pixel by pixel.
+// Draws the frame in 16 x 16 pixel tiles, one workgroup for each tile that some shape
+// reaches (the others keep the clear colour the buffer was filled with). The host lists for
+// each such tile the shapes that reach it, topmost first; each invocation owns one 16-pixel
+// column of its tile, walks the tile's list once and gives each of its pixels the colour of
+// the first shape whose area holds the pixel's centre. The rows a shape covers in a column
+// are found at once as a bit mask, not tested pixel by pixel.
 
 const uint kTile = 16u;
 const uint kAllRows = 0xFFFFu;
@@ -33,12 +34,12 @@ struct Entry {
 
 layout(std430, set = 0, binding = 0) writeonly buffer Target { uint pixels[]; };
 layout(std430, set = 0, binding = 1) readonly buffer Shapes { Shape shapes[]; };
-layout(std430, set = 0, binding = 2) readonly buffer Ranges { uvec2 ranges[]; };
+// A tile to draw: its column and row (low and high 16 bits), where its list starts, how long.
+layout(std430, set = 0, binding = 2) readonly buffer Ranges { uvec4 ranges[]; };
 layout(std430, set = 0, binding = 3) readonly buffer Lists { Entry lists[]; };
 
 layout(push_constant) uniform Frame {
     uvec2 size;
-    uint tilesX;
     uint clearColor;
 } frame;
 
@@ -79,11 +80,13 @@ uint triangleRows(vec2 a, vec2 b, vec2 c, float px, uint top) {
 }
 
 void main() {
-    const uint x = gl_GlobalInvocationID.x;
+    const uvec4 range = ranges[gl_WorkGroupID.x];
+    const uint column = gl_LocalInvocationID.x;
+    const uint x = (range.x & 0xFFFFu) * kTile + column;
     if (x >= frame.size.x) {
         return;
     }
-    const uint top = gl_WorkGroupID.y * kTile;
+    const uint top = (range.x >> 16) * kTile;
     const float px = float(x) + 0.5;
 
     uint colors[kTile];
@@ -93,9 +96,7 @@ void main() {
         colors[k] = frame.clearColor;
     }
 
-    const uint column = gl_LocalInvocationID.x;
-    const uvec2 range = ranges[gl_WorkGroupID.y * frame.tilesX + gl_WorkGroupID.x];
-    for (uint i = range.x; i < range.x + range.y && done != kAllRows; ++i) {
+    for (uint i = range.y; i < range.y + range.z && done != kAllRows; ++i) {
         const Entry entry = lists[i];
         if (column < (entry.place & 15u) || column > ((entry.place >> 4) & 15u)) {
             continue;
