@@ -59,6 +59,12 @@ def build_dir():
     return BUILD_DIR
 
 
+@pytest.fixture(params=["raster", "tiles"])
+def renderer(request):
+    """For pixel tests that must hold for both renderers: the name, for QEL_RENDERER."""
+    return request.param
+
+
 @pytest.fixture
 def run_qel(build_dir):
     from qel_testing import run_snippet

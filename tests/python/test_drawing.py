@@ -1,5 +1,5 @@
-"""What ends up in the real window: clear colour, discs, rectangles, the demo triangles,
-recolouring and moving, creation order on overlap, and identifiers."""
+"""What ends up in the real window, with either renderer: clear colour, discs, rectangles,
+the demo triangles, recolouring and moving, creation order on overlap, and identifiers."""
 import json
 import textwrap
 
@@ -26,8 +26,10 @@ print("RESULT " + json.dumps(out))
 """
 
 
-def run_sampled(run_qel, body, **kwargs):
+def run_sampled(run_qel, body, renderer=None, **kwargs):
     code = PRELUDE + textwrap.dedent(body) + EPILOGUE
+    if renderer:
+        kwargs["env"] = dict(kwargs.get("env") or {}, QEL_RENDERER=renderer)
     r = run_qel(code, **kwargs)
     assert r.returncode == 0, r.output
     lines = [line for line in r.stdout.splitlines() if line.startswith("RESULT ")]
@@ -54,7 +56,7 @@ MOVED_RECT_OUTSIDE = [(360, 225), (301, 225), (448, 325), (571, 325), (510, 298)
 
 
 @pytest.mark.parametrize("size", [(800, 600), (640, 480)], ids=["800x600", "640x480"])
-def test_clear_circle_rectangle_and_updates(run_qel, size):
+def test_clear_circle_rectangle_and_updates(run_qel, renderer, size):
     width, height = size
     points = {
         "before": CIRCLE_INSIDE + CIRCLE_OUTSIDE + RECT_INSIDE + RECT_OUTSIDE,
@@ -82,7 +84,7 @@ def test_clear_circle_rectangle_and_updates(run_qel, size):
         pump(qel)
         img = grab()
         out["after"] = [px(img, x, y) for x, y in points["after"]]
-    """)
+    """, renderer=renderer)
     assert out["shape"] == [height, width, 3]
     for lo, hi in zip(out["empty_min"], out["empty_max"]):
         assert CLEAR[0] - 2 <= lo and hi <= CLEAR[0] + 2, out
@@ -107,7 +109,7 @@ def test_clear_circle_rectangle_and_updates(run_qel, size):
     ("qel.loadGameObjects()", (26, 204, 26)),
     ("qel.createTri()", (230, 204, 26)),
 ], ids=["loadGameObjects", "createTri"])
-def test_demo_triangles_cover_their_fixed_point(run_qel, size, create, colour):
+def test_demo_triangles_cover_their_fixed_point(run_qel, renderer, size, create, colour):
     width, height = size
     x, y = int(0.6 * width), int(0.5 * height)
     # The triangle spins; sample it at several moments.
@@ -118,7 +120,7 @@ def test_demo_triangles_cover_their_fixed_point(run_qel, size, create, colour):
         for _ in range(3):
             pump(qel, frames=8)
             out["samples"].append(px(grab(), {x}, {y}))
-    """)
+    """, renderer=renderer)
     for sample in out["samples"]:
         assert_pixel(sample, colour, (x, y))
 
@@ -143,7 +145,7 @@ def test_identifiers_count_on_and_a_failed_creation_uses_none(run_qel):
                    "error2": "invalid string position", "rect": 3}
 
 
-def test_first_created_stays_on_top_where_shapes_overlap(run_qel):
+def test_first_created_stays_on_top_where_shapes_overlap(run_qel, renderer):
     out, _ = run_sampled(run_qel, """
         qel.init([], 400, 300)
         # circle then rectangle
@@ -161,7 +163,7 @@ def test_first_created_stays_on_top_where_shapes_overlap(run_qel):
                              "both2": (270, 205), "rect2": (220, 205), "circle2": (300, 205),
                              "under_tri": (240, 150)}.items():
             out[name] = px(img, x, y)
-    """)
+    """, renderer=renderer)
     assert_pixel(out["both1"], RED, "circle over later rectangle")
     assert_pixel(out["circle1"], RED, "circle alone")
     assert_pixel(out["rect1"], BLUE, "rectangle alone")

@@ -1,0 +1,70 @@
+#include "engine/tile_binner.hpp"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace orv {
+namespace {
+
+struct Listed {
+    std::vector<TileBinner::Range> ranges;
+    std::vector<TileBinner::Entry> lists;
+};
+
+Listed bin(TileBinner& binner) {
+    Listed out;
+    out.lists.resize(binner.finish());
+    out.ranges.resize(binner.tileCount());
+    out.ranges.resize(binner.write(out.ranges.data(), out.lists.data()));
+    return out;
+}
+
+TEST(TileBinner, ListsReachedTilesInOrderWithWhereEachShapeLies) {
+    TileBinner binner;
+    binner.begin(40, 20);  // 3 x 2 tiles, the last column and row partly outside
+    binner.add(10, 3, 20, 5, 1);   // tiles (0,0) and (1,0)
+    binner.add(0, 0, 39, 19, 0);   // every tile
+    binner.add(33, 17, 35, 18, 2);  // tile (2,1)
+    EXPECT_EQ(binner.tilesX(), 3u);
+    EXPECT_EQ(binner.tilesY(), 2u);
+    const Listed got = bin(binner);
+
+    ASSERT_EQ(got.ranges.size(), 6u);
+    const auto place = [](uint32_t x0, uint32_t x1, uint32_t y0, uint32_t y1, uint32_t kind) {
+        return x0 | x1 << 4 | y0 << 8 | y1 << 12 | kind << 16;
+    };
+    // Tile (0,0): the first shape from column 10 to 15, then the full one.
+    EXPECT_EQ(got.ranges[0].tile, 0u);
+    ASSERT_EQ(got.ranges[0].count, 2u);
+    EXPECT_EQ(got.lists[got.ranges[0].first].shape, 0u);
+    EXPECT_EQ(got.lists[got.ranges[0].first].place, place(10, 15, 3, 5, 1));
+    EXPECT_EQ(got.lists[got.ranges[0].first + 1].place, place(0, 15, 0, 15, 0));
+    // Tile (1,0): columns 16 to 20 of the first shape are its 0 to 4.
+    EXPECT_EQ(got.ranges[1].tile, 1u);
+    EXPECT_EQ(got.lists[got.ranges[1].first].place, place(0, 4, 3, 5, 1));
+    // Tile (2,1) holds the full shape (cut to the frame) above the last one.
+    const TileBinner::Range& last = got.ranges[5];
+    EXPECT_EQ(last.tile, 2u | 1u << 16);
+    ASSERT_EQ(last.count, 2u);
+    EXPECT_EQ(got.lists[last.first].place, place(0, 7, 0, 3, 0));
+    EXPECT_EQ(got.lists[last.first + 1].shape, 2u);
+    EXPECT_EQ(got.lists[last.first + 1].place, place(1, 3, 1, 2, 2));
+}
+
+TEST(TileBinner, SkipsTilesNoShapeReachesAndStartsAfreshEachFrame) {
+    TileBinner binner;
+    binner.begin(64, 64);
+    binner.add(40, 40, 41, 41, 0);
+    Listed got = bin(binner);
+    ASSERT_EQ(got.ranges.size(), 1u);
+    EXPECT_EQ(got.ranges[0].tile, 2u | 2u << 16);
+
+    binner.begin(64, 64);
+    EXPECT_EQ(binner.finish(), 0u);
+    got = bin(binner);
+    EXPECT_TRUE(got.ranges.empty());
+}
+
+}  // namespace
+}  // namespace orv
