@@ -51,6 +51,23 @@ PYBIND11_MODULE(qel, m) {
     m.def("getRenderer", &qel::getRenderer,
           "The renderer the engine draws with: \"tiles\" (compute over screen tiles, the default on a CPU "
           "Vulkan driver) or \"raster\" (the graphics pipeline, the default on a GPU). QEL_RENDERER chooses.");
+    m.def("removeObject", &qel::removeObject, py::arg("id"),
+          "Removes the object; True when something had the identifier. Identifiers are never reused.");
+    m.def("setLayer", &qel::setLayer, py::arg("id"), py::arg("layer"),
+          "Puts the object on a layer (default 0): higher layers are drawn above lower ones; within a layer the "
+          "object created first is on top.");
+    m.def("objectAt", &qel::objectAt, py::arg("x"), py::arg("y"),
+          "The identifier of the topmost object (layers, then creation order) whose hit test holds the point, "
+          "or -1. Prints nothing.");
+    m.def("moveMany", &qel::moveMany, py::arg("ids"), py::arg("xs"), py::arg("ys"),
+          "moveTo for many objects: sequences or one-dimensional buffers (lists, array.array, NumPy arrays) of "
+          "equal length. Unknown identifiers are skipped.");
+    m.def("updateColors", &qel::updateColors, py::arg("ids"), py::arg("colours"),
+          "updateColor for many objects, with packed colours 0xRRGGBB; the rules of moveMany.");
+    m.def("readPixels", &qel::readPixels,
+          "The last frame drawn as RGBA bytes, rows from the top: "
+          "numpy.frombuffer(qel.readPixels(), numpy.uint8).reshape(height, width, 4).");
+    m.def("screenshot", &qel::screenshot, py::arg("path"), "Writes the last frame drawn as a PNG file.");
 
     // Tear the engine down while the interpreter, the window system and the driver are
     // all still alive, so a script that never calls closeWindow still exits cleanly.

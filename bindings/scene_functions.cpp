@@ -1,9 +1,17 @@
 #include "bindings/scene_functions.hpp"
 
+#include <cerrno>
+#include <string>
+#include <vector>
+
 #include "bindings/color.hpp"
+#include "bindings/number_columns.hpp"
 #include "bindings/module_state.hpp"
 #include "diagnostics/device_report.hpp"
+#include "engine/frame_pixels.hpp"
 #include "engine/orv_app.hpp"
+
+namespace py = pybind11;
 
 namespace qel {
 
@@ -62,6 +70,71 @@ std::string getData() {
 void setColorById(uint32_t id, const std::string& color) {
     orv::OrvApp& app = requireEngine();
     app.updateColor(id, orv::parseColor(color));
+}
+
+bool removeObject(uint32_t id) {
+    return requireEngine().removeObject(id);
+}
+
+void setLayer(uint32_t id, int32_t layer) {
+    requireEngine().setLayer(id, layer);
+}
+
+int64_t objectAt(double x, double y) {
+    return requireEngine().objectAt(Point2D{x, y});
+}
+
+namespace {
+// Scratch for the batch calls, kept so a call a frame allocates nothing.
+std::vector<uint32_t> batchIds;
+std::vector<double> batchXs;
+std::vector<double> batchYs;
+std::vector<int32_t> batchColours;
+
+void requireSameLength(size_t ids, size_t other, const char* name) {
+    if (ids != other) {
+        throw py::value_error(std::string("ids and ") + name + " differ in length (" + std::to_string(ids) + " and " +
+                              std::to_string(other) + "); nothing was changed");
+    }
+}
+}  // namespace
+
+void moveMany(py::handle ids, py::handle xs, py::handle ys) {
+    orv::OrvApp& app = requireEngine();
+    readIdentifiers(ids, "ids", batchIds);
+    readCoordinates(xs, "xs", batchXs);
+    readCoordinates(ys, "ys", batchYs);
+    requireSameLength(batchIds.size(), batchXs.size(), "xs");
+    requireSameLength(batchIds.size(), batchYs.size(), "ys");
+    app.moveMany(batchIds.data(), batchXs.data(), batchYs.data(), batchIds.size());
+}
+
+void updateColors(py::handle ids, py::handle colours) {
+    orv::OrvApp& app = requireEngine();
+    readIdentifiers(ids, "ids", batchIds);
+    readColours(colours, "colours", batchColours);
+    requireSameLength(batchIds.size(), batchColours.size(), "colours");
+    app.updateColors(batchIds.data(), batchColours.data(), batchIds.size());
+}
+
+py::bytes readPixels() {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    const std::vector<uint8_t> rgba = requireEngine().readPixels(width, height);
+    return py::bytes(reinterpret_cast<const char*>(rgba.data()), rgba.size());
+}
+
+void screenshot(const std::string& path) {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    const std::vector<uint8_t> rgba = requireEngine().readPixels(width, height);
+    try {
+        orv::writePng(path, rgba, width, height);
+    } catch (const orv::FileError& e) {
+        errno = e.error;
+        PyErr_SetFromErrnoWithFilename(PyExc_OSError, e.filename.c_str());
+        throw py::error_already_set();
+    }
 }
 
 }  // namespace qel

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include <pybind11/pybind11.h>
+
 #include "bindings/shape_handles.hpp"
 
 namespace qel {
@@ -23,5 +25,14 @@ std::string getData();
 
 // What setColor on a handle does: parse the text, then recolour by identifier.
 void setColorById(uint32_t id, const std::string& color);
+
+// Beyond the functions above: removing, layers, picking, batches and reading the frame back.
+bool removeObject(uint32_t id);
+void setLayer(uint32_t id, int32_t layer);
+int64_t objectAt(double x, double y);
+void moveMany(pybind11::handle ids, pybind11::handle xs, pybind11::handle ys);
+void updateColors(pybind11::handle ids, pybind11::handle colours);
+pybind11::bytes readPixels();
+void screenshot(const std::string& path);
 
 }  // namespace qel

@@ -66,7 +66,21 @@ void registerShapeClasses(py::module_& m) {
         .def("moveDown", [](Circle& c) { moveCircle(c, Step::Down); })
         .def("moveLeft", [](Circle& c) { moveCircle(c, Step::Left); })
         .def("moveRight", [](Circle& c) { moveCircle(c, Step::Right); })
-        .def("__repr__", [](const Circle& c) { return "Circle<" + std::to_string(c.id) + ">"; });
+        .def("__repr__", [](const Circle& c) { return "Circle<" + std::to_string(c.id) + ">"; })
+        // Beyond the methods above.
+        .def("remove", [](const Circle& c) { return requireEngine().removeObject(c.id); },
+             "Removes the circle; True when it was there.")
+        .def(
+            "resize",
+            [](Circle& c, double radius) {
+                orv::OrvApp& app = requireEngine();
+                c.radius = radius;
+                app.resizeObject(c.id, radius, 0.0);
+            },
+            py::arg("radius"), "Sets the radius of the handle and of the drawn circle.")
+        .def(
+            "setLayer", [](const Circle& c, int32_t layer) { requireEngine().setLayer(c.id, layer); },
+            py::arg("layer"), "Puts the circle on a layer: higher layers are drawn above lower ones.");
 
     py::class_<Rectangle>(m, "Rectangle")
         .def(py::init([](uint32_t id, const Point2D& topLeft, double height, double width) {
@@ -94,7 +108,22 @@ void registerShapeClasses(py::module_& m) {
         .def("moveDown", [](Rectangle& r) { moveRectangle(r, Step::Down); })
         .def("moveLeft", [](Rectangle& r) { moveRectangle(r, Step::Left); })
         .def("moveRight", [](Rectangle& r) { moveRectangle(r, Step::Right); })
-        .def("__repr__", [](const Rectangle& r) { return "Rectangle<" + std::to_string(r.id) + ">"; });
+        .def("__repr__", [](const Rectangle& r) { return "Rectangle<" + std::to_string(r.id) + ">"; })
+        // Beyond the methods above.
+        .def("remove", [](const Rectangle& r) { return requireEngine().removeObject(r.id); },
+             "Removes the rectangle; True when it was there.")
+        .def(
+            "resize",
+            [](Rectangle& r, double width, double height) {
+                orv::OrvApp& app = requireEngine();
+                r.width = width;
+                r.height = height;
+                app.resizeObject(r.id, width, height);
+            },
+            py::arg("width"), py::arg("height"), "Sets the width and height of the handle and of the drawn rectangle.")
+        .def(
+            "setLayer", [](const Rectangle& r, int32_t layer) { requireEngine().setLayer(r.id, layer); },
+            py::arg("layer"), "Puts the rectangle on a layer: higher layers are drawn above lower ones.");
 }
 
 }  // namespace qel

@@ -61,6 +61,7 @@ void OrvApp::rebuildSwapChain() {
     // Stays set if anything below fails, so the next frame tries again; the current swap
     // chain is replaced only by a complete new one.
     needsRebuild = true;
+    readableFrame = nullptr;
     auto next = std::make_unique<OrvSwapChain>(device, window, renderer->imageUsage(), swapChain.get());
     swapChain = std::move(next);
     needsRebuild = false;
@@ -154,10 +155,13 @@ void OrvApp::drawFrame() {
         recoverAbandonedFrame();
         throw vkError("failed to submit draw command buffer!", submitted);
     }
+    readableFrame = &frame;
     frames.advance();
 }
 
 void OrvApp::prepareFrame(FrameData& frame) {
+    // The renderer's record of the last frame is about to be replaced.
+    readableFrame = nullptr;
     try {
         renderer->prepare(frame, *swapChain, scene);
     } catch (...) {
@@ -230,6 +234,7 @@ void OrvApp::moveTo(uint32_t id, double x, double y) {
     if (object != nullptr && object->kind != ObjectKind::Triangle) {
         object->x = x;
         object->y = y;
+        scene.touch();
     }
 }
 
@@ -237,6 +242,64 @@ void OrvApp::updateColor(uint32_t id, int32_t rgb) {
     if (GameObject* object = scene.find(id)) {
         object->color = unpackColor(rgb);
     }
+}
+
+bool OrvApp::removeObject(uint32_t id) {
+    return scene.remove(id);
+}
+
+void OrvApp::resizeObject(uint32_t id, double sizeX, double sizeY) {
+    GameObject* object = scene.find(id);
+    if (object != nullptr && object->kind != ObjectKind::Triangle) {
+        object->sizeX = sizeX;
+        object->sizeY = object->kind == ObjectKind::Circle ? 0.0 : sizeY;
+        scene.touch();
+    }
+}
+
+void OrvApp::setLayer(uint32_t id, int32_t layer) {
+    if (GameObject* object = scene.find(id)) {
+        scene.setLayer(*object, layer);
+    }
+}
+
+int64_t OrvApp::objectAt(const Point2D& point) {
+    const VkExtent2D extent = lastExtent.width != 0 ? lastExtent : VkExtent2D{static_cast<uint32_t>(width),
+                                                                               static_cast<uint32_t>(height)};
+    return pickGrid.find(scene, scene.version(), extent.width, extent.height, point);
+}
+
+void OrvApp::moveMany(const uint32_t* ids, const double* xs, const double* ys, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        GameObject* object = scene.find(ids[i]);
+        if (object != nullptr && object->kind != ObjectKind::Triangle) {
+            object->x = xs[i];
+            object->y = ys[i];
+        }
+    }
+    scene.touch();
+}
+
+void OrvApp::updateColors(const uint32_t* ids, const int32_t* colours, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        if (GameObject* object = scene.find(ids[i])) {
+            object->color = unpackColor(colours[i]);
+        }
+    }
+}
+
+std::vector<uint8_t> OrvApp::readPixels(uint32_t& w, uint32_t& h) {
+    if (readableFrame == nullptr || !swapChain) {
+        throw std::runtime_error("no frame to read: none was drawn since the window was opened or resized "
+                                 "(call qel.poll() first)");
+    }
+    waitIdle();
+    const VkExtent2D extent = swapChain->getSwapChainExtent();
+    w = extent.width;
+    h = extent.height;
+    std::vector<uint8_t> rgba(static_cast<size_t>(w) * h * 4);
+    renderer->readFrame(*readableFrame, *swapChain, queue, rgba.data());
+    return rgba;
 }
 
 bool OrvApp::isInside(uint32_t id, const Point2D& point) const {

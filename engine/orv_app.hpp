@@ -7,9 +7,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/frame_ring.hpp"
 #include "engine/orv_window.hpp"
+#include "engine/pick_grid.hpp"
 #include "engine/point2d.hpp"
 #include "engine/renderer.hpp"
 #include "engine/scene.hpp"
@@ -50,6 +52,22 @@ public:
     // Prints the hit test's report block for rectangles and circles.
     bool isInside(uint32_t id, const Point2D& point) const;
 
+    // True when something had the identifier; it is gone from the next frame on.
+    bool removeObject(uint32_t id);
+    // A rectangle's extents along x and y, or a circle's radius (sizeX); triangles keep theirs.
+    void resizeObject(uint32_t id, double sizeX, double sizeY);
+    void setLayer(uint32_t id, int32_t layer);
+    // The identifier of the topmost object (layers, then creation order) whose hit test
+    // holds the point, or -1. Prints nothing.
+    int64_t objectAt(const Point2D& point);
+    // moveTo and updateColor for many objects; unknown identifiers are skipped.
+    void moveMany(const uint32_t* ids, const double* xs, const double* ys, size_t count);
+    void updateColors(const uint32_t* ids, const int32_t* colours, size_t count);
+
+    // The last frame drawn, as RGBA bytes, rows from the top. Throws when no frame was drawn
+    // since the engine started or the swap chain was last replaced.
+    std::vector<uint8_t> readPixels(uint32_t& width, uint32_t& height);
+
     // Destroys the window ahead of the engine; the scene stays usable.
     void closeWindow();
 
@@ -87,6 +105,9 @@ private:
     // frame was abandoned with an image acquired.
     bool needsRebuild = false;
     VkExtent2D lastExtent{0, 0};
+    // The slot of the last frame drawn, while its pixels can still be read back.
+    FrameData* readableFrame = nullptr;
+    PickGrid pickGrid;
 };
 
 }  // namespace orv

@@ -8,6 +8,7 @@
 
 #include "engine/frame_ring.hpp"
 #include "engine/scene.hpp"
+#include "vulkan/orv_queue.hpp"
 #include "vulkan/orv_swap_chain.hpp"
 
 namespace orv {
@@ -33,6 +34,9 @@ public:
     virtual void prepare(FrameData& frame, const OrvSwapChain& swapChain, Scene& scene) = 0;
     // Records the frame's drawing into its command buffer, which the engine has begun.
     virtual void record(FrameData& frame, const OrvSwapChain& swapChain, uint32_t imageIndex, const Scene& scene) = 0;
+    // Writes the pixels of `frame`, the last frame drawn, as RGBA rows from the top into
+    // `rgba` (width x height x 4 bytes of the swap chain's extent). The device is idle.
+    virtual void readFrame(FrameData& frame, const OrvSwapChain& swapChain, OrvQueue& queue, uint8_t* rgba) = 0;
 };
 
 const char* rendererName(RendererKind kind);

@@ -15,6 +15,7 @@ bool Scene::drawnBefore(uint32_t a, uint32_t b) const {
 }
 
 uint32_t Scene::add(GameObject object) {
+    ++changes;
     object.id = nextObjectId;
     uint32_t slot = 0;
     if (!freeSlots.empty()) {
@@ -62,6 +63,7 @@ bool Scene::remove(uint32_t id) {
     if (slot == IdIndex::kNone) {
         return false;
     }
+    ++changes;
     if (objects[slot].kind == ObjectKind::Triangle) {
         --triangles;
     }
@@ -78,10 +80,12 @@ void Scene::setLayer(GameObject& object, int32_t layer) {
     if (object.layer != layer) {
         object.layer = layer;
         orderStale = true;
+        ++changes;
     }
 }
 
 void Scene::clear() {
+    ++changes;
     objects.clear();
     live.clear();
     advanced.clear();

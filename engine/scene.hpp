@@ -24,6 +24,10 @@ public:
     void clear();
 
     size_t size() const { return index.size(); }
+    // Changes whenever an object is added, removed, moved, resized or put on another layer.
+    uint64_t version() const { return changes; }
+    // For changes made to an object found by identifier (a move, a resize).
+    void touch() { ++changes; }
 
     // Turns every triangle a frame further; until the next advance, the frame can be taken
     // back (a frame that is not drawn after all does not count).
@@ -53,6 +57,7 @@ private:
     std::vector<uint32_t> order;
     bool orderStale = false;
     size_t triangles = 0;
+    uint64_t changes = 0;
     // The triangles' rotations before the last advance.
     std::vector<std::pair<uint32_t, float>> advanced;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/frame_pixels.hpp"
 #include "engine/shape_geometry.hpp"
 #include "vulkan/orv_pipeline.hpp"
 #include "vulkan/shader_file.hpp"
@@ -47,7 +48,8 @@ bool finite(const Box& b) {
 TilesRenderer::TilesRenderer(OrvDevice& d, std::string directory, FrameRing& frames)
     : device{d},
       dataDirectory{std::move(directory)},
-      output{d, VK_BUFFER_USAGE_STORAGE_BUFFER_BIT | VK_BUFFER_USAGE_TRANSFER_SRC_BIT, "frame pixel"} {
+      output{d, VK_BUFFER_USAGE_STORAGE_BUFFER_BIT | VK_BUFFER_USAGE_TRANSFER_SRC_BIT | VK_BUFFER_USAGE_TRANSFER_DST_BIT,
+             "frame pixel"} {
     try {
         createLayouts();
         createDescriptorSets(frames);
@@ -331,6 +333,12 @@ void TilesRenderer::record(FrameData& frame, const OrvSwapChain& swapChain, uint
     toPresent.newLayout = VK_IMAGE_LAYOUT_PRESENT_SRC_KHR;
     vkCmdPipelineBarrier(commandBuffer, VK_PIPELINE_STAGE_TRANSFER_BIT, VK_PIPELINE_STAGE_BOTTOM_OF_PIPE_BIT, 0, 0,
                          nullptr, 0, nullptr, 1, &toPresent);
+}
+
+void TilesRenderer::readFrame(FrameData&, const OrvSwapChain& swapChain, OrvQueue&, uint8_t* rgba) {
+    // The pixel buffer holds the last frame drawn until the next one is drawn.
+    copyAsRgba(static_cast<const uint8_t*>(output.data()), swapChain.getSwapChainExtent(), swapChain.getImageFormat(),
+               rgba);
 }
 
 }  // namespace orv

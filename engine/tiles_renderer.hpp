@@ -37,6 +37,7 @@ public:
     void useSwapChain(const OrvSwapChain& swapChain) override;
     void prepare(FrameData& frame, const OrvSwapChain& swapChain, Scene& scene) override;
     void record(FrameData& frame, const OrvSwapChain& swapChain, uint32_t imageIndex, const Scene& scene) override;
+    void readFrame(FrameData& frame, const OrvSwapChain& swapChain, OrvQueue& queue, uint8_t* rgba) override;
 
 private:
     void createLayouts();
