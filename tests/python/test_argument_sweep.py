@@ -13,15 +13,17 @@ import re
 
 import qel
 
-ALLOWED = (TypeError, ValueError, IndexError, RuntimeError, OverflowError)
+# OSError: a file that cannot be written (screenshot).
+ALLOWED = (TypeError, ValueError, IndexError, RuntimeError, OverflowError, OSError)
 NUMBERS = [1e308, -1e308, 2**31, 2**32, 2**64, -1, -(2**63), 0, 0.5, True,
            float("nan"), float("inf"), float("-inf")]
 TEXTS = ["", "\u00e9", "\u65e5\u672c", "\udcff", "#", "#" + "f" * 4096, "#ff\x00ff", b"#ff8800"]
 OTHERS = [None, [], [1, 2], ("up", "down"), ["up", 3], ["\udcff"], {"up": 1}, object(),
           qel.Point2D(1, 2)]
 WEIRD = NUMBERS + TEXTS + OTHERS
+# "handle": the batch calls' columns of numbers.
 BASELINE = {"float": 10.0, "int": 1, "str": "#ff8800", "list": [], "List[str]": ["up", "W"],
-            "qel.Point2D": qel.Point2D(3, 4), "bool": True}
+            "qel.Point2D": qel.Point2D(3, 4), "bool": True, "handle": [1, 2]}
 
 calls = 0
 unexpected = []
@@ -178,14 +180,15 @@ def _check_sweep(result):
     assert functions >= 20, marker[0]
 
 
-def test_sweep_before_init(run_qel):
-    result = run_qel(SWEEP + "\nsweep_everything(window_open=False)\n", timeout=120)
+def test_sweep_before_init(run_qel, tmp_path):
+    # Calls that write files (screenshot) write them into a scratch directory.
+    result = run_qel(SWEEP + "\nsweep_everything(window_open=False)\n", timeout=120, cwd=str(tmp_path))
     _check_sweep(result)
 
 
-def test_sweep_with_open_window_and_non_finite_shapes(run_qel):
-    # The red square is created first, so it stays on top of everything the sweep adds;
-    # frames must keep coming with NaN and infinite geometry in the scene.
+def test_sweep_with_open_window_and_non_finite_shapes(run_qel, tmp_path):
+    # Frames must keep coming with NaN and infinite geometry in the scene; a red square put
+    # on a layer above all the sweep uses shows the frames still draw.
     code = SWEEP + r'''
 import qel_testing
 qel.init([], 320, 240)
@@ -205,19 +208,19 @@ qel_testing.pump(qel)
 sweep_everything(window_open=True, handles=handles)
 for h in handles[2:]:
     h.moveRight(); h.moveDown(); h.move()
-first.moveTo(20, 20)  # the sweep moved and recoloured it
-qel.updateColor(first.id, 0xFF0000)
+top = qel.createRectangle(20, 20, 60, 60, "#ff0000", 0)
+top.setLayer(1000)
 qel_testing.pump(qel, frames=8)
 print("PIXEL", *qel_testing.grab()[50, 50])
 '''
-    result = run_qel(code, timeout=180)
+    result = run_qel(code, timeout=180, cwd=str(tmp_path))
     _check_sweep(result)
     pixel = [line for line in result.stdout.splitlines() if line.startswith("PIXEL")]
     r, g, b = (int(v) for v in pixel[-1].split()[1:])
     assert r > 200 and g < 50 and b < 50, pixel
 
 
-def test_sweep_after_close_window(run_qel):
+def test_sweep_after_close_window(run_qel, tmp_path):
     code = SWEEP + r'''
 qel.init([], 200, 150)
 handles = [qel.createCircle(50, 50, 10, "#ffffff", 1), qel.createRectangle(5, 5, 10, 10, "#ffffff", 1)]
@@ -225,7 +228,7 @@ qel.poll()
 qel.closeWindow()
 sweep_everything(window_open=False, handles=handles)
 '''
-    result = run_qel(code, timeout=120)
+    result = run_qel(code, timeout=120, cwd=str(tmp_path))
     _check_sweep(result)
 
 

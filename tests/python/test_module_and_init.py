@@ -40,7 +40,8 @@ def test_module_surface_before_init(run_qel):
         "getWindowWidth", "getWindowHeight", "updateColor", "isInside", "getData", "closeWindow",
         "Point2D", "Circle", "Rectangle",
         # Additions, after everything above.
-        "getRenderer"]
+        "getRenderer", "removeObject", "setLayer", "objectAt", "moveMany", "updateColors", "readPixels",
+        "screenshot"]
     assert got["data"] == "null"
     assert got["size"] == [0, 0]
 
