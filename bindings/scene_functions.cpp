@@ -8,7 +8,7 @@
 #include "bindings/number_columns.hpp"
 #include "bindings/module_state.hpp"
 #include "diagnostics/device_report.hpp"
-#include "engine/frame_pixels.hpp"
+#include "engine/image_file.hpp"
 #include "engine/orv_app.hpp"
 
 namespace py = pybind11;
@@ -129,7 +129,7 @@ void screenshot(const std::string& path) {
     uint32_t height = 0;
     const std::vector<uint8_t> rgba = requireEngine().readPixels(width, height);
     try {
-        orv::writePng(path, rgba, width, height);
+        orv::writePng(path, rgba.data(), width, height);
     } catch (const orv::FileError& e) {
         errno = e.error;
         PyErr_SetFromErrnoWithFilename(PyExc_OSError, e.filename.c_str());

@@ -13,15 +13,19 @@ FLAGS=(-std=c++17 -g -O1 -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-r
 
 mkdir -p "$OUT/artifacts"
 declare -A SOURCES=(
-  [color]="bindings/color.cpp"
+  [color]="bindings/color.cpp engine/color.cpp"
   [key_names]="input/key_tables.cpp input/input_callbacks.cpp"
+  [image]="engine/image_file.cpp"
+)
+declare -A LIBS=(
+  [image]="$(pkg-config --libs libpng libturbojpeg)"
 )
 
 status=0
-for target in color key_names; do
+for target in color key_names image; do
   echo "== ${target}_fuzzer: build"
   # shellcheck disable=SC2086
-  "$CXX" "${FLAGS[@]}" "fuzz/${target}_fuzzer.cpp" ${SOURCES[$target]} -o "$OUT/${target}_fuzzer"
+  "$CXX" "${FLAGS[@]}" "fuzz/${target}_fuzzer.cpp" ${SOURCES[$target]} -o "$OUT/${target}_fuzzer" ${LIBS[$target]:-}
 
   work="$OUT/corpus-$target"
   rm -rf "$work"

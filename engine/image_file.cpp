@@ -1,0 +1,157 @@
+#include "engine/image_file.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include <png.h>
+#include <turbojpeg.h>
+
+namespace orv {
+
+namespace {
+
+bool isPng(const uint8_t* data, size_t size) {
+    static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    return size >= 8 && std::memcmp(data, kSignature, 8) == 0;
+}
+
+bool isJpeg(const uint8_t* data, size_t size) {
+    return size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
+}
+
+void checkSize(uint32_t width, uint32_t height, uint32_t maxSide) {
+    if (width == 0 || height == 0) {
+        throw std::runtime_error("an empty image (" + std::to_string(width) + " by " + std::to_string(height) +
+                                 " pixels)");
+    }
+    if (width > maxSide || height > maxSide) {
+        throw std::runtime_error(std::to_string(width) + " by " + std::to_string(height) +
+                                 " pixels, larger than the device's largest image (" + std::to_string(maxSide) + ")");
+    }
+}
+
+Image decodePng(const uint8_t* data, size_t size, uint32_t maxSide) {
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    struct Free {
+        png_image* image;
+        ~Free() { png_image_free(image); }
+    } release{&png};
+    if (png_image_begin_read_from_memory(&png, data, size) == 0) {
+        throw std::runtime_error(std::string("corrupt PNG data (") + png.message + ")");
+    }
+    checkSize(png.width, png.height, maxSide);
+    // 8-bit sRGB with straight alpha, whatever the file holds.
+    png.format = PNG_FORMAT_RGBA;
+    Image image;
+    image.width = png.width;
+    image.height = png.height;
+    image.rgba.resize(PNG_IMAGE_SIZE(png));
+    if (png_image_finish_read(&png, nullptr, image.rgba.data(), 0, nullptr) == 0) {
+        throw std::runtime_error(std::string("truncated or corrupt PNG data (") + png.message + ")");
+    }
+    return image;
+}
+
+Image decodeJpeg(const uint8_t* data, size_t size, uint32_t maxSide) {
+    std::unique_ptr<void, int (*)(tjhandle)> jpeg{tjInitDecompress(), &tjDestroy};
+    if (!jpeg) {
+        throw std::runtime_error("the JPEG decoder could not start");
+    }
+    int width = 0, height = 0, subsampling = 0, colorspace = 0;
+    if (tjDecompressHeader3(jpeg.get(), data, static_cast<unsigned long>(size), &width, &height, &subsampling,
+                            &colorspace) != 0) {
+        throw std::runtime_error(std::string("corrupt JPEG data (") + tjGetErrorStr2(jpeg.get()) + ")");
+    }
+    checkSize(static_cast<uint32_t>(width), static_cast<uint32_t>(height), maxSide);
+    Image image;
+    image.width = static_cast<uint32_t>(width);
+    image.height = static_cast<uint32_t>(height);
+    image.rgba.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    // A warning (a truncated file, say) leaves part of the picture undecoded: refused too.
+    if (tjDecompress2(jpeg.get(), data, static_cast<unsigned long>(size), image.rgba.data(), width, 0, height, TJPF_RGBA,
+                      TJFLAG_STOPONWARNING | TJFLAG_ACCURATEDCT) != 0) {
+        throw std::runtime_error(std::string("truncated or corrupt JPEG data (") + tjGetErrorStr2(jpeg.get()) + ")");
+    }
+    return image;
+}
+
+}  // namespace
+
+Image decodeImage(const uint8_t* data, size_t size, uint32_t maxSide) {
+    if (isPng(data, size)) {
+        return decodePng(data, size, maxSide);
+    }
+    if (isJpeg(data, size)) {
+        return decodeJpeg(data, size, maxSide);
+    }
+    throw std::runtime_error("not a PNG or JPEG image");
+}
+
+Image loadImageFile(const std::string& path, uint32_t maxSide) {
+    const auto fail = [&path](const std::string& why) { return std::runtime_error("cannot load " + path + ": " + why); };
+    // Non-blocking, so a FIFO is refused rather than waited on.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        throw fail(std::strerror(errno));
+    }
+    struct Close {
+        int fd;
+        ~Close() { ::close(fd); }
+    } closer{fd};
+    struct stat info{};
+    if (::fstat(fd, &info) != 0) {
+        throw fail(std::strerror(errno));
+    }
+    if (!S_ISREG(info.st_mode)) {
+        throw fail("not a regular file");
+    }
+    if (static_cast<unsigned long long>(info.st_size) > kMaxImageFileBytes) {
+        throw fail("the file is too large for an image (" + std::to_string(info.st_size) + " bytes)");
+    }
+    std::vector<uint8_t> bytes(static_cast<size_t>(info.st_size));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            throw fail(got < 0 ? std::strerror(errno) : "the file ended early");
+        }
+        done += static_cast<size_t>(got);
+    }
+    try {
+        return decodeImage(bytes.data(), bytes.size(), maxSide);
+    } catch (const std::runtime_error& e) {
+        throw fail(e.what());
+    }
+}
+
+void writePng(const std::string& path, const uint8_t* rgba, uint32_t width, uint32_t height) {
+    // Opened here rather than by the encoder, so a failure can say why.
+    std::unique_ptr<FILE, int (*)(FILE*)> file{std::fopen(path.c_str(), "wb"), &std::fclose};
+    if (!file) {
+        const int code = errno;
+        throw FileError(code, path, "cannot write " + path + ": " + std::strerror(code));
+    }
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    png.width = width;
+    png.height = height;
+    png.format = PNG_FORMAT_RGBA;
+    const int ok = png_image_write_to_stdio(&png, file.get(), 0, rgba, 0, nullptr);
+    png_image_free(&png);
+    const int code = ok == 0 ? EIO : (std::fflush(file.get()) != 0 || std::ferror(file.get()) != 0 ? errno : 0);
+    if (std::fclose(file.release()) != 0 || code != 0) {
+        throw FileError(code != 0 ? code : EIO, path, "cannot write " + path + ": " + std::strerror(code != 0 ? code : EIO));
+    }
+}
+
+}  // namespace orv
