@@ -7,6 +7,7 @@
 #include "bindings/input_functions.hpp"
 #include "bindings/lifetime_functions.hpp"
 #include "bindings/module_state.hpp"
+#include "bindings/picture_handles.hpp"
 #include "bindings/scene_functions.hpp"
 #include "bindings/shape_classes.hpp"
 
@@ -19,6 +20,7 @@ PYBIND11_MODULE(qel, m) {
     // name them as qel.Circle rather than as C++ types; they are listed after the
     // functions again below.
     qel::registerShapeClasses(m);
+    qel::registerPictureClasses(m);
 
     m.def("init", &qel::init);
     m.def("run", &qel::run);
@@ -68,6 +70,12 @@ PYBIND11_MODULE(qel, m) {
           "The last frame drawn as RGBA bytes, rows from the top: "
           "numpy.frombuffer(qel.readPixels(), numpy.uint8).reshape(height, width, 4).");
     m.def("screenshot", &qel::screenshot, py::arg("path"), "Writes the last frame drawn as a PNG file.");
+    qel::registerPictureFunctions(m);
+    for (const char* name : {"Sprite", "Text"}) {
+        py::object cls = m.attr(name);
+        py::delattr(m, name);
+        m.attr(name) = cls;
+    }
 
     // Tear the engine down while the interpreter, the window system and the driver are
     // all still alive, so a script that never calls closeWindow still exits cleanly.

@@ -5,7 +5,9 @@
 namespace orv {
 
 FrameData::FrameData(OrvDevice& device)
-    : vertices{device, VK_BUFFER_USAGE_VERTEX_BUFFER_BIT, "vertex"},
+    : atlasStaging{device, VK_BUFFER_USAGE_TRANSFER_SRC_BIT, "texture upload"},
+      vertices{device, VK_BUFFER_USAGE_VERTEX_BUFFER_BIT, "vertex"},
+      pictureVertices{device, VK_BUFFER_USAGE_VERTEX_BUFFER_BIT, "picture vertex"},
       shapes{device, VK_BUFFER_USAGE_STORAGE_BUFFER_BIT, "shape"},
       tileRanges{device, VK_BUFFER_USAGE_STORAGE_BUFFER_BIT, "tile range"},
       tileLists{device, VK_BUFFER_USAGE_STORAGE_BUFFER_BIT, "tile list"} {}

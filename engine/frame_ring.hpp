@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "vulkan/host_buffer.hpp"
 #include "vulkan/orv_device.hpp"
@@ -21,19 +22,23 @@ struct FrameData {
     VkFence inFlight = VK_NULL_HANDLE;
     VkSemaphore imageAvailable = VK_NULL_HANDLE;
     VkCommandBuffer commandBuffer = VK_NULL_HANDLE;
-    // Raster: the frame's vertices, back to front.
+    // New texels for the texture atlas, copied in before the frame draws.
+    HostBuffer atlasStaging;
+    std::vector<VkBufferImageCopy> atlasCopies;
+    // Raster: the frame's vertices, back to front; its sprites' and glyphs' vertices.
     HostBuffer vertices;
+    HostBuffer pictureVertices;
     // Tiles: the frame's shape records, topmost first; the screen tiles some shape reaches,
     // each with the start and length of its list; the lists, in drawing order.
     HostBuffer shapes;
     HostBuffer tileRanges;
     HostBuffer tileLists;
-    uint32_t tilesDrawn = 0;
     // Tiles: the frame's descriptor set (from the renderer's pool); whether a buffer above was
     // replaced since it was written; which of the renderer's output buffers it names.
     VkDescriptorSet tileSet = VK_NULL_HANDLE;
     bool tileSetStale = true;
     uint64_t tileSetOutput = 0;
+    uint64_t tileSetAtlas = 0;
 };
 
 class FrameRing {

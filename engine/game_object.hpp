@@ -5,11 +5,13 @@
 #include <array>
 #include <cstdint>
 
+#include "engine/atlas_packer.hpp"
 #include "engine/color.hpp"
 
 namespace orv {
 
-enum class ObjectKind : std::uint8_t { Triangle, Rectangle, Circle };
+// Pictures (sprites) and text are drawn from the texture atlas, blended over what is below.
+enum class ObjectKind : std::uint8_t { Triangle, Rectangle, Circle, Sprite, Text };
 
 // The engine's two fixed triangles, given in clip space (-1 to 1).
 enum class TriangleModel : std::uint8_t { Demo, Full };
@@ -20,8 +22,8 @@ struct GameObject {
     TriangleModel triangle = TriangleModel::Demo;
     // Higher layers are drawn above lower ones; within a layer the first created is on top.
     std::int32_t layer = 0;
-    // A rectangle's top-left corner and its extents along x and y; a circle's centre, with
-    // its radius in sizeX. Window pixels, y down.
+    // A rectangle's (or a sprite's, or a text's) top-left corner and its extents along x and
+    // y; a circle's centre, with its radius in sizeX. Window pixels, y down.
     double x = 0.0;
     double y = 0.0;
     double sizeX = 0.0;
@@ -31,6 +33,8 @@ struct GameObject {
     std::array<float, 2> offset{0.2f, 0.0f};
     std::array<float, 2> scale{2.0f, 0.5f};
     float rotation = 1.5707964f;  // pi / 2
+    // A sprite's picture: where its texels are in the texture atlas.
+    AtlasRect picture{};
 
     double radius() const { return sizeX; }
 };

@@ -1,8 +1,12 @@
 #include "engine/orv_app.hpp"
 
+#include <climits>
+#include <cmath>
+#include <cstdlib>
 #include <iostream>
 #include <stdexcept>
 
+#include "engine/image_file.hpp"
 #include "engine/raster_renderer.hpp"
 #include "engine/shape_geometry.hpp"
 #include "engine/tiles_renderer.hpp"
@@ -18,7 +22,9 @@ OrvApp::OrvApp(std::string directory, int w, int h, RendererChoice choice)
       window{width, height, "Qel Demo"},
       device{window},
       queue{device.getDevice(), device.getGraphicsQueue(), device.getPresentQueue()},
-      frames{device} {
+      frames{device},
+      atlas{device, queue},
+      glyphCache{atlas} {
     try {
         renderer = makeRenderer(choice);
         rebuildSwapChain();
@@ -45,9 +51,9 @@ std::unique_ptr<Renderer> OrvApp::makeRenderer(RendererChoice choice) {
         choice = properties.deviceType == VK_PHYSICAL_DEVICE_TYPE_CPU ? RendererChoice::Tiles : RendererChoice::Raster;
     }
     if (choice == RendererChoice::Tiles) {
-        return std::make_unique<TilesRenderer>(device, dataDirectory, frames);
+        return std::make_unique<TilesRenderer>(device, dataDirectory, frames, atlas);
     }
-    return std::make_unique<RasterRenderer>(device, dataDirectory);
+    return std::make_unique<RasterRenderer>(device, dataDirectory, atlas);
 }
 
 void OrvApp::rebuildSwapChain() {
@@ -144,6 +150,7 @@ void OrvApp::drawFrame() {
         if (!prepared) {
             prepareFrame(frame);
         }
+        atlas.stage(frame.atlasStaging, frame.atlasCopies);
         recordFrame(frame, imageIndex);
         submitted = swapChain->submitCommandBuffers(queue, frame.commandBuffer, frame.inFlight, frame.imageAvailable,
                                                     renderer->imageWaitStage(), imageIndex);
@@ -155,6 +162,7 @@ void OrvApp::drawFrame() {
         recoverAbandonedFrame();
         throw vkError("failed to submit draw command buffer!", submitted);
     }
+    atlas.uploaded();
     readableFrame = &frame;
     frames.advance();
 }
@@ -175,6 +183,7 @@ void OrvApp::recordFrame(FrameData& frame, uint32_t imageIndex) {
     beginInfo.sType = VK_STRUCTURE_TYPE_COMMAND_BUFFER_BEGIN_INFO;
     beginInfo.flags = VK_COMMAND_BUFFER_USAGE_ONE_TIME_SUBMIT_BIT;
     vkCheck(vkBeginCommandBuffer(frame.commandBuffer, &beginInfo), "failed to begin recording command buffer!");
+    atlas.recordUploads(frame.commandBuffer, frame.atlasStaging, frame.atlasCopies);
     renderer->record(frame, *swapChain, imageIndex, scene);
     vkCheck(vkEndCommandBuffer(frame.commandBuffer), "failed to record command buffer!");
     lastExtent = swapChain->getSwapChainExtent();
@@ -245,12 +254,14 @@ void OrvApp::updateColor(uint32_t id, int32_t rgb) {
 }
 
 bool OrvApp::removeObject(uint32_t id) {
+    textStyles.erase(id);
     return scene.remove(id);
 }
 
 void OrvApp::resizeObject(uint32_t id, double sizeX, double sizeY) {
     GameObject* object = scene.find(id);
-    if (object != nullptr && object->kind != ObjectKind::Triangle) {
+    // Triangles keep their size; a text's follows its text.
+    if (object != nullptr && object->kind != ObjectKind::Triangle && object->kind != ObjectKind::Text) {
         object->sizeX = sizeX;
         object->sizeY = object->kind == ObjectKind::Circle ? 0.0 : sizeY;
         scene.touch();
@@ -302,11 +313,79 @@ std::vector<uint8_t> OrvApp::readPixels(uint32_t& w, uint32_t& h) {
     return rgba;
 }
 
+uint32_t OrvApp::createSprite(double x, double y, const std::string& path, double w, double h) {
+    if (!(w >= 0.0) || !(h >= 0.0) || !std::isfinite(w) || !std::isfinite(h)) {
+        throw std::invalid_argument("a sprite's width and height must be finite and not negative (0: the picture's own)");
+    }
+    char resolved[PATH_MAX];
+    const std::string key = ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
+    auto found = pictures.find(key);
+    if (found == pictures.end()) {
+        VkPhysicalDeviceProperties properties;
+        vkGetPhysicalDeviceProperties(device.getPhysicalDevice(), &properties);
+        const Image image = loadImageFile(path, properties.limits.maxImageDimension2D);
+        found = pictures.emplace(key, atlas.add(image.width, image.height, image.rgba.data())).first;
+    }
+    GameObject object;
+    object.kind = ObjectKind::Sprite;
+    object.x = x;
+    object.y = y;
+    object.picture = found->second;
+    object.sizeX = w == 0.0 ? object.picture.width : w;
+    object.sizeY = h == 0.0 ? object.picture.height : h;
+    object.color = {1.0f, 1.0f, 1.0f};
+    return scene.add(object);
+}
+
+uint32_t OrvApp::createText(double x, double y, const std::string& text, double size, int32_t rgb,
+                            const std::string& fontPath) {
+    if (!(size > 0.0) || !(size <= kMaxTextSize)) {
+        throw std::invalid_argument("a text's size must be above 0 and at most " + std::to_string(int(kMaxTextSize)) +
+                                    " pixels");
+    }
+    FontFace& face = fonts.face(fontPath);
+    TextLayout layout;
+    glyphCache.layout(face, size, text, layout);
+    GameObject object;
+    object.kind = ObjectKind::Text;
+    object.x = x;
+    object.y = y;
+    object.sizeX = layout.width;
+    object.sizeY = layout.height;
+    object.color = unpackColor(rgb);
+    const uint32_t id = scene.add(object);
+    scene.editText(id) = std::move(layout);
+    textStyles[id] = TextStyle{&face, size};
+    return id;
+}
+
+void OrvApp::setText(uint32_t id, const std::string& text) {
+    GameObject* object = scene.find(id);
+    const auto style = textStyles.find(id);
+    if (object == nullptr || object->kind != ObjectKind::Text || style == textStyles.end()) {
+        return;
+    }
+    TextLayout& layout = scene.editText(id);
+    glyphCache.layout(*style->second.face, style->second.size, text, layout);
+    object = scene.find(id);  // the atlas may have grown, not the scene; found again all the same
+    object->sizeX = layout.width;
+    object->sizeY = layout.height;
+}
+
+std::pair<double, double> OrvApp::drawnSize(uint32_t id) const {
+    const GameObject* object = scene.find(id);
+    if (object == nullptr || (object->kind != ObjectKind::Sprite && object->kind != ObjectKind::Text)) {
+        return {0.0, 0.0};
+    }
+    return {object->sizeX, object->sizeY};
+}
+
 bool OrvApp::isInside(uint32_t id, const Point2D& point) const {
     const GameObject* object = scene.find(id);
     if (object == nullptr || object->kind == ObjectKind::Triangle) {
         return false;
     }
+    // Sprites and text answer as the rectangle they are drawn in.
     const QuadCorners corners = cornersOf(*object);
     const bool inside = object->kind == ObjectKind::Circle
                             ? circleContains(corners, object->radius(), point, std::cout)

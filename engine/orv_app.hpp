@@ -7,11 +7,16 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "engine/frame_ring.hpp"
 #include "engine/orv_window.hpp"
 #include "engine/pick_grid.hpp"
+#include "engine/font_face.hpp"
+#include "engine/text_layout.hpp"
+#include "engine/texture_atlas.hpp"
 #include "engine/point2d.hpp"
 #include "engine/renderer.hpp"
 #include "engine/scene.hpp"
@@ -64,6 +69,18 @@ public:
     void moveMany(const uint32_t* ids, const double* xs, const double* ys, size_t count);
     void updateColors(const uint32_t* ids, const int32_t* colours, size_t count);
 
+    // A picture file drawn with its top-left corner at (x, y), `width` by `height` pixels
+    // (0: the picture's own). A file is decoded and uploaded once, whatever uses it.
+    uint32_t createSprite(double x, double y, const std::string& path, double width, double height);
+    // Text (UTF-8) with its top-left corner at (x, y), `size` pixels high, in a font file
+    // (empty: DejaVu Sans).
+    uint32_t createText(double x, double y, const std::string& text, double size, int32_t rgb,
+                        const std::string& fontPath);
+    // Lays a text object's text out anew; other objects are left alone.
+    void setText(uint32_t id, const std::string& text);
+    // The drawn size of a sprite or text, or (0, 0) for anything else.
+    std::pair<double, double> drawnSize(uint32_t id) const;
+
     // The last frame drawn, as RGBA bytes, rows from the top. Throws when no frame was drawn
     // since the engine started or the swap chain was last replaced.
     std::vector<uint8_t> readPixels(uint32_t& width, uint32_t& height);
@@ -79,6 +96,9 @@ public:
     VkResult waitIdle() noexcept;
 
     double frameTime = 0.0;
+
+    // Text larger than this would fill the atlas with a handful of glyphs.
+    static constexpr double kMaxTextSize = 1000.0;
 
 private:
     std::unique_ptr<Renderer> makeRenderer(RendererChoice choice);
@@ -99,6 +119,17 @@ private:
     OrvDevice device;
     OrvQueue queue;
     FrameRing frames;
+    TextureAtlas atlas;
+    FontLibrary fonts;
+    GlyphCache glyphCache;
+    // Pictures by file (resolved path), already in the atlas.
+    std::unordered_map<std::string, AtlasRect> pictures;
+    // Text objects' font and size, for laying their text out again.
+    struct TextStyle {
+        FontFace* face;
+        double size;
+    };
+    std::unordered_map<uint32_t, TextStyle> textStyles;
     std::unique_ptr<OrvSwapChain> swapChain;
     std::unique_ptr<Renderer> renderer;
     // Set while the swap chain must be replaced before the next frame: a rebuild failed, or a

@@ -44,7 +44,9 @@ PushConstantData makePushConstants(const GameObject& object, VkExtent2D extent) 
             const QuadCorners c = cornersOf(object);
             return makePushConstants(object, Vertex{{c.left, c.top}, {}}, object.radius(), extent);
         }
-        case ObjectKind::Rectangle: {
+        case ObjectKind::Rectangle:
+        case ObjectKind::Sprite:
+        case ObjectKind::Text: {
             const QuadCorners c = cornersOf(object);
             return makePushConstants(object, Vertex{{c.left, c.top}, {}}, std::nullopt, extent);
         }

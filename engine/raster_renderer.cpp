@@ -1,5 +1,6 @@
 #include "engine/raster_renderer.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/frame_pixels.hpp"
@@ -19,6 +20,10 @@ constexpr uint32_t kMaxDrawVertices = 768 * kQuadVertexCount;
 
 constexpr VkShaderStageFlags kPushStages = VK_SHADER_STAGE_VERTEX_BIT | VK_SHADER_STAGE_FRAGMENT_BIT;
 
+static_assert(static_cast<int>(OrvPipeline::Fill::Triangles) == 0 && static_cast<int>(OrvPipeline::Fill::Rectangles) == 1 &&
+                  static_cast<int>(OrvPipeline::Fill::Circles) == 2,
+              "draw kinds name the pipeline's fills first");
+
 bool drawable(const QuadCorners& c) {
     return std::isfinite(c.left) && std::isfinite(c.top) && std::isfinite(c.right) && std::isfinite(c.bottom);
 }
@@ -29,17 +34,32 @@ const char* rendererName(RendererKind kind) {
     return kind == RendererKind::Raster ? "raster" : "tiles";
 }
 
-RasterRenderer::RasterRenderer(OrvDevice& d, std::string directory) : device{d}, dataDirectory{std::move(directory)} {
-    createPipelineLayout();
+RasterRenderer::RasterRenderer(OrvDevice& d, std::string directory, const TextureAtlas& a)
+    : device{d}, dataDirectory{std::move(directory)}, atlas{a} {
+    try {
+        createPipelineLayouts();
+    } catch (...) {
+        VkDevice vk = device.getDevice();
+        vkDestroyDescriptorPool(vk, pool, nullptr);
+        vkDestroyPipelineLayout(vk, pictureLayout, nullptr);
+        vkDestroyDescriptorSetLayout(vk, pictureSetLayout, nullptr);
+        vkDestroyPipelineLayout(vk, pipelineLayout, nullptr);
+        throw;
+    }
 }
 
 RasterRenderer::~RasterRenderer() {
     releaseOffscreen();
+    picturePipeline.reset();
     pipeline.reset();
-    vkDestroyPipelineLayout(device.getDevice(), pipelineLayout, nullptr);
+    VkDevice vk = device.getDevice();
+    vkDestroyDescriptorPool(vk, pool, nullptr);
+    vkDestroyPipelineLayout(vk, pictureLayout, nullptr);
+    vkDestroyDescriptorSetLayout(vk, pictureSetLayout, nullptr);
+    vkDestroyPipelineLayout(vk, pipelineLayout, nullptr);
 }
 
-void RasterRenderer::createPipelineLayout() {
+void RasterRenderer::createPipelineLayouts() {
     VkPushConstantRange range{};
     range.stageFlags = kPushStages;
     range.offset = 0;
@@ -55,6 +75,51 @@ void RasterRenderer::createPipelineLayout() {
         pipelineLayout = VK_NULL_HANDLE;
         throw vkError("failed to create pipeline layout!", result);
     }
+
+    VkDevice vk = device.getDevice();
+    const VkDescriptorSetLayoutBinding binding{0, VK_DESCRIPTOR_TYPE_COMBINED_IMAGE_SAMPLER, 1,
+                                               VK_SHADER_STAGE_FRAGMENT_BIT, nullptr};
+    VkDescriptorSetLayoutCreateInfo setInfo{};
+    setInfo.sType = VK_STRUCTURE_TYPE_DESCRIPTOR_SET_LAYOUT_CREATE_INFO;
+    setInfo.bindingCount = 1;
+    setInfo.pBindings = &binding;
+    vkCheck(vkCreateDescriptorSetLayout(vk, &setInfo, nullptr, &pictureSetLayout),
+            "failed to create descriptor set layout!");
+    const VkPushConstantRange screen{VK_SHADER_STAGE_VERTEX_BIT, 0, 2 * sizeof(float)};
+    VkPipelineLayoutCreateInfo pictureInfo{};
+    pictureInfo.sType = VK_STRUCTURE_TYPE_PIPELINE_LAYOUT_CREATE_INFO;
+    pictureInfo.setLayoutCount = 1;
+    pictureInfo.pSetLayouts = &pictureSetLayout;
+    pictureInfo.pushConstantRangeCount = 1;
+    pictureInfo.pPushConstantRanges = &screen;
+    vkCheck(vkCreatePipelineLayout(vk, &pictureInfo, nullptr, &pictureLayout), "failed to create pipeline layout!");
+    const VkDescriptorPoolSize size{VK_DESCRIPTOR_TYPE_COMBINED_IMAGE_SAMPLER, 1};
+    VkDescriptorPoolCreateInfo poolInfo{};
+    poolInfo.sType = VK_STRUCTURE_TYPE_DESCRIPTOR_POOL_CREATE_INFO;
+    poolInfo.maxSets = 1;
+    poolInfo.poolSizeCount = 1;
+    poolInfo.pPoolSizes = &size;
+    vkCheck(vkCreateDescriptorPool(vk, &poolInfo, nullptr, &pool), "failed to create descriptor pool!");
+    VkDescriptorSetAllocateInfo allocInfo{};
+    allocInfo.sType = VK_STRUCTURE_TYPE_DESCRIPTOR_SET_ALLOCATE_INFO;
+    allocInfo.descriptorPool = pool;
+    allocInfo.descriptorSetCount = 1;
+    allocInfo.pSetLayouts = &pictureSetLayout;
+    vkCheck(vkAllocateDescriptorSets(vk, &allocInfo, &atlasSet), "failed to allocate descriptor sets!");
+}
+
+void RasterRenderer::writeAtlasDescriptor() {
+    // Written only when the atlas was replaced, which waited for every frame in flight.
+    const VkDescriptorImageInfo picture{atlas.sampler(), atlas.view(), VK_IMAGE_LAYOUT_GENERAL};
+    VkWriteDescriptorSet write{};
+    write.sType = VK_STRUCTURE_TYPE_WRITE_DESCRIPTOR_SET;
+    write.dstSet = atlasSet;
+    write.dstBinding = 0;
+    write.descriptorCount = 1;
+    write.descriptorType = VK_DESCRIPTOR_TYPE_COMBINED_IMAGE_SAMPLER;
+    write.pImageInfo = &picture;
+    vkUpdateDescriptorSets(device.getDevice(), 1, &write, 0, nullptr);
+    atlasWritten = atlas.generation();
 }
 
 void RasterRenderer::useSwapChain(const OrvSwapChain& swapChain) {
@@ -66,42 +131,97 @@ void RasterRenderer::useSwapChain(const OrvSwapChain& swapChain) {
     // Replace only after the new pipeline is complete, so a failed build keeps the old one.
     auto built = std::make_unique<OrvPipeline>(device, dataDirectory, "tri-vert.spv", "tri-frag.spv", config);
     pipeline = std::move(built);
+    picturePipeline = std::make_unique<PicturePipeline>(device, dataDirectory, pictureLayout, swapChain.getRenderPass());
+}
+
+void RasterRenderer::addPicture(PictureVertex* out, uint32_t& next, float x, float y, float w, float h,
+                                const AtlasRect& r, const Color& tint) {
+    const float rect[4] = {static_cast<float>(r.x), static_cast<float>(r.y), static_cast<float>(r.width),
+                           static_cast<float>(r.height)};
+    const float tw = static_cast<float>(r.width);
+    const float th = static_cast<float>(r.height);
+    // The same corner order as every quad: two triangles (0, 1, 2) and (3, 4, 5).
+    const float corners[6][4] = {{x, y, 0, 0},          {x, y + h, 0, th},          {x + w, y + h, tw, th},
+                                 {x, y, 0, 0},          {x + w, y + h, tw, th},     {x + w, y, tw, 0}};
+    for (const auto& c : corners) {
+        out[next++] = PictureVertex{{c[0], c[1]}, {c[2], c[3]}, {rect[0], rect[1], rect[2], rect[3]},
+                                    {tint[0], tint[1], tint[2], 1.0f}};
+    }
+    const uint32_t first = next - static_cast<uint32_t>(kQuadVertexCount);
+    if (!draws.empty() && draws.back().kind == DrawKind::Pictures && draws.back().first + draws.back().count == first) {
+        draws.back().count += kQuadVertexCount;
+    } else {
+        draws.push_back(Draw{DrawKind::Pictures, first, static_cast<uint32_t>(kQuadVertexCount), 0});
+    }
 }
 
 void RasterRenderer::prepare(FrameData& frame, const OrvSwapChain& swapChain, Scene& scene) {
     const std::vector<uint32_t>& order = scene.drawOrder();
     frame.vertices.reserve(static_cast<VkDeviceSize>(order.size()) * kQuadVertexCount * sizeof(Vertex));
+    frame.pictureVertices.reserve(static_cast<VkDeviceSize>(std::max<size_t>(order.size() + scene.glyphCount(), 1)) *
+                                  kQuadVertexCount * sizeof(PictureVertex));
+    if (atlasWritten != atlas.generation()) {
+        writeAtlasDescriptor();
+    }
     auto* out = static_cast<Vertex*>(frame.vertices.data());
+    auto* pictures = static_cast<PictureVertex*>(frame.pictureVertices.data());
     const VkExtent2D extent = swapChain.getSwapChainExtent();
     draws.clear();
     pushes.clear();
     uint32_t next = 0;
+    uint32_t nextPicture = 0;
     // Back to front: the topmost object is drawn last. Every object starts on a multiple of
     // six vertices, so a circle's corner is its vertex index mod 6.
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
         const GameObject& object = scene.at(*it);
-        if (object.kind == ObjectKind::Triangle) {
-            const std::vector<Vertex>& model = triangleModelVertices(object.triangle);
-            std::copy(model.begin(), model.end(), out + next);
-            draws.push_back(Draw{OrvPipeline::Fill::Triangles, next, 3, static_cast<uint32_t>(pushes.size())});
-            pushes.push_back(makePushConstants(object, extent));
-            next += kQuadVertexCount;
-            continue;
+        switch (object.kind) {
+            case ObjectKind::Triangle: {
+                const std::vector<Vertex>& model = triangleModelVertices(object.triangle);
+                std::copy(model.begin(), model.end(), out + next);
+                draws.push_back(Draw{DrawKind::Triangles, next, 3, static_cast<uint32_t>(pushes.size())});
+                pushes.push_back(makePushConstants(object, extent));
+                next += kQuadVertexCount;
+                break;
+            }
+            case ObjectKind::Sprite: {
+                const float w = static_cast<float>(object.sizeX);
+                const float h = static_cast<float>(object.sizeY);
+                if (w > 0.0f && h > 0.0f) {
+                    addPicture(pictures, nextPicture, static_cast<float>(object.x), static_cast<float>(object.y), w, h,
+                               object.picture, {1.0f, 1.0f, 1.0f});
+                }
+                break;
+            }
+            case ObjectKind::Text: {
+                if (const TextLayout* layout = scene.text(object.id)) {
+                    for (const GlyphQuad& glyph : layout->glyphs) {
+                        addPicture(pictures, nextPicture, static_cast<float>(object.x) + glyph.x,
+                                   static_cast<float>(object.y) + glyph.y, static_cast<float>(glyph.rect.width),
+                                   static_cast<float>(glyph.rect.height), glyph.rect, object.color);
+                    }
+                }
+                break;
+            }
+            case ObjectKind::Rectangle:
+            case ObjectKind::Circle: {
+                const bool circle = object.kind == ObjectKind::Circle;
+                const QuadCorners corners = cornersOf(object);
+                // No point is inside a circle of negative (or NaN) radius.
+                if (!drawable(corners) || (circle && !(object.radius() > 0.0))) {
+                    break;
+                }
+                placeQuad(out + next, corners, object.color);
+                const DrawKind kind = circle ? DrawKind::Circles : DrawKind::Rectangles;
+                if (!draws.empty() && draws.back().kind == kind && draws.back().first + draws.back().count == next &&
+                    draws.back().count < kMaxDrawVertices) {
+                    draws.back().count += kQuadVertexCount;
+                } else {
+                    draws.push_back(Draw{kind, next, kQuadVertexCount, 0});
+                }
+                next += kQuadVertexCount;
+                break;
+            }
         }
-        const bool circle = object.kind == ObjectKind::Circle;
-        const QuadCorners corners = cornersOf(object);
-        // No point is inside a circle of negative (or NaN) radius.
-        if (!drawable(corners) || (circle && !(object.radius() > 0.0))) {
-            continue;
-        }
-        placeQuad(out + next, corners, object.color);
-        const OrvPipeline::Fill fill = circle ? OrvPipeline::Fill::Circles : OrvPipeline::Fill::Rectangles;
-        if (!draws.empty() && draws.back().fill == fill && draws.back().count < kMaxDrawVertices) {
-            draws.back().count += kQuadVertexCount;
-        } else {
-            draws.push_back(Draw{fill, next, kQuadVertexCount, 0});
-        }
-        next += kQuadVertexCount;
     }
 }
 
@@ -133,29 +253,37 @@ void RasterRenderer::recordPass(VkCommandBuffer commandBuffer, const FrameData& 
     vkCmdSetViewport(commandBuffer, 0, 1, &viewport);
     vkCmdSetScissor(commandBuffer, 0, 1, &scissor);
 
-    if (!draws.empty()) {
-        const VkBuffer buffer = frame.vertices.handle();
-        const VkDeviceSize offset = 0;
-        vkCmdBindVertexBuffers(commandBuffer, 0, 1, &buffer, &offset);
-        // Rectangles and circles need only the frame's size; every triangle's block carries it too.
-        PushConstantData framePush{};
-        framePush.screenWidth = viewport.width;
-        framePush.screenHeight = viewport.height;
-        vkCmdPushConstants(commandBuffer, pipelineLayout, kPushStages, 0, sizeof(framePush), &framePush);
-        bool bound = false;
-        OrvPipeline::Fill boundFill = OrvPipeline::Fill::Triangles;
-        for (const Draw& draw : draws) {
-            if (!bound || boundFill != draw.fill) {
-                pipeline->bind(commandBuffer, draw.fill);
-                bound = true;
-                boundFill = draw.fill;
+    // Rectangles and circles need only the frame's size; every triangle's block carries it too.
+    PushConstantData framePush{};
+    framePush.screenWidth = viewport.width;
+    framePush.screenHeight = viewport.height;
+    const float screen[2] = {viewport.width, viewport.height};
+    bool bound = false;
+    DrawKind boundKind = DrawKind::Triangles;
+    for (const Draw& draw : draws) {
+        if (!bound || boundKind != draw.kind) {
+            const VkDeviceSize offset = 0;
+            if (draw.kind == DrawKind::Pictures) {
+                const VkBuffer buffer = frame.pictureVertices.handle();
+                picturePipeline->bind(commandBuffer);
+                vkCmdBindDescriptorSets(commandBuffer, VK_PIPELINE_BIND_POINT_GRAPHICS, pictureLayout, 0, 1, &atlasSet, 0,
+                                        nullptr);
+                vkCmdPushConstants(commandBuffer, pictureLayout, VK_SHADER_STAGE_VERTEX_BIT, 0, sizeof(screen), screen);
+                vkCmdBindVertexBuffers(commandBuffer, 0, 1, &buffer, &offset);
+            } else {
+                const VkBuffer buffer = frame.vertices.handle();
+                pipeline->bind(commandBuffer, static_cast<OrvPipeline::Fill>(draw.kind));
+                vkCmdPushConstants(commandBuffer, pipelineLayout, kPushStages, 0, sizeof(framePush), &framePush);
+                vkCmdBindVertexBuffers(commandBuffer, 0, 1, &buffer, &offset);
             }
-            if (draw.fill == OrvPipeline::Fill::Triangles) {
-                vkCmdPushConstants(commandBuffer, pipelineLayout, kPushStages, 0, sizeof(PushConstantData),
-                                   &pushes[draw.push]);
-            }
-            vkCmdDraw(commandBuffer, draw.count, 1, draw.first, 0);
+            bound = true;
+            boundKind = draw.kind;
         }
+        if (draw.kind == DrawKind::Triangles) {
+            vkCmdPushConstants(commandBuffer, pipelineLayout, kPushStages, 0, sizeof(PushConstantData),
+                               &pushes[draw.push]);
+        }
+        vkCmdDraw(commandBuffer, draw.count, 1, draw.first, 0);
     }
     vkCmdEndRenderPass(commandBuffer);
 }

@@ -2,7 +2,8 @@
 // Draws with the graphics pipeline: every rectangle and circle as two triangles in window
 // pixels, streamed back to front into the frame's vertex buffer, so the first created ends
 // on top without a depth test; long runs of one kind share a draw. Triangles draw alone,
-// placed by their push constants.
+// placed by their push constants. Pictures and glyphs are quads of their own stream, drawn
+// by a second pipeline that samples the texture atlas and blends.
 
 #include <string>
 #include <memory>
@@ -10,6 +11,8 @@
 
 #include "engine/push_constants.hpp"
 #include "engine/renderer.hpp"
+#include "engine/texture_atlas.hpp"
+#include "vulkan/picture_pipeline.hpp"
 #include "vulkan/orv_device.hpp"
 #include "vulkan/orv_pipeline.hpp"
 
@@ -17,7 +20,7 @@ namespace orv {
 
 class RasterRenderer : public Renderer {
 public:
-    RasterRenderer(OrvDevice& device, std::string dataDirectory);
+    RasterRenderer(OrvDevice& device, std::string dataDirectory, const TextureAtlas& atlas);
     ~RasterRenderer() override;
 
     RendererKind kind() const override { return RendererKind::Raster; }
@@ -29,9 +32,12 @@ public:
     void readFrame(FrameData& frame, const OrvSwapChain& swapChain, OrvQueue& queue, uint8_t* rgba) override;
 
 private:
-    // A stretch of the frame's vertices drawn with one call.
+    enum class DrawKind { Triangles, Rectangles, Circles, Pictures };
+
+    // A stretch of the frame's vertices (for pictures, of its picture vertices) drawn with
+    // one call.
     struct Draw {
-        OrvPipeline::Fill fill;
+        DrawKind kind;
         uint32_t first;
         uint32_t count;
         uint32_t push;  // a triangle's push constants, in `pushes`
@@ -48,7 +54,11 @@ private:
         VkFramebuffer framebuffer = VK_NULL_HANDLE;
     };
 
-    void createPipelineLayout();
+    void createPipelineLayouts();
+    void writeAtlasDescriptor();
+    // Appends a picture's quad, back to front with the rest.
+    void addPicture(PictureVertex* out, uint32_t& next, float x, float y, float w, float h, const AtlasRect& rect,
+                    const Color& tint);
     // The render pass from its beginning to its end, drawing the prepared frame.
     void recordPass(VkCommandBuffer commandBuffer, const FrameData& frame, VkRenderPass renderPass,
                     VkFramebuffer framebuffer, VkExtent2D extent) const;
@@ -57,8 +67,16 @@ private:
 
     OrvDevice& device;
     std::string dataDirectory;
+    const TextureAtlas& atlas;
     VkPipelineLayout pipelineLayout = VK_NULL_HANDLE;
     std::unique_ptr<OrvPipeline> pipeline;
+    // Pictures: the atlas in a set of its own, the screen size pushed.
+    VkDescriptorSetLayout pictureSetLayout = VK_NULL_HANDLE;
+    VkPipelineLayout pictureLayout = VK_NULL_HANDLE;
+    VkDescriptorPool pool = VK_NULL_HANDLE;
+    VkDescriptorSet atlasSet = VK_NULL_HANDLE;
+    uint64_t atlasWritten = 0;
+    std::unique_ptr<PicturePipeline> picturePipeline;
     // The last prepared frame's draws and triangles' push constants, kept so frames
     // allocate nothing and the frame can be drawn again to be read back.
     std::vector<Draw> draws;

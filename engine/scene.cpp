@@ -67,6 +67,9 @@ bool Scene::remove(uint32_t id) {
     if (objects[slot].kind == ObjectKind::Triangle) {
         --triangles;
     }
+    if (objects[slot].kind == ObjectKind::Text) {
+        texts.erase(id);
+    }
     live[slot] = false;
     pendingFree.push_back(slot);
     orderStale = true;
@@ -84,8 +87,32 @@ void Scene::setLayer(GameObject& object, int32_t layer) {
     }
 }
 
+TextLayout* Scene::text(uint32_t id) {
+    const auto found = texts.find(id);
+    return found == texts.end() ? nullptr : &found->second;
+}
+
+const TextLayout* Scene::text(uint32_t id) const {
+    const auto found = texts.find(id);
+    return found == texts.end() ? nullptr : &found->second;
+}
+
+TextLayout& Scene::editText(uint32_t id) {
+    ++changes;
+    return texts[id];
+}
+
+size_t Scene::glyphCount() const {
+    size_t count = 0;
+    for (const auto& [id, layout] : texts) {
+        count += layout.glyphs.size();
+    }
+    return count;
+}
+
 void Scene::clear() {
     ++changes;
+    texts.clear();
     objects.clear();
     live.clear();
     advanced.clear();

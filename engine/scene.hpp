@@ -4,11 +4,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "engine/game_object.hpp"
 #include "engine/id_index.hpp"
+#include "engine/text_layout.hpp"
 
 namespace orv {
 
@@ -28,6 +30,14 @@ public:
     uint64_t version() const { return changes; }
     // For changes made to an object found by identifier (a move, a resize).
     void touch() { ++changes; }
+
+    // A text object's glyphs, kept beside its record; null for other objects.
+    TextLayout* text(uint32_t id);
+    const TextLayout* text(uint32_t id) const;
+    // The glyphs of the object with `id` (a text object), to be laid out again in place.
+    TextLayout& editText(uint32_t id);
+    // The glyphs of all text objects together.
+    size_t glyphCount() const;
 
     // Turns every triangle a frame further; until the next advance, the frame can be taken
     // back (a frame that is not drawn after all does not count).
@@ -60,6 +70,7 @@ private:
     uint64_t changes = 0;
     // The triangles' rotations before the last advance.
     std::vector<std::pair<uint32_t, float>> advanced;
+    std::unordered_map<uint32_t, TextLayout> texts;
 };
 
 }  // namespace orv

@@ -9,15 +9,20 @@ void TileBinner::begin(uint32_t width, uint32_t height) {
     rows = (height + kTile - 1) / kTile;
     spans.clear();
     counts.assign(tileCount(), 0);
+    blendedTiles.assign(tileCount(), 0);
 }
 
-void TileBinner::add(uint32_t x0, uint32_t y0, uint32_t x1, uint32_t y1, uint32_t kind) {
+void TileBinner::add(uint32_t x0, uint32_t y0, uint32_t x1, uint32_t y1, uint32_t kind, bool blended) {
     spans.push_back(Span{static_cast<uint16_t>(x0), static_cast<uint16_t>(y0), static_cast<uint16_t>(x1),
                          static_cast<uint16_t>(y1), kind});
     for (uint32_t ty = y0 / kTile; ty <= y1 / kTile; ++ty) {
         uint32_t* row = counts.data() + ty * columns;
         for (uint32_t tx = x0 / kTile; tx <= x1 / kTile; ++tx) {
             ++row[tx];
+        }
+        if (blended) {
+            uint8_t* marks = blendedTiles.data() + ty * columns;
+            std::fill(marks + x0 / kTile, marks + x1 / kTile + 1, uint8_t{1});
         }
     }
 }
@@ -32,11 +37,14 @@ uint32_t TileBinner::finish() {
     return total;
 }
 
-uint32_t TileBinner::write(Range* ranges, Entry* lists) const {
-    uint32_t written = 0;
-    for (uint32_t t = 0; t < counts.size(); ++t) {
-        if (counts[t] != 0) {
-            ranges[written++] = Range{t % columns | (t / columns) << 16, cursor[t], counts[t], 0};
+TileBinner::Written TileBinner::write(Range* ranges, Entry* lists) const {
+    Written written{0, 0};
+    for (uint8_t blended = 0; blended < 2; ++blended) {
+        for (uint32_t t = 0; t < counts.size(); ++t) {
+            if (counts[t] != 0 && blendedTiles[t] == blended) {
+                ranges[written.opaque + written.blended] = Range{t % columns | (t / columns) << 16, cursor[t], counts[t], 0};
+                (blended ? written.blended : written.opaque) += 1;
+            }
         }
     }
     constexpr uint32_t kLast = kTile - 1;

@@ -33,13 +33,18 @@ public:
     // Starts a frame of `width` by `height` pixels.
     void begin(uint32_t width, uint32_t height);
     // Adds the next shape, of kind `kind` (below 2^16), covering the pixels [x0, x1] by
-    // [y0, y1] (inclusive, already clipped to the frame and not empty).
-    void add(uint32_t x0, uint32_t y0, uint32_t x1, uint32_t y1, uint32_t kind);
+    // [y0, y1] (inclusive, already clipped to the frame and not empty). A blended shape (a
+    // picture or text) makes every tile it reaches a blended tile.
+    void add(uint32_t x0, uint32_t y0, uint32_t x1, uint32_t y1, uint32_t kind, bool blended = false);
     // After the last add: the number of list entries all tiles hold together.
     uint32_t finish();
-    // Writes the tiles that some shape reaches, row by row, and their lists, shapes in the
-    // order added; returns how many tiles it wrote.
-    uint32_t write(Range* ranges, Entry* lists) const;
+    struct Written {
+        uint32_t opaque;   // tiles of opaque shapes only, written first
+        uint32_t blended;  // tiles with a blended shape, after them
+    };
+    // Writes the tiles that some shape reaches, each group row by row, and their lists,
+    // shapes in the order added.
+    Written write(Range* ranges, Entry* lists) const;
 
     uint32_t tilesX() const { return columns; }
     uint32_t tilesY() const { return rows; }
@@ -55,6 +60,7 @@ private:
     uint32_t rows = 0;
     std::vector<Span> spans;
     std::vector<uint32_t> counts;
+    std::vector<uint8_t> blendedTiles;
     mutable std::vector<uint32_t> cursor;
 };
 

@@ -13,14 +13,15 @@ namespace orv {
 
 namespace {
 
-constexpr uint32_t kTile = TileBinner::kTile;
-constexpr uint32_t kBindings = 4;  // output, shapes, ranges, lists
+constexpr uint32_t kBindings = 5;  // output, shapes, ranges, lists, atlas
 
-enum : uint32_t { kRectangle = 0, kCircle = 1, kTriangle = 2 };
+enum : uint32_t { kRectangle = 0, kCircle = 1, kTriangle = 2, kSprite = 3, kGlyph = 4 };
 
 struct FramePush {
     uint32_t size[2];
     uint32_t clearColor;
+    uint32_t blueFirst;
+    uint32_t firstRange;
 };
 
 // The pixels whose centres c satisfy lo <= c < hi, clipped to [0, limit): first and last.
@@ -43,11 +44,17 @@ bool finite(const Box& b) {
     return std::isfinite(b.left) && std::isfinite(b.top) && std::isfinite(b.right) && std::isfinite(b.bottom);
 }
 
+// The box from (x, y) across width and height, whichever way they point.
+Box boxOf(float x, float y, float width, float height) {
+    return {std::min(x, x + width), std::min(y, y + height), std::max(x, x + width), std::max(y, y + height)};
+}
+
 }  // namespace
 
-TilesRenderer::TilesRenderer(OrvDevice& d, std::string directory, FrameRing& frames)
+TilesRenderer::TilesRenderer(OrvDevice& d, std::string directory, FrameRing& frames, const TextureAtlas& a)
     : device{d},
       dataDirectory{std::move(directory)},
+      atlas{a},
       output{d, VK_BUFFER_USAGE_STORAGE_BUFFER_BIT | VK_BUFFER_USAGE_TRANSFER_SRC_BIT | VK_BUFFER_USAGE_TRANSFER_DST_BIT,
              "frame pixel"} {
     try {
@@ -65,11 +72,13 @@ TilesRenderer::~TilesRenderer() {
 
 void TilesRenderer::release() noexcept {
     VkDevice vk = device.getDevice();
-    vkDestroyPipeline(vk, pipeline, nullptr);
+    vkDestroyPipeline(vk, opaquePipeline, nullptr);
+    vkDestroyPipeline(vk, blendPipeline, nullptr);
     vkDestroyPipelineLayout(vk, pipelineLayout, nullptr);
     vkDestroyDescriptorPool(vk, pool, nullptr);  // frees the frames' sets
     vkDestroyDescriptorSetLayout(vk, setLayout, nullptr);
-    pipeline = VK_NULL_HANDLE;
+    opaquePipeline = VK_NULL_HANDLE;
+    blendPipeline = VK_NULL_HANDLE;
     pipelineLayout = VK_NULL_HANDLE;
     pool = VK_NULL_HANDLE;
     setLayout = VK_NULL_HANDLE;
@@ -79,7 +88,8 @@ void TilesRenderer::createLayouts() {
     VkDevice vk = device.getDevice();
     VkDescriptorSetLayoutBinding bindings[kBindings]{};
     for (uint32_t i = 0; i < kBindings; ++i) {
-        bindings[i] = {i, VK_DESCRIPTOR_TYPE_STORAGE_BUFFER, 1, VK_SHADER_STAGE_COMPUTE_BIT, nullptr};
+        const VkDescriptorType type = i == 4 ? VK_DESCRIPTOR_TYPE_COMBINED_IMAGE_SAMPLER : VK_DESCRIPTOR_TYPE_STORAGE_BUFFER;
+        bindings[i] = {i, type, 1, VK_SHADER_STAGE_COMPUTE_BIT, nullptr};
     }
     VkDescriptorSetLayoutCreateInfo setInfo{};
     setInfo.sType = VK_STRUCTURE_TYPE_DESCRIPTOR_SET_LAYOUT_CREATE_INFO;
@@ -97,7 +107,7 @@ void TilesRenderer::createLayouts() {
     vkCheck(vkCreatePipelineLayout(vk, &layoutInfo, nullptr, &pipelineLayout), "failed to create pipeline layout!");
 }
 
-void TilesRenderer::createComputePipeline() {
+void TilesRenderer::createComputePipelines() {
     VkDevice vk = device.getDevice();
     const std::string path = dataDirectory + "/shaders/tiles-comp.spv";
     const std::vector<uint32_t> code = loadSpirv(path, VK_SHADER_STAGE_COMPUTE_BIT);
@@ -110,31 +120,43 @@ void TilesRenderer::createComputePipeline() {
     if (result != VK_SUCCESS) {
         throw vkError("failed to create shader module: " + path, result);
     }
-    VkComputePipelineCreateInfo info{};
-    info.sType = VK_STRUCTURE_TYPE_COMPUTE_PIPELINE_CREATE_INFO;
-    info.stage.sType = VK_STRUCTURE_TYPE_PIPELINE_SHADER_STAGE_CREATE_INFO;
-    info.stage.stage = VK_SHADER_STAGE_COMPUTE_BIT;
-    info.stage.module = module;
-    info.stage.pName = "main";
-    info.layout = pipelineLayout;
-    info.basePipelineIndex = -1;
-    result = vkCreateComputePipelines(vk, VK_NULL_HANDLE, 1, &info, nullptr, &pipeline);
+    // Constant 0 builds the pass that blends pictures and text.
+    const VkSpecializationMapEntry entry{0, 0, sizeof(VkBool32)};
+    VkPipeline* const built[2] = {&opaquePipeline, &blendPipeline};
+    for (VkBool32 blend = VK_FALSE; blend <= VK_TRUE && result == VK_SUCCESS; ++blend) {
+        VkSpecializationInfo constants{1, &entry, sizeof(blend), &blend};
+        VkComputePipelineCreateInfo info{};
+        info.sType = VK_STRUCTURE_TYPE_COMPUTE_PIPELINE_CREATE_INFO;
+        info.stage.sType = VK_STRUCTURE_TYPE_PIPELINE_SHADER_STAGE_CREATE_INFO;
+        info.stage.stage = VK_SHADER_STAGE_COMPUTE_BIT;
+        info.stage.module = module;
+        info.stage.pName = "main";
+        info.stage.pSpecializationInfo = &constants;
+        info.layout = pipelineLayout;
+        info.basePipelineIndex = -1;
+        result = vkCreateComputePipelines(vk, VK_NULL_HANDLE, 1, &info, nullptr, built[blend]);
+        if (result != VK_SUCCESS) {
+            *built[blend] = VK_NULL_HANDLE;
+        }
+    }
     vkDestroyShaderModule(vk, module, nullptr);
     if (result != VK_SUCCESS) {
-        pipeline = VK_NULL_HANDLE;
+        vkDestroyPipeline(vk, opaquePipeline, nullptr);
+        opaquePipeline = VK_NULL_HANDLE;
         throw vkError("failed to create compute pipeline: " + path, result);
     }
 }
 
 void TilesRenderer::createDescriptorSets(FrameRing& frames) {
     VkDevice vk = device.getDevice();
-    const VkDescriptorPoolSize size{VK_DESCRIPTOR_TYPE_STORAGE_BUFFER,
-                                    static_cast<uint32_t>(kBindings * FrameRing::kFrames)};
+    const VkDescriptorPoolSize sizes[] = {
+        {VK_DESCRIPTOR_TYPE_STORAGE_BUFFER, static_cast<uint32_t>(4 * FrameRing::kFrames)},
+        {VK_DESCRIPTOR_TYPE_COMBINED_IMAGE_SAMPLER, static_cast<uint32_t>(FrameRing::kFrames)}};
     VkDescriptorPoolCreateInfo poolInfo{};
     poolInfo.sType = VK_STRUCTURE_TYPE_DESCRIPTOR_POOL_CREATE_INFO;
     poolInfo.maxSets = FrameRing::kFrames;
-    poolInfo.poolSizeCount = 1;
-    poolInfo.pPoolSizes = &size;
+    poolInfo.poolSizeCount = 2;
+    poolInfo.pPoolSizes = sizes;
     vkCheck(vkCreateDescriptorPool(vk, &poolInfo, nullptr, &pool), "failed to create descriptor pool!");
     for (size_t i = 0; i < FrameRing::kFrames; ++i) {
         FrameData& frame = frames.slot(i);
@@ -163,106 +185,168 @@ void TilesRenderer::useSwapChain(const OrvSwapChain& swapChain) {
     // The shader files of the graphics pipeline are read and checked at every rebuild, as the
     // raster renderer does, so a missing or broken one is reported alike, and first.
     OrvPipeline::checkShaderFiles(device, dataDirectory, "tri-vert.spv", "tri-frag.spv");
-    if (pipeline == VK_NULL_HANDLE) {
-        createComputePipeline();
+    if (opaquePipeline == VK_NULL_HANDLE) {
+        createComputePipelines();
     }
 }
 
-uint32_t TilesRenderer::packColor(const Color& color) const {
-    const uint32_t r = toUnorm8(color[0]);
-    const uint32_t g = toUnorm8(color[1]);
-    const uint32_t b = toUnorm8(color[2]);
-    return (blueFirst ? (b | r << 16) : (r | b << 16)) | g << 8 | 0xFF000000u;
+uint32_t TilesRenderer::packRgba(const Color& color) {
+    return static_cast<uint32_t>(toUnorm8(color[0])) | static_cast<uint32_t>(toUnorm8(color[1])) << 8 |
+           static_cast<uint32_t>(toUnorm8(color[2])) << 16 | 0xFF000000u;
+}
+
+uint32_t TilesRenderer::toTarget(uint32_t rgba) const {
+    return blueFirst ? (rgba & 0xFF00FF00u) | (rgba & 0xFFu) << 16 | ((rgba >> 16) & 0xFFu) : rgba;
 }
 
 void TilesRenderer::writeShapes(FrameData& frame, Scene& scene, VkExtent2D extent) {
     const std::vector<uint32_t>& order = scene.drawOrder();
-    frame.tileSetStale |= frame.shapes.reserve(std::max<VkDeviceSize>(order.size(), 1) * sizeof(TileShape));
+    const size_t most = order.size() + scene.glyphCount();
+    frame.tileSetStale |= frame.shapes.reserve(std::max<VkDeviceSize>(most, 1) * sizeof(TileShape));
     auto* shapes = static_cast<TileShape*>(frame.shapes.data());
     const float width = static_cast<float>(extent.width);
     const float height = static_cast<float>(extent.height);
 
     binner.begin(extent.width, extent.height);
     uint32_t count = 0;
+    // Clips the shape's box to the frame and adds the shape; nothing when it shows nowhere.
+    const auto add = [&](const TileShape& shape, const Box& box, uint32_t kind) {
+        uint32_t x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+        if (!finite(box) || !pixelRange(box.left, box.right, extent.width, x0, x1) ||
+            !pixelRange(box.top, box.bottom, extent.height, y0, y1)) {
+            return;
+        }
+        shapes[count++] = shape;
+        binner.add(x0, y0, x1, y1, kind, kind == kSprite || kind == kGlyph);
+    };
+
     for (uint32_t slot : order) {
         const GameObject& object = scene.at(slot);
         TileShape shape{};
-        Box box{};
-        uint32_t kind = kRectangle;
-        if (object.kind == ObjectKind::Triangle) {
-            const auto v = trianglePixels(object, width, height);
-            const float area = (v[1][0] - v[0][0]) * (v[2][1] - v[0][1]) - (v[1][1] - v[0][1]) * (v[2][0] - v[0][0]);
-            if (!(area != 0.0f)) {
-                continue;
+        shape.color = packRgba(object.color);
+        switch (object.kind) {
+            case ObjectKind::Triangle: {
+                const auto v = trianglePixels(object, width, height);
+                const float area = (v[1][0] - v[0][0]) * (v[2][1] - v[0][1]) - (v[1][1] - v[0][1]) * (v[2][0] - v[0][0]);
+                if (!(area != 0.0f)) {
+                    break;
+                }
+                shape.p[0] = v[0][0];
+                shape.p[1] = v[0][1];
+                shape.p[2] = v[1][0];
+                shape.p[3] = v[1][1];
+                shape.q[0] = v[2][0];
+                shape.q[1] = v[2][1];
+                add(shape,
+                    {std::min({v[0][0], v[1][0], v[2][0]}), std::min({v[0][1], v[1][1], v[2][1]}),
+                     std::max({v[0][0], v[1][0], v[2][0]}), std::max({v[0][1], v[1][1], v[2][1]})},
+                    kTriangle);
+                break;
             }
-            box = {std::min({v[0][0], v[1][0], v[2][0]}), std::min({v[0][1], v[1][1], v[2][1]}),
-                   std::max({v[0][0], v[1][0], v[2][0]}), std::max({v[0][1], v[1][1], v[2][1]})};
-            shape.p[0] = v[0][0];
-            shape.p[1] = v[0][1];
-            shape.p[2] = v[1][0];
-            shape.p[3] = v[1][1];
-            shape.corner[0] = v[2][0];
-            shape.corner[1] = v[2][1];
-            kind = kTriangle;
-        } else {
-            const QuadCorners c = cornersOf(object);
-            // A negative size mirrors the area; drawn, it is the same pixels.
-            box = {std::min(c.left, c.right), std::min(c.top, c.bottom), std::max(c.left, c.right),
-                   std::max(c.top, c.bottom)};
-            if (object.kind == ObjectKind::Circle) {
+            case ObjectKind::Rectangle:
+            case ObjectKind::Circle: {
+                const QuadCorners c = cornersOf(object);
+                const Box box{std::min(c.left, c.right), std::min(c.top, c.bottom), std::max(c.left, c.right),
+                              std::max(c.top, c.bottom)};
+                if (object.kind == ObjectKind::Rectangle) {
+                    add(shape, box, kRectangle);
+                    break;
+                }
                 // No point is inside a circle of negative (or NaN) radius.
                 if (!(object.radius() > 0.0)) {
-                    continue;
+                    break;
                 }
                 // Where the pixel lies in the square, -1 to 1 across, as interpolated over it.
                 shape.p[0] = c.left;
                 shape.p[1] = c.top;
                 shape.p[2] = 2.0f / (c.right - c.left);
                 shape.p[3] = 2.0f / (c.bottom - c.top);
-                kind = kCircle;
+                add(shape, box, kCircle);
+                break;
+            }
+            case ObjectKind::Sprite: {
+                const float x = static_cast<float>(object.x);
+                const float y = static_cast<float>(object.y);
+                const float w = static_cast<float>(object.sizeX);
+                const float h = static_cast<float>(object.sizeY);
+                if (!(w > 0.0f) || !(h > 0.0f)) {
+                    break;
+                }
+                const AtlasRect& r = object.picture;
+                shape.p[0] = x;
+                shape.p[1] = y;
+                shape.p[2] = static_cast<float>(r.width) / w;
+                shape.p[3] = static_cast<float>(r.height) / h;
+                shape.q[0] = static_cast<float>(r.x);
+                shape.q[1] = static_cast<float>(r.y);
+                shape.q[2] = static_cast<float>(r.width);
+                shape.q[3] = static_cast<float>(r.height);
+                add(shape, boxOf(x, y, w, h), kSprite);
+                break;
+            }
+            case ObjectKind::Text: {
+                const TextLayout* layout = scene.text(object.id);
+                if (layout == nullptr) {
+                    break;
+                }
+                for (const GlyphQuad& glyph : layout->glyphs) {
+                    const float x = static_cast<float>(object.x) + glyph.x;
+                    const float y = static_cast<float>(object.y) + glyph.y;
+                    const AtlasRect& r = glyph.rect;
+                    shape.p[0] = x;
+                    shape.p[1] = y;
+                    shape.p[2] = 1.0f;
+                    shape.p[3] = 1.0f;
+                    shape.q[0] = static_cast<float>(r.x);
+                    shape.q[1] = static_cast<float>(r.y);
+                    shape.q[2] = static_cast<float>(r.width);
+                    shape.q[3] = static_cast<float>(r.height);
+                    add(shape, boxOf(x, y, static_cast<float>(r.width), static_cast<float>(r.height)), kGlyph);
+                }
+                break;
             }
         }
-        uint32_t x0 = 0, x1 = 0, y0 = 0, y1 = 0;
-        if (!finite(box) || !pixelRange(box.left, box.right, extent.width, x0, x1) ||
-            !pixelRange(box.top, box.bottom, extent.height, y0, y1)) {
-            continue;
-        }
-        shape.color = packColor(object.color);
-        shapes[count++] = shape;
-        binner.add(x0, y0, x1, y1, kind);
     }
 
     const uint32_t entries = binner.finish();
-    frame.tileSetStale |= frame.tileRanges.reserve(static_cast<VkDeviceSize>(binner.tileCount()) * sizeof(TileBinner::Range));
+    frame.tileSetStale |=
+        frame.tileRanges.reserve(static_cast<VkDeviceSize>(binner.tileCount()) * sizeof(TileBinner::Range));
     frame.tileSetStale |= frame.tileLists.reserve(std::max<VkDeviceSize>(entries, 1) * sizeof(TileBinner::Entry));
-    frame.tilesDrawn = binner.write(static_cast<TileBinner::Range*>(frame.tileRanges.data()),
-                                    static_cast<TileBinner::Entry*>(frame.tileLists.data()));
+    tilesDrawn = binner.write(static_cast<TileBinner::Range*>(frame.tileRanges.data()),
+                              static_cast<TileBinner::Entry*>(frame.tileLists.data()));
 }
 
 void TilesRenderer::updateDescriptorSet(FrameData& frame) {
-    const VkDescriptorBufferInfo buffers[kBindings] = {
+    const VkDescriptorBufferInfo buffers[4] = {
         {output.handle(), 0, VK_WHOLE_SIZE},
         {frame.shapes.handle(), 0, VK_WHOLE_SIZE},
         {frame.tileRanges.handle(), 0, VK_WHOLE_SIZE},
         {frame.tileLists.handle(), 0, VK_WHOLE_SIZE},
     };
+    const VkDescriptorImageInfo picture{atlas.sampler(), atlas.view(), VK_IMAGE_LAYOUT_GENERAL};
     VkWriteDescriptorSet writes[kBindings]{};
     for (uint32_t i = 0; i < kBindings; ++i) {
         writes[i].sType = VK_STRUCTURE_TYPE_WRITE_DESCRIPTOR_SET;
         writes[i].dstSet = frame.tileSet;
         writes[i].dstBinding = i;
         writes[i].descriptorCount = 1;
-        writes[i].descriptorType = VK_DESCRIPTOR_TYPE_STORAGE_BUFFER;
-        writes[i].pBufferInfo = &buffers[i];
+        if (i == 4) {
+            writes[i].descriptorType = VK_DESCRIPTOR_TYPE_COMBINED_IMAGE_SAMPLER;
+            writes[i].pImageInfo = &picture;
+        } else {
+            writes[i].descriptorType = VK_DESCRIPTOR_TYPE_STORAGE_BUFFER;
+            writes[i].pBufferInfo = &buffers[i];
+        }
     }
     vkUpdateDescriptorSets(device.getDevice(), kBindings, writes, 0, nullptr);
     frame.tileSetStale = false;
     frame.tileSetOutput = outputGeneration;
+    frame.tileSetAtlas = atlas.generation();
 }
 
 void TilesRenderer::prepare(FrameData& frame, const OrvSwapChain& swapChain, Scene& scene) {
     writeShapes(frame, scene, swapChain.getSwapChainExtent());
-    if (frame.tileSetStale || frame.tileSetOutput != outputGeneration) {
+    if (frame.tileSetStale || frame.tileSetOutput != outputGeneration || frame.tileSetAtlas != atlas.generation()) {
         updateDescriptorSet(frame);
     }
 }
@@ -285,22 +369,29 @@ void TilesRenderer::record(FrameData& frame, const OrvSwapChain& swapChain, uint
                          VK_PIPELINE_STAGE_TRANSFER_BIT | VK_PIPELINE_STAGE_COMPUTE_SHADER_BIT, 0, 0, nullptr, 1, &reuse,
                          0, nullptr);
 
-    const FramePush push{{extent.width, extent.height}, packColor({0.01f, 0.01f, 0.01f})};
-    if (frame.tilesDrawn < binner.tileCount()) {
-        // Tiles no shape reaches are only cleared; the pass draws the others.
-        vkCmdFillBuffer(commandBuffer, output.handle(), 0, VK_WHOLE_SIZE, push.clearColor);
+    FramePush push{{extent.width, extent.height}, packRgba({0.01f, 0.01f, 0.01f}), blueFirst ? 1u : 0u, 0};
+    if (tilesDrawn.opaque + tilesDrawn.blended < binner.tileCount()) {
+        // Tiles no shape reaches are only cleared; the passes draw the others.
+        vkCmdFillBuffer(commandBuffer, output.handle(), 0, VK_WHOLE_SIZE, toTarget(push.clearColor));
         VkBufferMemoryBarrier filled = reuse;
         filled.srcAccessMask = VK_ACCESS_TRANSFER_WRITE_BIT;
         filled.dstAccessMask = VK_ACCESS_SHADER_WRITE_BIT;
         vkCmdPipelineBarrier(commandBuffer, VK_PIPELINE_STAGE_TRANSFER_BIT, VK_PIPELINE_STAGE_COMPUTE_SHADER_BIT, 0,
                              0, nullptr, 1, &filled, 0, nullptr);
     }
-    if (frame.tilesDrawn != 0) {
-        vkCmdBindPipeline(commandBuffer, VK_PIPELINE_BIND_POINT_COMPUTE, pipeline);
+    if (tilesDrawn.opaque + tilesDrawn.blended != 0) {
         vkCmdBindDescriptorSets(commandBuffer, VK_PIPELINE_BIND_POINT_COMPUTE, pipelineLayout, 0, 1, &frame.tileSet,
                                 0, nullptr);
-        vkCmdPushConstants(commandBuffer, pipelineLayout, VK_SHADER_STAGE_COMPUTE_BIT, 0, sizeof(push), &push);
-        vkCmdDispatch(commandBuffer, frame.tilesDrawn, 1, 1);
+    }
+    const std::pair<VkPipeline, uint32_t> passes[2] = {{opaquePipeline, tilesDrawn.opaque},
+                                                       {blendPipeline, tilesDrawn.blended}};
+    for (const auto& [pipeline, tiles] : passes) {
+        if (tiles != 0) {
+            vkCmdBindPipeline(commandBuffer, VK_PIPELINE_BIND_POINT_COMPUTE, pipeline);
+            vkCmdPushConstants(commandBuffer, pipelineLayout, VK_SHADER_STAGE_COMPUTE_BIT, 0, sizeof(push), &push);
+            vkCmdDispatch(commandBuffer, tiles, 1, 1);
+        }
+        push.firstRange += tiles;
     }
 
     // The pixels are written before they are copied; the image, whatever it held, becomes

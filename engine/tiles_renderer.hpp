@@ -11,6 +11,7 @@
 #include <string>
 
 #include "engine/renderer.hpp"
+#include "engine/texture_atlas.hpp"
 #include "engine/tile_binner.hpp"
 #include "vulkan/host_buffer.hpp"
 #include "vulkan/orv_device.hpp"
@@ -20,15 +21,15 @@ namespace orv {
 // One shape as the compute shader reads it (see tiles.comp).
 struct TileShape {
     float p[4];
-    float corner[2];  // a triangle's third corner
-    uint32_t color;
-    uint32_t unused;
+    float q[4];
+    uint32_t color;  // red in the low byte
+    uint32_t unused[3];
 };
-static_assert(sizeof(TileShape) == 32, "shape record layout is shared with tiles.comp");
+static_assert(sizeof(TileShape) == 48, "shape record layout is shared with tiles.comp");
 
 class TilesRenderer : public Renderer {
 public:
-    TilesRenderer(OrvDevice& device, std::string dataDirectory, FrameRing& frames);
+    TilesRenderer(OrvDevice& device, std::string dataDirectory, FrameRing& frames, const TextureAtlas& atlas);
     ~TilesRenderer() override;
 
     RendererKind kind() const override { return RendererKind::Tiles; }
@@ -41,10 +42,11 @@ public:
 
 private:
     void createLayouts();
-    void createComputePipeline();
+    void createComputePipelines();
     void createDescriptorSets(FrameRing& frames);
-    // A colour as the swap chain's images store it.
-    uint32_t packColor(const Color& color) const;
+    // A colour as the shader takes it (red in the low byte), and as the images store it.
+    static uint32_t packRgba(const Color& color);
+    uint32_t toTarget(uint32_t rgba) const;
     void release() noexcept;
     // Writes the frame's shape records and tile lists for a frame of `extent`.
     void writeShapes(FrameData& frame, Scene& scene, VkExtent2D extent);
@@ -52,9 +54,12 @@ private:
 
     OrvDevice& device;
     std::string dataDirectory;
+    const TextureAtlas& atlas;
     VkDescriptorSetLayout setLayout = VK_NULL_HANDLE;
     VkPipelineLayout pipelineLayout = VK_NULL_HANDLE;
-    VkPipeline pipeline = VK_NULL_HANDLE;
+    // One pass for tiles of opaque shapes only, one for tiles that blend pictures and text.
+    VkPipeline opaquePipeline = VK_NULL_HANDLE;
+    VkPipeline blendPipeline = VK_NULL_HANDLE;
     VkDescriptorPool pool = VK_NULL_HANDLE;
     // The frame's pixels, row by row, as the swap chain's images store them. Shared by the
     // frames: each frame's compute pass waits for the previous frame's copy out of it.
@@ -63,6 +68,8 @@ private:
     uint64_t outputGeneration = 1;
     // Colour byte order of the swap chain's images: blue first, or red first.
     bool blueFirst = true;
+    // How many tiles of each group the last prepared frame draws.
+    TileBinner::Written tilesDrawn{0, 0};
     TileBinner binner;
 };
 

@@ -1,28 +1,39 @@
 #version 450
 #extension GL_EXT_control_flow_attributes : require
+#extension GL_GOOGLE_include_directive : require
 
 // Draws the frame in 16 x 16 pixel tiles, one workgroup for each tile that some shape
 // reaches (the others keep the clear colour the buffer was filled with). The host lists for
 // each such tile the shapes that reach it, topmost first; each invocation owns one 16-pixel
-// column of its tile, walks the tile's list once and gives each of its pixels the colour of
-// the first shape whose area holds the pixel's centre. The rows a shape covers in a column
-// are found at once as a bit mask, not tested pixel by pixel.
+// column of its tile and walks the tile's list once. The rows a shape covers in a column are
+// found at once as a bit mask, not tested pixel by pixel. Tiles of only opaque shapes give
+// each pixel the colour of the first shape holding its centre; tiles with pictures or text
+// (built with kBlend) composite front to back until a pixel is opaque.
+
+#include "picture.glsl"
 
 const uint kTile = 16u;
 const uint kAllRows = 0xFFFFu;
 layout(local_size_x = 16, local_size_y = 1, local_size_z = 1) in;
+layout(constant_id = 0) const bool kBlend = false;
 
 const uint kRectangle = 0u;
 const uint kCircle = 1u;
 const uint kTriangle = 2u;
+const uint kSprite = 3u;
+const uint kGlyph = 4u;
 
 struct Shape {
     // A circle: left, top, 2 / width, 2 / height of its square. A triangle: corners a, b.
+    // A sprite or glyph: left, top, and picture texels per pixel across and down.
     vec4 p;
-    // A triangle: corner c; and the colour as the target stores it.
-    vec2 c;
+    // A triangle: corner c. A sprite or glyph: its picture's place in the atlas.
+    vec4 q;
+    // The colour, red in the low byte (a glyph's: the text's).
     uint color;
-    uint unused;
+    uint unused0;
+    uint unused1;
+    uint unused2;
 };
 
 // An entry of a tile's list: the shape's index, and where in the tile its box lies (first
@@ -37,10 +48,13 @@ layout(std430, set = 0, binding = 1) readonly buffer Shapes { Shape shapes[]; };
 // A tile to draw: its column and row (low and high 16 bits), where its list starts, how long.
 layout(std430, set = 0, binding = 2) readonly buffer Ranges { uvec4 ranges[]; };
 layout(std430, set = 0, binding = 3) readonly buffer Lists { Entry lists[]; };
+layout(set = 0, binding = 4) uniform sampler2D atlas;
 
 layout(push_constant) uniform Frame {
     uvec2 size;
-    uint clearColor;
+    uint clearColor;  // red in the low byte
+    uint blueFirst;   // the target stores blue in the low byte
+    uint firstRange;  // this dispatch's first tile in `ranges`
 } frame;
 
 // The rows k of the tile (0 to 15, row top + k) whose centres y = top + k + 0.5 satisfy
@@ -79,8 +93,29 @@ uint triangleRows(vec2 a, vec2 b, vec2 c, float px, uint top) {
     return rowsBetween(lo, hi, top);
 }
 
+// The rows of a circle (or nothing else) in this column; all rows for rectangles and pictures.
+uint shapeRows(uint kind, uint index, float px, uint top) {
+    if (kind == kCircle) {
+        // Where the column lies across the square, -1 to 1; the disc's rows are those whose
+        // place down it, ly, has lx^2 + ly^2 <= 1.
+        const vec4 p = shapes[index].p;
+        const float lx = (px - p.x) * p.z - 1.0;
+        const float spread = sqrt(max(1.0 - lx * lx, 0.0));
+        return lx * lx <= 1.0 ? rowsBetween(p.y + (1.0 - spread) / p.w, p.y + (1.0 + spread) / p.w, top) : 0u;
+    }
+    if (kind == kTriangle) {
+        const vec4 p = shapes[index].p;
+        return triangleRows(p.xy, p.zw, shapes[index].q.xy, px, top);
+    }
+    return kAllRows;
+}
+
+uint toTarget(uint rgba) {
+    return frame.blueFirst != 0u ? (rgba & 0xFF00FF00u) | (rgba & 0xFFu) << 16 | (rgba >> 16) & 0xFFu : rgba;
+}
+
 void main() {
-    const uvec4 range = ranges[gl_WorkGroupID.x];
+    const uvec4 range = ranges[frame.firstRange + gl_WorkGroupID.x];
     const uint column = gl_LocalInvocationID.x;
     const uint x = (range.x & 0xFFFFu) * kTile + column;
     if (x >= frame.size.x) {
@@ -89,11 +124,13 @@ void main() {
     const uint top = (range.x >> 16) * kTile;
     const float px = float(x) + 0.5;
 
-    uint colors[kTile];
-    // Rows already taken by a shape above, or below the bottom of the frame.
+    // Rows already opaque, or below the bottom of the frame.
     uint done = top + kTile > frame.size.y ? kAllRows & ~(kAllRows >> (top + kTile - frame.size.y)) : 0u;
+    uint colors[kTile];
+    vec4 blended[kTile];  // premultiplied colour gathered front to back
     [[unroll]] for (uint k = 0u; k < kTile; ++k) {
         colors[k] = frame.clearColor;
+        blended[k] = vec4(0.0);
     }
 
     for (uint i = range.y; i < range.y + range.z && done != kAllRows; ++i) {
@@ -103,31 +140,47 @@ void main() {
         }
         const uint first = (entry.place >> 8) & 15u;
         const uint last = (entry.place >> 12) & 15u;
-        uint rows = (kAllRows << first) & (kAllRows >> (kTile - 1u - last)) & ~done;
         const uint kind = entry.place >> 16;
-        if (kind == kCircle) {
-            // Where the column lies across the square, -1 to 1; the disc's rows are those
-            // whose place down it, ly, has lx^2 + ly^2 <= 1.
-            const vec4 p = shapes[entry.shape].p;
-            const float lx = (px - p.x) * p.z - 1.0;
-            const float spread = sqrt(max(1.0 - lx * lx, 0.0));
-            rows &= lx * lx <= 1.0 ? rowsBetween(p.y + (1.0 - spread) / p.w, p.y + (1.0 + spread) / p.w, top) : 0u;
-        } else if (kind == kTriangle) {
-            const vec4 p = shapes[entry.shape].p;
-            rows &= triangleRows(p.xy, p.zw, shapes[entry.shape].c, px, top);
+        uint rows = (kAllRows << first) & (kAllRows >> (kTile - 1u - last)) & ~done;
+        rows &= shapeRows(kind, entry.shape, px, top);
+        if (rows == 0u) {
+            continue;
         }
-        if (rows != 0u) {
-            const uint color = shapes[entry.shape].color;
+        const uint color = shapes[entry.shape].color;
+        if (!kBlend) {
             [[unroll]] for (uint k = 0u; k < kTile; ++k) {
                 colors[k] = (rows & (1u << k)) != 0u ? color : colors[k];
+            }
+            done |= rows;
+        } else if (kind == kSprite || kind == kGlyph) {
+            const vec4 p = shapes[entry.shape].p;
+            const vec4 q = shapes[entry.shape].q;
+            const vec4 tint = kind == kGlyph ? vec4(unpackUnorm4x8(color).rgb, 1.0) : vec4(1.0);
+            const float u = (px - p.x) * p.z;
+            [[unroll]] for (uint k = 0u; k < kTile; ++k) {
+                if ((rows & (1u << k)) != 0u) {
+                    const vec4 source = samplePicture(atlas, vec2(u, (float(top + k) + 0.5 - p.y) * p.w), q) * tint;
+                    blended[k] += (1.0 - blended[k].a) * source;
+                    done |= blended[k].a >= 1.0 ? 1u << k : 0u;
+                }
+            }
+        } else {
+            const vec4 source = vec4(unpackUnorm4x8(color).rgb, 1.0);
+            [[unroll]] for (uint k = 0u; k < kTile; ++k) {
+                if ((rows & (1u << k)) != 0u) {
+                    blended[k] += (1.0 - blended[k].a) * source;
+                }
             }
             done |= rows;
         }
     }
 
+    const vec4 clear = unpackUnorm4x8(frame.clearColor);
     [[unroll]] for (uint k = 0u; k < kTile; ++k) {
         if (top + k < frame.size.y) {
-            pixels[(top + k) * frame.size.x + x] = colors[k];
+            const uint rgba = kBlend ? packUnorm4x8(vec4(blended[k].rgb + (1.0 - blended[k].a) * clear.rgb, 1.0))
+                                     : colors[k];
+            pixels[(top + k) * frame.size.x + x] = toTarget(rgba);
         }
     }
 }

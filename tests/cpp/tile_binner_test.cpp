@@ -16,7 +16,8 @@ Listed bin(TileBinner& binner) {
     Listed out;
     out.lists.resize(binner.finish());
     out.ranges.resize(binner.tileCount());
-    out.ranges.resize(binner.write(out.ranges.data(), out.lists.data()));
+    const TileBinner::Written written = binner.write(out.ranges.data(), out.lists.data());
+    out.ranges.resize(written.opaque + written.blended);
     return out;
 }
 
@@ -64,6 +65,22 @@ TEST(TileBinner, SkipsTilesNoShapeReachesAndStartsAfreshEachFrame) {
     EXPECT_EQ(binner.finish(), 0u);
     got = bin(binner);
     EXPECT_TRUE(got.ranges.empty());
+}
+
+TEST(TileBinner, TilesWithABlendedShapeComeAfterTheOpaqueOnes) {
+    TileBinner binner;
+    binner.begin(48, 16);  // three tiles in a row
+    binner.add(0, 0, 47, 15, 0);
+    binner.add(20, 2, 22, 3, 3, true);  // reaches the middle tile only
+    std::vector<TileBinner::Range> ranges(3);
+    std::vector<TileBinner::Entry> lists(binner.finish());
+    const TileBinner::Written written = binner.write(ranges.data(), lists.data());
+    EXPECT_EQ(written.opaque, 2u);
+    EXPECT_EQ(written.blended, 1u);
+    EXPECT_EQ(ranges[0].tile, 0u);
+    EXPECT_EQ(ranges[1].tile, 2u);
+    EXPECT_EQ(ranges[2].tile, 1u);
+    EXPECT_EQ(ranges[2].count, 2u);
 }
 
 }  // namespace

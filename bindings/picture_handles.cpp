@@ -1,0 +1,113 @@
+#include "bindings/picture_handles.hpp"
+
+#include <string>
+
+#include "bindings/color.hpp"
+#include "bindings/module_state.hpp"
+#include "engine/orv_app.hpp"
+
+namespace py = pybind11;
+
+namespace qel {
+
+namespace {
+
+// A path from a str or any os.PathLike.
+std::string pathOf(const py::object& path) {
+    return py::str(py::module_::import("os").attr("fspath")(path)).cast<std::string>();
+}
+
+Sprite createSprite(double x, double y, const py::object& path, double width, double height) {
+    orv::OrvApp& app = requireEngine();
+    const uint32_t id = app.createSprite(x, y, pathOf(path), width, height);
+    const auto [w, h] = app.drawnSize(id);
+    return Sprite{id, Point2D{x, y}, w, h};
+}
+
+Text createText(double x, double y, const std::string& text, double size, const std::string& color,
+                const py::object& font) {
+    orv::OrvApp& app = requireEngine();
+    const int32_t packed = orv::parseColor(color);
+    const uint32_t id = app.createText(x, y, text, size, packed, font.is_none() ? std::string() : pathOf(font));
+    const auto [w, h] = app.drawnSize(id);
+    return Text{id, Point2D{x, y}, w, h};
+}
+
+template <typename Handle>
+void moveHandle(Handle& handle, double x, double y) {
+    orv::OrvApp& app = requireEngine();
+    handle.top_left = Point2D{x, y};
+    app.moveTo(handle.id, x, y);
+}
+
+}  // namespace
+
+void registerPictureClasses(py::module_& m) {
+    py::class_<Sprite>(m, "Sprite", "A picture drawn from a file, made by createSprite.")
+        .def_readonly("id", &Sprite::id)
+        .def_readonly("top_left", &Sprite::top_left)
+        .def_readonly("width", &Sprite::width)
+        .def_readonly("height", &Sprite::height)
+        .def("moveTo", &moveHandle<Sprite>, py::arg("x"), py::arg("y"), "Places the sprite's top-left corner.")
+        .def(
+            "setLayer", [](const Sprite& s, int32_t layer) { requireEngine().setLayer(s.id, layer); },
+            py::arg("layer"), "Puts the sprite on a layer: higher layers are drawn above lower ones.")
+        .def(
+            "resize",
+            [](Sprite& s, double width, double height) {
+                orv::OrvApp& app = requireEngine();
+                if (!(width > 0.0) || !(height > 0.0)) {
+                    throw py::value_error("a sprite's width and height must be above 0");
+                }
+                s.width = width;
+                s.height = height;
+                app.resizeObject(s.id, width, height);
+            },
+            py::arg("width"), py::arg("height"), "Draws the picture scaled to width by height pixels.")
+        .def("remove", [](const Sprite& s) { return requireEngine().removeObject(s.id); },
+             "Removes the sprite; True when it was there.")
+        .def("__repr__", [](const Sprite& s) { return "Sprite<" + std::to_string(s.id) + ">"; });
+
+    py::class_<Text>(m, "Text", "Text drawn in a font, made by createText.")
+        .def_readonly("id", &Text::id)
+        .def_readonly("top_left", &Text::top_left)
+        .def_readonly("width", &Text::width)
+        .def_readonly("height", &Text::height)
+        .def(
+            "setText",
+            [](Text& t, const std::string& text) {
+                orv::OrvApp& app = requireEngine();
+                app.setText(t.id, text);
+                const auto [w, h] = app.drawnSize(t.id);
+                t.width = w;
+                t.height = h;
+            },
+            py::arg("text"), "Draws other text in the same place, font, size and colour.")
+        .def(
+            "setColor",
+            [](const Text& t, const std::string& color) {
+                orv::OrvApp& app = requireEngine();
+                app.updateColor(t.id, orv::parseColor(color));
+            },
+            py::arg("color"), "Recolours the text, as updateColor does.")
+        .def("moveTo", &moveHandle<Text>, py::arg("x"), py::arg("y"), "Places the text's top-left corner.")
+        .def(
+            "setLayer", [](const Text& t, int32_t layer) { requireEngine().setLayer(t.id, layer); },
+            py::arg("layer"), "Puts the text on a layer: higher layers are drawn above lower ones.")
+        .def("remove", [](const Text& t) { return requireEngine().removeObject(t.id); },
+             "Removes the text; True when it was there.")
+        .def("__repr__", [](const Text& t) { return "Text<" + std::to_string(t.id) + ">"; });
+}
+
+void registerPictureFunctions(py::module_& m) {
+    m.def("createSprite", &createSprite, py::arg("x"), py::arg("y"), py::arg("path"), py::arg("width") = 0.0,
+          py::arg("height") = 0.0,
+          "Draws the PNG or JPEG picture at path with its top-left corner at (x, y), at its own size or "
+          "scaled to width by height (a zero keeps the picture's own). Transparent parts show what is below.");
+    m.def("createText", &createText, py::arg("x"), py::arg("y"), py::arg("text"), py::arg("size"), py::arg("colour"),
+          py::kw_only(), py::arg("font") = py::none(),
+          "Draws text (lines split at '\\n') with its top-left corner at (x, y), size pixels high, in colour "
+          "text such as '#ffcc00', in DejaVu Sans or the TrueType/OpenType font file given as font.");
+}
+
+}  // namespace qel

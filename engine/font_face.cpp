@@ -1,0 +1,154 @@
+#include "engine/font_face.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+namespace orv {
+
+namespace {
+
+// Font files are a few megabytes at most.
+constexpr off_t kMaxFontFileBytes = off_t{64} << 20;
+
+std::runtime_error fontError(const std::string& path, const std::string& why) {
+    return std::runtime_error("cannot load the font " + path + ": " + why);
+}
+
+std::vector<unsigned char> readFontFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        throw fontError(path, std::strerror(errno));
+    }
+    struct Close {
+        int fd;
+        ~Close() { ::close(fd); }
+    } closer{fd};
+    struct stat info{};
+    if (::fstat(fd, &info) != 0) {
+        throw fontError(path, std::strerror(errno));
+    }
+    if (!S_ISREG(info.st_mode)) {
+        throw fontError(path, "not a regular file");
+    }
+    if (info.st_size > kMaxFontFileBytes) {
+        throw fontError(path, "the file is too large for a font");
+    }
+    std::vector<unsigned char> bytes(static_cast<size_t>(info.st_size));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            throw fontError(path, got < 0 ? std::strerror(errno) : "the file ended early");
+        }
+        done += static_cast<size_t>(got);
+    }
+    return bytes;
+}
+
+}  // namespace
+
+FontFace::FontFace(FT_Library library, uint32_t id, const std::string& path)
+    : number{id}, file{path}, bytes{readFontFile(path)} {
+    const FT_Error error = FT_New_Memory_Face(library, bytes.data(), static_cast<FT_Long>(bytes.size()), 0, &face);
+    if (error != 0) {
+        face = nullptr;
+        const char* reason = FT_Error_String(error);
+        throw fontError(path, std::string("not a font FreeType can read (") + (reason ? reason : "error") + ")");
+    }
+    if (!FT_IS_SCALABLE(face)) {
+        FT_Done_Face(face);
+        face = nullptr;
+        throw fontError(path, "not a scalable (TrueType or OpenType) font");
+    }
+}
+
+FontFace::~FontFace() {
+    if (face != nullptr) {
+        FT_Done_Face(face);
+    }
+}
+
+void FontFace::setSize(long wanted) {
+    if (wanted != size) {
+        if (FT_Set_Char_Size(face, 0, wanted, 72, 72) != 0) {
+            throw fontError(file, "cannot be set to " + std::to_string(wanted / 64.0) + " pixels");
+        }
+        size = wanted;
+    }
+}
+
+uint32_t FontFace::glyphIndex(char32_t character) const {
+    return FT_Get_Char_Index(face, static_cast<FT_ULong>(character));
+}
+
+GlyphImage FontFace::render(uint32_t glyph) {
+    GlyphImage out;
+    if (FT_Load_Glyph(face, glyph, FT_LOAD_RENDER) != 0) {
+        return out;  // drawn as nothing, with no advance
+    }
+    const FT_GlyphSlot slot = face->glyph;
+    const FT_Bitmap& bitmap = slot->bitmap;
+    out.left = slot->bitmap_left;
+    out.top = slot->bitmap_top;
+    out.advance = slot->advance.x;
+    if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY || bitmap.width == 0 || bitmap.rows == 0) {
+        return out;
+    }
+    out.width = bitmap.width;
+    out.height = bitmap.rows;
+    out.coverage.resize(static_cast<size_t>(out.width) * out.height);
+    for (uint32_t row = 0; row < out.height; ++row) {
+        const unsigned char* from = bitmap.buffer + static_cast<long>(row) * bitmap.pitch;
+        std::memcpy(out.coverage.data() + static_cast<size_t>(row) * out.width, from, out.width);
+    }
+    return out;
+}
+
+long FontFace::ascender() const {
+    return face->size->metrics.ascender;
+}
+
+long FontFace::lineHeight() const {
+    return face->size->metrics.height;
+}
+
+FontLibrary::FontLibrary() {
+    if (FT_Init_FreeType(&library) != 0) {
+        library = nullptr;
+        throw std::runtime_error("failed to start FreeType");
+    }
+}
+
+FontLibrary::~FontLibrary() {
+    faces.clear();
+    if (library != nullptr) {
+        FT_Done_FreeType(library);
+    }
+}
+
+const char* FontLibrary::defaultFontPath() {
+    return "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+}
+
+FontFace& FontLibrary::face(const std::string& path) {
+    const std::string file = path.empty() ? defaultFontPath() : path;
+    auto found = faces.find(file);
+    if (found == faces.end()) {
+        const uint32_t id = static_cast<uint32_t>(faces.size());
+        found = faces.emplace(file, std::make_unique<FontFace>(library, id, file)).first;
+    }
+    return *found->second;
+}
+
+}  // namespace orv

@@ -1,0 +1,219 @@
+#include "engine/texture_atlas.hpp"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+#include "vulkan/one_time_commands.hpp"
+#include "vulkan/vk_check.hpp"
+
+namespace orv {
+
+namespace {
+
+constexpr uint32_t kFirstSide = 512;
+
+VkImageMemoryBarrier generalBarrier(VkImage image, VkAccessFlags from, VkAccessFlags to, VkImageLayout oldLayout) {
+    VkImageMemoryBarrier barrier{};
+    barrier.sType = VK_STRUCTURE_TYPE_IMAGE_MEMORY_BARRIER;
+    barrier.srcAccessMask = from;
+    barrier.dstAccessMask = to;
+    barrier.oldLayout = oldLayout;
+    barrier.newLayout = VK_IMAGE_LAYOUT_GENERAL;
+    barrier.srcQueueFamilyIndex = VK_QUEUE_FAMILY_IGNORED;
+    barrier.dstQueueFamilyIndex = VK_QUEUE_FAMILY_IGNORED;
+    barrier.image = image;
+    barrier.subresourceRange = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 1, 0, 1};
+    return barrier;
+}
+
+constexpr VkPipelineStageFlags kReaders = VK_PIPELINE_STAGE_FRAGMENT_SHADER_BIT | VK_PIPELINE_STAGE_COMPUTE_SHADER_BIT;
+
+}  // namespace
+
+TextureAtlas::TextureAtlas(OrvDevice& d, OrvQueue& q) : device{d}, queue{q}, maxSide{0}, packer{kFirstSide} {
+    VkPhysicalDeviceProperties properties;
+    vkGetPhysicalDeviceProperties(device.getPhysicalDevice(), &properties);
+    maxSide = properties.limits.maxImageDimension2D;
+    const uint32_t first = std::min(kFirstSide, maxSide);
+    packer.grow(first);
+    try {
+        VkSamplerCreateInfo samplerInfo{};
+        samplerInfo.sType = VK_STRUCTURE_TYPE_SAMPLER_CREATE_INFO;
+        samplerInfo.magFilter = VK_FILTER_NEAREST;
+        samplerInfo.minFilter = VK_FILTER_NEAREST;
+        samplerInfo.addressModeU = VK_SAMPLER_ADDRESS_MODE_CLAMP_TO_EDGE;
+        samplerInfo.addressModeV = VK_SAMPLER_ADDRESS_MODE_CLAMP_TO_EDGE;
+        samplerInfo.addressModeW = VK_SAMPLER_ADDRESS_MODE_CLAMP_TO_EDGE;
+        samplerInfo.maxLod = 0.0f;
+        vkCheck(vkCreateSampler(device.getDevice(), &samplerInfo, nullptr, &nearest), "failed to create a sampler!");
+        Sheet sheet = createSheet(first);
+        image = sheet.image;
+        memory = sheet.memory;
+        imageView = sheet.view;
+        OneTimeCommands commands{device, queue};
+        const VkImageMemoryBarrier ready = generalBarrier(image, 0, VK_ACCESS_SHADER_READ_BIT, VK_IMAGE_LAYOUT_UNDEFINED);
+        vkCmdPipelineBarrier(commands.buffer(), VK_PIPELINE_STAGE_TOP_OF_PIPE_BIT, kReaders, 0, 0, nullptr, 0, nullptr,
+                             1, &ready);
+        commands.run();
+    } catch (...) {
+        Sheet sheet{image, memory, imageView};
+        destroySheet(sheet);
+        vkDestroySampler(device.getDevice(), nearest, nullptr);
+        throw;
+    }
+}
+
+TextureAtlas::~TextureAtlas() {
+    Sheet sheet{image, memory, imageView};
+    destroySheet(sheet);
+    vkDestroySampler(device.getDevice(), nearest, nullptr);
+}
+
+TextureAtlas::Sheet TextureAtlas::createSheet(uint32_t side) {
+    VkDevice vk = device.getDevice();
+    Sheet sheet;
+    try {
+        VkImageCreateInfo info{};
+        info.sType = VK_STRUCTURE_TYPE_IMAGE_CREATE_INFO;
+        info.imageType = VK_IMAGE_TYPE_2D;
+        info.format = VK_FORMAT_R8G8B8A8_UNORM;
+        info.extent = {side, side, 1};
+        info.mipLevels = 1;
+        info.arrayLayers = 1;
+        info.samples = VK_SAMPLE_COUNT_1_BIT;
+        info.tiling = VK_IMAGE_TILING_OPTIMAL;
+        info.usage = VK_IMAGE_USAGE_SAMPLED_BIT | VK_IMAGE_USAGE_TRANSFER_DST_BIT | VK_IMAGE_USAGE_TRANSFER_SRC_BIT;
+        info.initialLayout = VK_IMAGE_LAYOUT_UNDEFINED;
+        vkCheck(vkCreateImage(vk, &info, nullptr, &sheet.image), "failed to create image!");
+        VkMemoryRequirements requirements;
+        vkGetImageMemoryRequirements(vk, sheet.image, &requirements);
+        VkMemoryAllocateInfo allocInfo{};
+        allocInfo.sType = VK_STRUCTURE_TYPE_MEMORY_ALLOCATE_INFO;
+        allocInfo.allocationSize = requirements.size;
+        allocInfo.memoryTypeIndex =
+            device.findMemoryType(requirements.memoryTypeBits, VK_MEMORY_PROPERTY_DEVICE_LOCAL_BIT);
+        vkCheck(vkAllocateMemory(vk, &allocInfo, nullptr, &sheet.memory), "failed to allocate image memory!");
+        vkCheck(vkBindImageMemory(vk, sheet.image, sheet.memory, 0), "failed to bind image memory!");
+        VkImageViewCreateInfo viewInfo{};
+        viewInfo.sType = VK_STRUCTURE_TYPE_IMAGE_VIEW_CREATE_INFO;
+        viewInfo.image = sheet.image;
+        viewInfo.viewType = VK_IMAGE_VIEW_TYPE_2D;
+        viewInfo.format = VK_FORMAT_R8G8B8A8_UNORM;
+        viewInfo.subresourceRange = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 1, 0, 1};
+        vkCheck(vkCreateImageView(vk, &viewInfo, nullptr, &sheet.view), "failed to create texture image view!");
+    } catch (...) {
+        destroySheet(sheet);
+        throw;
+    }
+    return sheet;
+}
+
+void TextureAtlas::destroySheet(Sheet& sheet) noexcept {
+    VkDevice vk = device.getDevice();
+    vkDestroyImageView(vk, sheet.view, nullptr);
+    vkDestroyImage(vk, sheet.image, nullptr);
+    vkFreeMemory(vk, sheet.memory, nullptr);
+    sheet = Sheet{};
+}
+
+void TextureAtlas::growTo(uint32_t side) {
+    Sheet next = createSheet(side);
+    try {
+        // Whatever is on the sheet now moves to the same place on the larger one.
+        OneTimeCommands commands{device, queue};
+        const VkImageMemoryBarrier barriers[] = {
+            generalBarrier(image, VK_ACCESS_TRANSFER_WRITE_BIT, VK_ACCESS_TRANSFER_READ_BIT, VK_IMAGE_LAYOUT_GENERAL),
+            generalBarrier(next.image, 0, VK_ACCESS_TRANSFER_WRITE_BIT, VK_IMAGE_LAYOUT_UNDEFINED)};
+        vkCmdPipelineBarrier(commands.buffer(), VK_PIPELINE_STAGE_TRANSFER_BIT | kReaders,
+                             VK_PIPELINE_STAGE_TRANSFER_BIT, 0, 0, nullptr, 0, nullptr, 2, barriers);
+        VkImageCopy region{};
+        region.srcSubresource = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 0, 1};
+        region.dstSubresource = region.srcSubresource;
+        region.extent = {packer.sideLength(), packer.sideLength(), 1};
+        vkCmdCopyImage(commands.buffer(), image, VK_IMAGE_LAYOUT_GENERAL, next.image, VK_IMAGE_LAYOUT_GENERAL, 1, &region);
+        const VkImageMemoryBarrier copied =
+            generalBarrier(next.image, VK_ACCESS_TRANSFER_WRITE_BIT, VK_ACCESS_SHADER_READ_BIT | VK_ACCESS_TRANSFER_WRITE_BIT,
+                           VK_IMAGE_LAYOUT_GENERAL);
+        vkCmdPipelineBarrier(commands.buffer(), VK_PIPELINE_STAGE_TRANSFER_BIT,
+                             kReaders | VK_PIPELINE_STAGE_TRANSFER_BIT, 0, 0, nullptr, 0, nullptr, 1, &copied);
+        // Its fence also covers every frame submitted before it: none reads the old sheet after.
+        commands.run();
+    } catch (...) {
+        destroySheet(next);
+        throw;
+    }
+    Sheet old{image, memory, imageView};
+    destroySheet(old);
+    image = next.image;
+    memory = next.memory;
+    imageView = next.view;
+    packer.grow(side);
+    ++replaced;
+}
+
+AtlasRect TextureAtlas::add(uint32_t width, uint32_t height, const uint8_t* rgba) {
+    AtlasRect rect;
+    while (!packer.place(width, height, rect)) {
+        const uint32_t side = packer.sideLength();
+        if (side >= maxSide) {
+            throw std::runtime_error("no room for a " + std::to_string(width) + " by " + std::to_string(height) +
+                                     " picture: the texture atlas has reached the device's largest image (" +
+                                     std::to_string(maxSide) + " pixels a side)");
+        }
+        growTo(std::min(side * 2, maxSide));
+    }
+    pending.push_back(rect);
+    pendingTexels.insert(pendingTexels.end(), rgba, rgba + static_cast<size_t>(width) * height * 4);
+    return rect;
+}
+
+void TextureAtlas::stage(HostBuffer& staging, std::vector<VkBufferImageCopy>& copies) {
+    copies.clear();
+    staged = 0;
+    stagedTexels = 0;
+    if (pending.empty()) {
+        return;
+    }
+    staging.reserve(pendingTexels.size());
+    std::memcpy(staging.data(), pendingTexels.data(), pendingTexels.size());
+    VkDeviceSize offset = 0;
+    for (const AtlasRect& rect : pending) {
+        VkBufferImageCopy region{};
+        region.bufferOffset = offset;
+        region.imageSubresource = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 0, 1};
+        region.imageOffset = {static_cast<int32_t>(rect.x), static_cast<int32_t>(rect.y), 0};
+        region.imageExtent = {rect.width, rect.height, 1};
+        copies.push_back(region);
+        offset += static_cast<VkDeviceSize>(rect.width) * rect.height * 4;
+    }
+    staged = pending.size();
+    stagedTexels = pendingTexels.size();
+}
+
+void TextureAtlas::uploaded() {
+    pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(staged));
+    pendingTexels.erase(pendingTexels.begin(), pendingTexels.begin() + static_cast<std::ptrdiff_t>(stagedTexels));
+    staged = 0;
+    stagedTexels = 0;
+}
+
+void TextureAtlas::recordUploads(VkCommandBuffer commandBuffer, const HostBuffer& staging,
+                                 const std::vector<VkBufferImageCopy>& copies) const {
+    if (copies.empty()) {
+        return;
+    }
+    // Earlier frames' reads of other places come first; this frame reads what is written.
+    const VkImageMemoryBarrier before =
+        generalBarrier(image, VK_ACCESS_SHADER_READ_BIT, VK_ACCESS_TRANSFER_WRITE_BIT, VK_IMAGE_LAYOUT_GENERAL);
+    vkCmdPipelineBarrier(commandBuffer, kReaders | VK_PIPELINE_STAGE_TRANSFER_BIT, VK_PIPELINE_STAGE_TRANSFER_BIT, 0, 0,
+                         nullptr, 0, nullptr, 1, &before);
+    vkCmdCopyBufferToImage(commandBuffer, staging.handle(), image, VK_IMAGE_LAYOUT_GENERAL,
+                           static_cast<uint32_t>(copies.size()), copies.data());
+    const VkImageMemoryBarrier after =
+        generalBarrier(image, VK_ACCESS_TRANSFER_WRITE_BIT, VK_ACCESS_SHADER_READ_BIT, VK_IMAGE_LAYOUT_GENERAL);
+    vkCmdPipelineBarrier(commandBuffer, VK_PIPELINE_STAGE_TRANSFER_BIT, kReaders, 0, 0, nullptr, 0, nullptr, 1, &after);
+}
+
+}  // namespace orv

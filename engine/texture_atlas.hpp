@@ -1,0 +1,73 @@
+#pragma once
+// One texture holding every picture and glyph the scene draws, so both renderers sample a
+// single image. New pictures are placed by the packer and their texels uploaded at the start
+// of the next frame; a full sheet is replaced by one twice as large, its content copied.
+// The image stays in the general layout, read by shaders and written by copies.
+
+#include <vulkan/vulkan.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/atlas_packer.hpp"
+#include "vulkan/host_buffer.hpp"
+#include "vulkan/orv_device.hpp"
+#include "vulkan/orv_queue.hpp"
+
+namespace orv {
+
+class TextureAtlas {
+public:
+    TextureAtlas(OrvDevice& device, OrvQueue& queue);
+    ~TextureAtlas();
+
+    TextureAtlas(const TextureAtlas&) = delete;
+    TextureAtlas& operator=(const TextureAtlas&) = delete;
+
+    // Places a picture of RGBA texels and queues its upload. When the sheet is full it is
+    // replaced by a larger one (waiting for the device); beyond the device's largest image
+    // it throws.
+    AtlasRect add(uint32_t width, uint32_t height, const uint8_t* rgba);
+
+    // Before a frame's commands: copies the queued texels into the frame's staging buffer
+    // and keeps their copy regions in `copies`. May throw; nothing is recorded yet. They
+    // stay queued until `uploaded` says the frame carrying them was submitted.
+    void stage(HostBuffer& staging, std::vector<VkBufferImageCopy>& copies);
+    void uploaded();
+    // Records the staged copies (none: nothing) with the barriers around them.
+    void recordUploads(VkCommandBuffer commandBuffer, const HostBuffer& staging,
+                       const std::vector<VkBufferImageCopy>& copies) const;
+
+    VkImageView view() const { return imageView; }
+    VkSampler sampler() const { return nearest; }
+    // Changes when the image is replaced, so descriptors naming it are written again.
+    uint64_t generation() const { return replaced; }
+
+private:
+    struct Sheet {
+        VkImage image = VK_NULL_HANDLE;
+        VkDeviceMemory memory = VK_NULL_HANDLE;
+        VkImageView view = VK_NULL_HANDLE;
+    };
+
+    Sheet createSheet(uint32_t side);
+    void destroySheet(Sheet& sheet) noexcept;
+    void growTo(uint32_t side);
+
+    OrvDevice& device;
+    OrvQueue& queue;
+    uint32_t maxSide;
+    AtlasPacker packer;
+    VkImage image = VK_NULL_HANDLE;
+    VkDeviceMemory memory = VK_NULL_HANDLE;
+    VkImageView imageView = VK_NULL_HANDLE;
+    VkSampler nearest = VK_NULL_HANDLE;
+    uint64_t replaced = 1;
+    // Queued uploads: where each goes, and its texels in `pendingTexels`.
+    std::vector<AtlasRect> pending;
+    std::vector<uint8_t> pendingTexels;
+    size_t staged = 0;
+    size_t stagedTexels = 0;
+};
+
+}  // namespace orv

@@ -1,0 +1,21 @@
+// Reading pictures from the texture atlas: bilinear filtering done by hand on premultiplied
+// texels, clamped to the picture's own texels so neighbours never bleed in. Both renderers
+// use this, so they blend the same colours.
+
+vec4 premultipliedTexel(sampler2D atlas, ivec2 at) {
+    const vec4 texel = texelFetch(atlas, at, 0);
+    return vec4(texel.rgb * texel.a, texel.a);
+}
+
+// `at`: a position in the picture in texels (its top-left corner at 0); `rect`: the picture's
+// place in the atlas (x, y, width, height). Premultiplied colour.
+vec4 samplePicture(sampler2D atlas, vec2 at, vec4 rect) {
+    const vec2 s = clamp(at - 0.5, vec2(0.0), rect.zw - 1.0);
+    const vec2 base = floor(s);
+    const vec2 f = s - base;
+    const ivec2 a = ivec2(rect.xy + base);
+    const ivec2 b = ivec2(rect.xy + min(base + 1.0, rect.zw - 1.0));
+    const vec4 top = mix(premultipliedTexel(atlas, a), premultipliedTexel(atlas, ivec2(b.x, a.y)), f.x);
+    const vec4 bottom = mix(premultipliedTexel(atlas, ivec2(a.x, b.y)), premultipliedTexel(atlas, b), f.x);
+    return mix(top, bottom, f.y);
+}
