@@ -21,9 +21,9 @@ TEXTS = ["", "\u00e9", "\u65e5\u672c", "\udcff", "#", "#" + "f" * 4096, "#ff\x00
 OTHERS = [None, [], [1, 2], ("up", "down"), ["up", 3], ["\udcff"], {"up": 1}, object(),
           qel.Point2D(1, 2)]
 WEIRD = NUMBERS + TEXTS + OTHERS
-# "handle": the batch calls' columns of numbers.
+# "handle": the batch calls' columns of numbers; "object": a file path.
 BASELINE = {"float": 10.0, "int": 1, "str": "#ff8800", "list": [], "List[str]": ["up", "W"],
-            "qel.Point2D": qel.Point2D(3, 4), "bool": True, "handle": [1, 2]}
+            "qel.Point2D": qel.Point2D(3, 4), "bool": True, "handle": [1, 2], "object": "missing.png"}
 
 calls = 0
 unexpected = []

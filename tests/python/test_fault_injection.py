@@ -32,12 +32,12 @@ def _run(run_qel, build_dir, faults, code, renderer=None):
     return json.loads(lines[-1][len("RESULT "):]), injected_faults(r.stderr)
 
 
-# A frame's uploads live in buffers that grow with the scene: the raster renderer's first
-# allocation is frame 0's vertices; the tiles renderer's first is its pixel buffer, the
-# second frame 0's shape records.
+# A frame's uploads live in buffers that grow with the scene. The texture atlas takes the
+# first allocation; then the raster renderer's next is frame 0's vertices, the tiles
+# renderer's its pixel buffer and then frame 0's shape records.
 @pytest.mark.parametrize("renderer, faults, buffer", [
-    ("raster", "vkAllocateMemory:1", "vertex"),
-    ("tiles", "vkAllocateMemory:2", "shape"),
+    ("raster", "vkAllocateMemory:2", "vertex"),
+    ("tiles", "vkAllocateMemory:3", "shape"),
 ])
 def test_failed_upload_allocation_fails_one_frame(run_qel, build_dir, renderer, faults, buffer):
     out, injected = _run(run_qel, build_dir, faults, """
@@ -65,9 +65,9 @@ def test_failed_upload_allocation_fails_one_frame(run_qel, build_dir, renderer, 
     assert out["pixels"] == [[0, 255, 0], [255, 0, 0], [0, 0, 255]]
 
 
-# The command buffers come first, then the swap chain; the raster renderer builds three
-# graphics pipelines (triangles, rectangles, circles), the tiles renderer one compute
-# pipeline. The message names the operation first and the result that failed last.
+# The command buffers come first, then the swap chain; the raster renderer builds four
+# graphics pipelines (triangles, rectangles, circles, pictures), the tiles renderer two
+# compute pipelines (opaque tiles, blended tiles). The message names the operation first and the result that failed last.
 @pytest.mark.parametrize("renderer, faults, message", [
     (None, "vkAllocateCommandBuffers:1", "failed to allocate command buffers!"),
     (None, "vkCreateSwapchainKHR:1", "failed to create swap chain!"),
@@ -146,7 +146,7 @@ RESIZES = [(400, 300), (440, 330)]
 @pytest.mark.parametrize("renderer, faults, sizes, words, once", [
     # The pipeline build after a rebuild fails: the old pipelines keep drawing at the new
     # size, and the next rebuild builds new ones.
-    ("raster", "vkCreateGraphicsPipelines:4", RESIZES, "failed to create graphics pipeline", True),
+    ("raster", "vkCreateGraphicsPipelines:5", RESIZES, "failed to create graphics pipeline", True),
     # The first rebuild's swap chain fails: polls may raise until a later rebuild succeeds.
     (None, "vkCreateSwapchainKHR:2", RESIZES, "swap chain", False),
     # A frame that is never submitted leaves its fence unsignalled: nothing may wait on it.
