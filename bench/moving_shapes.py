@@ -631,7 +631,7 @@ def print_report(report):
     print(f"\nlargest N with mean period <= {BUDGET_MS:.2f} ms, per repeat: the ladder's, then the bisection's")
     for k, rec in enumerate(repeats):
         for e in engines:
-            line = f"  repeat {k + 1}  {e:10s} ladder {largest_passing_compact(rec['ladder'][e])}"
+            line = f"  repeat {k + 1}  {e:10s} ladder {largest_passing_compact(rec['ladder'][e]) or 'none'}"
             b = rec["bisection"].get(e)
             if b:
                 probes = ", ".join(f"{p['n']}={p['period_mean_ms']:.1f}" for p in b["probes"])
@@ -677,7 +677,7 @@ def print_report(report):
         print(f"\nper call, {calls['shapes']} shapes, qel's default renderer ({calls.get('renderer')}) "
               f"(ns, min of {calls['repeat']} x {calls['number']}):")
         for name, ns in calls["ns_per_call"].items():
-            extra = "" if name in ("qel.getWindowWidth", "empty loop") else f"   (+{ns - floor:.0f} over getWindowWidth)"
+            extra = "" if name in ("qel.getWindowWidth", "empty loop") else f"   ({ns - floor:+.0f} over getWindowWidth)"
             print(f"  {name:20s} {ns:8.1f}{extra}")
 
 

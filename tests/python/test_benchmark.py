@@ -21,12 +21,13 @@ def test_tiny_benchmark_run_reports_every_figure(build_dir):
     env = dict(os.environ, QEL_BUILD_DIR=build_dir, PYGAME_HIDE_SUPPORT_PROMPT="1")
     cmd = ["/usr/bin/python3", os.path.join(ROOT, "bench", "moving_shapes.py"),
            "--ladder", "20,3000", "--frames", "30", "--warmup", "3", "--budget", "2",
-           "--bisect-steps", "1", "--repeats", "2", "--call-loops", "2000", "--json-only"]
+           "--bisect-steps", "1", "--repeats", "2", "--call-loops", "2000"]
     proc = subprocess.run(cmd, capture_output=True, text=True, timeout=600, env=env)
     assert proc.returncode == 0, proc.stderr[-2000:]
     lines = [ln for ln in proc.stdout.splitlines() if ln.startswith("JSON: ")]
     assert len(lines) == 1, proc.stdout[-2000:]
     report = json.loads(lines[0][len("JSON: "):])
+    assert "qel-raster/pygame =" in proc.stdout     # the printed summary is there too
     assert report["config"]["engines"] == ENGINES
     budget = report["config"]["budget_ms"]
     repeats = report["repeats"]
