@@ -1,15 +1,27 @@
 #!/usr/bin/env python3
-"""Moving shapes: qel against pygame on the same workload.
+"""Moving shapes: qel's two renderers against pygame on the same workload.
 
 N circles (radius 10..20) and N rectangles (20 wide, 30 high) with random colours and
 velocities bounce inside an 800x600 window. The simulation always advances by 1/60 s,
-so only the engine differs between runs. Each engine configuration runs in a fresh
-interpreter (qel's and pygame's state is process-wide); this script starts them and
-collects their results as JSON.
+so only the engine differs between runs. The engines are "qel-tiles" and "qel-raster"
+(qel with QEL_RENDERER set to that renderer; the child reports qel.getRenderer() and a
+run under another renderer counts as an error) and "pygame". Each engine configuration
+runs in a fresh interpreter (qel's and pygame's state is process-wide); this script
+starts them and collects their results as JSON.
 
     QEL_BUILD_DIR=build scripts/with-display.sh /usr/bin/python3 bench/moving_shapes.py \
         [--ladder 100,1000,5000,10000,20000] [--frames 180] [--warmup 30] [--repeats 3] \
-        [--no-pygame] [--json-only]
+        [--renderers tiles,raster] [--no-pygame] [--json-only]
+
+Each repeat runs the ladder afresh, the engines in turn at every N, then bisects every
+engine from its own ladder, the engines' probes again in turn, so a slow or fast spell
+of the machine falls on all of them. The largest N at 60 fps is the lower median over
+the repeats (an N that was measured), with the minimum and maximum; each qel renderer's
+ratio to pygame is the median of the repeats' ratios. At each qel renderer's largest N
+the scene runs once as created and once created in alternating order (circle, rectangle,
+...); the first run's 95th percentile period over its median is the "stall" figure.
+Per-call timings use qel's default renderer for the device (the output names it);
+start-up to the first frame is the median over each engine's ladder runs.
 
 Phases per frame: "update" moves the shapes (positions, plus qel.moveTo for every
 shape); "draw" is qel.poll() (events, record, submit, start of the present) or pygame's
@@ -21,7 +33,7 @@ script's loop would; that wait is in no phase. pygame has no such rule and is no
 presents while the script goes on, so a frame it cannot finish in time shows in the
 period (the next poll waits for it), not in the busy time. An engine keeps 60 fps at N
 when the mean period is within 1/60 s plus 0.4 ms of scheduling allowance, the same for
-both: the frame rate it reaches, slow frames included, is 60 per second.
+all: the frame rate it reaches, slow frames included, is 60 per second.
 CPU time is time.process_time() per frame, which includes the driver's render threads.
 """
 import argparse
@@ -245,7 +257,7 @@ def child_qel(job):
             log.add(f0, c0, f1 - f0, f2 - f1, f3 - f2)
 
     result = run_frames(frame, job)
-    result.update(n=job["n"], shapes=len(ids), startup_ms=startup / 1e6,
+    result.update(n=job["n"], shapes=len(ids), startup_ms=startup / 1e6, renderer=qel.getRenderer(),
                   idle_polls_per_frame=state["idle_polls"] / max(1, result["frames"]))
     return result
 
@@ -331,7 +343,7 @@ def child_calls(job):
     except (ValueError, KeyError, TypeError):
         pass
     return {"ns_per_call": out, "number": number, "repeat": job["repeat"], "shapes": len(ids),
-            "device": device}
+            "device": device, "renderer": qel.getRenderer()}
 
 
 def child_main(job_text):
@@ -349,6 +361,17 @@ def child_main(job_text):
 
 # ---------------------------------------------------------------- orchestration
 
+QEL_RENDERERS = ("tiles", "raster")
+PHASES = ("update", "draw", "rest", "total", "period", "cpu")
+
+
+def engine_kind(engine):
+    """("qel", renderer) for "qel-<renderer>", ("pygame", None) for pygame."""
+    if engine == "pygame":
+        return "pygame", None
+    return "qel", engine[len("qel-"):]
+
+
 def note(args, text):
     if not args.json_only:
         print(text, file=sys.stderr, flush=True)
@@ -357,6 +380,10 @@ def note(args, text):
 def run_child(args, job, timeout):
     env = dict(os.environ)
     env.setdefault("PYGAME_HIDE_SUPPORT_PROMPT", "1")
+    # A job without a renderer runs qel's own choice for the device.
+    env.pop("QEL_RENDERER", None)
+    if job.get("renderer"):
+        env["QEL_RENDERER"] = job["renderer"]
     cmd = [sys.executable, os.path.abspath(__file__), "--child", json.dumps(job)]
     try:
         proc = subprocess.run(cmd, capture_output=True, text=True, timeout=timeout, env=env)
@@ -377,16 +404,21 @@ def rung_timeout(args):
     return args.budget * 6 + 180
 
 
-def measure(args, kind, n, alternating=False):
-    job = {"kind": kind, "n": n, "seed": args.seed, "frames": args.frames,
+def measure(args, engine, n, alternating=False):
+    kind, renderer = engine_kind(engine)
+    job = {"kind": kind, "renderer": renderer, "n": n, "seed": args.seed, "frames": args.frames,
            "warmup": args.warmup, "budget": args.budget, "alternating": alternating}
     r = run_child(args, job, rung_timeout(args))
+    if "error" not in r and renderer and r.get("renderer") != renderer:
+        # Figures under the wrong name are worse than none.
+        r = {"error": f"QEL_RENDERER={renderer} but qel.getRenderer() is {r.get('renderer')!r}"}
+        note(args, f"  {engine}: {r['error']}")
     r.setdefault("n", n)
     if "error" not in r:
-        note(args, f"  {kind:6s} N={n:<6d} frames={r['frames']:<4d} "
+        note(args, f"  {engine:10s} N={n:<6d} frames={r['frames']:<4d} "
                    f"total {r['total']['median']:8.2f} ms (p95 {r['total']['p95']:.2f})  "
                    f"period {r['period']['median']:8.2f} ms (mean {r['period']['mean']:.2f})  "
-                   f"cpu {r['cpu']['median']:8.2f} ms")
+                   f"cpu {r['cpu']['median']:8.2f} ms" + ("  alternating" if alternating else ""))
     return r
 
 
@@ -396,6 +428,12 @@ def passes(r):
 
 def largest_passing(rungs):
     ok = [r["n"] for r in rungs if passes(r)]
+    return max(ok) if ok else None
+
+
+def largest_passing_compact(rungs):
+    """largest_passing() over a repeat's record of its ladder."""
+    ok = [r["n"] for r in rungs if "error" not in r and r["period_mean_ms"] <= BUDGET_MS]
     return max(ok) if ok else None
 
 
@@ -427,7 +465,7 @@ def bisection(args, rungs):
 
 def bisect_together(args, rungs):
     """Runs one bisection per engine with their probes taken in turn, so a slow or fast
-    spell of the machine falls on both engines' figures alike."""
+    spell of the machine falls on every engine's figures alike."""
     searches = {e: bisection(args, r) for e, r in rungs.items()}
     outcome = {e: None for e in rungs}
     pending = {}
@@ -447,24 +485,95 @@ def bisect_together(args, rungs):
     return outcome
 
 
-def capacity(report, engines):
-    """The largest N each engine keeps at 60 fps, and their ratio: the (lower) medians over
-    the repeated bisections (the ladder's figure when there is nothing to bisect), and the
-    median of the ratios each repeat found."""
-    out = {"qel": None, "pygame": None, "ratio": None, "repeats": []}
-    for outcome in report.get("bisections") or [{}]:
-        one = {}
+def run_repeat(args, engines, ladder):
+    """One repeat: a fresh ladder, the engines taken in turn at each N, then the
+    bisections from that ladder. Returns the full rungs and the repeat's record."""
+    rungs = {e: [] for e in engines}
+    for n in ladder:
         for e in engines:
-            b = outcome.get(e)
-            one[e] = b["largest_passing_n"] if b else report[e]["largest_n_under_budget"]
-        one["ratio"] = one["qel"] / one["pygame"] if one.get("qel") and one.get("pygame") else None
-        out["repeats"].append(one)
-    for key in engines + ["ratio"]:
-        values = [one[key] for one in out["repeats"] if one.get(key) is not None]
-        # An N that was measured, not the mean of two, when the count is even.
-        median = statistics.median if key == "ratio" else statistics.median_low
-        out[key] = median(values) if values else None
+            rungs[e].append(measure(args, e, n))
+    outcome = bisect_together(args, rungs)
+    record = {"ladder": {}, "bisection": outcome, "largest_n": {}}
+    for e in engines:
+        record["ladder"][e] = [{"n": r["n"], "error": r["error"]} if "error" in r else
+                               {"n": r["n"], "period_mean_ms": r["period"]["mean"], "frames": r["frames"]}
+                               for r in rungs[e]]
+        # The ladder's own figure when there was nothing to narrow.
+        record["largest_n"][e] = (outcome[e]["largest_passing_n"] if outcome[e]
+                                  else largest_passing(rungs[e]))
+    return rungs, record
+
+
+def spread(values, median):
+    """The median of the values that exist, their minimum and maximum, and each in turn."""
+    there = [v for v in values if v is not None]
+    return {"median": median(there) if there else None, "min": min(there) if there else None,
+            "max": max(there) if there else None, "each": values}
+
+
+def capacity(records, engines):
+    """Per engine the largest N at 60 fps over the repeats (the lower median, so always an
+    N that was measured), and per qel renderer the median of each repeat's ratio to pygame."""
+    out = {"largest_n": {e: spread([rec["largest_n"][e] for rec in records], statistics.median_low)
+                         for e in engines},
+           "ratios": {}}
+    if "pygame" in engines:
+        for e in engines:
+            if e == "pygame":
+                continue
+            each = [rec["largest_n"][e] / rec["largest_n"]["pygame"]
+                    if rec["largest_n"][e] and rec["largest_n"]["pygame"] else None for rec in records]
+            out["ratios"][f"{e}/pygame"] = spread(each, statistics.median)
     return out
+
+
+def combine_rungs(ladders):
+    """The repeats' ladders of one engine as one: per N, the median of each figure over the
+    repeats that ran it."""
+    out = []
+    for same_n in zip(*ladders):
+        ok = [r for r in same_n if "error" not in r]
+        if not ok:
+            out.append({"n": same_n[0]["n"], "error": same_n[0]["error"]})
+            continue
+        one = {"n": ok[0]["n"], "shapes": ok[0]["shapes"], "runs": len(ok),
+               "frames": statistics.median_low([r["frames"] for r in ok])}
+        for key in PHASES:
+            one[key] = {stat: statistics.median([r[key][stat] for r in ok]) for stat in ("median", "p95", "mean")}
+        out.append(one)
+    return out
+
+
+def at_largest_n(args, engine, n):
+    """The scene at the engine's largest N as created (all circles, then all rectangles)
+    and created in alternating order, one after the other; the ordered run's 95th
+    percentile period over its median is the stall figure."""
+    ordered = measure(args, engine, n)
+    alternating = measure(args, engine, n, alternating=True)
+    out = {"n": n, "ordered": None, "stall_ms": None, "alternating": None, "error": None}
+    if "error" in ordered:
+        out["error"] = ordered["error"]
+    else:
+        out["ordered"] = ordered["period"]
+        out["stall_ms"] = ordered["period"]["p95"] - ordered["period"]["median"]
+    if "error" in alternating:
+        out["error"] = out["error"] or alternating["error"]
+    else:
+        out["alternating"] = alternating["period"]
+    return out
+
+
+def ratios_at_n(rungs, base):
+    """Each figure of one engine over pygame's at the largest N both ran."""
+    pairs = [(q, g) for q, g in zip(rungs, base) if "error" not in q and "error" not in g]
+    if not pairs:
+        return None
+    q, g = pairs[-1]
+    ratio = {"n": q["n"]}
+    for key in PHASES:
+        for stat in ("median", "p95"):
+            ratio[f"{key}_{stat}"] = q[key][stat] / g[key][stat] if g[key][stat] > 0 else None
+    return ratio
 
 
 def machine_info():
@@ -481,69 +590,94 @@ def machine_info():
             "kernel": platform.release(), "loadavg_start": list(os.getloadavg())}
 
 
-def fmt_rung(r):
+def fmt_rung(engine, r):
     if "error" in r:
-        return f"{r['n']:>6d}  error: {r['error'][:90]}"
-    cells = [f"{r['n']:>6d}", f"{r['shapes']:>6d}", f"{r['frames']:>4d}"]
-    for key in ("update", "draw", "rest", "total", "period", "cpu"):
+        return f"{r['n']:>6d}  {engine:10s}  error: {r['error'][:90]}"
+    cells = [f"{r['n']:>6d}", f"{engine:10s}", f"{r['shapes']:>6d}", f"{r['frames']:>4d}"]
+    for key in PHASES:
         cells.append(f"{r[key]['median']:9.2f} {r[key]['p95']:9.2f}")
     cells.append(f"{r['period']['mean']:9.2f}")
     return "  ".join(cells)
 
 
+def fmt_spread(s, unit=""):
+    if s["median"] is None:
+        return "none"
+    if unit:
+        return f"{s['median']:.2f}{unit} ({s['min']:.2f}..{s['max']:.2f})"
+    return f"{s['median']} ({s['min']}..{s['max']})"
+
+
 def print_report(report):
     m = report["machine"]
+    engines = report["config"]["engines"]
+    repeats = report["repeats"]
     print(f"moving shapes, {WIDTH}x{HEIGHT}, N circles + N rectangles, dt = 1/60 s")
-    print(f"machine: {m['nproc']} cpus, {m['cpu_model']}, device: {m.get('device')}")
+    print(f"machine: {m['nproc']} cpus, {m['cpu_model']}, device: {m.get('device')}, "
+          f"qel's default renderer there: {m.get('default_renderer')}")
     load = [m["loadavg_start"][0], m["loadavg_end"][0]]
     print(f"load average (1 min) at start {load[0]:.2f}, at end {load[1]:.2f}"
           + ("  -- other work was running: figures are noisy" if max(load) > 0.5 * m["nproc"] else ""))
-    head = (f"{'N':>6s}  {'shapes':>6s}  {'frm':>4s}  " +
-            "  ".join(f"{k + ' med':>9s} {'p95':>9s}" for k in ("update", "draw", "rest", "total", "period", "cpu"))
-            + f"  {'period avg':>9s}")
-    for engine in ("qel", "pygame"):
-        block = report.get(engine)
-        if not block:
-            continue
-        print(f"\n{engine} (ms per frame; median and 95th percentile)")
-        print(head)
-        for r in block["rungs"]:
-            print(fmt_rung(r))
-        print(f"largest ladder N with mean period <= {BUDGET_MS:.2f} ms: {block['largest_n_under_budget']}")
-        for i, outcome in enumerate(report.get("bisections") or []):
-            b = outcome.get(engine)
+
+    print(f"\nms per frame at each N (median and 95th percentile; each figure the median over "
+          f"{len(repeats)} ladder{'s' if len(repeats) != 1 else ''})")
+    print(f"{'N':>6s}  {'engine':10s}  {'shapes':>6s}  {'frm':>4s}  " +
+          "  ".join(f"{k + ' med':>9s} {'p95':>9s}" for k in PHASES) + f"  {'period avg':>9s}")
+    ladder = report["config"]["ladder"]
+    for i in range(len(ladder)):
+        for e in engines:
+            print(fmt_rung(e, report["engines"][e]["rungs"][i]))
+
+    print(f"\nlargest N with mean period <= {BUDGET_MS:.2f} ms, per repeat: the ladder's, then the bisection's")
+    for k, rec in enumerate(repeats):
+        for e in engines:
+            line = f"  repeat {k + 1}  {e:10s} ladder {largest_passing_compact(rec['ladder'][e]) or 'none'}"
+            b = rec["bisection"].get(e)
             if b:
                 probes = ", ".join(f"{p['n']}={p['period_mean_ms']:.1f}" for p in b["probes"])
-                print(f"bisection {i + 1}: passes at {b['largest_passing_n']}, "
-                      f"fails at {b['smallest_failing_n']} (probes {probes})")
-    cap = report.get("capacity_60fps")
-    if cap:
-        line = f"\nlargest N at 60 fps (median of {len(cap['repeats'])}): qel {cap['qel']}, pygame {cap['pygame']}"
-        if cap.get("ratio") is not None:
-            each = ", ".join(f"{one['ratio']:.2f}x" for one in cap["repeats"] if one.get("ratio"))
-            line += f"; qel / pygame = {cap['ratio']:.2f}x (each bisection: {each})"
-        print(line)
-    alt = report.get("qel_alternating")
-    if alt and alt.get("period_mean_ms") is not None:
-        print(f"qel at N={alt['n']} with circles and rectangles created in turn: "
-              f"mean period {alt['period_mean_ms']:.2f} ms")
-    ratio = report.get("ratio_qel_over_pygame")
-    if ratio:
-        print(f"\nqel / pygame at N={ratio['n']}: " +
-              ", ".join(f"{k} {v:.2f}x" for k, v in ratio.items() if k != "n" and v is not None))
-    s = report["startup_ms"]
-    parts = []
-    if s.get("qel") is not None:
-        parts.append(f"qel init+poll {s['qel']:.1f}")
-    if s.get("pygame") is not None:
-        parts.append(f"pygame display.init+set_mode+flip {s['pygame']:.1f}")
-    print("\nstart-up to first drawn frame (ms, median of the runs): " + (", ".join(parts) or "n/a"))
+                line += (f"; bisection passes at {b['largest_passing_n']}, fails at "
+                         f"{b['smallest_failing_n']} (probes {probes})")
+            print(line)
+
+    cap = report["capacity_60fps"]
+    print(f"\nlargest N at 60 fps, median (min..max) of {len(repeats)} repeat{'s' if len(repeats) != 1 else ''}: "
+          + ", ".join(f"{e} {fmt_spread(cap['largest_n'][e])}" for e in engines))
+    for name, s in cap["ratios"].items():
+        each = ", ".join("-" if v is None else f"{v:.2f}x" for v in s["each"])
+        print(f"{name} = {fmt_spread(s, 'x')}; each repeat: {each}")
+
+    for e in engines:
+        at = report["engines"][e].get("at_largest_n")
+        if not at:
+            continue
+        parts = []
+        if at["ordered"]:
+            o = at["ordered"]
+            parts.append(f"mean period {o['mean']:.2f} ms, median {o['median']:.2f}, p95 {o['p95']:.2f} "
+                         f"(stall {at['stall_ms']:.2f} ms)")
+        if at["alternating"]:
+            parts.append(f"created in alternating order: mean period {at['alternating']['mean']:.2f} ms")
+        if at["error"]:
+            parts.append(f"error: {at['error'][:90]}")
+        print(f"{e} at N={at['n']}: " + "; ".join(parts))
+
+    for e in engines:
+        ratio = report["engines"][e].get("over_pygame_at_n")
+        if ratio:
+            print(f"\n{e} / pygame at N={ratio['n']}: " +
+                  ", ".join(f"{k} {v:.2f}x" for k, v in ratio.items() if k != "n" and v is not None))
+
+    startup = {e: report["engines"][e]["startup_ms"] for e in engines}
+    parts = [f"{e} {'display.init+set_mode+flip' if e == 'pygame' else 'init+poll'} {v:.1f}"
+             for e, v in startup.items() if v is not None]
+    print("\nstart-up to first drawn frame (ms, median of the ladder runs): " + (", ".join(parts) or "n/a"))
     calls = report.get("per_call_ns")
     if calls and "ns_per_call" in calls:
         floor = calls["ns_per_call"].get("qel.getWindowWidth", 0.0)
-        print(f"\nper call, {calls['shapes']} shapes (ns, min of {calls['repeat']} x {calls['number']}):")
+        print(f"\nper call, {calls['shapes']} shapes, qel's default renderer ({calls.get('renderer')}) "
+              f"(ns, min of {calls['repeat']} x {calls['number']}):")
         for name, ns in calls["ns_per_call"].items():
-            extra = "" if name in ("qel.getWindowWidth", "empty loop") else f"   (+{ns - floor:.0f} over getWindowWidth)"
+            extra = "" if name in ("qel.getWindowWidth", "empty loop") else f"   ({ns - floor:+.0f} over getWindowWidth)"
             print(f"  {name:20s} {ns:8.1f}{extra}")
 
 
@@ -566,7 +700,9 @@ def main():
     p.add_argument("--bisect-steps", type=int, default=5,
                    help="probes between the last passing and first failing rung (0: none)")
     p.add_argument("--repeats", type=int, default=3,
-                   help="bisections per engine; the figures are their medians")
+                   help="ladders and bisections per engine; the figures are their medians")
+    p.add_argument("--renderers", default=",".join(QEL_RENDERERS),
+                   help="comma-separated qel renderers to run, each as its own engine (tiles, raster)")
     p.add_argument("--call-loops", type=int, default=200_000, help="calls per timing repeat")
     p.add_argument("--seed", type=int, default=12345)
     p.add_argument("--no-pygame", action="store_true")
@@ -577,6 +713,12 @@ def main():
     if args.child:
         child_main(args.child)
         return 0
+    renderers = [v.strip() for v in args.renderers.split(",") if v.strip()]
+    unknown = [v for v in renderers if v not in QEL_RENDERERS]
+    if unknown or len(set(renderers)) != len(renderers):
+        p.error(f"--renderers takes each of {', '.join(QEL_RENDERERS)} at most once, not {args.renderers!r}")
+    if args.repeats < 1:
+        p.error("--repeats must be at least 1")
     ensure_display()
 
     ladder = sorted({int(v) for v in args.ladder.split(",") if v.strip()})
@@ -589,58 +731,54 @@ def main():
             use_pygame = False
         if not use_pygame:
             note(args, "pygame is not importable: qel only")
+    engines = [f"qel-{r}" for r in renderers] + (["pygame"] if use_pygame else [])
 
     started = time.perf_counter()
     report = {"machine": machine_info(),
-              "config": {"ladder": ladder, "frames": args.frames, "warmup": args.warmup,
-                         "budget_s": args.budget, "seed": args.seed, "window": [WIDTH, HEIGHT],
-                         "sim_dt": SIM_DT, "min_warmup": MIN_WARMUP, "min_frames": MIN_FRAMES}}
+              "config": {"engines": engines, "ladder": ladder, "frames": args.frames, "warmup": args.warmup,
+                         "budget_s": args.budget, "repeats": args.repeats, "bisect_steps": args.bisect_steps,
+                         "budget_ms": BUDGET_MS, "seed": args.seed, "window": [WIDTH, HEIGHT],
+                         "sim_dt": SIM_DT, "min_warmup": MIN_WARMUP, "min_frames": MIN_FRAMES},
+              "engines": {e: {"renderer": engine_kind(e)[1]} for e in engines},
+              "repeats": []}
 
-    engines = ["qel"] + (["pygame"] if use_pygame else [])
-    rungs = {e: [] for e in engines}
-    # Alternate engines at each N so slow drifts of the machine hit both alike.
-    for n in ladder:
-        for e in engines:
-            rungs[e].append(measure(args, e, n))
-
-    for e in engines:
-        report[e] = {"rungs": rungs[e], "largest_n_under_budget": largest_passing(rungs[e])}
-    report["bisections"] = []
+    # Every repeat measures its own ladder, so no one lucky pass sets every repeat's floor.
+    ladders = {e: [] for e in engines}
     for i in range(args.repeats):
-        note(args, f"  bisection {i + 1} of {args.repeats}")
-        report["bisections"].append(bisect_together(args, rungs))
+        note(args, f"  repeat {i + 1} of {args.repeats}")
+        rungs, record = run_repeat(args, engines, ladder)
+        report["repeats"].append(record)
+        for e in engines:
+            ladders[e].append(rungs[e])
+
+    cap = capacity(report["repeats"], engines)
+    report["capacity_60fps"] = cap
+    for e in engines:
+        block = report["engines"][e]
+        block["rungs"] = combine_rungs(ladders[e])
+        runs = [r["startup_ms"] for ladder_runs in ladders[e] for r in ladder_runs if "error" not in r]
+        block["startup_ms"] = statistics.median(runs) if runs else None
+    if use_pygame:
+        for e in engines[:-1]:
+            report["engines"][e]["over_pygame_at_n"] = ratios_at_n(report["engines"][e]["rungs"],
+                                                                   report["engines"]["pygame"]["rungs"])
+        report["machine"]["pygame"] = next((r["pygame_version"] for rs in ladders["pygame"] for r in rs
+                                            if "error" not in r), None)
+
+    # The same scene with circles and rectangles created in turn, which breaks it into
+    # short stretches of each kind, beside the scene as created, at each renderer's largest N.
+    for e in engines:
+        n = cap["largest_n"][e]["median"]
+        if e != "pygame" and n:
+            report["engines"][e]["at_largest_n"] = at_largest_n(args, e, n)
 
     note(args, "  per-call timings")
     calls = run_child(args, {"kind": "calls", "n": 500, "seed": args.seed, "number": args.call_loops,
                              "repeat": 5}, timeout=600)
     report["per_call_ns"] = calls
     report["machine"]["device"] = calls.get("device")
+    report["machine"]["default_renderer"] = calls.get("renderer")
 
-    def startup(e):
-        values = [r["startup_ms"] for r in rungs.get(e, []) if "error" not in r]
-        return statistics.median(values) if values else None
-
-    report["startup_ms"] = {"qel": startup("qel"), "pygame": startup("pygame"),
-                            "qel_runs": [r.get("startup_ms") for r in rungs["qel"]],
-                            "pygame_runs": [r.get("startup_ms") for r in rungs.get("pygame", [])]}
-    if use_pygame:
-        report["machine"]["pygame"] = next((r["pygame_version"] for r in rungs["pygame"] if "error" not in r), None)
-        pairs = [(q, g) for q, g in zip(rungs["qel"], rungs["pygame"]) if "error" not in q and "error" not in g]
-        if pairs:
-            q, g = pairs[-1]
-            ratio = {"n": q["n"]}
-            for key in ("update", "draw", "rest", "total", "period", "cpu"):
-                for stat in ("median", "p95"):
-                    ratio[f"{key}_{stat}"] = q[key][stat] / g[key][stat] if g[key][stat] > 0 else None
-            report["ratio_qel_over_pygame"] = ratio
-    report["capacity_60fps"] = capacity(report, engines)
-    # The same scene with circles and rectangles created in turn, which breaks it into
-    # short stretches of each kind, at qel's largest N.
-    if report["capacity_60fps"]["qel"]:
-        n = report["capacity_60fps"]["qel"]
-        r = measure(args, "qel", n, alternating=True)
-        report["qel_alternating"] = {"n": n, "period_mean_ms": r.get("period", {}).get("mean"),
-                                     "error": r.get("error")}
     report["elapsed_s"] = time.perf_counter() - started
     report["machine"]["loadavg_end"] = list(os.getloadavg())
 
