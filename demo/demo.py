@@ -1,26 +1,109 @@
-"""A tiny qel game: steer the ball, click the boxes.
+"""Star catcher, a tiny qel game: stars fall, you catch them or click them.
 
     arrow keys or W/A/S/D   move the ball
-    hold W+D (or up+right)  the ball turns gold while you dash up and right
-    left click on a box     the box changes colour
+    left click on a star    pops it: one point
+    a star that falls into the middle of the ball is caught: one point
+    each point makes the ball grow; stars that fall out of the window are lost
     close the window        quit
 
 Run it with `python3 demo/demo.py [seconds]` once the module is built.
 """
 import json
+import random
 import sys
 import time
 
 import qel
 
+try:
+    import numpy as np
+except ImportError:  # moveMany takes plain lists too
+    np = None
+
 WIDTH, HEIGHT = 800, 600
-BOX_COLOURS = ["#e74c3c", "#3498db", "#2ecc71", "#9b59b6", "#f39c12", "#1abc9c"]
-BALL_COLOUR, DASH_COLOUR = "#f5f5f5", "#ffd700"
+PLAYER_COLOUR, PLAYER_SPEED, PLAYER_LAYER = "#f5f5f5", 260, 1  # px/s; stars stay on layer 0
+STAR_COLOURS = ["#e74c3c", "#3498db", "#2ecc71", "#9b59b6", "#f39c12", "#1abc9c"]
+STAR_RADII, STAR_SPEEDS = (16, 28), (70, 150)  # px and px/s, picked at random
+SPAWN_EVERY, FIRST_STARS = 0.5, 5  # seconds between two stars; stars at the start
+GROWTH, MAX_RADIUS = 3, 70  # px the ball grows per point, and its largest radius
+
+
+def column(values, kind=float):
+    return np.array(values, dtype=kind) if np is not None else list(values)
+
+
+class Swarm:
+    """The falling stars, one column per property (NumPy arrays when NumPy is installed,
+    else lists), so that one moveMany call moves them all."""
+
+    def __init__(self):
+        self.set_rows([])
+
+    def rows(self):
+        return list(zip(self.ids, self.xs, self.ys, self.radii, self.speeds))
+
+    def set_rows(self, rows):
+        """Rebuilds the columns from (id, x, y, radius, speed) rows, when stars come or go."""
+        ids, xs, ys, radii, speeds = zip(*rows) if rows else [()] * 5
+        self.ids = column(ids, int)
+        self.xs, self.ys, self.radii, self.speeds = (column(c) for c in (xs, ys, radii, speeds))
+
+    def add(self, star, speed):
+        self.set_rows(self.rows() + [(star.id, star.center.x, star.center.y, star.radius, speed)])
+
+    def remove(self, gone):
+        """Removes the stars whose entry in `gone` is true, from the scene and the columns."""
+        for row, out in zip(self.rows(), gone):
+            if out:
+                qel.removeObject(int(row[0]))
+        self.set_rows([row for row, out in zip(self.rows(), gone) if not out])
+
+    def fall(self, dt):
+        if np is not None:
+            self.ys += self.speeds * dt
+        else:
+            self.ys = [y + speed * dt for y, speed in zip(self.ys, self.speeds)]
+        qel.moveMany(self.ids, self.xs, self.ys)
+
+
+class Game:
+    """Everything a round holds: the ball, the stars and the score."""
+
+    def __init__(self, seed=None):
+        self.rng = random.Random(seed)
+        self.stars = Swarm()
+        self.score = 0
+        self.counts = {"popped": 0, "caught": 0, "lost": 0}
+        self.until_spawn = SPAWN_EVERY
+        self.player = build_scene(self)
+
+    def spawn(self, y=None):
+        """A new star, just above the window unless `y` says where."""
+        radius = self.rng.uniform(*STAR_RADII)
+        x = self.rng.uniform(radius, WIDTH - radius)
+        star = qel.createCircle(x, -radius if y is None else y, radius, self.rng.choice(STAR_COLOURS), 0)
+        self.stars.add(star, self.rng.uniform(*STAR_SPEEDS))
+
+    def point(self, how):
+        """One point, for a star popped or caught: the ball grows and the score is printed."""
+        self.score += 1
+        self.counts[how] += 1
+        self.player.resize(min(self.player.radius + GROWTH, MAX_RADIUS))
+        print(f"Score {self.score}: {how} a star, ball radius {self.player.radius:g}", flush=True)
+
+
+def build_scene(game):
+    """The scene at the start: a few stars already falling, then the ball. Within a layer the
+    object created first is on top, so the ball's own layer keeps it above those stars too."""
+    for _ in range(FIRST_STARS):
+        game.spawn(y=game.rng.uniform(0, HEIGHT / 3))
+    player = qel.createCircle(WIDTH / 2, HEIGHT - 80, 28, PLAYER_COLOUR, PLAYER_SPEED)
+    player.setLayer(PLAYER_LAYER)  # drawn above every star, and found first by objectAt
+    return player
 
 
 def steer(ball):
-    """Step moves use deltaTime() and the ball's speed, so it moves at the same pace
-    however fast the loop runs, and they stop at the window's edges."""
+    """Step moves use deltaTime() and the ball's speed and stop at the window's edges."""
     if qel.buttonDown("up") or qel.buttonDown("W"):
         ball.moveUp()
     if qel.buttonDown("down") or qel.buttonDown("S"):
@@ -31,23 +114,47 @@ def steer(ball):
         ball.moveRight()
 
 
-def main(seconds=None):
+def update(game, dt):
+    """One frame of play, after the poll: steer, spawn, fall, then clicks, catches and losses."""
+    steer(game.player)
+
+    game.until_spawn -= dt
+    if game.until_spawn <= 0:
+        game.spawn()
+        game.until_spawn += SPAWN_EVERY
+
+    stars = game.stars
+    stars.fall(dt)
+
+    # buttonClicked is true once per click, after the button is let go.
+    if qel.buttonClicked("mouseLeft"):
+        cursor = qel.getCursor()
+        hit = qel.objectAt(cursor.x, cursor.y)  # the topmost object there, or -1
+        if hit in stars.ids:
+            stars.remove([star_id == hit for star_id in stars.ids])
+            game.point("popped")
+
+    # A star is caught when its centre is inside the ball, lost when it has left the window.
+    ball, r = game.player.center, game.player.radius
+    caught = [(x - ball.x) ** 2 + (y - ball.y) ** 2 < r * r for x, y in zip(stars.xs, stars.ys)]
+    lost = [y - radius > HEIGHT for y, radius in zip(stars.ys, stars.radii)]
+    if any(caught) or any(lost):
+        stars.remove([c or o for c, o in zip(caught, lost)])
+        game.counts["lost"] += sum(lost)
+        for _ in range(sum(caught)):
+            game.point("caught")
+
+
+def main(seconds=None, seed=None, watch=None):
+    """Plays until the window is closed or `seconds` have passed. `watch(game)`, when given,
+    is called after each poll and ends the game by returning False."""
     qel.init([], WIDTH, HEIGHT)
     device = json.loads(qel.getData())["selectedDevice"]["name"]
     print("Drawing on:", device, flush=True)
-
-    # Where shapes overlap, the one created first is drawn on top: the ball comes first
-    # so it is never hidden, the spinning triangle last as a backdrop.
-    ball = qel.createCircle(WIDTH / 2, HEIGHT - 120, 28, BALL_COLOUR, 260)  # 260 px/s
-    boxes = [qel.createRectangle(70 + i * 180, 60, 90, 120, BOX_COLOURS[i], 0) for i in range(4)]
-    box_colour = list(range(len(boxes)))  # index into BOX_COLOURS per box
-    drifter = qel.createRectangle(0, 250, 50, 50, "#bdc3c7", 0)
-    drift_x, drift_speed = 0.0, 150.0  # px/s, flips sign at each wall
-    qel.loadGameObjects()
+    game = Game(seed)
 
     # The first frame's deltaTime counts from start-up, so draw it before moving anything.
     qel.poll()
-    dashing = False
     started = time.monotonic()
     while not qel.shouldClose():
         if seconds is not None and time.monotonic() - started >= seconds:
@@ -55,31 +162,11 @@ def main(seconds=None):
         # One poll per frame: it handles input, sets deltaTime and draws.
         time.sleep(1 / 60)
         qel.poll()
-        dt = qel.deltaTime()
+        if watch is not None and watch(game) is False:
+            break
+        update(game, qel.deltaTime())
 
-        steer(ball)
-
-        # Recolour only when the combination starts or ends, not every frame.
-        combo = qel.buttonComboDown(["W", "D"]) or qel.buttonComboDown(["up", "right"])
-        if combo != dashing:
-            dashing = combo
-            ball.setColor(DASH_COLOUR if dashing else BALL_COLOUR)
-
-        # buttonClicked is true once per click, after the button is let go.
-        if qel.buttonClicked("mouseLeft"):
-            cursor = qel.getCursor()
-            for i, box in enumerate(boxes):
-                if qel.isInside(box.id, cursor.x, cursor.y):
-                    box_colour[i] = (box_colour[i] + 1) % len(BOX_COLOURS)
-                    box.setColor(BOX_COLOURS[box_colour[i]])
-
-        # The grey square drifts by itself and bounces off the side walls.
-        drift_x += drift_speed * dt
-        if drift_x < 0 or drift_x > WIDTH - drifter.width:
-            drift_speed = -drift_speed
-            drift_x = min(max(drift_x, 0), WIDTH - drifter.width)
-        drifter.moveTo(drift_x, drifter.top_left.y)
-
+    print(f"Final score {game.score}:", ", ".join(f"{n} {how}" for how, n in game.counts.items()), flush=True)
     qel.closeWindow()
 
 
