@@ -108,10 +108,12 @@ void storeInteger(bool negative, uint64_t magnitude, Want want, const char* name
         return;
     }
     // Colours: anything that fits in 32 bits, signed or not, keeping its bit pattern.
-    if (negative ? magnitude > 0 : magnitude > UINT32_MAX) {
+    if (negative ? magnitude > (uint64_t{1} << 31) : magnitude > UINT32_MAX) {
         refuse(PyExc_ValueError, name, "item " + std::to_string(index) + " does not fit in 32 bits");
     }
-    out = static_cast<T>(static_cast<int32_t>(static_cast<uint32_t>(magnitude)));
+    const uint32_t bits = negative ? static_cast<uint32_t>(0u - static_cast<uint32_t>(magnitude))
+                                   : static_cast<uint32_t>(magnitude);
+    out = static_cast<T>(static_cast<int32_t>(bits));
 }
 
 template <typename T>

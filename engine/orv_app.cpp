@@ -300,6 +300,9 @@ void OrvApp::updateColors(const uint32_t* ids, const int32_t* colours, size_t co
 }
 
 std::vector<uint8_t> OrvApp::readPixels(uint32_t& w, uint32_t& h) {
+    if (window.isClosed()) {
+        throw std::runtime_error("no frame to read: the window is closed");
+    }
     if (readableFrame == nullptr || !swapChain) {
         throw std::runtime_error("no frame to read: none was drawn since the window was opened or resized "
                                  "(call qel.poll() first)");

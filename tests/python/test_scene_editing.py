@@ -277,8 +277,6 @@ def test_batch_moves_and_colours_take_columns_and_refuse_bad_ones(run_qel):
     run_ok(run_qel, BATCHES)
 
 
-@pytest.mark.xfail(strict=True, reason="updateColors refuses every negative colour ('does not fit in 32 bits'), "
-                                       "where updateColor(id, -1) paints white")
 def test_batch_colours_take_negative_numbers_as_updateColor_does(run_qel):
     run_ok(run_qel, """
         qel.init([], 320, 240)
