@@ -17,11 +17,13 @@ namespace {
 // a draw's vertices; kept under a megabyte it is reused from frame to frame instead of
 // being mapped afresh each time.
 constexpr uint32_t kMaxDrawVertices = 768 * kQuadVertexCount;
+// Quads of one kind in a row that are worth a draw of their own pipeline.
+constexpr size_t kMinRunQuads = 64;
 
 constexpr VkShaderStageFlags kPushStages = VK_SHADER_STAGE_VERTEX_BIT | VK_SHADER_STAGE_FRAGMENT_BIT;
 
 static_assert(static_cast<int>(OrvPipeline::Fill::Triangles) == 0 && static_cast<int>(OrvPipeline::Fill::Rectangles) == 1 &&
-                  static_cast<int>(OrvPipeline::Fill::Circles) == 2,
+                  static_cast<int>(OrvPipeline::Fill::Circles) == 2 && static_cast<int>(OrvPipeline::Fill::Mixed) == 3,
               "draw kinds name the pipeline's fills first");
 
 bool drawable(const QuadCorners& c) {
@@ -157,7 +159,8 @@ void RasterRenderer::addPicture(PictureVertex* out, uint32_t& next, float x, flo
 
 void RasterRenderer::prepare(FrameData& frame, const OrvSwapChain& swapChain, Scene& scene) {
     const std::vector<uint32_t>& order = scene.drawOrder();
-    frame.vertices.reserve(static_cast<VkDeviceSize>(order.size()) * kQuadVertexCount * sizeof(Vertex));
+    // Up to one empty quad before each in a mixed stretch.
+    frame.vertices.reserve(static_cast<VkDeviceSize>(order.size()) * 2 * kQuadVertexCount * sizeof(Vertex));
     frame.pictureVertices.reserve(static_cast<VkDeviceSize>(std::max<size_t>(order.size() + scene.glyphCount(), 1)) *
                                   kQuadVertexCount * sizeof(PictureVertex));
     if (atlasWritten != atlas.generation()) {
@@ -176,6 +179,7 @@ void RasterRenderer::prepare(FrameData& frame, const OrvSwapChain& swapChain, Sc
         const GameObject& object = scene.at(*it);
         switch (object.kind) {
             case ObjectKind::Triangle: {
+                flushStretch(out, next);
                 const std::vector<Vertex>& model = triangleModelVertices(object.triangle);
                 std::copy(model.begin(), model.end(), out + next);
                 draws.push_back(Draw{DrawKind::Triangles, next, 3, static_cast<uint32_t>(pushes.size())});
@@ -184,6 +188,7 @@ void RasterRenderer::prepare(FrameData& frame, const OrvSwapChain& swapChain, Sc
                 break;
             }
             case ObjectKind::Sprite: {
+                flushStretch(out, next);
                 const float w = static_cast<float>(object.sizeX);
                 const float h = static_cast<float>(object.sizeY);
                 if (w > 0.0f && h > 0.0f) {
@@ -193,6 +198,7 @@ void RasterRenderer::prepare(FrameData& frame, const OrvSwapChain& swapChain, Sc
                 break;
             }
             case ObjectKind::Text: {
+                flushStretch(out, next);
                 if (const TextLayout* layout = scene.text(object.id)) {
                     for (const GlyphQuad& glyph : layout->glyphs) {
                         addPicture(pictures, nextPicture, static_cast<float>(object.x) + glyph.x,
@@ -207,22 +213,49 @@ void RasterRenderer::prepare(FrameData& frame, const OrvSwapChain& swapChain, Sc
                 const bool circle = object.kind == ObjectKind::Circle;
                 const QuadCorners corners = cornersOf(object);
                 // No point is inside a circle of negative (or NaN) radius.
-                if (!drawable(corners) || (circle && !(object.radius() > 0.0))) {
-                    break;
+                if (drawable(corners) && (!circle || object.radius() > 0.0)) {
+                    stretch.push_back(PendingQuad{corners, object.color, circle});
                 }
-                placeQuad(out + next, corners, object.color);
-                const DrawKind kind = circle ? DrawKind::Circles : DrawKind::Rectangles;
-                if (!draws.empty() && draws.back().kind == kind && draws.back().first + draws.back().count == next &&
-                    draws.back().count < kMaxDrawVertices) {
-                    draws.back().count += kQuadVertexCount;
-                } else {
-                    draws.push_back(Draw{kind, next, kQuadVertexCount, 0});
-                }
-                next += kQuadVertexCount;
                 break;
             }
         }
     }
+    flushStretch(out, next);
+}
+
+void RasterRenderer::flushStretch(Vertex* out, uint32_t& next) {
+    // Long runs of one kind get draws of their own pipeline; the shorter runs between them
+    // share one draw of the mixed pipeline, which cuts the disc of the quads at even places
+    // (circles) and not at odd ones (rectangles): a quad that lands on the wrong parity is
+    // preceded by an empty one. Switching pipelines costs a CPU driver far more than a quad.
+    const auto emit = [&](DrawKind kind, const PendingQuad& quad) {
+        if (kind == DrawKind::Mixed && ((next / kQuadVertexCount) % 2 == 0) != quad.circle) {
+            std::fill(out + next, out + next + kQuadVertexCount, Vertex{{-1.0f, -1.0f}, {0.0f, 0.0f, 0.0f}});
+            next += kQuadVertexCount;
+        }
+        placeQuad(out + next, quad.corners, quad.color);
+        Draw* last = draws.empty() ? nullptr : &draws.back();
+        if (last != nullptr && last->kind == kind && last->first + last->count + kQuadVertexCount >= next &&
+            last->count < kMaxDrawVertices) {
+            last->count = next + static_cast<uint32_t>(kQuadVertexCount) - last->first;
+        } else {
+            draws.push_back(Draw{kind, next, kQuadVertexCount, 0});
+        }
+        next += kQuadVertexCount;
+    };
+    size_t i = 0;
+    while (i < stretch.size()) {
+        size_t end = i;
+        while (end < stretch.size() && stretch[end].circle == stretch[i].circle) {
+            ++end;
+        }
+        const bool longRun = end - i >= kMinRunQuads;
+        for (size_t k = i; k < end; ++k) {
+            emit(longRun ? (stretch[k].circle ? DrawKind::Circles : DrawKind::Rectangles) : DrawKind::Mixed, stretch[k]);
+        }
+        i = end;
+    }
+    stretch.clear();
 }
 
 void RasterRenderer::record(FrameData& frame, const OrvSwapChain& swapChain, uint32_t imageIndex, const Scene&) {

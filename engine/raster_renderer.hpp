@@ -11,6 +11,7 @@
 
 #include "engine/push_constants.hpp"
 #include "engine/renderer.hpp"
+#include "engine/shape_geometry.hpp"
 #include "engine/texture_atlas.hpp"
 #include "vulkan/picture_pipeline.hpp"
 #include "vulkan/orv_device.hpp"
@@ -32,7 +33,14 @@ public:
     void readFrame(FrameData& frame, const OrvSwapChain& swapChain, OrvQueue& queue, uint8_t* rgba) override;
 
 private:
-    enum class DrawKind { Triangles, Rectangles, Circles, Pictures };
+    enum class DrawKind { Triangles, Rectangles, Circles, Mixed, Pictures };
+
+    // A rectangle or circle waiting to be placed with the others of its stretch.
+    struct PendingQuad {
+        QuadCorners corners;
+        Color color;
+        bool circle;
+    };
 
     // A stretch of the frame's vertices (for pictures, of its picture vertices) drawn with
     // one call.
@@ -56,6 +64,8 @@ private:
 
     void createPipelineLayouts();
     void writeAtlasDescriptor();
+    // Places the waiting rectangles and circles, back to front, and plans their draws.
+    void flushStretch(Vertex* out, uint32_t& next);
     // Appends a picture's quad, back to front with the rest.
     void addPicture(PictureVertex* out, uint32_t& next, float x, float y, float w, float h, const AtlasRect& rect,
                     const Color& tint);
@@ -81,6 +91,7 @@ private:
     // allocate nothing and the frame can be drawn again to be read back.
     std::vector<Draw> draws;
     std::vector<PushConstantData> pushes;
+    std::vector<PendingQuad> stretch;
     Offscreen offscreen;
 };
 

@@ -188,17 +188,23 @@ void OrvPipeline::createGraphicsPipeline(const std::string& vertFile, const std:
 
     // One pipeline a kind of primitive, from the same two modules: constant 0 cuts a
     // circle's disc out of its square, constant 1 takes the vertices in window pixels with
-    // their own colour instead of placing them by the push constants.
+    // their own colour instead of placing them by the push constants, constant 2 cuts only
+    // the quads at even places.
     struct Constants {
         VkBool32 cutDisc;
         VkBool32 pixelSpace;
+        VkBool32 byParity;
     };
     const VkSpecializationMapEntry entries[] = {{0, offsetof(Constants, cutDisc), sizeof(VkBool32)},
-                                                {1, offsetof(Constants, pixelSpace), sizeof(VkBool32)}};
-    const Constants variants[kFills] = {{VK_FALSE, VK_FALSE}, {VK_FALSE, VK_TRUE}, {VK_TRUE, VK_TRUE}};
+                                                {1, offsetof(Constants, pixelSpace), sizeof(VkBool32)},
+                                                {2, offsetof(Constants, byParity), sizeof(VkBool32)}};
+    const Constants variants[kFills] = {{VK_FALSE, VK_FALSE, VK_FALSE},
+                                        {VK_FALSE, VK_TRUE, VK_FALSE},
+                                        {VK_TRUE, VK_TRUE, VK_FALSE},
+                                        {VK_TRUE, VK_TRUE, VK_TRUE}};
     for (size_t i = 0; i < kFills; ++i) {
         VkSpecializationInfo constants{};
-        constants.mapEntryCount = 2;
+        constants.mapEntryCount = 3;
         constants.pMapEntries = entries;
         constants.dataSize = sizeof(Constants);
         constants.pData = &variants[i];

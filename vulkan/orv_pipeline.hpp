@@ -2,7 +2,7 @@
 // The graphics pipeline and its two shader modules, read from the data directory. The
 // modules are built into one pipeline a kind of primitive: the triangles, placed by their
 // push constants; rectangles, given in window pixels; circles, which also cut their disc
-// out of their square, so only circles pay for the test.
+// out of their square, so only circles pay for the test; and stretches that mix the two.
 
 #include <vulkan/vulkan.h>
 
@@ -45,7 +45,8 @@ public:
     OrvPipeline(const OrvPipeline&) = delete;
     OrvPipeline& operator=(const OrvPipeline&) = delete;
 
-    enum class Fill { Triangles, Rectangles, Circles };
+    // Mixed: rectangles and circles in one draw, told apart by where their quads lie.
+    enum class Fill { Triangles, Rectangles, Circles, Mixed };
 
     void bind(VkCommandBuffer commandBuffer, Fill fill) const;
 
@@ -58,7 +59,7 @@ public:
                                  const std::string& fragFile);
 
 private:
-    static constexpr size_t kFills = 3;
+    static constexpr size_t kFills = 4;
 
     void createGraphicsPipeline(const std::string& vertFile, const std::string& fragFile,
                                 const PipelineConfig& config);
@@ -68,7 +69,7 @@ private:
     void release() noexcept;
 
     OrvDevice& device;
-    VkPipeline pipelines[kFills] = {VK_NULL_HANDLE, VK_NULL_HANDLE, VK_NULL_HANDLE};
+    VkPipeline pipelines[kFills] = {VK_NULL_HANDLE, VK_NULL_HANDLE, VK_NULL_HANDLE, VK_NULL_HANDLE};
     VkShaderModule vertShaderModule = VK_NULL_HANDLE;
     VkShaderModule fragShaderModule = VK_NULL_HANDLE;
 };

@@ -18,8 +18,11 @@ layout(push_constant) uniform Push {
 // pixels (y down) and carry the shape's colour. Otherwise the vertices are a triangle's, in
 // clip space, placed by the transform and filled with the pushed colour.
 layout(constant_id = 1) const bool kPixelSpace = false;
-// Set for the pipeline that draws circles, each as its bounding square.
+// Set for the pipelines that draw circles, each as its bounding square.
 layout(constant_id = 0) const bool kCutDisc = false;
+// Set for the pipeline that draws stretches of rectangles and circles together: the quads at
+// even places (counted from the buffer's start, six vertices each) are circles.
+layout(constant_id = 2) const bool kDiscByParity = false;
 
 layout(location = 0) flat out vec3 fillColor;
 // Position inside a circle's bounding square in units of its radius; (0, 0) elsewhere.
@@ -34,7 +37,8 @@ void main() {
         vec2 ndc = position / vec2(push.screenWidth, push.screenHeight) * 2.0 - 1.0;
         gl_Position = vec4(ndc, 0.0, 1.0);
         fillColor = color;
-        local = kCutDisc ? kCorners[gl_VertexIndex % 6] : vec2(0.0);
+        const bool disc = kCutDisc && (!kDiscByParity || (gl_VertexIndex / 6) % 2 == 0);
+        local = disc ? kCorners[gl_VertexIndex % 6] : vec2(0.0);
     } else {
         gl_Position = vec4(push.transform * position + push.offset, 0.0, 1.0);
         fillColor = push.color;
