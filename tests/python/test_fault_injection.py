@@ -66,7 +66,7 @@ def test_failed_upload_allocation_fails_one_frame(run_qel, build_dir, renderer, 
 
 
 # The command buffers come first, then the swap chain; the raster renderer builds five
-# graphics pipelines (triangles, rectangles, circles, both mixed, pictures), the tiles renderer two
+# graphics pipelines (triangles, rectangles, circles, the two mixed, pictures), the tiles renderer two
 # compute pipelines (opaque tiles, blended tiles). The message names the operation first and the result that failed last.
 @pytest.mark.parametrize("renderer, faults, message", [
     (None, "vkAllocateCommandBuffers:1", "failed to allocate command buffers!"),
