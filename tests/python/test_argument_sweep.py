@@ -45,7 +45,8 @@ def signatures(fn, doc=None):
                 cur = ""
             else:
                 cur += ch
-        types = [p.split(": ", 1)[1] for p in params if not p.startswith("self")]
+        # Keyword-only markers ("*") and defaults ("= 0.0") are not types.
+        types = [p.split(": ", 1)[1].split(" = ")[0] for p in params if ": " in p and not p.startswith("self")]
         found.append(types)
     if not found:
         unexpected.append(f"{fn!r}: no signature in its docstring")
