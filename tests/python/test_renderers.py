@@ -187,3 +187,47 @@ def test_raster_and_tiles_draw_the_same_pixels(run_qel, tmp_path, name, scene):
         far = distance > EDGE
         assert not far.any(), (f"{phase}: {far.sum()} of {len(xs)} differing pixels lie away from every edge, "
                                f"e.g. {list(zip(xs[far][:5], ys[far][:5], distance[far][:5]))}")
+
+
+def test_renderer_choice_and_the_compute_shader_file(run_qel, build_dir, tmp_path):
+    # The default on this CPU driver, an unknown name, and a missing or broken compute shader:
+    # each a clear error from init that names what is wrong, after which init works again.
+    for name in os.listdir(build_dir):
+        if name.startswith("qel.") and name.endswith(".so"):
+            os.symlink(os.path.join(build_dir, name), tmp_path / name)
+    shaders = tmp_path / "qelDataFiles" / "shaders"
+    os.makedirs(shaders)
+    for name in os.listdir(os.path.join(build_dir, "qelDataFiles", "shaders")):
+        os.symlink(os.path.join(build_dir, "qelDataFiles", "shaders", name), shaders / name)
+    r = run_qel(f"""
+        import os, json, qel
+        shader = {str(shaders / "tiles-comp.spv")!r}
+        out = {{}}
+        def attempt(name):
+            try:
+                qel.init([], 100, 100)
+                out[name] = qel.getRenderer()
+            except RuntimeError as e:
+                out[name] = "error: " + str(e)
+        attempt("default")
+        os.environ["QEL_RENDERER"] = "gpu"
+        attempt("unknown")
+        os.environ["QEL_RENDERER"] = "tiles"
+        os.rename(shader, shader + ".away")
+        attempt("missing")
+        with open(shader, "wb") as f:
+            f.write(open({os.path.join(build_dir, "qelDataFiles", "shaders", "tri-vert.spv")!r}, "rb").read())
+        attempt("vertex shader as compute")
+        os.remove(shader)
+        os.rename(shader + ".away", shader)
+        attempt("restored")
+        print("RESULT " + json.dumps(out))
+    """, env={"PYTHONPATH": os.pathsep.join([str(tmp_path), os.path.dirname(os.path.abspath(__file__))]),
+              "QEL_RENDERER": None}, validation=True, timeout=120)
+    assert r.returncode == 0, r.output[-3000:]
+    out = json.loads([line for line in r.stdout.splitlines() if line.startswith("RESULT ")][-1][7:])
+    assert out["default"] == "tiles"
+    assert out["unknown"].startswith('error: QEL_RENDERER is "gpu"')
+    assert out["missing"] == f"error: failed to open file: {shaders}/tiles-comp.spv"
+    assert out["vertex shader as compute"].startswith(f"error: failed to create shader module: {shaders}/tiles-comp.spv")
+    assert out["restored"] == "tiles"
