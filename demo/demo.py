@@ -3,12 +3,14 @@
     arrow keys or W/A/S/D   move the ball
     left click on a star    pops it: one point
     a star that falls into the middle of the ball is caught: one point
-    each point makes the ball grow; stars that fall out of the window are lost
+    each point makes the ball grow and shows in the score at the top left
+    stars that fall out of the window are lost
     close the window        quit
 
 Run it with `python3 demo/demo.py [seconds]` once the module is built.
 """
 import json
+import os
 import random
 import sys
 import time
@@ -26,6 +28,9 @@ STAR_COLOURS = ["#e74c3c", "#3498db", "#2ecc71", "#9b59b6", "#f39c12", "#1abc9c"
 STAR_RADII, STAR_SPEEDS = (16, 28), (70, 150)  # px and px/s, picked at random
 SPAWN_EVERY, FIRST_STARS = 0.5, 5  # seconds between two stars; stars at the start
 GROWTH, MAX_RADIUS = 3, 70  # px the ball grows per point, and its largest radius
+BADGE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "star.png")  # made by make_art.py
+BADGE_LAYER, SCORE_LAYER = 2, 3  # the badge rides on the ball; the score is above everything
+SCORE_COLOUR, SCORE_SIZE = "#ffffff", 28  # the text's colour and its height in px
 
 
 def column(values, kind=float):
@@ -67,7 +72,7 @@ class Swarm:
 
 
 class Game:
-    """Everything a round holds: the ball, the stars and the score."""
+    """Everything a round holds: the ball with its badge, the stars and the score."""
 
     def __init__(self, seed=None):
         self.rng = random.Random(seed)
@@ -75,7 +80,7 @@ class Game:
         self.score = 0
         self.counts = {"popped": 0, "caught": 0, "lost": 0}
         self.until_spawn = SPAWN_EVERY
-        self.player = build_scene(self)
+        self.player, self.badge, self.score_text = build_scene(self)
 
     def spawn(self, y=None):
         """A new star, just above the window unless `y` says where."""
@@ -85,21 +90,33 @@ class Game:
         self.stars.add(star, self.rng.uniform(*STAR_SPEEDS))
 
     def point(self, how):
-        """One point, for a star popped or caught: the ball grows and the score is printed."""
+        """One point, for a star popped or caught: the ball grows and the score is shown."""
         self.score += 1
         self.counts[how] += 1
         self.player.resize(min(self.player.radius + GROWTH, MAX_RADIUS))
+        self.score_text.setText(f"Score: {self.score}")  # new glyphs only when the score changes
         print(f"Score {self.score}: {how} a star, ball radius {self.player.radius:g}", flush=True)
 
 
 def build_scene(game):
-    """The scene at the start: a few stars already falling, then the ball. Within a layer the
-    object created first is on top, so the ball's own layer keeps it above those stars too."""
+    """The scene at the start: a few stars already falling, then the ball, its badge and the
+    score. Within a layer the object created first is on top, so the ball's own layer keeps it
+    above those stars too."""
     for _ in range(FIRST_STARS):
         game.spawn(y=game.rng.uniform(0, HEIGHT / 3))
     player = qel.createCircle(WIDTH / 2, HEIGHT - 80, 28, PLAYER_COLOUR, PLAYER_SPEED)
     player.setLayer(PLAYER_LAYER)  # drawn above every star, and found first by objectAt
-    return player
+    badge = qel.createSprite(0, 0, BADGE)  # its transparent corners show the ball below
+    badge.setLayer(BADGE_LAYER)
+    pin_badge(badge, player)
+    score_text = qel.createText(12, 8, "Score: 0", SCORE_SIZE, SCORE_COLOUR)
+    score_text.setLayer(SCORE_LAYER)  # falling stars pass under it
+    return player, badge, score_text
+
+
+def pin_badge(badge, ball):
+    """Centres the badge on the ball, on whole pixels so that the picture stays sharp."""
+    badge.moveTo(round(ball.center.x - badge.width / 2), round(ball.center.y - badge.height / 2))
 
 
 def steer(ball):
@@ -117,6 +134,7 @@ def steer(ball):
 def update(game, dt):
     """One frame of play, after the poll: steer, spawn, fall, then clicks, catches and losses."""
     steer(game.player)
+    pin_badge(game.badge, game.player)
 
     game.until_spawn -= dt
     if game.until_spawn <= 0:

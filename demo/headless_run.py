@@ -1,13 +1,15 @@
 """Plays the demo on a display nobody watches, reports what happened, and saves a screenshot.
 
-    python3 demo/headless_run.py <screenshot.png>
+    python3 demo/headless_run.py <screenshot.png> [<last-frame.png>]
 
 The game runs on the main thread with a fixed seed. After each poll a watcher copies what a
 player would see (the ball, the stars, the score) for a helper thread, which plays through
 xdotool (real X input events): it steers the ball with an arrow key and a letter key, parks
 it beside one of the stars created before it, clicks a star where the game shows it, and
 catches one. When the parked-beside star passes under the edge of the ball, the watcher
-saves that frame with qel.screenshot and reports the colours drawn there.
+saves that frame with qel.screenshot and reports the colours drawn there and where the badge
+and the score text are. It saves the last frame too (by default beside the first, with
+"-end" added), with the score that has changed since.
 """
 import os
 import subprocess
@@ -21,6 +23,7 @@ import qel
 import demo
 
 SHOT = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "demo-screenshot.png")
+LAST_SHOT = os.path.abspath(sys.argv[2] if len(sys.argv) > 2 else os.path.splitext(SHOT)[0] + "-end.png")
 SEED, MAX_SECONDS = 7, 30.0
 View = namedtuple("View", "id x y radius stars score counts")  # stars: (id, x, y, radius, speed)
 view = None  # the latest View, replaced whole after each poll
@@ -168,11 +171,21 @@ def shoot_if_overlapping(v):
             px, py = v.x + (x - v.x) * middle, v.y + (y - v.y) * middle
             qel.screenshot(SHOT)
             pixels = qel.readPixels()
-            print(f"Ball {v.id} at ({v.x:.0f}, {v.y:.0f}) radius {v.radius:g}: {hex_colour(pixels, v.x, v.y)}",
-                  flush=True)
+            below = v.y + 22  # under the badge, still on the ball
+            print(f"Ball {v.id} at ({v.x:.0f}, {v.y:.0f}) radius {v.radius:g}: {hex_colour(pixels, v.x, below)} "
+                  f"at ({v.x:.0f}, {below:.0f})", flush=True)
             print(f"Star {star} under the ball at ({px:.0f}, {py:.0f}): {hex_colour(pixels, px, py)}", flush=True)
             return True
     return False
+
+
+def report_pictures(game, shot):
+    """Where the badge and the score text drawn in the frame saved as `shot` are."""
+    badge, text = game.badge, game.score_text
+    print(f"Badge at ({badge.top_left.x:g}, {badge.top_left.y:g}) size {badge.width:g}x{badge.height:g}"
+          f" in {shot}", flush=True)
+    print(f"Score {game.score} at ({text.top_left.x:g}, {text.top_left.y:g}) size {text.width:g}x{text.height:g}"
+          f" in {shot}", flush=True)
 
 
 def watch(game):
@@ -184,8 +197,11 @@ def watch(game):
                 game.score, dict(game.counts))
     seen.update(s[0] for s in view.stars)
     if want_shot.is_set() and not saved.is_set() and shoot_if_overlapping(view):
+        report_pictures(game, SHOT)
         saved.set()
     if finished.is_set():
+        qel.screenshot(LAST_SHOT)
+        report_pictures(game, LAST_SHOT)
         # Removing a star again finds nothing once the game has removed it.
         removed = seen - {s[0] for s in view.stars}
         gone = sum(not qel.removeObject(i) for i in removed)

@@ -1,4 +1,4 @@
-"""The demo game plays itself on the test display, reports what happened and leaves a screenshot."""
+"""The demo game plays itself on the test display, reports what happened and leaves two screenshots."""
 import os
 import re
 import subprocess
@@ -10,6 +10,7 @@ from conftest import ROOT
 from qel_testing import PYTHON, Result, validation_requested
 
 BALL = (0xF5, 0xF5, 0xF5)
+SCORE = (0xFF, 0xFF, 0xFF)
 STARS = [(0xE7, 0x4C, 0x3C), (0x34, 0x98, 0xDB), (0x2E, 0xCC, 0x71), (0x9B, 0x59, 0xB6), (0xF3, 0x9C, 0x12),
          (0x1A, 0xBC, 0x9C)]
 
@@ -21,12 +22,22 @@ def numbers(pattern, text):
     return [float(n) for n in (found[0] if isinstance(found[0], tuple) else [found[0]])]
 
 
-def test_headless_demo_game_scores_grows_removes_and_keeps_the_ball_on_top(build_dir, tmp_path):
-    shot = tmp_path / "demo.png"
+def text_pixels(image, out, shot):
+    """Where the score text's colour is inside the box the text handle reports for `shot`, and
+    the score shown; no other pixel has that colour."""
+    score, x, y, w, h = numbers(rf"Score (N) at \((N), (N)\) size (N)x(N) in {re.escape(str(shot))}", out)
+    exact = (image == SCORE).all(axis=2)
+    box = exact[int(y):int(y + h) + 1, int(x):int(x + w) + 1]
+    assert box.sum() >= 150 and box.sum() == exact.sum(), (box.sum(), exact.sum())
+    return score, box
+
+
+def test_headless_demo_game_scores_grows_removes_and_draws_ball_badge_and_score_on_top(build_dir, tmp_path):
+    shot, last_shot = tmp_path / "demo.png", tmp_path / "demo-end.png"
     env = dict(os.environ, PYTHONPATH=build_dir, PYTHONUNBUFFERED="1")
     if validation_requested():
         env["VK_INSTANCE_LAYERS"] = "VK_LAYER_KHRONOS_validation"
-    proc = subprocess.run([PYTHON, os.path.join(ROOT, "demo", "headless_run.py"), str(shot)],
+    proc = subprocess.run([PYTHON, os.path.join(ROOT, "demo", "headless_run.py"), str(shot), str(last_shot)],
                           capture_output=True, text=True, timeout=120, env=env, cwd=ROOT)
     assert proc.returncode == 0, proc.stdout + proc.stderr
     assert not Result(proc.stdout, proc.stderr, proc.returncode).validation_messages()
@@ -56,14 +67,34 @@ def test_headless_demo_game_scores_grows_removes_and_keeps_the_ball_on_top(build
     assert gone == removed >= 2, out
 
     # The ball is drawn over a star created before it, by its layer, in the frame the demo saved.
-    ball, x, y, radius = numbers(r"Ball (N) at \((N), (N)\) radius (N): #f5f5f5", out)
+    ball, x, y, radius, bx, by = numbers(r"Ball (N) at \((N), (N)\) radius (N): #f5f5f5 at \((N), (N)\)", out)
     star, px, py = numbers(r"Star (N) under the ball at \((N), (N)\): #f5f5f5", out)
     assert star < ball
     image = np.array(Image.open(shot).convert("RGB"))
     assert image.shape == (600, 800, 3)
-    for point in [(x, y), (px, py)]:
+    for point in [(bx, by), (px, py)]:
         assert tuple(image[round(point[1]), round(point[0])]) == BALL, point
-    assert (np.hypot(px - x, py - y)) < radius
+        assert np.hypot(point[0] - x, point[1] - y) < radius, point
+
+    # The badge sprite sits on the ball: its opaque pixels keep their colours, and the ball
+    # shows through its transparent corners.
+    badge = np.array(Image.open(os.path.join(ROOT, "demo", "star.png")).convert("RGBA")).astype(int)
+    left, top, w, h = numbers(rf"Badge at \((N), (N)\) size (N)x(N) in {re.escape(str(shot))}", out)
+    assert (w, h) == badge.shape[1::-1] and np.hypot(left + w / 2 - x, top + h / 2 - y) < 1.5
+    drawn = image[int(top):int(top) + int(h), int(left):int(left) + int(w)].astype(int)
+    opaque, clear = badge[..., 3] == 255, badge[..., 3] == 0
+    assert opaque.sum() >= 200 and len({tuple(c) for c in badge[opaque][:, :3]}) == 2
+    assert np.abs(drawn[opaque] - badge[opaque][:, :3]).max() <= 2
+    assert (drawn[clear] == BALL).all()
+
+    # The score is drawn as text above the stars, and the same text shows the new score in the
+    # last frame: "Score: " stays, the number changes.
+    first, before = text_pixels(image, out, shot)
+    last, after = text_pixels(np.array(Image.open(last_shot).convert("RGB")), out, last_shot)
+    assert last > first and before.shape == after.shape, (first, last)
+    changed = np.flatnonzero((before != after).any(axis=0))
+    assert changed.size and changed.min() > before.shape[1] / 2, changed
+
     # Stars of several colours are falling.
     colours, counts = np.unique(image.reshape(-1, 3), axis=0, return_counts=True)
     seen = {tuple(c) for c, n in zip(colours, counts) if n >= 200}
