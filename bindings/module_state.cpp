@@ -75,14 +75,14 @@ orv::OrvApp& requireOpenWindow() {
     return app;
 }
 
+orv::OrvApp* abandonedEngine = nullptr;
+
 void destroyEngine() noexcept {
     if (engineBelongsToParent()) {
         // Destroying it here would wait for driver threads that do not exist in this process
         // and send requests on the parent's X connection. It is kept, not freed: the process
         // ends with it, and leak checkers see it held.
-        static orv::OrvApp* abandoned = nullptr;
-        abandoned = engine.release();
-        (void)abandoned;
+        abandonedEngine = engine.release();
     }
     engine.reset();
     ++engineGeneration;

@@ -47,7 +47,9 @@ bool engineBelongsToParent();
 orv::OrvApp& requireOpenWindow();
 
 // Tears the engine down; called on re-init and at interpreter exit. In a forked child the
-// engine is only forgotten: its driver threads and window-system connection are the parent's.
+// engine is only set aside in abandonedEngine: its driver threads and window-system
+// connection are the parent's.
 void destroyEngine() noexcept;
+extern orv::OrvApp* abandonedEngine;
 
 }  // namespace qel
