@@ -5,10 +5,8 @@ most cases run their code in a new /usr/bin/python3 through `run_qel`.
 """
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
-import time
 
 import pytest
 
@@ -17,24 +15,14 @@ ROOT = os.path.dirname(os.path.dirname(HERE))
 BUILD_DIR = os.environ.get("QEL_BUILD_DIR", os.path.join(ROOT, "build"))
 
 sys.path.insert(0, HERE)
+from qel_testing import start_xvfb  # noqa: E402  (after the path it lives on)
 
 _xvfb = None
 
 
 def _start_xvfb():
     global _xvfb
-    num = 120
-    while os.path.exists(f"/tmp/.X11-unix/X{num}") or os.path.exists(f"/tmp/.X{num}-lock"):
-        num += 1
-    # -noreset: a server that resets when its last client leaves refuses connections
-    # meanwhile, which breaks a second init at random.
-    _xvfb = subprocess.Popen(["Xvfb", f":{num}", "-screen", "0", "1280x1024x24", "-noreset",
-                              "-nolisten", "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    for _ in range(200):
-        if os.path.exists(f"/tmp/.X11-unix/X{num}"):
-            break
-        time.sleep(0.05)
-    os.environ["DISPLAY"] = f":{num}"
+    _xvfb, os.environ["DISPLAY"] = start_xvfb(120, "1280x1024")
 
 
 def pytest_configure(config):

@@ -18,6 +18,25 @@ SANITIZER_MARKS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime e
                    "SUMMARY: UndefinedBehaviorSanitizer")
 
 
+def start_xvfb(first, geometry):
+    """Starts a private Xvfb on the first free display from `first`; returns (process, ":N")
+    once it accepts clients. -noreset: a server that resets when its last client leaves
+    refuses connections meanwhile, which breaks a second init at random."""
+    num = first
+    while os.path.exists(f"/tmp/.X11-unix/X{num}") or os.path.exists(f"/tmp/.X{num}-lock"):
+        num += 1
+    # Not the sanitizer runtimes a test run may preload: the server is not ours.
+    env = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
+    server = subprocess.Popen(["Xvfb", f":{num}", "-screen", "0", f"{geometry}x24", "-noreset", "-nolisten", "tcp"],
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
+    for _ in range(200):
+        if os.path.exists(f"/tmp/.X11-unix/X{num}") and subprocess.run(
+                ["xdpyinfo", "-display", f":{num}"], capture_output=True, env=env).returncode == 0:
+            break
+        time.sleep(0.05)
+    return server, f":{num}"
+
+
 @dataclass
 class Result:
     stdout: str
