@@ -1,5 +1,6 @@
 #include "bindings/picture_handles.hpp"
 
+#include <cmath>
 #include <string>
 
 #include "bindings/color.hpp"
@@ -56,14 +57,18 @@ void registerPictureClasses(py::module_& m) {
             "resize",
             [](Sprite& s, double width, double height) {
                 orv::OrvApp& app = requireEngine();
-                if (!(width > 0.0) || !(height > 0.0)) {
-                    throw py::value_error("a sprite's width and height must be above 0");
+                if (!(width >= 0.0) || !(height >= 0.0) || !std::isfinite(width) || !std::isfinite(height)) {
+                    throw py::value_error(
+                        "a sprite's width and height must be finite and not negative (0: the picture's own)");
                 }
-                s.width = width;
-                s.height = height;
-                app.resizeObject(s.id, width, height);
+                // As in createSprite, 0 is the picture's own size.
+                const orv::AtlasRect picture = app.pictureOf(s.id);
+                s.width = width == 0.0 ? (picture.width != 0 ? picture.width : s.width) : width;
+                s.height = height == 0.0 ? (picture.height != 0 ? picture.height : s.height) : height;
+                app.resizeObject(s.id, s.width, s.height);
             },
-            py::arg("width"), py::arg("height"), "Draws the picture scaled to width by height pixels.")
+            py::arg("width"), py::arg("height"),
+            "Draws the picture scaled to width by height pixels; 0 keeps the picture's own size.")
         .def("remove", [](const Sprite& s) { return requireEngine().removeObject(s.id); },
              "Removes the sprite; True when it was there.")
         .def("__repr__", [](const Sprite& s) { return "Sprite<" + std::to_string(s.id) + ">"; });

@@ -26,14 +26,15 @@ public:
     uint32_t sideLength() const { return side; }
 
 private:
+    // 64-bit: a gap past the sheet's edge may take these one beyond its side.
     struct Shelf {
-        uint32_t y;
-        uint32_t height;
-        uint32_t used;  // from the left
+        uint64_t y;
+        uint64_t height;
+        uint64_t used;  // from the left
     };
 
     uint32_t side;
-    uint32_t bottom = 0;  // where the next shelf starts
+    uint64_t bottom = 0;  // where the next shelf starts
     std::vector<Shelf> shelves;
 };
 

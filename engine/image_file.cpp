@@ -47,8 +47,10 @@ Image decodePng(const uint8_t* data, size_t size, uint32_t maxSide) {
         throw std::runtime_error(std::string("corrupt PNG data (") + png.message + ")");
     }
     checkSize(png.width, png.height, maxSide);
-    // 8-bit sRGB with straight alpha, whatever the file holds.
+    // 8-bit sRGB with straight alpha, whatever the file holds. A 16-bit file without gamma
+    // information is sRGB like every other, not the linear light libpng assumes by default.
     png.format = PNG_FORMAT_RGBA;
+    png.flags |= PNG_IMAGE_FLAG_16BIT_sRGB;
     Image image;
     image.width = png.width;
     image.height = png.height;

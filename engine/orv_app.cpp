@@ -268,6 +268,11 @@ void OrvApp::resizeObject(uint32_t id, double sizeX, double sizeY) {
     }
 }
 
+AtlasRect OrvApp::pictureOf(uint32_t id) {
+    const GameObject* object = scene.find(id);
+    return object != nullptr && object->kind == ObjectKind::Sprite ? object->picture : AtlasRect{};
+}
+
 void OrvApp::setLayer(uint32_t id, int32_t layer) {
     if (GameObject* object = scene.find(id)) {
         scene.setLayer(*object, layer);
@@ -327,7 +332,13 @@ uint32_t OrvApp::createSprite(double x, double y, const std::string& path, doubl
         VkPhysicalDeviceProperties properties;
         vkGetPhysicalDeviceProperties(device.getPhysicalDevice(), &properties);
         const Image image = loadImageFile(path, properties.limits.maxImageDimension2D);
-        found = pictures.emplace(key, atlas.add(image.width, image.height, image.rgba.data())).first;
+        AtlasRect rect;
+        try {
+            rect = atlas.add(image.width, image.height, image.rgba.data());
+        } catch (const std::runtime_error& e) {
+            throw std::runtime_error("cannot load " + path + ": " + e.what());
+        }
+        found = pictures.emplace(key, rect).first;
     }
     GameObject object;
     object.kind = ObjectKind::Sprite;

@@ -61,6 +61,8 @@ public:
     bool removeObject(uint32_t id);
     // A rectangle's extents along x and y, or a circle's radius (sizeX); triangles keep theirs.
     void resizeObject(uint32_t id, double sizeX, double sizeY);
+    // Where a sprite's picture lies in the atlas (its size: the picture's own); empty for others.
+    AtlasRect pictureOf(uint32_t id);
     void setLayer(uint32_t id, int32_t layer);
     // The identifier of the topmost object (layers, then creation order) whose hit test
     // holds the point, or -1. Prints nothing.

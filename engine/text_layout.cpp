@@ -97,9 +97,25 @@ void GlyphCache::layout(FontFace& face, double size, const std::string& text, Te
         pen += tab ? 4 * g.advance : g.advance;
     }
     widest = std::max(widest, pen);
-    if (!characters.empty()) {
-        out.width = static_cast<float>(std::ceil(static_cast<double>(widest) / 64.0));
-        out.height = static_cast<float>(std::ceil(static_cast<double>(lines * lineHeight) / 64.0));
+    if (characters.empty()) {
+        return;
+    }
+    out.width = static_cast<float>(std::ceil(static_cast<double>(widest) / 64.0));
+    out.height = static_cast<float>(std::ceil(static_cast<double>(lines * lineHeight) / 64.0));
+    // Ink may overhang the advances (a leading 'j', a trailing 'f', tall accents): the box
+    // covers it, moving the glyphs right or down when it starts before the corner.
+    float left = 0.0f, top = 0.0f;
+    for (const GlyphQuad& q : out.glyphs) {
+        left = std::min(left, q.x);
+        top = std::min(top, q.y);
+    }
+    out.width -= left;  // the advances move with the glyphs
+    out.height -= top;
+    for (GlyphQuad& q : out.glyphs) {
+        q.x -= left;
+        q.y -= top;
+        out.width = std::max(out.width, q.x + static_cast<float>(q.rect.width));
+        out.height = std::max(out.height, q.y + static_cast<float>(q.rect.height));
     }
 }
 

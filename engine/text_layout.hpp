@@ -24,8 +24,9 @@ struct GlyphQuad {
 
 struct TextLayout {
     std::vector<GlyphQuad> glyphs;
-    float width = 0.0f;   // of the longest line's advances
-    float height = 0.0f;  // lines times the line height
+    // The longest line's advances by the lines' height, grown to cover any ink beyond them.
+    float width = 0.0f;
+    float height = 0.0f;
 };
 
 // The characters of UTF-8 text; bytes that do not decode become U+FFFD.
