@@ -11,7 +11,9 @@ starts them and collects their results as JSON.
 
     QEL_BUILD_DIR=build scripts/with-display.sh /usr/bin/python3 bench/moving_shapes.py \
         [--ladder 100,1000,5000,10000,20000] [--frames 180] [--warmup 30] [--repeats 3] \
-        [--renderers tiles,raster] [--no-pygame] [--json-only]
+        [--renderers tiles,raster] [--no-pygame] [--json-only] \
+        [--batch-ladder 5000,20000,40000,60000] [--batch-renderers tiles,raster] \
+        [--sprites 2000] [--labels 200] [--batch-call-objects 20000]
 
 Each repeat runs the ladder afresh, the engines in turn at every N, then bisects every
 engine from its own ladder, the engines' probes again in turn, so a slow or fast spell
@@ -35,6 +37,17 @@ period (the next poll waits for it), not in the busy time. An engine keeps 60 fp
 when the mean period is within 1/60 s plus 0.4 ms of scheduling allowance, the same for
 all: the frame rate it reaches, slow frames included, is 60 per second.
 CPU time is time.process_time() per frame, which includes the driver's render threads.
+
+Batch mode ("qel-tiles-batch", "qel-raster-batch") is the same scene with the positions and
+velocities in NumPy arrays, stepped and bounced with array operations, and sent with one
+qel.moveMany a frame; it has its own ladder, repeats and bisections by the same rules, and
+each repeat's largest N is set over pygame's per-shape figure of the repeat of the same number.
+The pictures-and-text scene moves 2,000 32x32 sprites (a PNG made with Pillow, its corners
+transparent) by one moveMany a frame and changes the text of 200 labels every frame; it runs
+once per repeat on each of --renderers and keeps 60 fps by the mean-period rule (median over
+the repeats). Batch calls: moveMany and updateColors in ns per object (NumPy int64 ids,
+float64 coordinates, int64 colours) and objectAt in us per call at random points of a scene
+that stays put, 20,000 objects, timed like the per-call figures.
 """
 import argparse
 import json
@@ -61,6 +74,8 @@ RECT_W, RECT_H = 20, 30
 BACKGROUND = (3, 3, 3)         # what qel's clear colour comes out as
 MIN_WARMUP = 2                 # the first frame with shapes also compiles shader variants
 MIN_FRAMES = 5
+SPRITE_SIZE = 32
+LABEL_SIZE = 16
 
 
 # ---------------------------------------------------------------- shared workload
@@ -214,28 +229,28 @@ def create_qel_shapes(qel, s, alternating=False):
     return ids
 
 
-def child_qel(job):
+def start_qel():
+    """Imports qel, opens the window and draws the first frame; returns the module, the
+    time that took in ns and when that first poll started."""
     qel = import_qel()
     t0 = time.perf_counter_ns()
     qel.init([], WIDTH, HEIGHT)
     poll_start = time.perf_counter_ns()
     qel.poll()                      # the first poll after init always draws
-    startup = time.perf_counter_ns() - t0
+    return qel, time.perf_counter_ns() - t0, poll_start
 
-    s = make_scene(job["n"], job["seed"])
-    ids = create_qel_shapes(qel, s, alternating=job.get("alternating", False))
-    xs, ys, vxs, vys = s["x"], s["y"], s["vx"], s["vy"]
-    bounds = (s["xlo"], s["xhi"], s["ylo"], s["yhi"])
-    move, poll, delta = qel.moveTo, qel.poll, qel.deltaTime
+
+def paced_frame(qel, update, poll_start):
+    """The frame of a qel child: update(), then the script's own pacing and the poll that
+    draws. Returns the frame function and its state (the idle polls it counted)."""
+    poll, delta = qel.poll, qel.deltaTime
     now, cpu_now, sleep = time.perf_counter_ns, time.process_time_ns, time.sleep
     state = {"last_draw": poll_start, "idle_polls": 0}
 
     def frame(log):
         f0 = now()
         c0 = cpu_now()
-        step_positions(xs, ys, vxs, vys, *bounds, SIM_DT)
-        for i, x, y in zip(ids, xs, ys):
-            move(i, x, y)
+        update()
         f1 = now()
         # Sleep until shortly before the frame is due, then poll until it draws, as a
         # script's own loop would; only that last stretch spins.
@@ -256,9 +271,118 @@ def child_qel(job):
         if log is not None:
             log.add(f0, c0, f1 - f0, f2 - f1, f3 - f2)
 
+    return frame, state
+
+
+class ArrayBounce:
+    """Positions and velocities as NumPy arrays, advanced and reflected off the bounds with
+    array operations into buffers made once, so a step allocates nothing."""
+
+    def __init__(self, np, x, y, vx, vy, xlo, xhi, ylo, yhi):
+        col = lambda v: np.array(v, dtype=np.float64)
+        self.np = np
+        self.x, self.y, self.vx, self.vy = col(x), col(y), col(vx), col(vy)
+        self.axes = [(self.x, self.vx, col(xlo), col(xhi)), (self.y, self.vy, col(ylo), col(yhi))]
+        self.axes = [(p, v, lo, hi, 2.0 * lo, 2.0 * hi) for p, v, lo, hi in self.axes]
+        self.step_buf = np.empty_like(self.x)
+        self.mask = np.empty(self.x.shape, dtype=bool)
+
+    def step(self, dt):
+        np, step, mask = self.np, self.step_buf, self.mask
+        for p, v, lo, hi, lo2, hi2 in self.axes:
+            np.multiply(v, dt, out=step)
+            p += step
+            np.less(p, lo, out=mask)
+            np.subtract(lo2, p, out=p, where=mask)
+            np.negative(v, out=v, where=mask)
+            np.greater(p, hi, out=mask)
+            np.subtract(hi2, p, out=p, where=mask)
+            np.negative(v, out=v, where=mask)
+
+
+def child_qel(job):
+    """The moving-shapes scene in qel: per shape (a moveTo each, kind "qel") or in batch
+    (NumPy arrays and one moveMany a frame, kind "qel_batch")."""
+    qel, startup, poll_start = start_qel()
+    s = make_scene(job["n"], job["seed"])
+    ids = create_qel_shapes(qel, s, alternating=job.get("alternating", False))
+    if job["kind"] == "qel_batch":
+        import numpy as np
+        shapes = ArrayBounce(np, s["x"], s["y"], s["vx"], s["vy"], s["xlo"], s["xhi"], s["ylo"], s["yhi"])
+        id_column = np.array(ids, dtype=np.int64)
+        move_many, xs, ys = qel.moveMany, shapes.x, shapes.y
+
+        def update():
+            shapes.step(SIM_DT)
+            move_many(id_column, xs, ys)
+    else:
+        xs, ys, vxs, vys = s["x"], s["y"], s["vx"], s["vy"]
+        bounds = (s["xlo"], s["xhi"], s["ylo"], s["yhi"])
+        move = qel.moveTo
+
+        def update():
+            step_positions(xs, ys, vxs, vys, *bounds, SIM_DT)
+            for i, x, y in zip(ids, xs, ys):
+                move(i, x, y)
+
+    frame, state = paced_frame(qel, update, poll_start)
     result = run_frames(frame, job)
     result.update(n=job["n"], shapes=len(ids), startup_ms=startup / 1e6, renderer=qel.getRenderer(),
                   idle_polls_per_frame=state["idle_polls"] / max(1, result["frames"]))
+    return result
+
+
+def make_sprite_png(directory):
+    """A 32x32 opaque picture with its corners cut transparent, written as PNG."""
+    from PIL import Image
+    img = Image.new("RGBA", (SPRITE_SIZE, SPRITE_SIZE))
+    last = SPRITE_SIZE - 1
+    for y in range(SPRITE_SIZE):
+        for x in range(SPRITE_SIZE):
+            corner = min(x, last - x) + min(y, last - y) < 3
+            img.putpixel((x, y), (0, 0, 0, 0) if corner else (40 + 6 * x, 200 - 5 * y, 120, 255))
+    path = os.path.join(directory, "sprite.png")
+    img.save(path)
+    return path
+
+
+def child_pictures(job):
+    """Sprites moved every frame with one moveMany, and text labels whose text changes
+    every frame."""
+    import tempfile
+    import numpy as np
+    qel, startup, poll_start = start_qel()
+    rng = random.Random(job["seed"])
+    with tempfile.TemporaryDirectory() as tmp:
+        path = make_sprite_png(tmp)
+        hi_x, hi_y = WIDTH - SPRITE_SIZE, HEIGHT - SPRITE_SIZE
+        count = job["sprites"]
+        x = [rng.uniform(0, hi_x) for _ in range(count)]
+        y = [rng.uniform(0, hi_y) for _ in range(count)]
+        ids = [qel.createSprite(x[i], y[i], path).id for i in range(count)]
+    speed = lambda: rng.uniform(0.0, MAX_SPEED) * rng.choice((-1.0, 1.0))
+    sprites = ArrayBounce(np, x, y, [speed() for _ in x], [speed() for _ in y],
+                          [0.0] * count, [hi_x] * count, [0.0] * count, [hi_y] * count)
+    labels = [qel.createText(rng.uniform(0, WIDTH - 160), rng.uniform(0, HEIGHT - 20), f"player {i} score 0",
+                             LABEL_SIZE, "#%06x" % rng.randrange(0x1000000)) for i in range(job["labels"])]
+    set_texts = [label.setText for label in labels]
+    id_column = np.array(ids, dtype=np.int64)
+    move_many, xs, ys = qel.moveMany, sprites.x, sprites.y
+    counter = [0]
+
+    def update():
+        sprites.step(SIM_DT)
+        move_many(id_column, xs, ys)
+        counter[0] += 1
+        score = counter[0]
+        for i, set_text in enumerate(set_texts):
+            set_text(f"player {i} score {score + i}")
+
+    frame, state = paced_frame(qel, update, poll_start)
+    result = run_frames(frame, job)
+    result.update(sprites=count, labels=len(labels), startup_ms=startup / 1e6, renderer=qel.getRenderer(),
+                  idle_polls_per_frame=state["idle_polls"] / max(1, result["frames"]),
+                  keeps_60fps=result["period"]["mean"] <= BUDGET_MS)
     return result
 
 
@@ -346,6 +470,57 @@ def child_calls(job):
             "device": device, "renderer": qel.getRenderer()}
 
 
+def child_batch_calls(job):
+    """moveMany and updateColors per object, and objectAt per call, over a scene of
+    job["n"] circles and as many rectangles that does not move while objectAt is timed."""
+    import timeit
+    import numpy as np
+    qel = import_qel()
+    qel.init([], WIDTH, HEIGHT)
+    qel.poll()
+    s = make_scene(job["n"], job["seed"])
+    ids = np.array(create_qel_shapes(qel, s), dtype=np.int64)
+    rng = np.random.default_rng(job["seed"])
+    count = len(ids)
+    # Two sets of positions and colours in turn, so every call changes every object.
+    places = [(rng.uniform(0, WIDTH, count), rng.uniform(0, HEIGHT, count)) for _ in range(2)]
+    colours = [rng.integers(0, 0x1000000, count, dtype=np.int64) for _ in range(2)]
+    points = list(zip(rng.uniform(0, WIDTH, job["points"]).tolist(), rng.uniform(0, HEIGHT, job["points"]).tolist()))
+    env = {"qel": qel, "ids": ids, "a": places[0], "b": places[1], "ca": colours[0], "cb": colours[1],
+           "points": points, "at": qel.objectAt}
+    statements = {  # name: (statement, how many of the unit one run of it does)
+        "qel.moveMany": ("qel.moveMany(ids, *a); qel.moveMany(ids, *b)", 2 * count),
+        "qel.updateColors": ("qel.updateColors(ids, ca); qel.updateColors(ids, cb)", 2 * count),
+        "qel.objectAt": ("for x, y in points: at(x, y)", len(points)),
+        "loop over points": ("for x, y in points: pass", len(points)),
+    }
+    numbers = {"qel.moveMany": job["batch_number"], "qel.updateColors": job["batch_number"],
+               "qel.objectAt": job["point_number"], "loop over points": job["point_number"]}
+    timers = {name: timeit.Timer(stmt, globals=env) for name, (stmt, _) in statements.items()}
+    best = {name: float("inf") for name in timers}
+
+    def interleaved(names):
+        # Repeats are interleaved so a slow spell of the machine does not hit one call alone.
+        for name in names:
+            timers[name].timeit(max(1, numbers[name] // 10))    # warm-up
+        for _ in range(job["repeat"]):
+            for name in names:
+                best[name] = min(best[name], timers[name].timeit(numbers[name]))
+
+    qel.poll()
+    interleaved(("qel.moveMany", "qel.updateColors"))
+    # objectAt on a scene that stays put (where the last moveMany pair left it), drawn once.
+    time.sleep(0.02)
+    qel.poll()
+    interleaved(("qel.objectAt", "loop over points"))
+    per = {name: best[name] / (numbers[name] * statements[name][1]) for name in timers}
+    return {"ns_per_object": {name: per[name] * 1e9 for name in ("qel.moveMany", "qel.updateColors")},
+            "us_per_call": {name: per[name] * 1e6 for name in ("qel.objectAt", "loop over points")},
+            "objects": count, "points": len(points), "batch_number": job["batch_number"],
+            "point_number": job["point_number"], "repeat": job["repeat"], "renderer": qel.getRenderer(),
+            "dtypes": {"ids": str(ids.dtype), "coordinates": str(places[0][0].dtype), "colours": str(colours[0].dtype)}}
+
+
 def child_main(job_text):
     job = json.loads(job_text)
     # qel prints its start-up trace and a line per colour on stdout; keep the real
@@ -353,7 +528,8 @@ def child_main(job_text):
     result_fd = os.dup(1)
     devnull = os.open(os.devnull, os.O_WRONLY)
     os.dup2(devnull, 1)
-    result = {"qel": child_qel, "pygame": child_pygame, "calls": child_calls}[job["kind"]](job)
+    result = {"qel": child_qel, "qel_batch": child_qel, "pygame": child_pygame, "calls": child_calls,
+              "batch_calls": child_batch_calls, "pictures": child_pictures}[job["kind"]](job)
     sys.stdout.flush()
     os.write(result_fd, (json.dumps(result) + "\n").encode())
     os.close(result_fd)
@@ -363,12 +539,19 @@ def child_main(job_text):
 
 QEL_RENDERERS = ("tiles", "raster")
 PHASES = ("update", "draw", "rest", "total", "period", "cpu")
+BATCH_SUFFIX = "-batch"
+BATCH_TARGET_N = 30_000        # circles, and as many rectangles, at 60 fps in batch mode with tiles
+MOVE_MANY_TARGET_NS = 30       # per object
+OBJECT_AT_TARGET_US = 2
 
 
 def engine_kind(engine):
-    """("qel", renderer) for "qel-<renderer>", ("pygame", None) for pygame."""
+    """("qel", renderer) for "qel-<renderer>", ("qel_batch", renderer) for
+    "qel-<renderer>-batch", ("pygame", None) for pygame."""
     if engine == "pygame":
         return "pygame", None
+    if engine.endswith(BATCH_SUFFIX):
+        return "qel_batch", engine[len("qel-"):-len(BATCH_SUFFIX)]
     return "qel", engine[len("qel-"):]
 
 
@@ -404,18 +587,23 @@ def rung_timeout(args):
     return args.budget * 6 + 180
 
 
+def checked_renderer(args, engine, renderer, r):
+    """The child's result, or an error when qel ran another renderer than asked for:
+    figures under the wrong name are worse than none."""
+    if "error" not in r and renderer and r.get("renderer") != renderer:
+        r = {"error": f"QEL_RENDERER={renderer} but qel.getRenderer() is {r.get('renderer')!r}"}
+        note(args, f"  {engine}: {r['error']}")
+    return r
+
+
 def measure(args, engine, n, alternating=False):
     kind, renderer = engine_kind(engine)
     job = {"kind": kind, "renderer": renderer, "n": n, "seed": args.seed, "frames": args.frames,
            "warmup": args.warmup, "budget": args.budget, "alternating": alternating}
-    r = run_child(args, job, rung_timeout(args))
-    if "error" not in r and renderer and r.get("renderer") != renderer:
-        # Figures under the wrong name are worse than none.
-        r = {"error": f"QEL_RENDERER={renderer} but qel.getRenderer() is {r.get('renderer')!r}"}
-        note(args, f"  {engine}: {r['error']}")
+    r = checked_renderer(args, engine, renderer, run_child(args, job, rung_timeout(args)))
     r.setdefault("n", n)
     if "error" not in r:
-        note(args, f"  {engine:10s} N={n:<6d} frames={r['frames']:<4d} "
+        note(args, f"  {engine:16s} N={n:<6d} frames={r['frames']:<4d} "
                    f"total {r['total']['median']:8.2f} ms (p95 {r['total']['p95']:.2f})  "
                    f"period {r['period']['median']:8.2f} ms (mean {r['period']['mean']:.2f})  "
                    f"cpu {r['cpu']['median']:8.2f} ms" + ("  alternating" if alternating else ""))
@@ -576,6 +764,78 @@ def ratios_at_n(rungs, base):
     return ratio
 
 
+def run_batch(args, batch_engines, main_records):
+    """The moving-shapes scene in batch mode, with its own ladder, repeats and bisections;
+    each repeat's largest N over pygame's per-shape figure from the repeat of the same number."""
+    ladder = sorted({int(v) for v in args.batch_ladder.split(",") if v.strip()})
+    batch = {"engines": batch_engines, "ladder": ladder, "repeats": []}
+    ladders = {e: [] for e in batch_engines}
+    for i in range(args.repeats):
+        note(args, f"  batch mode, repeat {i + 1} of {args.repeats}")
+        rungs, record = run_repeat(args, batch_engines, ladder)
+        batch["repeats"].append(record)
+        for e in batch_engines:
+            ladders[e].append(rungs[e])
+    cap = capacity(batch["repeats"], batch_engines)
+    if main_records and "pygame" in main_records[0]["largest_n"]:
+        pygame_each = [rec["largest_n"]["pygame"] for rec in main_records]
+        cap["pygame"] = spread(pygame_each, statistics.median_low)
+        for e in batch_engines:
+            each = [rec["largest_n"][e] / g if rec["largest_n"][e] and g else None
+                    for rec, g in zip(batch["repeats"], pygame_each)]
+            cap["ratios"][f"{e}/pygame"] = spread(each, statistics.median)
+    batch["capacity_60fps"] = cap
+    batch["rungs"] = {e: combine_rungs(ladders[e]) for e in batch_engines}
+    tiles = f"qel-tiles{BATCH_SUFFIX}"
+    if tiles in batch_engines:
+        n = cap["largest_n"][tiles]["median"]
+        batch["target"] = {"engine": tiles, "n": BATCH_TARGET_N, "largest_n": n,
+                           "met": bool(n and n >= BATCH_TARGET_N)}
+    return batch
+
+
+def run_pictures(args, renderers):
+    """The pictures-and-text scene once per renderer in each repeat, the renderers in turn."""
+    runs = {r: [] for r in renderers}
+    for i in range(args.repeats):
+        note(args, f"  pictures and text, repeat {i + 1} of {args.repeats}")
+        for r in renderers:
+            job = {"kind": "pictures", "renderer": r, "sprites": args.sprites, "labels": args.labels,
+                   "seed": args.seed, "frames": args.frames, "warmup": args.warmup, "budget": args.budget}
+            one = checked_renderer(args, f"qel-{r}", r, run_child(args, job, rung_timeout(args)))
+            if "error" not in one:
+                note(args, f"  qel-{r:7s} pictures: period mean {one['period']['mean']:.2f} ms, "
+                           f"update {one['update']['median']:.2f} ms, draw {one['draw']['median']:.2f} ms")
+            runs[r].append(one)
+    out = {"sprites": args.sprites, "labels": args.labels, "renderers": {}}
+    for r, results in runs.items():
+        ok = [one for one in results if "error" not in one]
+        s = spread([one["period"]["mean"] if "error" not in one else None for one in results], statistics.median)
+        out["renderers"][r] = {
+            "period_mean_ms": s,
+            "keeps_60fps": s["median"] is not None and s["median"] <= BUDGET_MS,
+            "runs_keeping": sum(1 for one in ok if one["keeps_60fps"]),
+            "update_ms": statistics.median(one["update"]["median"] for one in ok) if ok else None,
+            "draw_ms": statistics.median(one["draw"]["median"] for one in ok) if ok else None,
+            "errors": [one["error"] for one in results if "error" in one],
+            "runs": [{"error": one["error"]} if "error" in one else
+                     {k: one[k] for k in ("frames", "period", "update", "draw", "total", "cpu", "keeps_60fps",
+                                          "sprites", "labels", "startup_ms")} for one in results]}
+    if "tiles" in out["renderers"]:
+        out["target"] = {"renderer": "tiles", "met": out["renderers"]["tiles"]["keeps_60fps"]}
+    return out
+
+
+def run_batch_calls(args):
+    job = {"kind": "batch_calls", "n": args.batch_call_objects // 2, "seed": args.seed,
+           "batch_number": max(3, args.call_loops // 2000), "point_number": max(1, args.call_loops // 20000),
+           "points": 1000, "repeat": 5}
+    calls = run_child(args, job, timeout=600)
+    if "error" not in calls:
+        calls["targets"] = {"qel.moveMany": MOVE_MANY_TARGET_NS, "qel.objectAt": OBJECT_AT_TARGET_US}
+    return calls
+
+
 def machine_info():
     model = None
     try:
@@ -592,8 +852,8 @@ def machine_info():
 
 def fmt_rung(engine, r):
     if "error" in r:
-        return f"{r['n']:>6d}  {engine:10s}  error: {r['error'][:90]}"
-    cells = [f"{r['n']:>6d}", f"{engine:10s}", f"{r['shapes']:>6d}", f"{r['frames']:>4d}"]
+        return f"{r['n']:>6d}  {engine:16s}  error: {r['error'][:90]}"
+    cells = [f"{r['n']:>6d}", f"{engine:16s}", f"{r['shapes']:>6d}", f"{r['frames']:>4d}"]
     for key in PHASES:
         cells.append(f"{r[key]['median']:9.2f} {r[key]['p95']:9.2f}")
     cells.append(f"{r['period']['mean']:9.2f}")
@@ -608,6 +868,85 @@ def fmt_spread(s, unit=""):
     return f"{s['median']} ({s['min']}..{s['max']})"
 
 
+def print_ladders(engines, ladder, repeats, rungs):
+    """The table of every rung, then each repeat's ladder and bisection."""
+    print(f"\nms per frame at each N (median and 95th percentile; each figure the median over "
+          f"{len(repeats)} ladder{'s' if len(repeats) != 1 else ''})")
+    print(f"{'N':>6s}  {'engine':16s}  {'shapes':>6s}  {'frm':>4s}  " +
+          "  ".join(f"{k + ' med':>9s} {'p95':>9s}" for k in PHASES) + f"  {'period avg':>9s}")
+    for i in range(len(ladder)):
+        for e in engines:
+            print(fmt_rung(e, rungs[e][i]))
+
+    print(f"\nlargest N with mean period <= {BUDGET_MS:.2f} ms, per repeat: the ladder's, then the bisection's")
+    for k, rec in enumerate(repeats):
+        for e in engines:
+            line = f"  repeat {k + 1}  {e:16s} ladder {largest_passing_compact(rec['ladder'][e]) or 'none'}"
+            b = rec["bisection"].get(e)
+            if b:
+                probes = ", ".join(f"{p['n']}={p['period_mean_ms']:.1f}" for p in b["probes"])
+                line += (f"; bisection passes at {b['largest_passing_n']}, fails at "
+                         f"{b['smallest_failing_n']} (probes {probes})")
+            print(line)
+
+
+def met(ok):
+    return "met" if ok else "NOT met"
+
+
+def print_batch(batch):
+    engines = batch["engines"]
+    print("\nbatch mode: positions in NumPy arrays stepped with array operations, one qel.moveMany a frame")
+    print_ladders(engines, batch["ladder"], batch["repeats"], batch["rungs"])
+    cap = batch["capacity_60fps"]
+    repeats = len(batch["repeats"])
+    line = (f"\nlargest N at 60 fps in batch mode, median (min..max) of {repeats} repeat{'s' if repeats != 1 else ''}: "
+            + ", ".join(f"{e} {fmt_spread(cap['largest_n'][e])}" for e in engines))
+    if cap.get("pygame"):
+        line += f"; pygame per shape, same run: {fmt_spread(cap['pygame'])}"
+    print(line)
+    for name, s in cap["ratios"].items():
+        each = ", ".join("-" if v is None else f"{v:.2f}x" for v in s["each"])
+        print(f"{name} = {fmt_spread(s, 'x')}; each repeat: {each}")
+    target = batch.get("target")
+    if target:
+        print(f"target: {target['engine']} at least {target['n']} circles + {target['n']} rectangles at 60 fps: "
+              f"{met(target['met'])} (largest N {target['largest_n']}"
+              + (", the top of the ladder" if target["largest_n"] == max(batch["ladder"]) else "") + ")")
+
+
+def print_pictures(pictures):
+    print(f"\npictures and text: {pictures['sprites']} sprites of {SPRITE_SIZE}x{SPRITE_SIZE} moved by one "
+          f"qel.moveMany a frame, {pictures['labels']} labels (size {LABEL_SIZE}) whose text changes every frame")
+    for r, block in pictures["renderers"].items():
+        s = block["period_mean_ms"]
+        if s["median"] is None:
+            print(f"  qel-{r:7s} error: {block['errors'][0][:90]}")
+            continue
+        each = ", ".join("-" if v is None else f"{v:.2f}" for v in s["each"])
+        print(f"  qel-{r:7s} mean period {fmt_spread(s, ' ms')}; each run: {each}; "
+              f"update {block['update_ms']:.2f} ms, draw {block['draw_ms']:.2f} ms (medians); "
+              f"{'keeps' if block['keeps_60fps'] else 'does NOT keep'} 60 fps "
+              f"({block['runs_keeping']} of {len(s['each'])} runs within {BUDGET_MS:.2f} ms)")
+    target = pictures.get("target")
+    if target:
+        print(f"target: qel-{target['renderer']} keeps 60 fps: {met(target['met'])}")
+
+
+def print_batch_calls(calls):
+    ns, us = calls["ns_per_object"], calls["us_per_call"]
+    targets = calls["targets"]
+    print(f"\nbatch calls, {calls['objects']} objects, qel's default renderer ({calls['renderer']}); ids "
+          f"{calls['dtypes']['ids']}, coordinates {calls['dtypes']['coordinates']}, colours "
+          f"{calls['dtypes']['colours']} (min of {calls['repeat']} interleaved repeats):")
+    print(f"  qel.moveMany     {ns['qel.moveMany']:8.2f} ns per object   (target <= {targets['qel.moveMany']} ns: "
+          f"{met(ns['qel.moveMany'] <= targets['qel.moveMany'])})")
+    print(f"  qel.updateColors {ns['qel.updateColors']:8.2f} ns per object")
+    print(f"  qel.objectAt     {us['qel.objectAt']:8.3f} us per call at {calls['points']} random points, static "
+          f"scene (target <= {targets['qel.objectAt']} us: {met(us['qel.objectAt'] <= targets['qel.objectAt'])}); "
+          f"the loop over the points alone {us['loop over points']:.3f} us")
+
+
 def print_report(report):
     m = report["machine"]
     engines = report["config"]["engines"]
@@ -619,26 +958,7 @@ def print_report(report):
     print(f"load average (1 min) at start {load[0]:.2f}, at end {load[1]:.2f}"
           + ("  -- other work was running: figures are noisy" if max(load) > 0.5 * m["nproc"] else ""))
 
-    print(f"\nms per frame at each N (median and 95th percentile; each figure the median over "
-          f"{len(repeats)} ladder{'s' if len(repeats) != 1 else ''})")
-    print(f"{'N':>6s}  {'engine':10s}  {'shapes':>6s}  {'frm':>4s}  " +
-          "  ".join(f"{k + ' med':>9s} {'p95':>9s}" for k in PHASES) + f"  {'period avg':>9s}")
-    ladder = report["config"]["ladder"]
-    for i in range(len(ladder)):
-        for e in engines:
-            print(fmt_rung(e, report["engines"][e]["rungs"][i]))
-
-    print(f"\nlargest N with mean period <= {BUDGET_MS:.2f} ms, per repeat: the ladder's, then the bisection's")
-    for k, rec in enumerate(repeats):
-        for e in engines:
-            line = f"  repeat {k + 1}  {e:10s} ladder {largest_passing_compact(rec['ladder'][e]) or 'none'}"
-            b = rec["bisection"].get(e)
-            if b:
-                probes = ", ".join(f"{p['n']}={p['period_mean_ms']:.1f}" for p in b["probes"])
-                line += (f"; bisection passes at {b['largest_passing_n']}, fails at "
-                         f"{b['smallest_failing_n']} (probes {probes})")
-            print(line)
-
+    print_ladders(engines, report["config"]["ladder"], repeats, {e: report["engines"][e]["rungs"] for e in engines})
     cap = report["capacity_60fps"]
     print(f"\nlargest N at 60 fps, median (min..max) of {len(repeats)} repeat{'s' if len(repeats) != 1 else ''}: "
           + ", ".join(f"{e} {fmt_spread(cap['largest_n'][e])}" for e in engines))
@@ -679,6 +999,13 @@ def print_report(report):
         for name, ns in calls["ns_per_call"].items():
             extra = "" if name in ("qel.getWindowWidth", "empty loop") else f"   ({ns - floor:+.0f} over getWindowWidth)"
             print(f"  {name:20s} {ns:8.1f}{extra}")
+    if report.get("batch"):
+        print_batch(report["batch"])
+    if report.get("pictures"):
+        print_pictures(report["pictures"])
+    calls = report.get("batch_calls")
+    if calls and "ns_per_object" in calls:
+        print_batch_calls(calls)
 
 
 def ensure_display():
@@ -703,7 +1030,17 @@ def main():
                    help="ladders and bisections per engine; the figures are their medians")
     p.add_argument("--renderers", default=",".join(QEL_RENDERERS),
                    help="comma-separated qel renderers to run, each as its own engine (tiles, raster)")
-    p.add_argument("--call-loops", type=int, default=200_000, help="calls per timing repeat")
+    p.add_argument("--batch-ladder", default="5000,20000,40000,60000",
+                   help="comma-separated N values for the batch mode (NumPy arrays, one moveMany a frame)")
+    p.add_argument("--batch-renderers", default=",".join(QEL_RENDERERS),
+                   help="comma-separated qel renderers to run in batch mode (none: empty)")
+    p.add_argument("--sprites", type=int, default=2000,
+                   help="sprites in the pictures-and-text scene (0: skip it); it runs on --renderers")
+    p.add_argument("--labels", type=int, default=200, help="text labels in the pictures-and-text scene")
+    p.add_argument("--batch-call-objects", type=int, default=20_000,
+                   help="objects in the scene the batch calls and objectAt are timed over")
+    p.add_argument("--call-loops", type=int, default=200_000,
+                   help="calls per timing repeat (the batch calls and objectAt take a share of it)")
     p.add_argument("--seed", type=int, default=12345)
     p.add_argument("--no-pygame", action="store_true")
     p.add_argument("--json-only", action="store_true", help="print only the JSON line")
@@ -714,9 +1051,12 @@ def main():
         child_main(args.child)
         return 0
     renderers = [v.strip() for v in args.renderers.split(",") if v.strip()]
-    unknown = [v for v in renderers if v not in QEL_RENDERERS]
-    if unknown or len(set(renderers)) != len(renderers):
-        p.error(f"--renderers takes each of {', '.join(QEL_RENDERERS)} at most once, not {args.renderers!r}")
+    batch_renderers = [v.strip() for v in args.batch_renderers.split(",") if v.strip()]
+    for option, values, text in (("--renderers", renderers, args.renderers),
+                                 ("--batch-renderers", batch_renderers, args.batch_renderers)):
+        unknown = [v for v in values if v not in QEL_RENDERERS]
+        if unknown or len(set(values)) != len(values):
+            p.error(f"{option} takes each of {', '.join(QEL_RENDERERS)} at most once, not {text!r}")
     if args.repeats < 1:
         p.error("--repeats must be at least 1")
     ensure_display()
@@ -738,7 +1078,10 @@ def main():
               "config": {"engines": engines, "ladder": ladder, "frames": args.frames, "warmup": args.warmup,
                          "budget_s": args.budget, "repeats": args.repeats, "bisect_steps": args.bisect_steps,
                          "budget_ms": BUDGET_MS, "seed": args.seed, "window": [WIDTH, HEIGHT],
-                         "sim_dt": SIM_DT, "min_warmup": MIN_WARMUP, "min_frames": MIN_FRAMES},
+                         "sim_dt": SIM_DT, "min_warmup": MIN_WARMUP, "min_frames": MIN_FRAMES,
+                         "batch_ladder": sorted({int(v) for v in args.batch_ladder.split(",") if v.strip()}),
+                         "batch_renderers": batch_renderers, "sprites": args.sprites, "labels": args.labels,
+                         "batch_call_objects": args.batch_call_objects},
               "engines": {e: {"renderer": engine_kind(e)[1]} for e in engines},
               "repeats": []}
 
@@ -778,6 +1121,13 @@ def main():
     report["per_call_ns"] = calls
     report["machine"]["device"] = calls.get("device")
     report["machine"]["default_renderer"] = calls.get("renderer")
+
+    if batch_renderers:
+        report["batch"] = run_batch(args, [f"qel-{r}{BATCH_SUFFIX}" for r in batch_renderers], report["repeats"])
+    if args.sprites > 0 and renderers:
+        report["pictures"] = run_pictures(args, renderers)
+    note(args, "  batch call timings")
+    report["batch_calls"] = run_batch_calls(args)
 
     report["elapsed_s"] = time.perf_counter() - started
     report["machine"]["loadavg_end"] = list(os.getloadavg())

@@ -1,8 +1,9 @@
 """The benchmark program runs end to end and reports what it promises.
 
 Timings are not judged here (benchmarks print figures; tests do not time things): a tiny
-run checks that both qel renderers and pygame are measured, every repeat bisects from its
-own ladder, the repeats are combined, and the per-call figures are there.
+run checks that both qel renderers and pygame are measured, per shape and (qel) in batch,
+every repeat bisects from its own ladder, the repeats are combined, and the pictures-and-text
+run and the per-call figures are there.
 """
 import json
 import os
@@ -14,33 +15,15 @@ import pytest
 from conftest import ROOT
 
 ENGINES = ["qel-tiles", "qel-raster", "pygame"]
+BATCH_ENGINES = ["qel-tiles-batch", "qel-raster-batch"]
 
 
-def test_tiny_benchmark_run_reports_every_figure(build_dir):
-    pytest.importorskip("pygame")
-    env = dict(os.environ, QEL_BUILD_DIR=build_dir, PYGAME_HIDE_SUPPORT_PROMPT="1")
-    cmd = ["/usr/bin/python3", os.path.join(ROOT, "bench", "moving_shapes.py"),
-           "--ladder", "20,3000", "--frames", "30", "--warmup", "3", "--budget", "2",
-           "--bisect-steps", "1", "--repeats", "2", "--call-loops", "2000"]
-    proc = subprocess.run(cmd, capture_output=True, text=True, timeout=600, env=env)
-    assert proc.returncode == 0, proc.stderr[-2000:]
-    lines = [ln for ln in proc.stdout.splitlines() if ln.startswith("JSON: ")]
-    assert len(lines) == 1, proc.stdout[-2000:]
-    report = json.loads(lines[0][len("JSON: "):])
-    assert "qel-raster/pygame =" in proc.stdout     # the printed summary is there too
-    assert report["config"]["engines"] == ENGINES
-    budget = report["config"]["budget_ms"]
-    repeats = report["repeats"]
-    assert len(repeats) == 2
-    assert repeats[0]["ladder"] != repeats[1]["ladder"]    # measured afresh, not shared
-
-    for engine in ENGINES:
-        block = report["engines"][engine]
-        assert block["renderer"] == (None if engine == "pygame" else engine[len("qel-"):])
-        assert block["startup_ms"] > 0
-        # The table's figures are the medians of the repeats' ladders.
-        assert [r["n"] for r in block["rungs"]] == [20, 3000]
-        for i, r in enumerate(block["rungs"]):
+def check_ladders(engines, rungs, repeats, budget):
+    """Every engine's table is the median of the repeats' ladders, and each repeat bisects
+    from its own ladder."""
+    for engine in engines:
+        assert [r["n"] for r in rungs[engine]] == [20, 3000]
+        for i, r in enumerate(rungs[engine]):
             assert "error" not in r, r
             assert r["shapes"] == 2 * r["n"] and r["frames"] >= 5 and r["runs"] == 2
             for phase in ("update", "draw", "rest", "total", "period", "cpu"):
@@ -48,8 +31,7 @@ def test_tiny_benchmark_run_reports_every_figure(build_dir):
             assert r["period"]["mean"] == pytest.approx(
                 statistics.median(rec["ladder"][engine][i]["period_mean_ms"] for rec in repeats))
 
-        # Each repeat bisects from its own ladder: between its last passing rung and the
-        # next failing one.
+        # Between the repeat's last passing rung and the next failing one.
         for rec in repeats:
             ladder = rec["ladder"][engine]
             passing = [r["n"] for r in ladder if r["period_mean_ms"] <= budget]
@@ -62,21 +44,57 @@ def test_tiny_benchmark_run_reports_every_figure(build_dir):
             assert [p["n"] for p in b["probes"]] == [(lo + min(failing)) // 2]
             assert rec["largest_n"][engine] == b["largest_passing_n"]
 
-        # The figure is a measured N: the lower median of the repeats, with their spread.
+
+def check_capacity(cap, engines, repeats, pygame_each):
+    """The figure is a measured N, the lower median of the repeats, with their spread; each
+    ratio to pygame is the median of the repeats' ratios."""
+    for engine in engines:
         each = [rec["largest_n"][engine] for rec in repeats]
-        cap = report["capacity_60fps"]["largest_n"][engine]
-        assert cap["each"] == each
+        assert cap["largest_n"][engine]["each"] == each
         there = [v for v in each if v is not None]
         if there:
-            assert (cap["median"], cap["min"], cap["max"]) == (statistics.median_low(there), min(there), max(there))
-
-    for engine in ENGINES[:2]:
-        ratio = report["capacity_60fps"]["ratios"][f"{engine}/pygame"]
-        each = [rec["largest_n"][engine] / rec["largest_n"]["pygame"]
-                if rec["largest_n"][engine] and rec["largest_n"]["pygame"] else None for rec in repeats]
+            got = cap["largest_n"][engine]
+            assert (got["median"], got["min"], got["max"]) == (statistics.median_low(there), min(there), max(there))
+        ratio = cap["ratios"][f"{engine}/pygame"]
+        each = [q / g if q and g else None for q, g in zip(each, pygame_each)]
         assert ratio["each"] == pytest.approx(each)
         if any(each):
             assert ratio["median"] == pytest.approx(statistics.median(v for v in each if v is not None))
+
+
+def test_tiny_benchmark_run_reports_every_figure(build_dir):
+    pytest.importorskip("pygame")
+    pytest.importorskip("numpy")
+    pytest.importorskip("PIL")
+    env = dict(os.environ, QEL_BUILD_DIR=build_dir, PYGAME_HIDE_SUPPORT_PROMPT="1")
+    cmd = ["/usr/bin/python3", os.path.join(ROOT, "bench", "moving_shapes.py"),
+           "--ladder", "20,3000", "--frames", "30", "--warmup", "3", "--budget", "2",
+           "--bisect-steps", "1", "--repeats", "2", "--call-loops", "2000", "--batch-ladder", "20,3000",
+           "--sprites", "50", "--labels", "10", "--batch-call-objects", "2000"]
+    proc = subprocess.run(cmd, capture_output=True, text=True, timeout=600, env=env)
+    assert proc.returncode == 0, proc.stderr[-2000:]
+    lines = [ln for ln in proc.stdout.splitlines() if ln.startswith("JSON: ")]
+    assert len(lines) == 1, proc.stdout[-2000:]
+    report = json.loads(lines[0][len("JSON: "):])
+    # The printed summary is there too.
+    for text in ("qel-raster/pygame =", "qel-tiles-batch/pygame =", "target: qel-tiles-batch at least 30000",
+                 "target: qel-tiles keeps 60 fps", "qel.moveMany", "qel.objectAt"):
+        assert text in proc.stdout, text
+    assert report["config"]["engines"] == ENGINES
+    budget = report["config"]["budget_ms"]
+    repeats = report["repeats"]
+    assert len(repeats) == 2
+    assert repeats[0]["ladder"] != repeats[1]["ladder"]    # measured afresh, not shared
+
+    for engine in ENGINES:
+        block = report["engines"][engine]
+        assert block["renderer"] == (None if engine == "pygame" else engine[len("qel-"):])
+        assert block["startup_ms"] > 0
+    check_ladders(ENGINES, {e: report["engines"][e]["rungs"] for e in ENGINES}, repeats, budget)
+    pygame_each = [rec["largest_n"]["pygame"] for rec in repeats]
+    check_capacity(report["capacity_60fps"], ENGINES[:2], repeats, pygame_each)
+
+    for engine in ENGINES[:2]:
         assert report["engines"][engine]["over_pygame_at_n"]["n"] == 3000
         # Ordered and alternating scenes run at the renderer's largest N; the stall is p95 over median.
         n = report["capacity_60fps"]["largest_n"][engine]["median"]
@@ -85,9 +103,35 @@ def test_tiny_benchmark_run_reports_every_figure(build_dir):
             assert at["n"] == n and at["error"] is None and at["alternating"]["mean"] > 0
             assert at["stall_ms"] == pytest.approx(at["ordered"]["p95"] - at["ordered"]["median"])
 
+    # Batch mode: its own ladders and bisections, set beside pygame's per-shape figures.
+    batch = report["batch"]
+    assert batch["engines"] == BATCH_ENGINES and len(batch["repeats"]) == 2
+    check_ladders(BATCH_ENGINES, batch["rungs"], batch["repeats"], budget)
+    check_capacity(batch["capacity_60fps"], BATCH_ENGINES, batch["repeats"], pygame_each)
+    assert batch["capacity_60fps"]["pygame"]["each"] == pygame_each
+    largest = batch["capacity_60fps"]["largest_n"]["qel-tiles-batch"]["median"]
+    assert batch["target"] == {"engine": "qel-tiles-batch", "n": 30000, "largest_n": largest,
+                               "met": bool(largest and largest >= 30000)}
+
+    pictures = report["pictures"]
+    assert (pictures["sprites"], pictures["labels"]) == (50, 10)
+    for renderer, block in pictures["renderers"].items():
+        assert block["errors"] == [] and len(block["runs"]) == 2
+        assert all(run["sprites"] == 50 and run["labels"] == 10 and run["frames"] >= 5 for run in block["runs"])
+        assert block["period_mean_ms"]["each"] == [run["period"]["mean"] for run in block["runs"]]
+        assert block["keeps_60fps"] == (block["period_mean_ms"]["median"] <= budget)
+    assert list(pictures["renderers"]) == ["tiles", "raster"]
+    assert pictures["target"] == {"renderer": "tiles", "met": pictures["renderers"]["tiles"]["keeps_60fps"]}
+
     calls = report["per_call_ns"]
     assert set(calls["ns_per_call"]) == {"qel.moveTo", "qel.updateColor", "circle.moveRight", "qel.buttonDown",
                                          "qel.getWindowWidth", "empty loop"}
     assert all(v > 0 for v in calls["ns_per_call"].values())
     assert calls["renderer"] in ("tiles", "raster") and report["machine"]["default_renderer"] == calls["renderer"]
+    batch_calls = report["batch_calls"]
+    assert batch_calls["objects"] == 2000 and batch_calls["renderer"] == calls["renderer"]
+    assert batch_calls["dtypes"] == {"ids": "int64", "coordinates": "float64", "colours": "int64"}
+    assert set(batch_calls["ns_per_object"]) == {"qel.moveMany", "qel.updateColors"}
+    assert set(batch_calls["us_per_call"]) == {"qel.objectAt", "loop over points"}
+    assert all(v > 0 for v in [*batch_calls["ns_per_object"].values(), *batch_calls["us_per_call"].values()])
     assert len(report["machine"]["loadavg_end"]) == 3
