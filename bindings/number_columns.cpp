@@ -19,6 +19,7 @@ struct Format {
     char code = 0;
     size_t size = 0;
     bool integer = false;
+    bool isSigned = false;
     bool valid = false;
 };
 
@@ -37,12 +38,9 @@ Format parseFormat(const char* format, Py_ssize_t itemsize) {
     f.code = format[0];
     f.size = static_cast<size_t>(itemsize);
     f.integer = std::strchr("bBhHiIlLqQnN", f.code) != nullptr;
+    f.isSigned = std::strchr("bhilqn", f.code) != nullptr;
     f.valid = f.integer || ((f.code == 'f' && f.size == 4) || (f.code == 'd' && f.size == 8));
     return f;
-}
-
-bool isSigned(char code) {
-    return std::strchr("bhilqn", code) != nullptr;
 }
 
 // One element of a buffer as a double and, for integer formats, as exact integers.
@@ -65,7 +63,7 @@ Value readElement(const char* at, const Format& f) {
         }
         return v;
     }
-    if (isSigned(f.code)) {
+    if (f.isSigned) {
         int64_t x = 0;
         switch (f.size) {
             case 1: { int8_t y; std::memcpy(&y, at, 1); x = y; break; }
@@ -138,12 +136,26 @@ void readBuffer(const Py_buffer& view, Want want, const char* name, std::vector<
         std::memcpy(out.data(), at, count * sizeof(double));
         return;
     }
+    if constexpr (!std::is_same_v<T, double>) {
+        if (want == Want::Identifier && f.isSigned && f.size == 8 && stride == 8) {
+            // NumPy's default integers, checked and narrowed in one pass.
+            for (size_t i = 0; i < count; ++i, at += 8) {
+                int64_t x;
+                std::memcpy(&x, at, 8);
+                if (static_cast<uint64_t>(x) > UINT32_MAX) {
+                    storeInteger(x < 0, static_cast<uint64_t>(x < 0 ? 0 : x), want, name, i, out[i]);  // refuses
+                }
+                out[i] = static_cast<T>(x);
+            }
+            return;
+        }
+    }
     for (size_t i = 0; i < count; ++i, at += stride) {
         const Value v = readElement(at, f);
         if constexpr (std::is_same_v<T, double>) {
             out[i] = v.real;
         } else {
-            const bool negative = isSigned(f.code) && v.whole < 0;
+            const bool negative = f.isSigned && v.whole < 0;
             const uint64_t magnitude = negative ? static_cast<uint64_t>(-(v.whole + 1)) + 1 : v.magnitude;
             storeInteger(negative, magnitude, want, name, i, out[i]);
         }

@@ -33,8 +33,10 @@ struct GameObject {
     std::array<float, 2> offset{0.2f, 0.0f};
     std::array<float, 2> scale{2.0f, 0.5f};
     float rotation = 1.5707964f;  // pi / 2
-    // A sprite's picture: where its texels are in the texture atlas.
+    // A sprite's picture: where its texels are in the texture atlas, and the part of it that
+    // is fully opaque (from the picture's corner; width 0 for none).
     AtlasRect picture{};
+    AtlasRect opaque{};
 
     double radius() const { return sizeX; }
 };

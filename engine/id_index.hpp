@@ -28,6 +28,10 @@ public:
             }
         }
     }
+    // Starts loading where `id` would be, for a find() a little later: batch calls look up
+    // thousands of scattered identifiers, and overlapping their cache misses pays.
+    // (Unconditional: GCC drops a prefetch that is all a branch does. Prefetching never faults.)
+    void prefetch(uint32_t id) const { __builtin_prefetch(entries.data() + (count != 0 ? home(id) : 0)); }
     void insert(uint32_t id, uint32_t slot);
     // Returns the slot it held, or kNone.
     uint32_t erase(uint32_t id);

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "engine/image_file.hpp"
+#include "engine/opaque_region.hpp"
 #include "engine/raster_renderer.hpp"
 #include "engine/shape_geometry.hpp"
 #include "engine/tiles_renderer.hpp"
@@ -14,6 +15,13 @@
 #include "vulkan/vk_check.hpp"
 
 namespace orv {
+
+namespace {
+
+// How far ahead the batch calls prefetch the identifiers they will look up.
+constexpr size_t kLookAhead = 32;
+
+}  // namespace
 
 OrvApp::OrvApp(std::string directory, int w, int h, RendererChoice choice)
     : width{w},
@@ -287,6 +295,9 @@ int64_t OrvApp::objectAt(const Point2D& point) {
 
 void OrvApp::moveMany(const uint32_t* ids, const double* xs, const double* ys, size_t count) {
     for (size_t i = 0; i < count; ++i) {
+        if (i + kLookAhead < count) {
+            scene.prefetch(ids[i + kLookAhead]);
+        }
         GameObject* object = scene.find(ids[i]);
         if (object != nullptr && object->kind != ObjectKind::Triangle) {
             object->x = xs[i];
@@ -298,6 +309,9 @@ void OrvApp::moveMany(const uint32_t* ids, const double* xs, const double* ys, s
 
 void OrvApp::updateColors(const uint32_t* ids, const int32_t* colours, size_t count) {
     for (size_t i = 0; i < count; ++i) {
+        if (i + kLookAhead < count) {
+            scene.prefetch(ids[i + kLookAhead]);
+        }
         if (GameObject* object = scene.find(ids[i])) {
             object->color = unpackColor(colours[i]);
         }
@@ -338,13 +352,14 @@ uint32_t OrvApp::createSprite(double x, double y, const std::string& path, doubl
         } catch (const std::runtime_error& e) {
             throw std::runtime_error("cannot load " + path + ": " + e.what());
         }
-        found = pictures.emplace(key, rect).first;
+        found = pictures.emplace(key, Picture{rect, opaqueRegion(image)}).first;
     }
     GameObject object;
     object.kind = ObjectKind::Sprite;
     object.x = x;
     object.y = y;
-    object.picture = found->second;
+    object.picture = found->second.rect;
+    object.opaque = found->second.opaque;
     object.sizeX = w == 0.0 ? object.picture.width : w;
     object.sizeY = h == 0.0 ? object.picture.height : h;
     object.color = {1.0f, 1.0f, 1.0f};

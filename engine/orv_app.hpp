@@ -125,7 +125,11 @@ private:
     FontLibrary fonts;
     GlyphCache glyphCache;
     // Pictures by file (resolved path), already in the atlas.
-    std::unordered_map<std::string, AtlasRect> pictures;
+    struct Picture {
+        AtlasRect rect;    // in the atlas
+        AtlasRect opaque;  // of the picture, fully opaque
+    };
+    std::unordered_map<std::string, Picture> pictures;
     // Text objects' font and size, for laying their text out again.
     struct TextStyle {
         FontFace* face;

@@ -19,6 +19,7 @@ public:
     // Adds the object under the next identifier and returns it.
     uint32_t add(GameObject object);
     GameObject* find(uint32_t id);
+    void prefetch(uint32_t id) const { index.prefetch(id); }
     const GameObject* find(uint32_t id) const;
     // False when nothing has the identifier.
     bool remove(uint32_t id);

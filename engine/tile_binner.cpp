@@ -4,27 +4,60 @@
 
 namespace orv {
 
-void TileBinner::begin(uint32_t width, uint32_t height) {
+void TileBinner::begin(uint32_t frameWidth, uint32_t frameHeight) {
+    width = frameWidth;
+    height = frameHeight;
     columns = (width + kTile - 1) / kTile;
     rows = (height + kTile - 1) / kTile;
     spans.clear();
     counts.assign(tileCount(), 0);
     blendedTiles.assign(tileCount(), 0);
+    sealedTiles.assign(tileCount(), 0);
 }
 
-void TileBinner::add(uint32_t x0, uint32_t y0, uint32_t x1, uint32_t y1, uint32_t kind, bool blended) {
-    spans.push_back(Span{static_cast<uint16_t>(x0), static_cast<uint16_t>(y0), static_cast<uint16_t>(x1),
-                         static_cast<uint16_t>(y1), kind});
-    for (uint32_t ty = y0 / kTile; ty <= y1 / kTile; ++ty) {
-        uint32_t* row = counts.data() + ty * columns;
-        for (uint32_t tx = x0 / kTile; tx <= x1 / kTile; ++tx) {
-            ++row[tx];
-        }
-        if (blended) {
-            uint8_t* marks = blendedTiles.data() + ty * columns;
-            std::fill(marks + x0 / kTile, marks + x1 / kTile + 1, uint8_t{1});
+template <typename Reach>
+void TileBinner::visit(const Span& span, std::vector<uint8_t>& sealed, Reach&& reach) const {
+    for (uint32_t ty = span.y0 / kTile; ty <= span.y1 / kTile; ++ty) {
+        const uint8_t* marks = sealed.data() + ty * columns;
+        for (uint32_t tx = span.x0 / kTile; tx <= span.x1 / kTile; ++tx) {
+            if (marks[tx] == 0) {
+                reach(ty * columns + tx);
+            }
         }
     }
+    for (uint32_t ty = span.sealY0; ty < span.sealY1; ++ty) {
+        uint8_t* marks = sealed.data() + ty * columns;
+        std::fill(marks + span.sealX0, marks + span.sealX1, uint8_t{1});
+    }
+}
+
+void TileBinner::add(const Pixels& reach, uint32_t kind, bool blended, const Pixels* opaque) {
+    Span span{static_cast<uint16_t>(reach.x0), static_cast<uint16_t>(reach.y0), static_cast<uint16_t>(reach.x1),
+              static_cast<uint16_t>(reach.y1), kind, 0, 0, 0, 0};
+    if (opaque != nullptr && opaque->x0 <= opaque->x1 && opaque->y0 <= opaque->y1) {
+        // The tiles whose pixels (those inside the frame) all lie in `opaque`.
+        const auto whole = [](uint32_t lo, uint32_t hi, uint32_t size, uint32_t& first, uint32_t& end) {
+            first = (lo + kTile - 1) / kTile;
+            end = hi + 1 >= size ? (size + kTile - 1) / kTile : (hi + 1) / kTile;
+            if (end < first) {
+                end = first;
+            }
+        };
+        uint32_t fx = 0, ex = 0, fy = 0, ey = 0;
+        whole(opaque->x0, opaque->x1, width, fx, ex);
+        whole(opaque->y0, opaque->y1, height, fy, ey);
+        if (fx < ex && fy < ey) {
+            span.sealX0 = static_cast<uint16_t>(fx);
+            span.sealX1 = static_cast<uint16_t>(ex);
+            span.sealY0 = static_cast<uint16_t>(fy);
+            span.sealY1 = static_cast<uint16_t>(ey);
+        }
+    }
+    spans.push_back(span);
+    visit(span, sealedTiles, [&](uint32_t tile) {
+        ++counts[tile];
+        blendedTiles[tile] |= blended ? 1 : 0;
+    });
 }
 
 uint32_t TileBinner::finish() {
@@ -48,20 +81,18 @@ TileBinner::Written TileBinner::write(Range* ranges, Entry* lists) const {
         }
     }
     constexpr uint32_t kLast = kTile - 1;
+    sealedAgain.assign(counts.size(), 0);
     for (uint32_t shape = 0; shape < spans.size(); ++shape) {
         const Span& s = spans[shape];
-        for (uint32_t ty = s.y0 / kTile; ty <= s.y1 / kTile; ++ty) {
-            const uint32_t top = ty * kTile;
-            const uint32_t rowBits = (std::max<uint32_t>(s.y0, top) - top) << 8 |
-                                     (std::min<uint32_t>(s.y1, top + kLast) - top) << 12 | s.kind << 16;
-            uint32_t* row = cursor.data() + ty * columns;
-            for (uint32_t tx = s.x0 / kTile; tx <= s.x1 / kTile; ++tx) {
-                const uint32_t left = tx * kTile;
-                const uint32_t place = rowBits | (std::max<uint32_t>(s.x0, left) - left) |
-                                       (std::min<uint32_t>(s.x1, left + kLast) - left) << 4;
-                lists[row[tx]++] = Entry{shape, place};
-            }
-        }
+        visit(s, sealedAgain, [&](uint32_t tile) {
+            const uint32_t left = tile % columns * kTile;
+            const uint32_t top = tile / columns * kTile;
+            const uint32_t place = (std::max<uint32_t>(s.x0, left) - left) |
+                                   (std::min<uint32_t>(s.x1, left + kLast) - left) << 4 |
+                                   (std::max<uint32_t>(s.y0, top) - top) << 8 |
+                                   (std::min<uint32_t>(s.y1, top + kLast) - top) << 12 | s.kind << 16;
+            lists[cursor[tile]++] = Entry{shape, place};
+        });
     }
     // Back to the starts, so write() gives the same result if called again.
     for (size_t t = 0; t < counts.size(); ++t) {

@@ -1,9 +1,10 @@
 #pragma once
 // Sorts shapes into the screen's 16 x 16 pixel tiles: for each tile, the shapes that reach
 // it, in the order they were added (topmost first), each with where in the tile its box lies,
-// so the tile's pass needs the shape's record only for the pixels it reaches. Linear in the
-// shapes and the tiles they cover: a counting pass, a prefix sum, a filling pass. Keeps its
-// scratch between frames.
+// so the tile's pass needs the shape's record only for the pixels it reaches. A shape that
+// paints a whole tile opaque ends that tile's list: nothing added after it would show there.
+// Linear in the shapes and the tiles they cover: a counting pass, a prefix sum, a filling
+// pass. Keeps its scratch between frames.
 
 #include <cstdint>
 #include <vector>
@@ -30,12 +31,18 @@ public:
         uint32_t place;
     };
 
+    // Pixels [x0, x1] by [y0, y1], inclusive, clipped to the frame.
+    struct Pixels {
+        uint32_t x0, y0, x1, y1;
+    };
+
     // Starts a frame of `width` by `height` pixels.
     void begin(uint32_t width, uint32_t height);
-    // Adds the next shape, of kind `kind` (below 2^16), covering the pixels [x0, x1] by
-    // [y0, y1] (inclusive, already clipped to the frame and not empty). A blended shape (a
-    // picture or text) makes every tile it reaches a blended tile.
-    void add(uint32_t x0, uint32_t y0, uint32_t x1, uint32_t y1, uint32_t kind, bool blended = false);
+    // Adds the next shape, of kind `kind` (below 2^16), reaching the pixels `reach` (not
+    // empty). A blended shape (a picture or text) makes every tile it reaches a blended tile.
+    // `opaque`, when given, are pixels the shape paints fully opaque: tiles it covers take no
+    // shape added later.
+    void add(const Pixels& reach, uint32_t kind, bool blended = false, const Pixels* opaque = nullptr);
     // After the last add: the number of list entries all tiles hold together.
     uint32_t finish();
     struct Written {
@@ -54,13 +61,24 @@ private:
     struct Span {
         uint16_t x0, y0, x1, y1;  // pixels
         uint32_t kind;
+        // The tiles it seals: columns [sealX0, sealX1) by rows [sealY0, sealY1).
+        uint16_t sealX0, sealY0, sealX1, sealY1;
     };
+
+    // Calls `reach(tile)` for each of the span's tiles not yet sealed in `sealed`, then
+    // seals those it covers.
+    template <typename Reach>
+    void visit(const Span& span, std::vector<uint8_t>& sealed, Reach&& reach) const;
 
     uint32_t columns = 0;
     uint32_t rows = 0;
+    uint32_t width = 0;
+    uint32_t height = 0;
     std::vector<Span> spans;
     std::vector<uint32_t> counts;
     std::vector<uint8_t> blendedTiles;
+    std::vector<uint8_t> sealedTiles;
+    mutable std::vector<uint8_t> sealedAgain;  // write() replays the sealing
     mutable std::vector<uint32_t> cursor;
 };
 

@@ -24,10 +24,19 @@ struct FramePush {
     uint32_t firstRange;
 };
 
+// std::ceil, inline: this runs several times for every shape of every frame.
+double ceilOf(double v) {
+    if (!(std::fabs(v) < 4503599627370496.0)) {  // 2^52: whole already (or NaN)
+        return v;
+    }
+    const double t = static_cast<double>(static_cast<int64_t>(v));
+    return t < v ? t + 1.0 : t;
+}
+
 // The pixels whose centres c satisfy lo <= c < hi, clipped to [0, limit): first and last.
 bool pixelRange(double lo, double hi, uint32_t limit, uint32_t& first, uint32_t& last) {
-    const double from = std::max(std::ceil(lo - 0.5), 0.0);
-    const double to = std::min(std::ceil(hi - 0.5) - 1.0, static_cast<double>(limit) - 1.0);
+    const double from = std::max(ceilOf(lo - 0.5), 0.0);
+    const double to = std::min(ceilOf(hi - 0.5) - 1.0, static_cast<double>(limit) - 1.0);
     if (!(from <= to)) {
         return false;
     }
@@ -47,6 +56,28 @@ bool finite(const Box& b) {
 // The box from (x, y) across width and height, whichever way they point.
 Box boxOf(float x, float y, float width, float height) {
     return {std::min(x, x + width), std::min(y, y + height), std::max(x, x + width), std::max(y, y + height)};
+}
+
+// Where a sprite drawn over `box` at `across` by `down` texels a pixel shows only its fully
+// opaque texels: its bilinear sample at s = texel position - 0.5 (clamped to the picture)
+// mixes texels floor(s) and floor(s) + 1, the latter with weight 0 when s is whole, so s in
+// [first, last] of the opaque part reads nothing else. Empty when there is no such part.
+Box opaquePart(const GameObject& sprite, const Box& box, float across, float down) {
+    const AtlasRect& o = sprite.opaque;
+    const AtlasRect& r = sprite.picture;
+    if (o.width == 0 || o.height == 0) {
+        return Box{0.0f, 0.0f, -1.0f, -1.0f};
+    }
+    const auto span = [](uint32_t first, uint32_t count, uint32_t size, float corner, float perPixel, float lo,
+                         float hi, float& from, float& to) {
+        const float last = static_cast<float>(first + count - 1);
+        from = first == 0 ? lo : corner + (static_cast<float>(first) + 0.5f) / perPixel;
+        to = first + count == size ? hi : corner + (last + 0.5f) / perPixel;
+    };
+    Box part{};
+    span(o.x, o.width, r.width, box.left, across, box.left, box.right, part.left, part.right);
+    span(o.y, o.height, r.height, box.top, down, box.top, box.bottom, part.top, part.bottom);
+    return part;
 }
 
 }  // namespace
@@ -210,14 +241,29 @@ void TilesRenderer::writeShapes(FrameData& frame, Scene& scene, VkExtent2D exten
     binner.begin(extent.width, extent.height);
     uint32_t count = 0;
     // Clips the shape's box to the frame and adds the shape; nothing when it shows nowhere.
-    const auto add = [&](const TileShape& shape, const Box& box, uint32_t kind) {
-        uint32_t x0 = 0, x1 = 0, y0 = 0, y1 = 0;
-        if (!finite(box) || !pixelRange(box.left, box.right, extent.width, x0, x1) ||
-            !pixelRange(box.top, box.bottom, extent.height, y0, y1)) {
+    // `opaque`: where the shape paints every pixel centre fully opaque, if anywhere. Unless it
+    // is the box itself (whose pixels are exactly those drawn), a pixel is trimmed off each
+    // side against rounding.
+    const auto add = [&](const TileShape& shape, const Box& box, uint32_t kind, const Box* opaque = nullptr) {
+        TileBinner::Pixels reach{};
+        if (!finite(box) || !pixelRange(box.left, box.right, extent.width, reach.x0, reach.x1) ||
+            !pixelRange(box.top, box.bottom, extent.height, reach.y0, reach.y1)) {
             return;
         }
         shapes[count++] = shape;
-        binner.add(x0, y0, x1, y1, kind, kind == kSprite || kind == kGlyph);
+        TileBinner::Pixels cover{1, 1, 0, 0};  // none
+        if (opaque == &box) {
+            cover = reach;
+        } else if (opaque != nullptr && finite(*opaque) &&
+            pixelRange(opaque->left, opaque->right, extent.width, cover.x0, cover.x1) &&
+            pixelRange(opaque->top, opaque->bottom, extent.height, cover.y0, cover.y1)) {
+            cover = cover.x1 == 0 || cover.y1 == 0
+                        ? TileBinner::Pixels{1, 1, 0, 0}
+                        : TileBinner::Pixels{cover.x0 + 1, cover.y0 + 1, cover.x1 - 1, cover.y1 - 1};
+            cover = {std::max(cover.x0, reach.x0), std::max(cover.y0, reach.y0), std::min(cover.x1, reach.x1),
+                     std::min(cover.y1, reach.y1)};
+        }
+        binner.add(reach, kind, kind == kSprite || kind == kGlyph, &cover);
     };
 
     for (uint32_t slot : order) {
@@ -249,7 +295,7 @@ void TilesRenderer::writeShapes(FrameData& frame, Scene& scene, VkExtent2D exten
                 const Box box{std::min(c.left, c.right), std::min(c.top, c.bottom), std::max(c.left, c.right),
                               std::max(c.top, c.bottom)};
                 if (object.kind == ObjectKind::Rectangle) {
-                    add(shape, box, kRectangle);
+                    add(shape, box, kRectangle, &box);
                     break;
                 }
                 // No point is inside a circle of negative (or NaN) radius.
@@ -261,7 +307,13 @@ void TilesRenderer::writeShapes(FrameData& frame, Scene& scene, VkExtent2D exten
                 shape.p[1] = c.top;
                 shape.p[2] = 2.0f / (c.right - c.left);
                 shape.p[3] = 2.0f / (c.bottom - c.top);
-                add(shape, box, kCircle);
+                // The square inside the disc hides what is below.
+                const float cx = (box.left + box.right) * 0.5f;
+                const float cy = (box.top + box.bottom) * 0.5f;
+                const float hx = (box.right - box.left) * 0.35f;  // a little under half of 1 / sqrt(2)
+                const float hy = (box.bottom - box.top) * 0.35f;
+                const Box inside{cx - hx, cy - hy, cx + hx, cy + hy};
+                add(shape, box, kCircle, &inside);
                 break;
             }
             case ObjectKind::Sprite: {
@@ -281,7 +333,9 @@ void TilesRenderer::writeShapes(FrameData& frame, Scene& scene, VkExtent2D exten
                 shape.q[1] = static_cast<float>(r.y);
                 shape.q[2] = static_cast<float>(r.width);
                 shape.q[3] = static_cast<float>(r.height);
-                add(shape, boxOf(x, y, w, h), kSprite);
+                const Box box = boxOf(x, y, w, h);
+                const Box hidden = opaquePart(object, box, shape.p[2], shape.p[3]);
+                add(shape, box, kSprite, &hidden);
                 break;
             }
             case ObjectKind::Text: {

@@ -44,6 +44,11 @@ def make_pictures(folder):
     half[:, :10] = (200, 100, 50, 128)
     half[:, 10:] = (255, 0, 255, 0)
     Image.fromarray(half, "RGBA").save(folder / "half.png")
+    # Opaque but for see-through corners: only its middle rows hide what is below.
+    soft = np.concatenate([rng.integers(0, 256, (16, 16, 3), dtype=np.uint8), np.full((16, 16, 1), 255, np.uint8)], 2)
+    for y in (*range(3), *range(13, 16)):
+        soft[y, :3, 3] = soft[y, 13:, 3] = 0
+    Image.fromarray(soft, "RGBA").save(folder / "soft.png")
 
 
 def ok(result, code):
@@ -277,7 +282,8 @@ def test_pictures_and_glyphs_are_uploaded_once(run_qel, build_dir, tmp_path, ren
 
 SCENE = PRELUDE + """
 import json
-boxes = [edges(qel.createText(20, 20, "Héllo, Ωμέγα!", 28, "#ffffff")),
+boxes = [edges(qel.createSprite(164.3, 52.6, os.path.join(D, "soft.png"), 64, 128)),
+         edges(qel.createText(20, 20, "Héllo, Ωμέγα!", 28, "#ffffff")),
          edges(qel.createSprite(140.25, 30.5, os.path.join(D, "half.png"), 40, 30))]
 qel.createCircle(160, 120, 60, "#c03030", 0)
 boxes += [edges(qel.createSprite(30, 80, os.path.join(D, "noise.png"))),

@@ -251,7 +251,8 @@ assert refused(ValueError, qel.moveMany, [probe, probe], [1, 2], [1])
 assert refused(ValueError, qel.updateColors, [probe, probe], [0])
 for ids, xs in (([probe, 1.0], [1, 1]), ([probe, -1], [1, 1]), ([probe, 2**32], [1, 1]), ([probe, "1"], [1, 1]),
                 ("ab", [1, 1]), ([probe, None], [1, 1]), (None, [1]), (np.array([[probe, probe]]), [1, 1]),
-                (np.array([probe, probe], np.float64), [1, 1]), ([probe, probe], [1, "2"]),
+                (np.array([probe, probe], np.float64), [1, 1]), (np.array([probe, -1]), [1, 1]),
+                (np.array([probe, 2**32]), [1, 1]), ([probe, probe], [1, "2"]),
                 ([probe, probe], [1, None])):
     assert refused((TypeError, ValueError), qel.moveMany, ids, xs, [1] * len(xs)), (ids, xs)
     assert qel.objectAt(300, 200) == probe, f"moveMany({ids!r}, {xs!r}) moved something"

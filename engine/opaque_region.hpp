@@ -1,0 +1,15 @@
+#pragma once
+// The part of a picture that hides whatever is below it: a band of whole rows, or of whole
+// columns, whose texels are all fully opaque. The tiles renderer stops listing shapes under
+// it; a picture with none (text, soft edges everywhere) simply hides nothing.
+
+#include "engine/atlas_packer.hpp"
+#include "engine/image_file.hpp"
+
+namespace orv {
+
+// The larger of the longest run of fully opaque rows and of fully opaque columns, in texels
+// from the picture's top-left corner; width 0 when no texel is opaque.
+AtlasRect opaqueRegion(const Image& image);
+
+}  // namespace orv
