@@ -31,9 +31,17 @@ seen = set()  # every star identifier the game has had
 want_shot, saved, finished = threading.Event(), threading.Event(), threading.Event()
 
 
+XDO_ENV = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}  # not ours to instrument
+xdo_seconds = 0.05  # how long an xdotool call takes here, from the last one
+
+
 def xdo(*args):
-    return subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True, check=True,
-                          timeout=10).stdout
+    global xdo_seconds
+    start = time.monotonic()
+    out = subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True, check=True,
+                         timeout=10, env=XDO_ENV).stdout
+    xdo_seconds = time.monotonic() - start
+    return out
 
 
 def find_window():
@@ -79,8 +87,9 @@ def click_a_star(wid):
         if not free:
             time.sleep(0.1)
             continue
-        star, x, y, radius, speed = max(free, key=lambda s: s[3])
-        lead = 0.06  # seconds from here until the game sees the click
+        # The slowest for its size: the longest time under a fixed point.
+        star, x, y, radius, speed = max(free, key=lambda s: s[3] / s[4])
+        lead = xdo_seconds + 0.02  # seconds from here until the game sees the click
         xdo("mousemove", "--window", wid, round(x), round(y + speed * lead), "click", "1")
         if wait_for(lambda now: star not in [s[0] for s in now.stars] and
                     now.counts["popped"] > v.counts["popped"], 0.6):
