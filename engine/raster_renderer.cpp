@@ -192,8 +192,11 @@ void RasterRenderer::prepare(FrameData& frame, const OrvSwapChain& swapChain, Sc
                 const float w = static_cast<float>(object.sizeX);
                 const float h = static_cast<float>(object.sizeY);
                 if (w > 0.0f && h > 0.0f) {
-                    addPicture(pictures, nextPicture, static_cast<float>(object.x), static_cast<float>(object.y), w, h,
-                               object.picture, {1.0f, 1.0f, 1.0f});
+                    const bool ownSize = w == static_cast<float>(object.picture.width) &&
+                                         h == static_cast<float>(object.picture.height);
+                    addPicture(pictures, nextPicture, pictureCorner(static_cast<float>(object.x), ownSize),
+                               pictureCorner(static_cast<float>(object.y), ownSize), w, h, object.picture,
+                               {1.0f, 1.0f, 1.0f});
                 }
                 break;
             }
@@ -201,8 +204,9 @@ void RasterRenderer::prepare(FrameData& frame, const OrvSwapChain& swapChain, Sc
                 flushStretch(out, next);
                 if (const TextLayout* layout = scene.text(object.id)) {
                     for (const GlyphQuad& glyph : layout->glyphs) {
-                        addPicture(pictures, nextPicture, static_cast<float>(object.x) + glyph.x,
-                                   static_cast<float>(object.y) + glyph.y, static_cast<float>(glyph.rect.width),
+                        addPicture(pictures, nextPicture, pictureCorner(static_cast<float>(object.x) + glyph.x, true),
+                                   pictureCorner(static_cast<float>(object.y) + glyph.y, true),
+                                   static_cast<float>(glyph.rect.width),
                                    static_cast<float>(glyph.rect.height), glyph.rect, object.color);
                     }
                 }

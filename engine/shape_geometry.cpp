@@ -141,4 +141,8 @@ std::array<std::array<float, 2>, 3> trianglePixels(const GameObject& object, flo
     return out;
 }
 
+float pictureCorner(float at, bool ownSize) {
+    return ownSize ? std::floor(at + 0.5f) : at;
+}
+
 }  // namespace orv

@@ -54,4 +54,9 @@ std::array<float, 4> triangleTransform(const GameObject& object);
 // vertex stage places them.
 std::array<std::array<float, 2>, 3> trianglePixels(const GameObject& object, float width, float height);
 
+// Where a picture anchored at `at` (either axis) is drawn: a picture at its own size lands on
+// whole pixels, so each pixel shows one texel as the image has it (and sampling it needs no
+// filtering); a scaled one keeps its place.
+float pictureCorner(float at, bool ownSize);
+
 }  // namespace orv

@@ -11,7 +11,7 @@ void TileBinner::begin(uint32_t frameWidth, uint32_t frameHeight) {
     rows = (height + kTile - 1) / kTile;
     spans.clear();
     counts.assign(tileCount(), 0);
-    blendedTiles.assign(tileCount(), 0);
+    tilePasses.assign(tileCount(), Pass::Opaque);
     sealedTiles.assign(tileCount(), 0);
 }
 
@@ -31,7 +31,7 @@ void TileBinner::visit(const Span& span, std::vector<uint8_t>& sealed, Reach&& r
     }
 }
 
-void TileBinner::add(const Pixels& reach, uint32_t kind, bool blended, const Pixels* opaque) {
+void TileBinner::add(const Pixels& reach, uint32_t kind, Pass pass, const Pixels* opaque) {
     Span span{static_cast<uint16_t>(reach.x0), static_cast<uint16_t>(reach.y0), static_cast<uint16_t>(reach.x1),
               static_cast<uint16_t>(reach.y1), kind, 0, 0, 0, 0};
     if (opaque != nullptr && opaque->x0 <= opaque->x1 && opaque->y0 <= opaque->y1) {
@@ -56,7 +56,7 @@ void TileBinner::add(const Pixels& reach, uint32_t kind, bool blended, const Pix
     spans.push_back(span);
     visit(span, sealedTiles, [&](uint32_t tile) {
         ++counts[tile];
-        blendedTiles[tile] |= blended ? 1 : 0;
+        tilePasses[tile] = std::max(tilePasses[tile], pass);
     });
 }
 
@@ -71,12 +71,14 @@ uint32_t TileBinner::finish() {
 }
 
 TileBinner::Written TileBinner::write(Range* ranges, Entry* lists) const {
-    Written written{0, 0};
-    for (uint8_t blended = 0; blended < 2; ++blended) {
+    Written written{0, 0, 0};
+    uint32_t* const groups[] = {&written.opaque, &written.blended, &written.filtered};
+    uint32_t next = 0;
+    for (const Pass pass : {Pass::Opaque, Pass::Blended, Pass::Filtered}) {
         for (uint32_t t = 0; t < counts.size(); ++t) {
-            if (counts[t] != 0 && blendedTiles[t] == blended) {
-                ranges[written.opaque + written.blended] = Range{t % columns | (t / columns) << 16, cursor[t], counts[t], 0};
-                (blended ? written.blended : written.opaque) += 1;
+            if (counts[t] != 0 && tilePasses[t] == pass) {
+                ranges[next++] = Range{t % columns | (t / columns) << 16, cursor[t], counts[t], 0};
+                ++*groups[static_cast<size_t>(pass)];
             }
         }
     }

@@ -38,19 +38,25 @@ public:
 
     // Starts a frame of `width` by `height` pixels.
     void begin(uint32_t width, uint32_t height);
+    // How a tile is drawn: with opaque shapes only; blending pictures or text drawn at their
+    // own size on whole pixels (one texel a pixel); or blending with some picture scaled,
+    // which needs filtering. A tile takes the last of these that any of its shapes needs.
+    enum class Pass : uint8_t { Opaque, Blended, Filtered };
+
     // Adds the next shape, of kind `kind` (below 2^16), reaching the pixels `reach` (not
-    // empty). A blended shape (a picture or text) makes every tile it reaches a blended tile.
-    // `opaque`, when given, are pixels the shape paints fully opaque: tiles it covers take no
-    // shape added later.
-    void add(const Pixels& reach, uint32_t kind, bool blended = false, const Pixels* opaque = nullptr);
+    // empty), drawn in pass `pass`. `opaque`, when given, are pixels the shape paints fully
+    // opaque: tiles it covers take no shape added later.
+    void add(const Pixels& reach, uint32_t kind, Pass pass = Pass::Opaque, const Pixels* opaque = nullptr);
     // After the last add: the number of list entries all tiles hold together.
     uint32_t finish();
     struct Written {
-        uint32_t opaque;   // tiles of opaque shapes only, written first
-        uint32_t blended;  // tiles with a blended shape, after them
+        uint32_t opaque;    // tiles of opaque shapes only, written first
+        uint32_t blended;   // then those blending pictures at their own size
+        uint32_t filtered;  // then those with a scaled picture
+        uint32_t total() const { return opaque + blended + filtered; }
     };
-    // Writes the tiles that some shape reaches, each group row by row, and their lists,
-    // shapes in the order added.
+    // Writes the tiles that some shape reaches, grouped by pass, each group row by row, and
+    // their lists, shapes in the order added.
     Written write(Range* ranges, Entry* lists) const;
 
     uint32_t tilesX() const { return columns; }
@@ -76,7 +82,7 @@ private:
     uint32_t height = 0;
     std::vector<Span> spans;
     std::vector<uint32_t> counts;
-    std::vector<uint8_t> blendedTiles;
+    std::vector<Pass> tilePasses;
     std::vector<uint8_t> sealedTiles;
     mutable std::vector<uint8_t> sealedAgain;  // write() replays the sealing
     mutable std::vector<uint32_t> cursor;

@@ -103,13 +103,13 @@ TilesRenderer::~TilesRenderer() {
 
 void TilesRenderer::release() noexcept {
     VkDevice vk = device.getDevice();
-    vkDestroyPipeline(vk, opaquePipeline, nullptr);
-    vkDestroyPipeline(vk, blendPipeline, nullptr);
+    for (VkPipeline& pipeline : passPipelines) {
+        vkDestroyPipeline(vk, pipeline, nullptr);
+        pipeline = VK_NULL_HANDLE;
+    }
     vkDestroyPipelineLayout(vk, pipelineLayout, nullptr);
     vkDestroyDescriptorPool(vk, pool, nullptr);  // frees the frames' sets
     vkDestroyDescriptorSetLayout(vk, setLayout, nullptr);
-    opaquePipeline = VK_NULL_HANDLE;
-    blendPipeline = VK_NULL_HANDLE;
     pipelineLayout = VK_NULL_HANDLE;
     pool = VK_NULL_HANDLE;
     setLayout = VK_NULL_HANDLE;
@@ -151,11 +151,11 @@ void TilesRenderer::createComputePipelines() {
     if (result != VK_SUCCESS) {
         throw vkError("failed to create shader module: " + path, result);
     }
-    // Constant 0 builds the pass that blends pictures and text.
-    const VkSpecializationMapEntry entry{0, 0, sizeof(VkBool32)};
-    VkPipeline* const built[2] = {&opaquePipeline, &blendPipeline};
-    for (VkBool32 blend = VK_FALSE; blend <= VK_TRUE && result == VK_SUCCESS; ++blend) {
-        VkSpecializationInfo constants{1, &entry, sizeof(blend), &blend};
+    // Constant 0 builds a pass that blends pictures and text, constant 1 one that filters them.
+    const VkSpecializationMapEntry entries[2] = {{0, 0, sizeof(VkBool32)}, {1, sizeof(VkBool32), sizeof(VkBool32)}};
+    const VkBool32 switches[3][2] = {{VK_FALSE, VK_FALSE}, {VK_TRUE, VK_FALSE}, {VK_TRUE, VK_TRUE}};
+    for (size_t pass = 0; pass < 3 && result == VK_SUCCESS; ++pass) {
+        VkSpecializationInfo constants{2, entries, sizeof(switches[pass]), switches[pass]};
         VkComputePipelineCreateInfo info{};
         info.sType = VK_STRUCTURE_TYPE_COMPUTE_PIPELINE_CREATE_INFO;
         info.stage.sType = VK_STRUCTURE_TYPE_PIPELINE_SHADER_STAGE_CREATE_INFO;
@@ -165,15 +165,17 @@ void TilesRenderer::createComputePipelines() {
         info.stage.pSpecializationInfo = &constants;
         info.layout = pipelineLayout;
         info.basePipelineIndex = -1;
-        result = vkCreateComputePipelines(vk, VK_NULL_HANDLE, 1, &info, nullptr, built[blend]);
+        result = vkCreateComputePipelines(vk, VK_NULL_HANDLE, 1, &info, nullptr, &passPipelines[pass]);
         if (result != VK_SUCCESS) {
-            *built[blend] = VK_NULL_HANDLE;
+            passPipelines[pass] = VK_NULL_HANDLE;
         }
     }
     vkDestroyShaderModule(vk, module, nullptr);
     if (result != VK_SUCCESS) {
-        vkDestroyPipeline(vk, opaquePipeline, nullptr);
-        opaquePipeline = VK_NULL_HANDLE;
+        for (VkPipeline& pipeline : passPipelines) {
+            vkDestroyPipeline(vk, pipeline, nullptr);
+            pipeline = VK_NULL_HANDLE;
+        }
         throw vkError("failed to create compute pipeline: " + path, result);
     }
 }
@@ -216,7 +218,7 @@ void TilesRenderer::useSwapChain(const OrvSwapChain& swapChain) {
     // The shader files of the graphics pipeline are read and checked at every rebuild, as the
     // raster renderer does, so a missing or broken one is reported alike, and first.
     OrvPipeline::checkShaderFiles(device, dataDirectory, "tri-vert.spv", "tri-frag.spv");
-    if (opaquePipeline == VK_NULL_HANDLE) {
+    if (passPipelines[0] == VK_NULL_HANDLE) {
         createComputePipelines();
     }
 }
@@ -244,7 +246,8 @@ void TilesRenderer::writeShapes(FrameData& frame, Scene& scene, VkExtent2D exten
     // `opaque`: where the shape paints every pixel centre fully opaque, if anywhere. Unless it
     // is the box itself (whose pixels are exactly those drawn), a pixel is trimmed off each
     // side against rounding.
-    const auto add = [&](const TileShape& shape, const Box& box, uint32_t kind, const Box* opaque = nullptr) {
+    const auto add = [&](const TileShape& shape, const Box& box, uint32_t kind, const Box* opaque = nullptr,
+                         TileBinner::Pass pass = TileBinner::Pass::Opaque) {
         TileBinner::Pixels reach{};
         if (!finite(box) || !pixelRange(box.left, box.right, extent.width, reach.x0, reach.x1) ||
             !pixelRange(box.top, box.bottom, extent.height, reach.y0, reach.y1)) {
@@ -263,7 +266,7 @@ void TilesRenderer::writeShapes(FrameData& frame, Scene& scene, VkExtent2D exten
             cover = {std::max(cover.x0, reach.x0), std::max(cover.y0, reach.y0), std::min(cover.x1, reach.x1),
                      std::min(cover.y1, reach.y1)};
         }
-        binner.add(reach, kind, kind == kSprite || kind == kGlyph, &cover);
+        binner.add(reach, kind, pass, &cover);
     };
 
     for (uint32_t slot : order) {
@@ -317,14 +320,15 @@ void TilesRenderer::writeShapes(FrameData& frame, Scene& scene, VkExtent2D exten
                 break;
             }
             case ObjectKind::Sprite: {
-                const float x = static_cast<float>(object.x);
-                const float y = static_cast<float>(object.y);
                 const float w = static_cast<float>(object.sizeX);
                 const float h = static_cast<float>(object.sizeY);
                 if (!(w > 0.0f) || !(h > 0.0f)) {
                     break;
                 }
                 const AtlasRect& r = object.picture;
+                const bool ownSize = w == static_cast<float>(r.width) && h == static_cast<float>(r.height);
+                const float x = pictureCorner(static_cast<float>(object.x), ownSize);
+                const float y = pictureCorner(static_cast<float>(object.y), ownSize);
                 shape.p[0] = x;
                 shape.p[1] = y;
                 shape.p[2] = static_cast<float>(r.width) / w;
@@ -335,7 +339,7 @@ void TilesRenderer::writeShapes(FrameData& frame, Scene& scene, VkExtent2D exten
                 shape.q[3] = static_cast<float>(r.height);
                 const Box box = boxOf(x, y, w, h);
                 const Box hidden = opaquePart(object, box, shape.p[2], shape.p[3]);
-                add(shape, box, kSprite, &hidden);
+                add(shape, box, kSprite, &hidden, ownSize ? TileBinner::Pass::Blended : TileBinner::Pass::Filtered);
                 break;
             }
             case ObjectKind::Text: {
@@ -344,8 +348,8 @@ void TilesRenderer::writeShapes(FrameData& frame, Scene& scene, VkExtent2D exten
                     break;
                 }
                 for (const GlyphQuad& glyph : layout->glyphs) {
-                    const float x = static_cast<float>(object.x) + glyph.x;
-                    const float y = static_cast<float>(object.y) + glyph.y;
+                    const float x = pictureCorner(static_cast<float>(object.x) + glyph.x, true);
+                    const float y = pictureCorner(static_cast<float>(object.y) + glyph.y, true);
                     const AtlasRect& r = glyph.rect;
                     shape.p[0] = x;
                     shape.p[1] = y;
@@ -355,7 +359,8 @@ void TilesRenderer::writeShapes(FrameData& frame, Scene& scene, VkExtent2D exten
                     shape.q[1] = static_cast<float>(r.y);
                     shape.q[2] = static_cast<float>(r.width);
                     shape.q[3] = static_cast<float>(r.height);
-                    add(shape, boxOf(x, y, static_cast<float>(r.width), static_cast<float>(r.height)), kGlyph);
+                    add(shape, boxOf(x, y, static_cast<float>(r.width), static_cast<float>(r.height)), kGlyph, nullptr,
+                        TileBinner::Pass::Blended);
                 }
                 break;
             }
@@ -424,7 +429,7 @@ void TilesRenderer::record(FrameData& frame, const OrvSwapChain& swapChain, uint
                          0, nullptr);
 
     FramePush push{{extent.width, extent.height}, packRgba({0.01f, 0.01f, 0.01f}), blueFirst ? 1u : 0u, 0};
-    if (tilesDrawn.opaque + tilesDrawn.blended < binner.tileCount()) {
+    if (tilesDrawn.total() < binner.tileCount()) {
         // Tiles no shape reaches are only cleared; the passes draw the others.
         vkCmdFillBuffer(commandBuffer, output.handle(), 0, VK_WHOLE_SIZE, toTarget(push.clearColor));
         VkBufferMemoryBarrier filled = reuse;
@@ -433,12 +438,13 @@ void TilesRenderer::record(FrameData& frame, const OrvSwapChain& swapChain, uint
         vkCmdPipelineBarrier(commandBuffer, VK_PIPELINE_STAGE_TRANSFER_BIT, VK_PIPELINE_STAGE_COMPUTE_SHADER_BIT, 0,
                              0, nullptr, 1, &filled, 0, nullptr);
     }
-    if (tilesDrawn.opaque + tilesDrawn.blended != 0) {
+    if (tilesDrawn.total() != 0) {
         vkCmdBindDescriptorSets(commandBuffer, VK_PIPELINE_BIND_POINT_COMPUTE, pipelineLayout, 0, 1, &frame.tileSet,
                                 0, nullptr);
     }
-    const std::pair<VkPipeline, uint32_t> passes[2] = {{opaquePipeline, tilesDrawn.opaque},
-                                                       {blendPipeline, tilesDrawn.blended}};
+    const std::pair<VkPipeline, uint32_t> passes[3] = {{passPipelines[0], tilesDrawn.opaque},
+                                                       {passPipelines[1], tilesDrawn.blended},
+                                                       {passPipelines[2], tilesDrawn.filtered}};
     for (const auto& [pipeline, tiles] : passes) {
         if (tiles != 0) {
             vkCmdBindPipeline(commandBuffer, VK_PIPELINE_BIND_POINT_COMPUTE, pipeline);

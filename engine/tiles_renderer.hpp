@@ -58,8 +58,9 @@ private:
     VkDescriptorSetLayout setLayout = VK_NULL_HANDLE;
     VkPipelineLayout pipelineLayout = VK_NULL_HANDLE;
     // One pass for tiles of opaque shapes only, one for tiles that blend pictures and text.
-    VkPipeline opaquePipeline = VK_NULL_HANDLE;
-    VkPipeline blendPipeline = VK_NULL_HANDLE;
+    // One pass per TileBinner::Pass: opaque tiles, tiles blending pictures at their own size,
+    // tiles blending scaled pictures.
+    VkPipeline passPipelines[3] = {VK_NULL_HANDLE, VK_NULL_HANDLE, VK_NULL_HANDLE};
     VkDescriptorPool pool = VK_NULL_HANDLE;
     // The frame's pixels, row by row, as the swap chain's images store them. Shared by the
     // frames: each frame's compute pass waits for the previous frame's copy out of it.
@@ -69,7 +70,7 @@ private:
     // Colour byte order of the swap chain's images: blue first, or red first.
     bool blueFirst = true;
     // How many tiles of each group the last prepared frame draws.
-    TileBinner::Written tilesDrawn{0, 0};
+    TileBinner::Written tilesDrawn{0, 0, 0};
     TileBinner binner;
 };
 

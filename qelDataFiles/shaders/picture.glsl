@@ -19,3 +19,9 @@ vec4 samplePicture(sampler2D atlas, vec2 at, vec4 rect) {
     const vec4 bottom = mix(premultipliedTexel(atlas, ivec2(a.x, b.y)), premultipliedTexel(atlas, b), f.x);
     return mix(top, bottom, f.y);
 }
+
+// The texel under `at` alone: for a picture drawn at its own size on whole pixels, whose pixel
+// centres fall on texel centres, where the bilinear weights above are 1 and 0.
+vec4 nearestPicture(sampler2D atlas, vec2 at, vec4 rect) {
+    return premultipliedTexel(atlas, ivec2(rect.xy + clamp(floor(at), vec2(0.0), rect.zw - 1.0)));
+}

@@ -16,6 +16,9 @@ const uint kTile = 16u;
 const uint kAllRows = 0xFFFFu;
 layout(local_size_x = 16, local_size_y = 1, local_size_z = 1) in;
 layout(constant_id = 0) const bool kBlend = false;
+// Some picture in these tiles is scaled: sample with bilinear filtering. Without it every
+// picture lies at its own size on whole pixels, one texel a pixel.
+layout(constant_id = 1) const bool kFilter = false;
 
 const uint kRectangle = 0u;
 const uint kCircle = 1u;
@@ -159,7 +162,8 @@ void main() {
             const float u = (px - p.x) * p.z;
             [[unroll]] for (uint k = 0u; k < kTile; ++k) {
                 if ((rows & (1u << k)) != 0u) {
-                    const vec4 source = samplePicture(atlas, vec2(u, (float(top + k) + 0.5 - p.y) * p.w), q) * tint;
+                    const vec2 at = vec2(u, (float(top + k) + 0.5 - p.y) * p.w);
+                    const vec4 source = (kFilter ? samplePicture(atlas, at, q) : nearestPicture(atlas, at, q)) * tint;
                     blended[k] += (1.0 - blended[k].a) * source;
                     done |= blended[k].a >= 1.0 ? 1u << k : 0u;
                 }

@@ -17,7 +17,7 @@ Listed bin(TileBinner& binner) {
     out.lists.resize(binner.finish());
     out.ranges.resize(binner.tileCount());
     const TileBinner::Written written = binner.write(out.ranges.data(), out.lists.data());
-    out.ranges.resize(written.opaque + written.blended);
+    out.ranges.resize(written.total());
     return out;
 }
 
@@ -67,20 +67,24 @@ TEST(TileBinner, SkipsTilesNoShapeReachesAndStartsAfreshEachFrame) {
     EXPECT_TRUE(got.ranges.empty());
 }
 
-TEST(TileBinner, TilesWithABlendedShapeComeAfterTheOpaqueOnes) {
+TEST(TileBinner, TilesAreGroupedByTheLastPassAnyOfTheirShapesNeeds) {
     TileBinner binner;
-    binner.begin(48, 16);  // three tiles in a row
-    binner.add({0, 0, 47, 15}, 0);
-    binner.add({20, 2, 22, 3}, 3, true);  // reaches the middle tile only
-    std::vector<TileBinner::Range> ranges(3);
+    binner.begin(64, 16);  // four tiles in a row
+    binner.add({0, 0, 63, 15}, 0);
+    binner.add({20, 2, 22, 3}, 3, TileBinner::Pass::Filtered);  // tile 1
+    binner.add({24, 2, 25, 3}, 3, TileBinner::Pass::Blended);   // tile 1 again: stays filtered
+    binner.add({50, 2, 52, 3}, 3, TileBinner::Pass::Blended);   // tile 3
+    std::vector<TileBinner::Range> ranges(4);
     std::vector<TileBinner::Entry> lists(binner.finish());
     const TileBinner::Written written = binner.write(ranges.data(), lists.data());
     EXPECT_EQ(written.opaque, 2u);
     EXPECT_EQ(written.blended, 1u);
-    EXPECT_EQ(ranges[0].tile, 0u);
-    EXPECT_EQ(ranges[1].tile, 2u);
-    EXPECT_EQ(ranges[2].tile, 1u);
-    EXPECT_EQ(ranges[2].count, 2u);
+    EXPECT_EQ(written.filtered, 1u);
+    const uint32_t order[4] = {0, 2, 3, 1};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(ranges[i].tile, order[i]) << i;
+    }
+    EXPECT_EQ(ranges[3].count, 3u);
 }
 
 TEST(TileBinner, AShapeOpaqueOverWholeTilesEndsTheirLists) {
@@ -89,10 +93,10 @@ TEST(TileBinner, AShapeOpaqueOverWholeTilesEndsTheirLists) {
     // Opaque over columns 8 to 39 of the first row of tiles: tiles (1,0) and (2,0) whole, the
     // latter only as far as the frame goes; tile (0,0) only in part.
     const TileBinner::Pixels opaque{8, 0, 39, 15};
-    binner.add({8, 0, 39, 15}, 0, false, &opaque);
+    binner.add({8, 0, 39, 15}, 0, TileBinner::Pass::Opaque, &opaque);
     binner.add({0, 0, 39, 19}, 1);
     const TileBinner::Pixels nothing{9, 9, 8, 8};  // empty: seals nothing
-    binner.add({0, 0, 39, 19}, 2, false, &nothing);
+    binner.add({0, 0, 39, 19}, 2, TileBinner::Pass::Opaque, &nothing);
     const Listed got = bin(binner);
     ASSERT_EQ(got.ranges.size(), 6u);
     std::vector<uint32_t> counts;

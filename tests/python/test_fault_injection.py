@@ -66,8 +66,8 @@ def test_failed_upload_allocation_fails_one_frame(run_qel, build_dir, renderer, 
 
 
 # The command buffers come first, then the swap chain; the raster renderer builds five
-# graphics pipelines (triangles, rectangles, circles, the two mixed, pictures), the tiles renderer two
-# compute pipelines (opaque tiles, blended tiles). The message names the operation first and the result that failed last.
+# graphics pipelines (triangles, rectangles, circles, the two mixed, pictures), the tiles renderer three
+# compute pipelines (opaque tiles, tiles blending pictures at their own size, tiles filtering scaled ones). The message names the operation first and the result that failed last.
 @pytest.mark.parametrize("renderer, faults, message", [
     (None, "vkAllocateCommandBuffers:1", "failed to allocate command buffers!"),
     (None, "vkCreateSwapchainKHR:1", "failed to create swap chain!"),

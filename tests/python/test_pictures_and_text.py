@@ -1,4 +1,4 @@
-"""Sprites and text with both renderers: pictures drawn texel for pixel, scaled bilinearly and
+"""Sprites and text with both renderers: pictures drawn texel for pixel on whole pixels, scaled bilinearly and
 blended over what is below; text laid out in the text colour inside its box; bad files and
 arguments refused; one upload per picture and per glyph; the two renderers agree."""
 import json
@@ -96,7 +96,7 @@ assert (qel.objectAt(130, 20), qel.objectAt(205, 105), qel.objectAt(195, 95)) ==
 
 # Pictures that overflow the first atlas sheet: a larger one replaces it, keeping what it held.
 bigs = [qel.createSprite(400, 0, os.path.join(D, "big%d.png" % i)) for i in range(3)]
-s_png.moveTo(250, 150)
+s_png.moveTo(250.4, 149.6)  # at its own size a picture lands on whole pixels, texel for pixel
 qel.moveTo(s_jpg.id, 250, 190)
 s_half.setLayer(-1)
 qel.setLayer(s_hidden.id, 1)
@@ -110,7 +110,7 @@ for bad in ((-1, 5), (5, float("inf"))):
         pass
 s_big.resize(32, 16)
 px = frame()
-assert (s_png.top_left.x, s_png.top_left.y, s_big.width, s_big.height) == (250, 150, 32, 16)
+assert (s_png.top_left.x, s_png.top_left.y, s_big.width, s_big.height) == (250.4, 149.6, 32, 16)
 assert (px[150:180, 250:290] == noise).all() and (px[10:40, 10:50] == BG).all()
 assert np.abs(px[190:222, 250:298] - picture("photo.jpg")).max() <= 4
 assert (px[100:120, 10:30] == d).all()
