@@ -1038,7 +1038,7 @@ def main():
                    help="sprites in the pictures-and-text scene (0: skip it); it runs on --renderers")
     p.add_argument("--labels", type=int, default=200, help="text labels in the pictures-and-text scene")
     p.add_argument("--batch-call-objects", type=int, default=20_000,
-                   help="objects in the scene the batch calls and objectAt are timed over")
+                   help="objects in the scene the batch calls and objectAt are timed over (0: skip them)")
     p.add_argument("--call-loops", type=int, default=200_000,
                    help="calls per timing repeat (the batch calls and objectAt take a share of it)")
     p.add_argument("--seed", type=int, default=12345)
@@ -1126,8 +1126,9 @@ def main():
         report["batch"] = run_batch(args, [f"qel-{r}{BATCH_SUFFIX}" for r in batch_renderers], report["repeats"])
     if args.sprites > 0 and renderers:
         report["pictures"] = run_pictures(args, renderers)
-    note(args, "  batch call timings")
-    report["batch_calls"] = run_batch_calls(args)
+    if args.batch_call_objects > 0:
+        note(args, "  batch call timings")
+        report["batch_calls"] = run_batch_calls(args)
 
     report["elapsed_s"] = time.perf_counter() - started
     report["machine"]["loadavg_end"] = list(os.getloadavg())
