@@ -1,12 +1,9 @@
 #include "engine/font_face.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 #include <stdexcept>
+
+#include "engine/regular_file.hpp"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -16,44 +13,18 @@ namespace orv {
 namespace {
 
 // Font files are a few megabytes at most.
-constexpr off_t kMaxFontFileBytes = off_t{64} << 20;
+constexpr size_t kMaxFontFileBytes = size_t{64} << 20;
 
 std::runtime_error fontError(const std::string& path, const std::string& why) {
     return std::runtime_error("cannot load the font " + path + ": " + why);
 }
 
-std::vector<unsigned char> readFontFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        throw fontError(path, std::strerror(errno));
+std::vector<uint8_t> readFontFile(const std::string& path) {
+    try {
+        return readRegularFile(path, kMaxFontFileBytes, "a font");
+    } catch (const std::runtime_error& e) {
+        throw fontError(path, e.what());
     }
-    struct Close {
-        int fd;
-        ~Close() { ::close(fd); }
-    } closer{fd};
-    struct stat info{};
-    if (::fstat(fd, &info) != 0) {
-        throw fontError(path, std::strerror(errno));
-    }
-    if (!S_ISREG(info.st_mode)) {
-        throw fontError(path, "not a regular file");
-    }
-    if (info.st_size > kMaxFontFileBytes) {
-        throw fontError(path, "the file is too large for a font");
-    }
-    std::vector<unsigned char> bytes(static_cast<size_t>(info.st_size));
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            throw fontError(path, got < 0 ? std::strerror(errno) : "the file ended early");
-        }
-        done += static_cast<size_t>(got);
-    }
-    return bytes;
 }
 
 }  // namespace
@@ -82,7 +53,7 @@ FontFace::~FontFace() {
 void FontFace::setSize(long wanted) {
     if (wanted != size) {
         if (FT_Set_Char_Size(face, 0, wanted, 72, 72) != 0) {
-            throw fontError(file, "cannot be set to " + std::to_string(wanted / 64.0) + " pixels");
+            throw fontError(file, "cannot be set to " + std::to_string(static_cast<double>(wanted) / 64.0) + " pixels");
         }
         size = wanted;
     }

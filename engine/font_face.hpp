@@ -47,7 +47,7 @@ public:
 private:
     uint32_t number;
     std::string file;
-    std::vector<unsigned char> bytes;  // the face reads from them for its whole life
+    std::vector<uint8_t> bytes;  // the face reads from them for its whole life
     FT_Face face = nullptr;
     long size = 0;
 };

@@ -1,9 +1,5 @@
 #include "engine/image_file.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +7,8 @@
 
 #include <png.h>
 #include <turbojpeg.h>
+
+#include "engine/regular_file.hpp"
 
 namespace orv {
 
@@ -98,36 +96,11 @@ Image decodeImage(const uint8_t* data, size_t size, uint32_t maxSide) {
 
 Image loadImageFile(const std::string& path, uint32_t maxSide) {
     const auto fail = [&path](const std::string& why) { return std::runtime_error("cannot load " + path + ": " + why); };
-    // Non-blocking, so a FIFO is refused rather than waited on.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        throw fail(std::strerror(errno));
-    }
-    struct Close {
-        int fd;
-        ~Close() { ::close(fd); }
-    } closer{fd};
-    struct stat info{};
-    if (::fstat(fd, &info) != 0) {
-        throw fail(std::strerror(errno));
-    }
-    if (!S_ISREG(info.st_mode)) {
-        throw fail("not a regular file");
-    }
-    if (static_cast<unsigned long long>(info.st_size) > kMaxImageFileBytes) {
-        throw fail("the file is too large for an image (" + std::to_string(info.st_size) + " bytes)");
-    }
-    std::vector<uint8_t> bytes(static_cast<size_t>(info.st_size));
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            throw fail(got < 0 ? std::strerror(errno) : "the file ended early");
-        }
-        done += static_cast<size_t>(got);
+    std::vector<uint8_t> bytes;
+    try {
+        bytes = readRegularFile(path, kMaxImageFileBytes, "an image");
+    } catch (const std::runtime_error& e) {
+        throw fail(e.what());
     }
     try {
         return decodeImage(bytes.data(), bytes.size(), maxSide);

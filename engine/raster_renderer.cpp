@@ -6,6 +6,7 @@
 #include "engine/frame_pixels.hpp"
 #include "engine/push_constants.hpp"
 #include "engine/shape_geometry.hpp"
+#include "vulkan/color_render_pass.hpp"
 #include "vulkan/one_time_commands.hpp"
 #include "vulkan/vk_check.hpp"
 
@@ -329,87 +330,29 @@ void RasterRenderer::releaseOffscreen() noexcept {
     VkDevice vk = device.getDevice();
     vkDestroyFramebuffer(vk, offscreen.framebuffer, nullptr);
     vkDestroyRenderPass(vk, offscreen.renderPass, nullptr);
-    vkDestroyImageView(vk, offscreen.view, nullptr);
-    vkDestroyImage(vk, offscreen.image, nullptr);
-    vkFreeMemory(vk, offscreen.memory, nullptr);
+    destroyDeviceImage(vk, offscreen.target);
     offscreen = Offscreen{};
 }
 
 void RasterRenderer::makeOffscreen(VkExtent2D extent, VkFormat format) {
-    if (offscreen.image != VK_NULL_HANDLE && offscreen.extent.width == extent.width &&
+    if (offscreen.target.image != VK_NULL_HANDLE && offscreen.extent.width == extent.width &&
         offscreen.extent.height == extent.height && offscreen.format == format) {
         return;
     }
     releaseOffscreen();
     VkDevice vk = device.getDevice();
     try {
-        VkImageCreateInfo imageInfo{};
-        imageInfo.sType = VK_STRUCTURE_TYPE_IMAGE_CREATE_INFO;
-        imageInfo.imageType = VK_IMAGE_TYPE_2D;
-        imageInfo.format = format;
-        imageInfo.extent = {extent.width, extent.height, 1};
-        imageInfo.mipLevels = 1;
-        imageInfo.arrayLayers = 1;
-        imageInfo.samples = VK_SAMPLE_COUNT_1_BIT;
-        imageInfo.tiling = VK_IMAGE_TILING_OPTIMAL;
-        imageInfo.usage = VK_IMAGE_USAGE_COLOR_ATTACHMENT_BIT | VK_IMAGE_USAGE_TRANSFER_SRC_BIT;
-        imageInfo.initialLayout = VK_IMAGE_LAYOUT_UNDEFINED;
-        vkCheck(vkCreateImage(vk, &imageInfo, nullptr, &offscreen.image), "failed to create image!");
-        VkMemoryRequirements requirements;
-        vkGetImageMemoryRequirements(vk, offscreen.image, &requirements);
-        VkMemoryAllocateInfo allocInfo{};
-        allocInfo.sType = VK_STRUCTURE_TYPE_MEMORY_ALLOCATE_INFO;
-        allocInfo.allocationSize = requirements.size;
-        allocInfo.memoryTypeIndex =
-            device.findMemoryType(requirements.memoryTypeBits, VK_MEMORY_PROPERTY_DEVICE_LOCAL_BIT);
-        vkCheck(vkAllocateMemory(vk, &allocInfo, nullptr, &offscreen.memory), "failed to allocate image memory!");
-        vkCheck(vkBindImageMemory(vk, offscreen.image, offscreen.memory, 0), "failed to bind image memory!");
-
-        VkImageViewCreateInfo viewInfo{};
-        viewInfo.sType = VK_STRUCTURE_TYPE_IMAGE_VIEW_CREATE_INFO;
-        viewInfo.image = offscreen.image;
-        viewInfo.viewType = VK_IMAGE_VIEW_TYPE_2D;
-        viewInfo.format = format;
-        viewInfo.subresourceRange = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 1, 0, 1};
-        vkCheck(vkCreateImageView(vk, &viewInfo, nullptr, &offscreen.view), "failed to create texture image view!");
-
-        // Compatible with the swap chain's render pass (one attachment of the same format, the
-        // same dependency), so the same pipelines draw into it; it ends ready to be copied from.
-        VkAttachmentDescription color{};
-        color.format = format;
-        color.samples = VK_SAMPLE_COUNT_1_BIT;
-        color.loadOp = VK_ATTACHMENT_LOAD_OP_CLEAR;
-        color.storeOp = VK_ATTACHMENT_STORE_OP_STORE;
-        color.stencilLoadOp = VK_ATTACHMENT_LOAD_OP_DONT_CARE;
-        color.stencilStoreOp = VK_ATTACHMENT_STORE_OP_DONT_CARE;
-        color.initialLayout = VK_IMAGE_LAYOUT_UNDEFINED;
-        color.finalLayout = VK_IMAGE_LAYOUT_TRANSFER_SRC_OPTIMAL;
-        VkAttachmentReference colorRef{0, VK_IMAGE_LAYOUT_COLOR_ATTACHMENT_OPTIMAL};
-        VkSubpassDescription subpass{};
-        subpass.pipelineBindPoint = VK_PIPELINE_BIND_POINT_GRAPHICS;
-        subpass.colorAttachmentCount = 1;
-        subpass.pColorAttachments = &colorRef;
-        VkSubpassDependency before{};
-        before.srcSubpass = VK_SUBPASS_EXTERNAL;
-        before.dstSubpass = 0;
-        before.srcStageMask = VK_PIPELINE_STAGE_COLOR_ATTACHMENT_OUTPUT_BIT;
-        before.dstStageMask = VK_PIPELINE_STAGE_COLOR_ATTACHMENT_OUTPUT_BIT;
-        before.dstAccessMask = VK_ACCESS_COLOR_ATTACHMENT_WRITE_BIT;
-        VkRenderPassCreateInfo passInfo{};
-        passInfo.sType = VK_STRUCTURE_TYPE_RENDER_PASS_CREATE_INFO;
-        passInfo.attachmentCount = 1;
-        passInfo.pAttachments = &color;
-        passInfo.subpassCount = 1;
-        passInfo.pSubpasses = &subpass;
-        passInfo.dependencyCount = 1;
-        passInfo.pDependencies = &before;
-        vkCheck(vkCreateRenderPass(vk, &passInfo, nullptr, &offscreen.renderPass), "failed to create render pass!");
+        createDeviceImage(device, extent, format, VK_IMAGE_USAGE_COLOR_ATTACHMENT_BIT | VK_IMAGE_USAGE_TRANSFER_SRC_BIT,
+                          offscreen.target);
+        // Compatible with the swap chain's render pass, so the same pipelines draw into it; it
+        // ends ready to be copied from.
+        offscreen.renderPass = createColorRenderPass(vk, format, VK_IMAGE_LAYOUT_TRANSFER_SRC_OPTIMAL);
 
         VkFramebufferCreateInfo framebufferInfo{};
         framebufferInfo.sType = VK_STRUCTURE_TYPE_FRAMEBUFFER_CREATE_INFO;
         framebufferInfo.renderPass = offscreen.renderPass;
         framebufferInfo.attachmentCount = 1;
-        framebufferInfo.pAttachments = &offscreen.view;
+        framebufferInfo.pAttachments = &offscreen.target.view;
         framebufferInfo.width = extent.width;
         framebufferInfo.height = extent.height;
         framebufferInfo.layers = 1;
@@ -438,14 +381,14 @@ void RasterRenderer::readFrame(FrameData& frame, const OrvSwapChain& swapChain, 
     drawn.newLayout = VK_IMAGE_LAYOUT_TRANSFER_SRC_OPTIMAL;
     drawn.srcQueueFamilyIndex = VK_QUEUE_FAMILY_IGNORED;
     drawn.dstQueueFamilyIndex = VK_QUEUE_FAMILY_IGNORED;
-    drawn.image = offscreen.image;
+    drawn.image = offscreen.target.image;
     drawn.subresourceRange = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 1, 0, 1};
     vkCmdPipelineBarrier(commands.buffer(), VK_PIPELINE_STAGE_COLOR_ATTACHMENT_OUTPUT_BIT,
                          VK_PIPELINE_STAGE_TRANSFER_BIT, 0, 0, nullptr, 0, nullptr, 1, &drawn);
     VkBufferImageCopy region{};
     region.imageSubresource = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 0, 1};
     region.imageExtent = {extent.width, extent.height, 1};
-    vkCmdCopyImageToBuffer(commands.buffer(), offscreen.image, VK_IMAGE_LAYOUT_TRANSFER_SRC_OPTIMAL, pixels.handle(), 1,
+    vkCmdCopyImageToBuffer(commands.buffer(), offscreen.target.image, VK_IMAGE_LAYOUT_TRANSFER_SRC_OPTIMAL, pixels.handle(), 1,
                            &region);
     commands.run();
     copyAsRgba(static_cast<const uint8_t*>(pixels.data()), extent, swapChain.getImageFormat(), rgba);

@@ -13,6 +13,7 @@
 #include "engine/renderer.hpp"
 #include "engine/shape_geometry.hpp"
 #include "engine/texture_atlas.hpp"
+#include "vulkan/device_image.hpp"
 #include "vulkan/picture_pipeline.hpp"
 #include "vulkan/orv_device.hpp"
 #include "vulkan/orv_pipeline.hpp"
@@ -55,9 +56,7 @@ private:
     struct Offscreen {
         VkExtent2D extent{0, 0};
         VkFormat format = VK_FORMAT_UNDEFINED;
-        VkImage image = VK_NULL_HANDLE;
-        VkDeviceMemory memory = VK_NULL_HANDLE;
-        VkImageView view = VK_NULL_HANDLE;
+        DeviceImage target;
         VkRenderPass renderPass = VK_NULL_HANDLE;
         VkFramebuffer framebuffer = VK_NULL_HANDLE;
     };

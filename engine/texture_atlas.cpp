@@ -72,37 +72,11 @@ TextureAtlas::~TextureAtlas() {
 }
 
 TextureAtlas::Sheet TextureAtlas::createSheet(uint32_t side) {
-    VkDevice vk = device.getDevice();
     Sheet sheet;
     try {
-        VkImageCreateInfo info{};
-        info.sType = VK_STRUCTURE_TYPE_IMAGE_CREATE_INFO;
-        info.imageType = VK_IMAGE_TYPE_2D;
-        info.format = VK_FORMAT_R8G8B8A8_UNORM;
-        info.extent = {side, side, 1};
-        info.mipLevels = 1;
-        info.arrayLayers = 1;
-        info.samples = VK_SAMPLE_COUNT_1_BIT;
-        info.tiling = VK_IMAGE_TILING_OPTIMAL;
-        info.usage = VK_IMAGE_USAGE_SAMPLED_BIT | VK_IMAGE_USAGE_TRANSFER_DST_BIT | VK_IMAGE_USAGE_TRANSFER_SRC_BIT;
-        info.initialLayout = VK_IMAGE_LAYOUT_UNDEFINED;
-        vkCheck(vkCreateImage(vk, &info, nullptr, &sheet.image), "failed to create image!");
-        VkMemoryRequirements requirements;
-        vkGetImageMemoryRequirements(vk, sheet.image, &requirements);
-        VkMemoryAllocateInfo allocInfo{};
-        allocInfo.sType = VK_STRUCTURE_TYPE_MEMORY_ALLOCATE_INFO;
-        allocInfo.allocationSize = requirements.size;
-        allocInfo.memoryTypeIndex =
-            device.findMemoryType(requirements.memoryTypeBits, VK_MEMORY_PROPERTY_DEVICE_LOCAL_BIT);
-        vkCheck(vkAllocateMemory(vk, &allocInfo, nullptr, &sheet.memory), "failed to allocate image memory!");
-        vkCheck(vkBindImageMemory(vk, sheet.image, sheet.memory, 0), "failed to bind image memory!");
-        VkImageViewCreateInfo viewInfo{};
-        viewInfo.sType = VK_STRUCTURE_TYPE_IMAGE_VIEW_CREATE_INFO;
-        viewInfo.image = sheet.image;
-        viewInfo.viewType = VK_IMAGE_VIEW_TYPE_2D;
-        viewInfo.format = VK_FORMAT_R8G8B8A8_UNORM;
-        viewInfo.subresourceRange = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 1, 0, 1};
-        vkCheck(vkCreateImageView(vk, &viewInfo, nullptr, &sheet.view), "failed to create texture image view!");
+        createDeviceImage(device, {side, side}, VK_FORMAT_R8G8B8A8_UNORM,
+                          VK_IMAGE_USAGE_SAMPLED_BIT | VK_IMAGE_USAGE_TRANSFER_DST_BIT | VK_IMAGE_USAGE_TRANSFER_SRC_BIT,
+                          sheet);
     } catch (...) {
         destroySheet(sheet);
         throw;
@@ -111,11 +85,7 @@ TextureAtlas::Sheet TextureAtlas::createSheet(uint32_t side) {
 }
 
 void TextureAtlas::destroySheet(Sheet& sheet) noexcept {
-    VkDevice vk = device.getDevice();
-    vkDestroyImageView(vk, sheet.view, nullptr);
-    vkDestroyImage(vk, sheet.image, nullptr);
-    vkFreeMemory(vk, sheet.memory, nullptr);
-    sheet = Sheet{};
+    destroyDeviceImage(device.getDevice(), sheet);
 }
 
 void TextureAtlas::growTo(uint32_t side) {

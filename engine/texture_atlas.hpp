@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/atlas_packer.hpp"
+#include "vulkan/device_image.hpp"
 #include "vulkan/host_buffer.hpp"
 #include "vulkan/orv_device.hpp"
 #include "vulkan/orv_queue.hpp"
@@ -44,11 +45,7 @@ public:
     uint64_t generation() const { return replaced; }
 
 private:
-    struct Sheet {
-        VkImage image = VK_NULL_HANDLE;
-        VkDeviceMemory memory = VK_NULL_HANDLE;
-        VkImageView view = VK_NULL_HANDLE;
-    };
+    using Sheet = DeviceImage;
 
     Sheet createSheet(uint32_t side);
     void destroySheet(Sheet& sheet) noexcept;

@@ -15,7 +15,7 @@ mkdir -p "$OUT/artifacts"
 declare -A SOURCES=(
   [color]="bindings/color.cpp engine/color.cpp"
   [key_names]="input/key_tables.cpp input/input_callbacks.cpp"
-  [image]="engine/image_file.cpp"
+  [image]="engine/image_file.cpp engine/regular_file.cpp"
 )
 declare -A LIBS=(
   [image]="$(pkg-config --libs libpng libturbojpeg)"
