@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "engine/color.hpp"
+#include "render/color.hpp"
 
 namespace orv {
 

@@ -9,9 +9,9 @@
 #include "bindings/frame_pacing.hpp"
 #include "bindings/module_directory.hpp"
 #include "bindings/module_state.hpp"
-#include "engine/frame_memory.hpp"
+#include "platform/frame_memory.hpp"
 #include "engine/orv_app.hpp"
-#include "engine/orv_window.hpp"
+#include "platform/orv_window.hpp"
 
 namespace py = pybind11;
 

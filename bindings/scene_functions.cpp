@@ -8,7 +8,7 @@
 #include "bindings/number_columns.hpp"
 #include "bindings/module_state.hpp"
 #include "diagnostics/device_report.hpp"
-#include "engine/image_file.hpp"
+#include "render/image_file.hpp"
 #include "engine/orv_app.hpp"
 
 namespace py = pybind11;

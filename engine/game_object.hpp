@@ -5,8 +5,8 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/atlas_packer.hpp"
-#include "engine/color.hpp"
+#include "render/atlas_packer.hpp"
+#include "render/color.hpp"
 
 namespace orv {
 

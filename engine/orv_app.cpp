@@ -6,12 +6,12 @@
 #include <iostream>
 #include <stdexcept>
 
-#include "engine/image_file.hpp"
-#include "engine/opaque_region.hpp"
-#include "engine/raster_renderer.hpp"
+#include "render/image_file.hpp"
+#include "render/opaque_region.hpp"
+#include "render/raster/raster_renderer.hpp"
 #include "engine/shape_geometry.hpp"
-#include "engine/tiles_renderer.hpp"
-#include "engine/window_system_guard.hpp"
+#include "render/tiles/tiles_renderer.hpp"
+#include "platform/window_system_guard.hpp"
 #include "vulkan/vk_check.hpp"
 
 namespace orv {

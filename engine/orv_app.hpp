@@ -11,14 +11,14 @@
 #include <utility>
 #include <vector>
 
-#include "engine/frame_ring.hpp"
-#include "engine/orv_window.hpp"
+#include "vulkan/frame_ring.hpp"
+#include "platform/orv_window.hpp"
 #include "engine/pick_grid.hpp"
-#include "engine/font_face.hpp"
-#include "engine/text_layout.hpp"
-#include "engine/texture_atlas.hpp"
+#include "render/font_face.hpp"
+#include "render/text_layout.hpp"
+#include "render/texture_atlas.hpp"
 #include "engine/point2d.hpp"
-#include "engine/renderer.hpp"
+#include "render/renderer.hpp"
 #include "engine/scene.hpp"
 #include "vulkan/orv_device.hpp"
 #include "vulkan/orv_queue.hpp"

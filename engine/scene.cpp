@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/push_constants.hpp"
+#include "render/raster/push_constants.hpp"
 
 namespace orv {
 

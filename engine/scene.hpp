@@ -10,7 +10,7 @@
 
 #include "engine/game_object.hpp"
 #include "engine/id_index.hpp"
-#include "engine/text_layout.hpp"
+#include "render/text_layout.hpp"
 
 namespace orv {
 

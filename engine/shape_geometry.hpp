@@ -5,10 +5,10 @@
 #include <ostream>
 #include <vector>
 
-#include "engine/color.hpp"
+#include "render/color.hpp"
 #include "engine/game_object.hpp"
 #include "engine/point2d.hpp"
-#include "engine/vertex.hpp"
+#include "render/raster/vertex.hpp"
 
 namespace orv {
 

@@ -13,9 +13,9 @@ FLAGS=(-std=c++17 -g -O1 -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-r
 
 mkdir -p "$OUT/artifacts"
 declare -A SOURCES=(
-  [color]="bindings/color.cpp engine/color.cpp"
+  [color]="bindings/color.cpp render/color.cpp"
   [key_names]="input/key_tables.cpp input/input_callbacks.cpp"
-  [image]="engine/image_file.cpp engine/regular_file.cpp"
+  [image]="render/image_file.cpp platform/regular_file.cpp"
 )
 declare -A LIBS=(
   [image]="$(pkg-config --libs libpng libturbojpeg)"

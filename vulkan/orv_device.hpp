@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "engine/orv_window.hpp"
+#include "platform/orv_window.hpp"
 #include "vulkan/device_choices.hpp"
 
 namespace orv {

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "engine/vertex.hpp"
+#include "render/raster/vertex.hpp"
 #include "vulkan/shader_file.hpp"
 #include "vulkan/vk_check.hpp"
 

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "engine/orv_window.hpp"
+#include "platform/orv_window.hpp"
 #include "vulkan/orv_device.hpp"
 #include "vulkan/orv_queue.hpp"
 

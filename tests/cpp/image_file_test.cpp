@@ -1,4 +1,4 @@
-#include "engine/image_file.hpp"
+#include "render/image_file.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/text_layout.hpp"
+#include "render/text_layout.hpp"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // columns, whose texels are all fully opaque. The tiles renderer stops listing shapes under
 // it; a picture with none (text, soft edges everywhere) simply hides nothing.
 
-#include "engine/atlas_packer.hpp"
-#include "engine/image_file.hpp"
+#include "render/atlas_packer.hpp"
+#include "render/image_file.hpp"
 
 namespace orv {
 

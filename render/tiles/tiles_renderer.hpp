@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/renderer.hpp"
-#include "engine/texture_atlas.hpp"
-#include "engine/tile_binner.hpp"
+#include "render/renderer.hpp"
+#include "render/texture_atlas.hpp"
+#include "render/tiles/tile_binner.hpp"
 #include "vulkan/host_buffer.hpp"
 #include "vulkan/orv_device.hpp"
 

@@ -1,9 +1,9 @@
-#include "engine/orv_window.hpp"
+#include "platform/orv_window.hpp"
 
 #include <stdexcept>
 
 #include "diagnostics/vk_result_names.hpp"
-#include "engine/window_system_guard.hpp"
+#include "platform/window_system_guard.hpp"
 #include "input/input_callbacks.hpp"
 #include "input/key_tables.hpp"
 #include "vulkan/vk_check.hpp"

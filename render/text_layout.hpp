@@ -9,8 +9,8 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/atlas_packer.hpp"
-#include "engine/font_face.hpp"
+#include "render/atlas_packer.hpp"
+#include "render/font_face.hpp"
 
 namespace orv {
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/atlas_packer.hpp"
+#include "render/atlas_packer.hpp"
 #include "vulkan/device_image.hpp"
 #include "vulkan/host_buffer.hpp"
 #include "vulkan/orv_device.hpp"

@@ -1,4 +1,4 @@
-#include "engine/image_file.hpp"
+#include "render/image_file.hpp"
 
 #include <cerrno>
 #include <cstdio>
@@ -8,7 +8,7 @@
 #include <png.h>
 #include <turbojpeg.h>
 
-#include "engine/regular_file.hpp"
+#include "platform/regular_file.hpp"
 
 namespace orv {
 

@@ -1,4 +1,4 @@
-#include "engine/window_system_guard.hpp"
+#include "platform/window_system_guard.hpp"
 
 #define GLFW_EXPOSE_NATIVE_X11
 #include <GLFW/glfw3.h>

@@ -1,4 +1,4 @@
-#include "engine/texture_atlas.hpp"
+#include "render/texture_atlas.hpp"
 
 #include <algorithm>
 #include <cstring>

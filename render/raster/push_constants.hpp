@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "engine/game_object.hpp"
-#include "engine/vertex.hpp"
+#include "render/raster/vertex.hpp"
 
 namespace orv {
 

@@ -1,4 +1,4 @@
-#include "engine/tile_binner.hpp"
+#include "render/tiles/tile_binner.hpp"
 
 #include <algorithm>
 

@@ -9,10 +9,10 @@
 #include <memory>
 #include <vector>
 
-#include "engine/push_constants.hpp"
-#include "engine/renderer.hpp"
+#include "render/raster/push_constants.hpp"
+#include "render/renderer.hpp"
 #include "engine/shape_geometry.hpp"
-#include "engine/texture_atlas.hpp"
+#include "render/texture_atlas.hpp"
 #include "vulkan/device_image.hpp"
 #include "vulkan/picture_pipeline.hpp"
 #include "vulkan/orv_device.hpp"

@@ -1,4 +1,4 @@
-#include "engine/frame_ring.hpp"
+#include "vulkan/frame_ring.hpp"
 
 #include "vulkan/vk_check.hpp"
 

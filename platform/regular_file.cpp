@@ -1,4 +1,4 @@
-#include "engine/regular_file.hpp"
+#include "platform/regular_file.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "engine/frame_pixels.hpp"
+#include "render/frame_pixels.hpp"
 
 #include <cstring>
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "engine/frame_ring.hpp"
+#include "vulkan/frame_ring.hpp"
 #include "engine/scene.hpp"
 #include "vulkan/orv_queue.hpp"
 #include "vulkan/orv_swap_chain.hpp"

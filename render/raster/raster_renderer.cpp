@@ -1,10 +1,10 @@
-#include "engine/raster_renderer.hpp"
+#include "render/raster/raster_renderer.hpp"
 
 #include <algorithm>
 #include <cmath>
 
-#include "engine/frame_pixels.hpp"
-#include "engine/push_constants.hpp"
+#include "render/frame_pixels.hpp"
+#include "render/raster/push_constants.hpp"
 #include "engine/shape_geometry.hpp"
 #include "vulkan/color_render_pass.hpp"
 #include "vulkan/one_time_commands.hpp"

@@ -1,9 +1,9 @@
-#include "engine/text_layout.hpp"
+#include "render/text_layout.hpp"
 
 #include <algorithm>
 #include <cmath>
 
-#include "engine/texture_atlas.hpp"
+#include "render/texture_atlas.hpp"
 
 namespace orv {
 

@@ -1,4 +1,4 @@
-#include "engine/opaque_region.hpp"
+#include "render/opaque_region.hpp"
 
 #include <vector>
 

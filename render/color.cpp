@@ -1,4 +1,4 @@
-#include "engine/color.hpp"
+#include "render/color.hpp"
 
 #include <algorithm>
 #include <cmath>

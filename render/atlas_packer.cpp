@@ -1,4 +1,4 @@
-#include "engine/atlas_packer.hpp"
+#include "render/atlas_packer.hpp"
 
 namespace orv {
 

@@ -1,4 +1,4 @@
-#include "engine/frame_memory.hpp"
+#include "platform/frame_memory.hpp"
 
 #include <cstdlib>
 #include <initializer_list>

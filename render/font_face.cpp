@@ -1,9 +1,9 @@
-#include "engine/font_face.hpp"
+#include "render/font_face.hpp"
 
 #include <cstring>
 #include <stdexcept>
 
-#include "engine/regular_file.hpp"
+#include "platform/regular_file.hpp"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H

@@ -1,9 +1,9 @@
-#include "engine/tiles_renderer.hpp"
+#include "render/tiles/tiles_renderer.hpp"
 
 #include <algorithm>
 #include <cmath>
 
-#include "engine/frame_pixels.hpp"
+#include "render/frame_pixels.hpp"
 #include "engine/shape_geometry.hpp"
 #include "vulkan/orv_pipeline.hpp"
 #include "vulkan/shader_file.hpp"

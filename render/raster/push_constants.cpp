@@ -1,4 +1,4 @@
-#include "engine/push_constants.hpp"
+#include "render/raster/push_constants.hpp"
 
 #include <cmath>
 
