@@ -6,12 +6,13 @@
 #include <iostream>
 #include <stdexcept>
 
+#include "engine/lowering.hpp"
+#include "engine/shape_geometry.hpp"
+#include "platform/window_system_guard.hpp"
 #include "render/image_file.hpp"
 #include "render/opaque_region.hpp"
 #include "render/raster/raster_renderer.hpp"
-#include "engine/shape_geometry.hpp"
 #include "render/tiles/tiles_renderer.hpp"
-#include "platform/window_system_guard.hpp"
 #include "vulkan/vk_check.hpp"
 
 namespace orv {
@@ -59,7 +60,7 @@ std::unique_ptr<Renderer> OrvApp::makeRenderer(RendererChoice choice) {
         choice = properties.deviceType == VK_PHYSICAL_DEVICE_TYPE_CPU ? RendererChoice::Tiles : RendererChoice::Raster;
     }
     if (choice == RendererChoice::Tiles) {
-        return std::make_unique<TilesRenderer>(device, dataDirectory, frames, atlas);
+        return std::make_unique<TilesRenderer>(device, dataDirectory, atlas);
     }
     return std::make_unique<RasterRenderer>(device, dataDirectory, atlas);
 }
@@ -75,7 +76,7 @@ void OrvApp::rebuildSwapChain() {
     // Stays set if anything below fails, so the next frame tries again; the current swap
     // chain is replaced only by a complete new one.
     needsRebuild = true;
-    readableFrame = nullptr;
+    readableSlot = kNoSlot;
     auto next = std::make_unique<OrvSwapChain>(device, window, renderer->imageUsage(), swapChain.get());
     swapChain = std::move(next);
     needsRebuild = false;
@@ -171,15 +172,19 @@ void OrvApp::drawFrame() {
         throw vkError("failed to submit draw command buffer!", submitted);
     }
     atlas.uploaded();
-    readableFrame = &frame;
+    readableSlot = frames.currentIndex();
     frames.advance();
 }
 
-void OrvApp::prepareFrame(FrameData& frame) {
+void OrvApp::prepareFrame(FrameData&) {
     // The renderer's record of the last frame is about to be replaced.
-    readableFrame = nullptr;
+    if (readableSlot == frames.currentIndex()) {
+        readableSlot = kNoSlot;
+    }
     try {
-        renderer->prepare(frame, *swapChain, scene);
+        const VkExtent2D extent = swapChain->getSwapChainExtent();
+        lowerScene(scene, extent.width, extent.height, drawList);
+        renderer->prepare(frames.currentIndex(), drawList);
     } catch (...) {
         scene.retractTriangles();
         throw;
@@ -192,7 +197,7 @@ void OrvApp::recordFrame(FrameData& frame, uint32_t imageIndex) {
     beginInfo.flags = VK_COMMAND_BUFFER_USAGE_ONE_TIME_SUBMIT_BIT;
     vkCheck(vkBeginCommandBuffer(frame.commandBuffer, &beginInfo), "failed to begin recording command buffer!");
     atlas.recordUploads(frame.commandBuffer, frame.atlasStaging, frame.atlasCopies);
-    renderer->record(frame, *swapChain, imageIndex, scene);
+    renderer->record(frame.commandBuffer, frames.currentIndex(), *swapChain, imageIndex);
     vkCheck(vkEndCommandBuffer(frame.commandBuffer), "failed to record command buffer!");
     lastExtent = swapChain->getSwapChainExtent();
 }
@@ -322,7 +327,7 @@ std::vector<uint8_t> OrvApp::readPixels(uint32_t& w, uint32_t& h) {
     if (window.isClosed()) {
         throw std::runtime_error("no frame to read: the window is closed");
     }
-    if (readableFrame == nullptr || !swapChain) {
+    if (readableSlot == kNoSlot || !swapChain) {
         throw std::runtime_error("no frame to read: none was drawn since the window was opened or resized "
                                  "(call qel.poll() first)");
     }
@@ -331,7 +336,7 @@ std::vector<uint8_t> OrvApp::readPixels(uint32_t& w, uint32_t& h) {
     w = extent.width;
     h = extent.height;
     std::vector<uint8_t> rgba(static_cast<size_t>(w) * h * 4);
-    renderer->readFrame(*readableFrame, *swapChain, queue, rgba.data());
+    renderer->readFrame(readableSlot, *swapChain, queue, rgba.data());
     return rgba;
 }
 

@@ -4,6 +4,7 @@
 #include <vulkan/vulkan.h>
 
 #include <cstdint>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,6 +19,7 @@
 #include "render/text_layout.hpp"
 #include "render/texture_atlas.hpp"
 #include "engine/point2d.hpp"
+#include "render/draw_list.hpp"
 #include "render/renderer.hpp"
 #include "engine/scene.hpp"
 #include "vulkan/orv_device.hpp"
@@ -143,7 +145,10 @@ private:
     bool needsRebuild = false;
     VkExtent2D lastExtent{0, 0};
     // The slot of the last frame drawn, while its pixels can still be read back.
-    FrameData* readableFrame = nullptr;
+    static constexpr size_t kNoSlot = SIZE_MAX;
+    size_t readableSlot = kNoSlot;
+    // The scene lowered for the frame being prepared; kept so frames allocate nothing.
+    DrawList drawList;
     PickGrid pickGrid;
 };
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "render/raster/push_constants.hpp"
+#include "engine/shape_geometry.hpp"
 
 namespace orv {
 

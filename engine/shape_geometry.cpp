@@ -4,25 +4,6 @@
 
 namespace orv {
 
-namespace {
-
-constexpr Color kNear{0.5f, 0.0f, 0.0f};
-constexpr Color kFar{0.0f, 0.0f, 0.5f};
-
-Vertex corner(float x, float y, const Color& color) {
-    return Vertex{{x, y}, {color[0], color[1], color[2]}};
-}
-
-std::vector<Vertex> cornerColouredQuad(const QuadCorners& c) {
-    std::vector<Vertex> vertices(kQuadVertexCount);
-    placeQuad(vertices.data(), c, kFar);
-    vertices[0] = corner(c.left, c.top, kNear);
-    vertices[3] = vertices[0];
-    return vertices;
-}
-
-}  // namespace
-
 QuadCorners rectangleCorners(double x, double y, double sizeX, double sizeY) {
     return {static_cast<float>(x), static_cast<float>(y), static_cast<float>(x + sizeX),
             static_cast<float>(y + sizeY)};
@@ -38,23 +19,6 @@ QuadCorners circleCorners(double x, double y, double radius) {
 QuadCorners cornersOf(const GameObject& object) {
     return object.kind == ObjectKind::Circle ? circleCorners(object.x, object.y, object.radius())
                                              : rectangleCorners(object.x, object.y, object.sizeX, object.sizeY);
-}
-
-void placeQuad(Vertex* out, const QuadCorners& c, const Color& color) {
-    out[0] = corner(c.left, c.top, color);
-    out[1] = corner(c.left, c.bottom, color);
-    out[2] = corner(c.right, c.bottom, color);
-    out[3] = corner(c.left, c.top, color);
-    out[4] = corner(c.right, c.bottom, color);
-    out[5] = corner(c.right, c.top, color);
-}
-
-std::vector<Vertex> rectangleVertices(double x, double y, double sizeX, double sizeY) {
-    return cornerColouredQuad(rectangleCorners(x, y, sizeX, sizeY));
-}
-
-std::vector<Vertex> circleVertices(double x, double y, double radius) {
-    return cornerColouredQuad(circleCorners(x, y, radius));
 }
 
 bool rectangleHit(const QuadCorners& c, const Point2D& point) {
@@ -102,22 +66,16 @@ bool circleContains(const QuadCorners& c, double radius, const Point2D& point, s
     return test.distance <= radius;
 }
 
-std::vector<Vertex> demoTriangleVertices() {
-    return {{{0.0f, -0.5f}, {1.0f, 0.0f, 0.0f}},
-            {{0.5f, 0.5f}, {0.0f, 1.0f, 0.0f}},
-            {{-0.5f, 0.5f}, {0.0f, 0.0f, 1.0f}}};
-}
-
-std::vector<Vertex> fullTriangleVertices() {
-    return {{{0.0f, -1.0f}, {1.0f, 0.0f, 0.0f}},
-            {{1.0f, 1.0f}, {0.0f, 1.0f, 0.0f}},
-            {{-1.0f, 1.0f}, {0.0f, 0.0f, 1.0f}}};
-}
-
-const std::vector<Vertex>& triangleModelVertices(TriangleModel model) {
-    static const std::vector<Vertex> demo = demoTriangleVertices();
-    static const std::vector<Vertex> full = fullTriangleVertices();
+const std::array<std::array<float, 2>, 3>& triangleModel(TriangleModel model) {
+    static const std::array<std::array<float, 2>, 3> demo{{{0.0f, -0.5f}, {0.5f, 0.5f}, {-0.5f, 0.5f}}};
+    static const std::array<std::array<float, 2>, 3> full{{{0.0f, -1.0f}, {1.0f, 1.0f}, {-1.0f, 1.0f}}};
     return model == TriangleModel::Demo ? demo : full;
+}
+
+float advanceRotation(float rotation) {
+    constexpr float kTwoPi = 6.2831855f;
+    const float r = rotation + 0.01f;
+    return r - std::floor(r / kTwoPi) * kTwoPi;
 }
 
 std::array<float, 4> triangleTransform(const GameObject& object) {
@@ -128,21 +86,17 @@ std::array<float, 4> triangleTransform(const GameObject& object) {
 
 std::array<std::array<float, 2>, 3> trianglePixels(const GameObject& object, float width, float height) {
     const std::array<float, 4> t = triangleTransform(object);
-    const std::vector<Vertex>& model = triangleModelVertices(object.triangle);
+    const auto& model = triangleModel(object.triangle);
     std::array<std::array<float, 2>, 3> out{};
     for (size_t i = 0; i < 3; ++i) {
-        const float px = model[i].position[0];
-        const float py = model[i].position[1];
+        const float px = model[i][0];
+        const float py = model[i][1];
         const float clipX = t[0] * px + t[2] * py + object.offset[0];
         const float clipY = t[1] * px + t[3] * py + object.offset[1];
         // The viewport maps -1..1 onto the whole frame.
         out[i] = {clipX * (0.5f * width) + 0.5f * width, clipY * (0.5f * height) + 0.5f * height};
     }
     return out;
-}
-
-float pictureCorner(float at, bool ownSize) {
-    return ownSize ? std::floor(at + 0.5f) : at;
 }
 
 }  // namespace orv

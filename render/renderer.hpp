@@ -1,13 +1,15 @@
 #pragma once
-// How a frame's objects become pixels. The engine owns the frames, the swap chain and the
-// scene; a renderer turns the scene into the commands of one frame.
+// How a frame's primitives become pixels. The engine owns the frames, the swap chain and the
+// scene, and lowers the scene into a draw list; a renderer turns the draw list into the
+// commands of one frame. Each renderer keeps its own records for each frame in flight,
+// indexed by the frame's slot.
 
 #include <vulkan/vulkan.h>
 
+#include <cstddef>
 #include <cstdint>
 
-#include "vulkan/frame_ring.hpp"
-#include "engine/scene.hpp"
+#include "render/draw_list.hpp"
 #include "vulkan/orv_queue.hpp"
 #include "vulkan/orv_swap_chain.hpp"
 
@@ -29,14 +31,15 @@ public:
     // A new swap chain exists and the device is idle. If this throws, the renderer keeps
     // drawing with what it has.
     virtual void useSwapChain(const OrvSwapChain& swapChain) = 0;
-    // Writes the frame's uploads (which may throw, before any command is recorded).
-    // Triangles' rotations are already advanced for this frame.
-    virtual void prepare(FrameData& frame, const OrvSwapChain& swapChain, Scene& scene) = 0;
-    // Records the frame's drawing into its command buffer, which the engine has begun.
-    virtual void record(FrameData& frame, const OrvSwapChain& swapChain, uint32_t imageIndex, const Scene& scene) = 0;
-    // Writes the pixels of `frame`, the last frame drawn, as RGBA rows from the top into
-    // `rgba` (width x height x 4 bytes of the swap chain's extent). The device is idle.
-    virtual void readFrame(FrameData& frame, const OrvSwapChain& swapChain, OrvQueue& queue, uint8_t* rgba) = 0;
+    // Writes the uploads of the frame in `slot`, whose previous submission is done (this may
+    // throw, before any command is recorded).
+    virtual void prepare(size_t slot, const DrawList& list) = 0;
+    // Records the prepared frame's drawing into `commandBuffer`, which the engine has begun.
+    virtual void record(VkCommandBuffer commandBuffer, size_t slot, const OrvSwapChain& swapChain,
+                        uint32_t imageIndex) = 0;
+    // Writes the pixels of the frame in `slot`, the last frame drawn, as RGBA rows from the top
+    // into `rgba` (width x height x 4 bytes of the swap chain's extent). The device is idle.
+    virtual void readFrame(size_t slot, const OrvSwapChain& swapChain, OrvQueue& queue, uint8_t* rgba) = 0;
 };
 
 const char* rendererName(RendererKind kind);

@@ -5,12 +5,7 @@
 namespace orv {
 
 FrameData::FrameData(OrvDevice& device)
-    : atlasStaging{device, VK_BUFFER_USAGE_TRANSFER_SRC_BIT, "texture upload"},
-      vertices{device, VK_BUFFER_USAGE_VERTEX_BUFFER_BIT, "vertex"},
-      pictureVertices{device, VK_BUFFER_USAGE_VERTEX_BUFFER_BIT, "picture vertex"},
-      shapes{device, VK_BUFFER_USAGE_STORAGE_BUFFER_BIT, "shape"},
-      tileRanges{device, VK_BUFFER_USAGE_STORAGE_BUFFER_BIT, "tile range"},
-      tileLists{device, VK_BUFFER_USAGE_STORAGE_BUFFER_BIT, "tile list"} {}
+    : atlasStaging{device, VK_BUFFER_USAGE_TRANSFER_SRC_BIT, "texture upload"} {}
 
 FrameRing::FrameRing(OrvDevice& d) : device{d} {
     try {

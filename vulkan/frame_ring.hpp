@@ -25,20 +25,6 @@ struct FrameData {
     // New texels for the texture atlas, copied in before the frame draws.
     HostBuffer atlasStaging;
     std::vector<VkBufferImageCopy> atlasCopies;
-    // Raster: the frame's vertices, back to front; its sprites' and glyphs' vertices.
-    HostBuffer vertices;
-    HostBuffer pictureVertices;
-    // Tiles: the frame's shape records, topmost first; the screen tiles some shape reaches,
-    // each with the start and length of its list; the lists, in drawing order.
-    HostBuffer shapes;
-    HostBuffer tileRanges;
-    HostBuffer tileLists;
-    // Tiles: the frame's descriptor set (from the renderer's pool); whether a buffer above was
-    // replaced since it was written; which of the renderer's output buffers it names.
-    VkDescriptorSet tileSet = VK_NULL_HANDLE;
-    bool tileSetStale = true;
-    uint64_t tileSetOutput = 0;
-    uint64_t tileSetAtlas = 0;
 };
 
 class FrameRing {

@@ -10,6 +10,7 @@
 // each pixel the colour of the first shape holding its centre; tiles with pictures or text
 // (built with kBlend) composite front to back until a pixel is opaque.
 
+#include "draw_layout.h"
 #include "picture.glsl"
 
 const uint kTile = 16u;
@@ -20,23 +21,8 @@ layout(constant_id = 0) const bool kBlend = false;
 // picture lies at its own size on whole pixels, one texel a pixel.
 layout(constant_id = 1) const bool kFilter = false;
 
-const uint kRectangle = 0u;
-const uint kCircle = 1u;
-const uint kTriangle = 2u;
-const uint kSprite = 3u;
-const uint kGlyph = 4u;
-
-struct Shape {
-    // A circle: left, top, 2 / width, 2 / height of its square. A triangle: corners a, b.
-    // A sprite or glyph: left, top, and picture texels per pixel across and down.
-    vec4 p;
-    // A triangle: corner c. A sprite or glyph: its picture's place in the atlas.
-    vec4 q;
-    // The colour, red in the low byte (a glyph's: the text's).
-    uint color;
-    uint unused0;
-    uint unused1;
-    uint unused2;
+struct Primitive {
+    QEL_PRIMITIVE_FIELDS
 };
 
 // An entry of a tile's list: the shape's index, and where in the tile its box lies (first
@@ -47,7 +33,7 @@ struct Entry {
 };
 
 layout(std430, set = 0, binding = 0) writeonly buffer Target { uint pixels[]; };
-layout(std430, set = 0, binding = 1) readonly buffer Shapes { Shape shapes[]; };
+layout(std430, set = 0, binding = 1) readonly buffer Shapes { Primitive shapes[]; };
 // A tile to draw: its column and row (low and high 16 bits), where its list starts, how long.
 layout(std430, set = 0, binding = 2) readonly buffer Ranges { uvec4 ranges[]; };
 layout(std430, set = 0, binding = 3) readonly buffer Lists { Entry lists[]; };
@@ -61,10 +47,10 @@ layout(push_constant) uniform Frame {
 } frame;
 
 // The rows k of the tile (0 to 15, row top + k) whose centres y = top + k + 0.5 satisfy
-// lo <= y <= hi, as a mask.
+// lo <= y < hi, as a mask.
 uint rowsBetween(float lo, float hi, uint top) {
     const float first = max(ceil(lo - float(top) - 0.5), 0.0);
-    const float last = min(floor(hi - float(top) - 0.5), float(kTile) - 1.0);
+    const float last = min(ceil(hi - float(top) - 0.5) - 1.0, float(kTile) - 1.0);
     if (!(first <= last)) {
         return 0u;
     }
@@ -96,19 +82,48 @@ uint triangleRows(vec2 a, vec2 b, vec2 c, float px, uint top) {
     return rowsBetween(lo, hi, top);
 }
 
-// The rows of a circle (or nothing else) in this column; all rows for rectangles and pictures.
+// The rows of a quad whose sides do not run along x and y: those where its place in the
+// source, (u, v), lies in [0, width) x [0, height). Each bound is linear in y.
+uint quadRows(Primitive s, float px, uint top) {
+    float lo = -3.0e38;
+    float hi = 3.0e38;
+    const float dx = px - s.p0.x;
+    const vec2 slope = vec2(s.inverse.y, s.inverse.w);
+    const vec2 rest = vec2(s.inverse.x, s.inverse.z) * dx - slope * s.p0.y;
+    [[unroll]] for (int axis = 0; axis < 2; ++axis) {
+        // 0 <= rest + slope * y < size
+        const float size = axis == 0 ? s.source.z : s.source.w;
+        if (slope[axis] > 0.0) {
+            lo = max(lo, -rest[axis] / slope[axis]);
+            hi = min(hi, (size - rest[axis]) / slope[axis]);
+        } else if (slope[axis] < 0.0) {
+            lo = max(lo, (size - rest[axis]) / slope[axis]);
+            hi = min(hi, -rest[axis] / slope[axis]);
+        } else if (rest[axis] < 0.0 || rest[axis] >= size) {
+            hi = -3.0e38;
+        }
+    }
+    return rowsBetween(lo, hi, top);
+}
+
+// The rows of this column that the primitive covers, before its box is applied.
 uint shapeRows(uint kind, uint index, float px, uint top) {
-    if (kind == kCircle) {
+    const uint k = kind & kKindMask;
+    if (k == kPrimDisc) {
         // Where the column lies across the square, -1 to 1; the disc's rows are those whose
         // place down it, ly, has lx^2 + ly^2 <= 1.
-        const vec4 p = shapes[index].p;
-        const float lx = (px - p.x) * p.z - 1.0;
+        const vec2 p0 = shapes[index].p0;
+        const vec4 inverse = shapes[index].inverse;
+        const float lx = (px - p0.x) * inverse.x - 1.0;
         const float spread = sqrt(max(1.0 - lx * lx, 0.0));
-        return lx * lx <= 1.0 ? rowsBetween(p.y + (1.0 - spread) / p.w, p.y + (1.0 + spread) / p.w, top) : 0u;
+        return lx * lx <= 1.0 ? rowsBetween(p0.y + (1.0 - spread) / inverse.w, p0.y + (1.0 + spread) / inverse.w, top)
+                              : 0u;
     }
-    if (kind == kTriangle) {
-        const vec4 p = shapes[index].p;
-        return triangleRows(p.xy, p.zw, shapes[index].q.xy, px, top);
+    if (k == kPrimTriangle) {
+        return triangleRows(shapes[index].p0, shapes[index].p1, shapes[index].p2, px, top);
+    }
+    if ((kind & kFlagAxisAligned) == 0u) {
+        return quadRows(shapes[index], px, top);
     }
     return kAllRows;
 }
@@ -155,27 +170,31 @@ void main() {
                 colors[k] = (rows & (1u << k)) != 0u ? color : colors[k];
             }
             done |= rows;
-        } else if (kind == kSprite || kind == kGlyph) {
-            const vec4 p = shapes[entry.shape].p;
-            const vec4 q = shapes[entry.shape].q;
-            const vec4 tint = kind == kGlyph ? vec4(unpackUnorm4x8(color).rgb, 1.0) : vec4(1.0);
-            const float u = (px - p.x) * p.z;
+        } else if ((kind & kFlagTextured) != 0u) {
+            const vec2 p0 = shapes[entry.shape].p0;
+            const vec4 inverse = shapes[entry.shape].inverse;
+            const vec4 q = shapes[entry.shape].source;
+            const vec4 straightTint = unpackUnorm4x8(color);
+            const vec4 tint = vec4(straightTint.rgb * straightTint.a, straightTint.a);
+            const float dx = px - p0.x;
             [[unroll]] for (uint k = 0u; k < kTile; ++k) {
                 if ((rows & (1u << k)) != 0u) {
-                    const vec2 at = vec2(u, (float(top + k) + 0.5 - p.y) * p.w);
+                    const float dy = float(top + k) + 0.5 - p0.y;
+                    const vec2 at = vec2(inverse.x * dx + inverse.y * dy, inverse.z * dx + inverse.w * dy);
                     const vec4 source = (kFilter ? samplePicture(atlas, at, q) : nearestPicture(atlas, at, q)) * tint;
                     blended[k] += (1.0 - blended[k].a) * source;
                     done |= blended[k].a >= 1.0 ? 1u << k : 0u;
                 }
             }
         } else {
-            const vec4 source = vec4(unpackUnorm4x8(color).rgb, 1.0);
+            const vec4 straight = unpackUnorm4x8(color);
+            const vec4 source = vec4(straight.rgb * straight.a, straight.a);
             [[unroll]] for (uint k = 0u; k < kTile; ++k) {
                 if ((rows & (1u << k)) != 0u) {
                     blended[k] += (1.0 - blended[k].a) * source;
                 }
             }
-            done |= rows;
+            done |= straight.a >= 1.0 ? rows : 0u;
         }
     }
 

@@ -1,13 +1,10 @@
 #pragma once
-// The 64-byte block pushed with every draw; its layout is shared with the shaders.
+// The 64-byte push-constant block of the shape pipelines; its layout is shared with the
+// shaders, which read the frame's size from it.
 
 #include <vulkan/vulkan.h>
 
 #include <cstddef>
-#include <optional>
-
-#include "engine/game_object.hpp"
-#include "render/raster/vertex.hpp"
 
 namespace orv {
 
@@ -32,15 +29,5 @@ static_assert(offsetof(PushConstantData, screenHeight) == 48, "shader layout");
 static_assert(offsetof(PushConstantData, radius) == 52, "shader layout");
 static_assert(offsetof(PushConstantData, centerX) == 56, "shader layout");
 static_assert(offsetof(PushConstantData, centerY) == 60, "shader layout");
-
-// One frame's rotation step in float arithmetic, reduced into [0, 2pi).
-float advanceRotation(float rotation);
-
-// The block for one object; `rotation` is the already advanced value. `firstVertex` is
-// element 0 of the model's vertices; `circleRadius` is set when the model is a circle.
-PushConstantData makePushConstants(const GameObject& object, const Vertex& firstVertex,
-                                   std::optional<double> circleRadius, VkExtent2D extent);
-// The same, reading the first vertex and the radius from the object.
-PushConstantData makePushConstants(const GameObject& object, VkExtent2D extent);
 
 }  // namespace orv

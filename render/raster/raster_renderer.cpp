@@ -4,8 +4,6 @@
 #include <cmath>
 
 #include "render/frame_pixels.hpp"
-#include "render/raster/push_constants.hpp"
-#include "engine/shape_geometry.hpp"
 #include "vulkan/color_render_pass.hpp"
 #include "vulkan/one_time_commands.hpp"
 #include "vulkan/vk_check.hpp"
@@ -14,21 +12,64 @@ namespace orv {
 
 namespace {
 
-// The most quads one draw takes. The CPU driver allocates working memory in proportion to
-// a draw's vertices; kept under a megabyte it is reused from frame to frame instead of
-// being mapped afresh each time.
-constexpr uint32_t kMaxDrawVertices = 768 * kQuadVertexCount;
-// Quads of one kind in a row that are worth a draw of their own pipeline.
-constexpr size_t kMinRunQuads = 64;
-
 constexpr VkShaderStageFlags kPushStages = VK_SHADER_STAGE_VERTEX_BIT | VK_SHADER_STAGE_FRAGMENT_BIT;
 
-static_assert(static_cast<int>(OrvPipeline::Fill::Triangles) == 0 && static_cast<int>(OrvPipeline::Fill::Rectangles) == 1 &&
-                  static_cast<int>(OrvPipeline::Fill::Circles) == 2 && static_cast<int>(OrvPipeline::Fill::Mixed) == 3,
-              "draw kinds name the pipeline's fills first");
+OrvPipeline::Fill fillOf(DrawKind kind) {
+    switch (kind) {
+        case DrawKind::Discs:
+            return OrvPipeline::Fill::Circles;
+        case DrawKind::Mixed:
+            return OrvPipeline::Fill::Mixed;
+        default:
+            return OrvPipeline::Fill::Rectangles;
+    }
+}
 
-bool drawable(const QuadCorners& c) {
-    return std::isfinite(c.left) && std::isfinite(c.top) && std::isfinite(c.right) && std::isfinite(c.bottom);
+Vertex vertexAt(float x, float y, const float color[3]) {
+    return Vertex{{x, y}, {color[0], color[1], color[2]}};
+}
+
+// A solid primitive's six vertices: a quad's (or a disc's square's) two triangles, p0 p2 p3
+// and p0 p3 p1, whose corners the disc pipelines know by vertex index; or a triangle and an
+// empty one.
+void placeSolid(Vertex* out, const Primitive& p) {
+    const float color[3] = {colorComponent(p.color, 0), colorComponent(p.color, 1), colorComponent(p.color, 2)};
+    if (p.kindNumber() == kPrimTriangle) {
+        out[0] = vertexAt(p.p0[0], p.p0[1], color);
+        out[1] = vertexAt(p.p1[0], p.p1[1], color);
+        out[2] = vertexAt(p.p2[0], p.p2[1], color);
+        std::fill(out + 3, out + kQuadVertexCount, out[0]);
+        return;
+    }
+    float x3 = 0.0f;
+    float y3 = 0.0f;
+    farCorner(p, x3, y3);
+    out[0] = vertexAt(p.p0[0], p.p0[1], color);
+    out[1] = vertexAt(p.p2[0], p.p2[1], color);
+    out[2] = vertexAt(x3, y3, color);
+    out[3] = out[0];
+    out[4] = out[2];
+    out[5] = vertexAt(p.p1[0], p.p1[1], color);
+}
+
+// A textured quad's six vertices, in the same corner order, with where each lies in the
+// picture and the premultiplied tint.
+void placePicture(PictureVertex* out, const Primitive& p) {
+    const float alpha = colorComponent(p.color, 3);
+    const float tint[4] = {colorComponent(p.color, 0) * alpha, colorComponent(p.color, 1) * alpha,
+                           colorComponent(p.color, 2) * alpha, alpha};
+    float x3 = 0.0f;
+    float y3 = 0.0f;
+    farCorner(p, x3, y3);
+    const float tw = p.source[2];
+    const float th = p.source[3];
+    const float corners[6][4] = {{p.p0[0], p.p0[1], 0, 0}, {p.p2[0], p.p2[1], 0, th}, {x3, y3, tw, th},
+                                 {p.p0[0], p.p0[1], 0, 0}, {x3, y3, tw, th},           {p.p1[0], p.p1[1], tw, 0}};
+    for (size_t i = 0; i < kQuadVertexCount; ++i) {
+        const auto& c = corners[i];
+        out[i] = PictureVertex{{c[0], c[1]}, {c[2], c[3]}, {p.source[0], p.source[1], p.source[2], p.source[3]},
+                               {tint[0], tint[1], tint[2], tint[3]}};
+    }
 }
 
 }  // namespace
@@ -40,6 +81,9 @@ const char* rendererName(RendererKind kind) {
 RasterRenderer::RasterRenderer(OrvDevice& d, std::string directory, const TextureAtlas& a)
     : device{d}, dataDirectory{std::move(directory)}, atlas{a} {
     try {
+        for (auto& slot : slots) {
+            slot = std::make_unique<Slot>(device);
+        }
         createPipelineLayouts();
     } catch (...) {
         VkDevice vk = device.getDevice();
@@ -137,141 +181,68 @@ void RasterRenderer::useSwapChain(const OrvSwapChain& swapChain) {
     picturePipeline = std::make_unique<PicturePipeline>(device, dataDirectory, pictureLayout, swapChain.getRenderPass());
 }
 
-void RasterRenderer::addPicture(PictureVertex* out, uint32_t& next, float x, float y, float w, float h,
-                                const AtlasRect& r, const Color& tint) {
-    const float rect[4] = {static_cast<float>(r.x), static_cast<float>(r.y), static_cast<float>(r.width),
-                           static_cast<float>(r.height)};
-    const float tw = static_cast<float>(r.width);
-    const float th = static_cast<float>(r.height);
-    // The same corner order as every quad: two triangles (0, 1, 2) and (3, 4, 5).
-    const float corners[6][4] = {{x, y, 0, 0},          {x, y + h, 0, th},          {x + w, y + h, tw, th},
-                                 {x, y, 0, 0},          {x + w, y + h, tw, th},     {x + w, y, tw, 0}};
-    for (const auto& c : corners) {
-        out[next++] = PictureVertex{{c[0], c[1]}, {c[2], c[3]}, {rect[0], rect[1], rect[2], rect[3]},
-                                    {tint[0], tint[1], tint[2], 1.0f}};
-    }
-    const uint32_t first = next - static_cast<uint32_t>(kQuadVertexCount);
-    if (!draws.empty() && draws.back().kind == DrawKind::Pictures && draws.back().first + draws.back().count == first) {
-        draws.back().count += kQuadVertexCount;
-    } else {
-        draws.push_back(Draw{DrawKind::Pictures, first, static_cast<uint32_t>(kQuadVertexCount), 0});
-    }
-}
+RasterRenderer::Slot::Slot(OrvDevice& device)
+    : vertices{device, VK_BUFFER_USAGE_VERTEX_BUFFER_BIT, "vertex"},
+      pictureVertices{device, VK_BUFFER_USAGE_VERTEX_BUFFER_BIT, "picture vertex"} {}
 
-void RasterRenderer::prepare(FrameData& frame, const OrvSwapChain& swapChain, Scene& scene) {
-    const std::vector<uint32_t>& order = scene.drawOrder();
+void RasterRenderer::prepare(size_t slotIndex, const DrawList& list) {
+    Slot& slot = *slots[slotIndex];
+    const size_t count = list.size();
     // Up to one empty quad before each in a mixed stretch.
-    frame.vertices.reserve(static_cast<VkDeviceSize>(order.size()) * 2 * kQuadVertexCount * sizeof(Vertex));
-    frame.pictureVertices.reserve(static_cast<VkDeviceSize>(std::max<size_t>(order.size() + scene.glyphCount(), 1)) *
-                                  kQuadVertexCount * sizeof(PictureVertex));
+    slot.vertices.reserve(static_cast<VkDeviceSize>(std::max<size_t>(count, 1)) * 2 * kQuadVertexCount * sizeof(Vertex));
+    slot.pictureVertices.reserve(static_cast<VkDeviceSize>(std::max<size_t>(count, 1)) * kQuadVertexCount *
+                                 sizeof(PictureVertex));
     if (atlasWritten != atlas.generation()) {
         writeAtlasDescriptor();
     }
-    auto* out = static_cast<Vertex*>(frame.vertices.data());
-    auto* pictures = static_cast<PictureVertex*>(frame.pictureVertices.data());
-    const VkExtent2D extent = swapChain.getSwapChainExtent();
-    draws.clear();
-    pushes.clear();
+    auto* out = static_cast<Vertex*>(slot.vertices.data());
+    auto* pictures = static_cast<PictureVertex*>(slot.pictureVertices.data());
+    slot.draws.clear();
+    slot.clearColor = list.clearColor;
     uint32_t next = 0;
     uint32_t nextPicture = 0;
-    // Back to front: the topmost object is drawn last. Every object starts on a multiple of
-    // six vertices, so a circle's corner is its vertex index mod 6.
-    for (auto it = order.rbegin(); it != order.rend(); ++it) {
-        const GameObject& object = scene.at(*it);
-        switch (object.kind) {
-            case ObjectKind::Triangle: {
-                flushStretch(out, next);
-                const std::vector<Vertex>& model = triangleModelVertices(object.triangle);
-                std::copy(model.begin(), model.end(), out + next);
-                draws.push_back(Draw{DrawKind::Triangles, next, 3, static_cast<uint32_t>(pushes.size())});
-                pushes.push_back(makePushConstants(object, extent));
-                next += kQuadVertexCount;
-                break;
-            }
-            case ObjectKind::Sprite: {
-                flushStretch(out, next);
-                const float w = static_cast<float>(object.sizeX);
-                const float h = static_cast<float>(object.sizeY);
-                if (w > 0.0f && h > 0.0f) {
-                    const bool ownSize = w == static_cast<float>(object.picture.width) &&
-                                         h == static_cast<float>(object.picture.height);
-                    addPicture(pictures, nextPicture, pictureCorner(static_cast<float>(object.x), ownSize),
-                               pictureCorner(static_cast<float>(object.y), ownSize), w, h, object.picture,
-                               {1.0f, 1.0f, 1.0f});
-                }
-                break;
-            }
-            case ObjectKind::Text: {
-                flushStretch(out, next);
-                if (const TextLayout* layout = scene.text(object.id)) {
-                    for (const GlyphQuad& glyph : layout->glyphs) {
-                        addPicture(pictures, nextPicture, pictureCorner(static_cast<float>(object.x) + glyph.x, true),
-                                   pictureCorner(static_cast<float>(object.y) + glyph.y, true),
-                                   static_cast<float>(glyph.rect.width),
-                                   static_cast<float>(glyph.rect.height), glyph.rect, object.color);
-                    }
-                }
-                break;
-            }
-            case ObjectKind::Rectangle:
-            case ObjectKind::Circle: {
-                const bool circle = object.kind == ObjectKind::Circle;
-                const QuadCorners corners = cornersOf(object);
-                // No point is inside a circle of negative (or NaN) radius.
-                if (drawable(corners) && (!circle || object.radius() > 0.0)) {
-                    stretch.push_back(PendingQuad{corners, object.color, circle});
-                }
-                break;
-            }
-        }
-    }
-    flushStretch(out, next);
-}
-
-void RasterRenderer::flushStretch(Vertex* out, uint32_t& next) {
-    // Long runs of one kind get draws of their own pipeline; the shorter runs between them
-    // share one draw of the mixed pipeline, which cuts the disc of the quads at even places
-    // (circles) and not at odd ones (rectangles): a quad that lands on the wrong parity is
-    // preceded by an empty one. Switching pipelines costs a CPU driver far more than a quad.
-    const auto emit = [&](DrawKind kind, const PendingQuad& quad) {
-        if (kind == DrawKind::Mixed && ((next / kQuadVertexCount) % 2 == 0) != quad.circle) {
-            std::fill(out + next, out + next + kQuadVertexCount, Vertex{{-1.0f, -1.0f}, {0.0f, 0.0f, 0.0f}});
-            next += kQuadVertexCount;
-        }
-        placeQuad(out + next, quad.corners, quad.color);
-        Draw* last = draws.empty() ? nullptr : &draws.back();
-        if (last != nullptr && last->kind == kind && last->first + last->count + kQuadVertexCount >= next &&
-            last->count < kMaxDrawVertices) {
-            last->count = next + static_cast<uint32_t>(kQuadVertexCount) - last->first;
-        } else {
-            draws.push_back(Draw{kind, next, kQuadVertexCount, 0});
-        }
-        next += kQuadVertexCount;
+    const auto flush = [&] {
+        planStretch(
+            stretchDiscs, next, slot.draws,
+            [&](size_t i, uint32_t first) { placeSolid(out + first, list.primitives[stretch[i]]); },
+            [&](uint32_t first) {
+                std::fill(out + first, out + first + kQuadVertexCount, Vertex{{-1.0f, -1.0f}, {0.0f, 0.0f, 0.0f}});
+            });
+        stretch.clear();
+        stretchDiscs.clear();
     };
-    size_t i = 0;
-    while (i < stretch.size()) {
-        size_t end = i;
-        while (end < stretch.size() && stretch[end].circle == stretch[i].circle) {
-            ++end;
+    // Back to front: the topmost primitive is drawn last.
+    for (size_t i = count; i-- > 0;) {
+        const Primitive& p = list.primitives[i];
+        if (!p.has(kFlagTextured)) {
+            stretch.push_back(static_cast<uint32_t>(i));
+            stretchDiscs.push_back(p.kindNumber() == kPrimDisc ? 1 : 0);
+            continue;
         }
-        const bool longRun = end - i >= kMinRunQuads;
-        for (size_t k = i; k < end; ++k) {
-            emit(longRun ? (stretch[k].circle ? DrawKind::Circles : DrawKind::Rectangles) : DrawKind::Mixed, stretch[k]);
+        flush();
+        placePicture(pictures + nextPicture, p);
+        Draw* last = slot.draws.empty() ? nullptr : &slot.draws.back();
+        if (last != nullptr && last->kind == DrawKind::Pictures && last->first + last->count == nextPicture) {
+            last->count += kQuadVertexCount;
+        } else {
+            slot.draws.push_back(Draw{DrawKind::Pictures, nextPicture, kQuadVertexCount});
         }
-        i = end;
+        nextPicture += kQuadVertexCount;
     }
-    stretch.clear();
+    flush();
 }
 
-void RasterRenderer::record(FrameData& frame, const OrvSwapChain& swapChain, uint32_t imageIndex, const Scene&) {
-    recordPass(frame.commandBuffer, frame, swapChain.getRenderPass(), swapChain.getFrameBuffer(imageIndex),
+void RasterRenderer::record(VkCommandBuffer commandBuffer, size_t slot, const OrvSwapChain& swapChain,
+                            uint32_t imageIndex) {
+    recordPass(commandBuffer, *slots[slot], swapChain.getRenderPass(), swapChain.getFrameBuffer(imageIndex),
                swapChain.getSwapChainExtent());
 }
 
-void RasterRenderer::recordPass(VkCommandBuffer commandBuffer, const FrameData& frame, VkRenderPass renderPass,
+void RasterRenderer::recordPass(VkCommandBuffer commandBuffer, const Slot& slot, VkRenderPass renderPass,
                                 VkFramebuffer framebuffer, VkExtent2D extent) const {
     VkClearValue clear{};
-    clear.color = {{0.01f, 0.01f, 0.01f, 1.0f}};
+    clear.color = {{colorComponent(slot.clearColor, 0), colorComponent(slot.clearColor, 1),
+                    colorComponent(slot.clearColor, 2), 1.0f}};
     VkRenderPassBeginInfo passInfo{};
     passInfo.sType = VK_STRUCTURE_TYPE_RENDER_PASS_BEGIN_INFO;
     passInfo.renderPass = renderPass;
@@ -291,35 +262,31 @@ void RasterRenderer::recordPass(VkCommandBuffer commandBuffer, const FrameData& 
     vkCmdSetViewport(commandBuffer, 0, 1, &viewport);
     vkCmdSetScissor(commandBuffer, 0, 1, &scissor);
 
-    // Rectangles and circles need only the frame's size; every triangle's block carries it too.
+    // The pipeline's block carries the frame's size; its other fields are unused.
     PushConstantData framePush{};
     framePush.screenWidth = viewport.width;
     framePush.screenHeight = viewport.height;
     const float screen[2] = {viewport.width, viewport.height};
     bool bound = false;
-    DrawKind boundKind = DrawKind::Triangles;
-    for (const Draw& draw : draws) {
+    DrawKind boundKind = DrawKind::Plain;
+    for (const Draw& draw : slot.draws) {
         if (!bound || boundKind != draw.kind) {
             const VkDeviceSize offset = 0;
             if (draw.kind == DrawKind::Pictures) {
-                const VkBuffer buffer = frame.pictureVertices.handle();
+                const VkBuffer buffer = slot.pictureVertices.handle();
                 picturePipeline->bind(commandBuffer);
                 vkCmdBindDescriptorSets(commandBuffer, VK_PIPELINE_BIND_POINT_GRAPHICS, pictureLayout, 0, 1, &atlasSet, 0,
                                         nullptr);
                 vkCmdPushConstants(commandBuffer, pictureLayout, VK_SHADER_STAGE_VERTEX_BIT, 0, sizeof(screen), screen);
                 vkCmdBindVertexBuffers(commandBuffer, 0, 1, &buffer, &offset);
             } else {
-                const VkBuffer buffer = frame.vertices.handle();
-                pipeline->bind(commandBuffer, static_cast<OrvPipeline::Fill>(draw.kind));
+                const VkBuffer buffer = slot.vertices.handle();
+                pipeline->bind(commandBuffer, fillOf(draw.kind));
                 vkCmdPushConstants(commandBuffer, pipelineLayout, kPushStages, 0, sizeof(framePush), &framePush);
                 vkCmdBindVertexBuffers(commandBuffer, 0, 1, &buffer, &offset);
             }
             bound = true;
             boundKind = draw.kind;
-        }
-        if (draw.kind == DrawKind::Triangles) {
-            vkCmdPushConstants(commandBuffer, pipelineLayout, kPushStages, 0, sizeof(PushConstantData),
-                               &pushes[draw.push]);
         }
         vkCmdDraw(commandBuffer, draw.count, 1, draw.first, 0);
     }
@@ -366,13 +333,13 @@ void RasterRenderer::makeOffscreen(VkExtent2D extent, VkFormat format) {
     offscreen.format = format;
 }
 
-void RasterRenderer::readFrame(FrameData& frame, const OrvSwapChain& swapChain, OrvQueue& queue, uint8_t* rgba) {
+void RasterRenderer::readFrame(size_t slot, const OrvSwapChain& swapChain, OrvQueue& queue, uint8_t* rgba) {
     const VkExtent2D extent = swapChain.getSwapChainExtent();
     makeOffscreen(extent, swapChain.getImageFormat());
     HostBuffer pixels{device, VK_BUFFER_USAGE_TRANSFER_DST_BIT, "read-back"};
     pixels.reserve(static_cast<VkDeviceSize>(extent.width) * extent.height * 4);
     OneTimeCommands commands{device, queue};
-    recordPass(commands.buffer(), frame, offscreen.renderPass, offscreen.framebuffer, extent);
+    recordPass(commands.buffer(), *slots[slot], offscreen.renderPass, offscreen.framebuffer, extent);
     VkImageMemoryBarrier drawn{};
     drawn.sType = VK_STRUCTURE_TYPE_IMAGE_MEMORY_BARRIER;
     drawn.srcAccessMask = VK_ACCESS_COLOR_ATTACHMENT_WRITE_BIT;

@@ -1,19 +1,23 @@
 #pragma once
-// Draws with the graphics pipeline: every rectangle and circle as two triangles in window
-// pixels, streamed back to front into the frame's vertex buffer, so the first created ends
-// on top without a depth test; long runs of one kind share a draw. Triangles draw alone,
-// placed by their push constants. Pictures and glyphs are quads of their own stream, drawn
-// by a second pipeline that samples the texture atlas and blends.
+// Draws with the graphics pipeline: every solid primitive as two triangles (a triangle and an
+// empty one) in window pixels, streamed back to front into the frame's vertex buffer, so the
+// topmost ends on top without a depth test; runs of them share draws (draw_batches.hpp).
+// Textured quads have a stream of their own, drawn by a second pipeline that samples the
+// texture atlas and blends.
 
-#include <string>
+#include <array>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "render/raster/draw_batches.hpp"
 #include "render/raster/push_constants.hpp"
+#include "render/raster/vertex.hpp"
 #include "render/renderer.hpp"
-#include "engine/shape_geometry.hpp"
 #include "render/texture_atlas.hpp"
 #include "vulkan/device_image.hpp"
+#include "vulkan/frame_ring.hpp"
+#include "vulkan/host_buffer.hpp"
 #include "vulkan/picture_pipeline.hpp"
 #include "vulkan/orv_device.hpp"
 #include "vulkan/orv_pipeline.hpp"
@@ -29,27 +33,19 @@ public:
     VkImageUsageFlags imageUsage() const override { return 0; }
     VkPipelineStageFlags imageWaitStage() const override { return VK_PIPELINE_STAGE_COLOR_ATTACHMENT_OUTPUT_BIT; }
     void useSwapChain(const OrvSwapChain& swapChain) override;
-    void prepare(FrameData& frame, const OrvSwapChain& swapChain, Scene& scene) override;
-    void record(FrameData& frame, const OrvSwapChain& swapChain, uint32_t imageIndex, const Scene& scene) override;
-    void readFrame(FrameData& frame, const OrvSwapChain& swapChain, OrvQueue& queue, uint8_t* rgba) override;
+    void prepare(size_t slot, const DrawList& list) override;
+    void record(VkCommandBuffer commandBuffer, size_t slot, const OrvSwapChain& swapChain, uint32_t imageIndex) override;
+    void readFrame(size_t slot, const OrvSwapChain& swapChain, OrvQueue& queue, uint8_t* rgba) override;
 
 private:
-    enum class DrawKind { Triangles, Rectangles, Circles, Mixed, Pictures };
-
-    // A rectangle or circle waiting to be placed with the others of its stretch.
-    struct PendingQuad {
-        QuadCorners corners;
-        Color color;
-        bool circle;
-    };
-
-    // A stretch of the frame's vertices (for pictures, of its picture vertices) drawn with
-    // one call.
-    struct Draw {
-        DrawKind kind;
-        uint32_t first;
-        uint32_t count;
-        uint32_t push;  // a triangle's push constants, in `pushes`
+    // What each frame in flight uploads and draws: its vertices, its pictures' vertices, and
+    // its draws (kept, so the frame can be drawn again to be read back).
+    struct Slot {
+        explicit Slot(OrvDevice& device);
+        HostBuffer vertices;
+        HostBuffer pictureVertices;
+        std::vector<Draw> draws;
+        uint32_t clearColor = 0;
     };
 
     // An image of the swap chain's format to draw a frame into again and read it back.
@@ -63,13 +59,8 @@ private:
 
     void createPipelineLayouts();
     void writeAtlasDescriptor();
-    // Places the waiting rectangles and circles, back to front, and plans their draws.
-    void flushStretch(Vertex* out, uint32_t& next);
-    // Appends a picture's quad, back to front with the rest.
-    void addPicture(PictureVertex* out, uint32_t& next, float x, float y, float w, float h, const AtlasRect& rect,
-                    const Color& tint);
     // The render pass from its beginning to its end, drawing the prepared frame.
-    void recordPass(VkCommandBuffer commandBuffer, const FrameData& frame, VkRenderPass renderPass,
+    void recordPass(VkCommandBuffer commandBuffer, const Slot& slot, VkRenderPass renderPass,
                     VkFramebuffer framebuffer, VkExtent2D extent) const;
     void makeOffscreen(VkExtent2D extent, VkFormat format);
     void releaseOffscreen() noexcept;
@@ -86,11 +77,11 @@ private:
     VkDescriptorSet atlasSet = VK_NULL_HANDLE;
     uint64_t atlasWritten = 0;
     std::unique_ptr<PicturePipeline> picturePipeline;
-    // The last prepared frame's draws and triangles' push constants, kept so frames
-    // allocate nothing and the frame can be drawn again to be read back.
-    std::vector<Draw> draws;
-    std::vector<PushConstantData> pushes;
-    std::vector<PendingQuad> stretch;
+    std::array<std::unique_ptr<Slot>, FrameRing::kFrames> slots;
+    // The solid primitives waiting to be placed with the others of their stretch, and
+    // whether each is a disc; kept so frames allocate nothing.
+    std::vector<uint32_t> stretch;
+    std::vector<uint8_t> stretchDiscs;
     Offscreen offscreen;
 };
 

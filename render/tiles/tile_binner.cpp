@@ -31,9 +31,9 @@ void TileBinner::visit(const Span& span, std::vector<uint8_t>& sealed, Reach&& r
     }
 }
 
-void TileBinner::add(const Pixels& reach, uint32_t kind, Pass pass, const Pixels* opaque) {
+void TileBinner::add(uint32_t shape, const Pixels& reach, uint32_t kind, Pass pass, const Pixels* opaque) {
     Span span{static_cast<uint16_t>(reach.x0), static_cast<uint16_t>(reach.y0), static_cast<uint16_t>(reach.x1),
-              static_cast<uint16_t>(reach.y1), kind, 0, 0, 0, 0};
+              static_cast<uint16_t>(reach.y1), kind, shape, 0, 0, 0, 0};
     if (opaque != nullptr && opaque->x0 <= opaque->x1 && opaque->y0 <= opaque->y1) {
         // The tiles whose pixels (those inside the frame) all lie in `opaque`.
         const auto whole = [](uint32_t lo, uint32_t hi, uint32_t size, uint32_t& first, uint32_t& end) {
@@ -84,8 +84,7 @@ TileBinner::Written TileBinner::write(Range* ranges, Entry* lists) const {
     }
     constexpr uint32_t kLast = kTile - 1;
     sealedAgain.assign(counts.size(), 0);
-    for (uint32_t shape = 0; shape < spans.size(); ++shape) {
-        const Span& s = spans[shape];
+    for (const Span& s : spans) {
         visit(s, sealedAgain, [&](uint32_t tile) {
             const uint32_t left = tile % columns * kTile;
             const uint32_t top = tile / columns * kTile;
@@ -93,7 +92,7 @@ TileBinner::Written TileBinner::write(Range* ranges, Entry* lists) const {
                                    (std::min<uint32_t>(s.x1, left + kLast) - left) << 4 |
                                    (std::max<uint32_t>(s.y0, top) - top) << 8 |
                                    (std::min<uint32_t>(s.y1, top + kLast) - top) << 12 | s.kind << 16;
-            lists[cursor[tile]++] = Entry{shape, place};
+            lists[cursor[tile]++] = Entry{s.shape, place};
         });
     }
     // Back to the starts, so write() gives the same result if called again.

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "render/coverage.hpp"
+
 namespace orv {
 
 class TileBinner {
@@ -32,9 +34,7 @@ public:
     };
 
     // Pixels [x0, x1] by [y0, y1], inclusive, clipped to the frame.
-    struct Pixels {
-        uint32_t x0, y0, x1, y1;
-    };
+    using Pixels = PixelSpan;
 
     // Starts a frame of `width` by `height` pixels.
     void begin(uint32_t width, uint32_t height);
@@ -43,10 +43,11 @@ public:
     // which needs filtering. A tile takes the last of these that any of its shapes needs.
     enum class Pass : uint8_t { Opaque, Blended, Filtered };
 
-    // Adds the next shape, of kind `kind` (below 2^16), reaching the pixels `reach` (not
-    // empty), drawn in pass `pass`. `opaque`, when given, are pixels the shape paints fully
-    // opaque: tiles it covers take no shape added later.
-    void add(const Pixels& reach, uint32_t kind, Pass pass = Pass::Opaque, const Pixels* opaque = nullptr);
+    // Adds shape number `shape`, of kind `kind` (below 2^16), reaching the pixels `reach`
+    // (not empty), drawn in pass `pass`. `opaque`, when given, are pixels the shape paints
+    // fully opaque: tiles it covers take no shape added later.
+    void add(uint32_t shape, const Pixels& reach, uint32_t kind, Pass pass = Pass::Opaque,
+             const Pixels* opaque = nullptr);
     // After the last add: the number of list entries all tiles hold together.
     uint32_t finish();
     struct Written {
@@ -67,6 +68,7 @@ private:
     struct Span {
         uint16_t x0, y0, x1, y1;  // pixels
         uint32_t kind;
+        uint32_t shape;
         // The tiles it seals: columns [sealX0, sealX1) by rows [sealY0, sealY1).
         uint16_t sealX0, sealY0, sealX1, sealY1;
     };

@@ -1,63 +1,71 @@
 #pragma once
-// Draws with one compute dispatch over 16 x 16 pixel screen tiles. Each frame the host
-// writes a record per shape, topmost first, and bins the shapes into the tiles they reach;
-// the compute shader gives each pixel the colour of the first shape of its tile's list
-// that holds its centre. The pixels go to a buffer and are copied into the swap chain's
-// image. On a CPU driver this costs per shape and per tile, not per triangle.
+// Draws with compute dispatches over 16 x 16 pixel screen tiles. Each frame the host uploads
+// the draw list's primitives, topmost first, and bins them into the tiles they reach; the
+// compute shader gives each pixel the colour of the first primitive of its tile's list that
+// holds its centre, or blends pictures front to back. The pixels go to a buffer and are
+// copied into the target's image. On a CPU driver this costs per primitive and per tile, not
+// per triangle.
 
 #include <vulkan/vulkan.h>
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "render/renderer.hpp"
 #include "render/texture_atlas.hpp"
 #include "render/tiles/tile_binner.hpp"
+#include "vulkan/frame_ring.hpp"
 #include "vulkan/host_buffer.hpp"
 #include "vulkan/orv_device.hpp"
 
 namespace orv {
 
-// One shape as the compute shader reads it (see tiles.comp).
-struct TileShape {
-    float p[4];
-    float q[4];
-    uint32_t color;  // red in the low byte
-    uint32_t unused[3];
-};
-static_assert(sizeof(TileShape) == 48, "shape record layout is shared with tiles.comp");
-
 class TilesRenderer : public Renderer {
 public:
-    TilesRenderer(OrvDevice& device, std::string dataDirectory, FrameRing& frames, const TextureAtlas& atlas);
+    TilesRenderer(OrvDevice& device, std::string dataDirectory, const TextureAtlas& atlas);
     ~TilesRenderer() override;
 
     RendererKind kind() const override { return RendererKind::Tiles; }
     VkImageUsageFlags imageUsage() const override { return VK_IMAGE_USAGE_TRANSFER_DST_BIT; }
     VkPipelineStageFlags imageWaitStage() const override { return VK_PIPELINE_STAGE_TRANSFER_BIT; }
     void useSwapChain(const OrvSwapChain& swapChain) override;
-    void prepare(FrameData& frame, const OrvSwapChain& swapChain, Scene& scene) override;
-    void record(FrameData& frame, const OrvSwapChain& swapChain, uint32_t imageIndex, const Scene& scene) override;
-    void readFrame(FrameData& frame, const OrvSwapChain& swapChain, OrvQueue& queue, uint8_t* rgba) override;
+    void prepare(size_t slot, const DrawList& list) override;
+    void record(VkCommandBuffer commandBuffer, size_t slot, const OrvSwapChain& swapChain, uint32_t imageIndex) override;
+    void readFrame(size_t slot, const OrvSwapChain& swapChain, OrvQueue& queue, uint8_t* rgba) override;
 
 private:
+    // What each frame in flight uploads: its primitives, the tiles some primitive reaches
+    // (each with the start and length of its list), the lists, and the set naming them.
+    struct Slot {
+        explicit Slot(OrvDevice& device);
+        HostBuffer shapes;
+        HostBuffer tileRanges;
+        HostBuffer tileLists;
+        VkDescriptorSet set = VK_NULL_HANDLE;
+        // Whether a buffer above was replaced since the set was written; which output buffer
+        // and atlas it names.
+        bool setStale = true;
+        uint64_t setOutput = 0;
+        uint64_t setAtlas = 0;
+    };
+
     void createLayouts();
     void createComputePipelines();
-    void createDescriptorSets(FrameRing& frames);
-    // A colour as the shader takes it (red in the low byte), and as the images store it.
-    static uint32_t packRgba(const Color& color);
+    void createDescriptorSets();
+    // A packed colour as the target's images store it.
     uint32_t toTarget(uint32_t rgba) const;
     void release() noexcept;
-    // Writes the frame's shape records and tile lists for a frame of `extent`.
-    void writeShapes(FrameData& frame, Scene& scene, VkExtent2D extent);
-    void updateDescriptorSet(FrameData& frame);
+    // Writes the slot's primitives and tile lists.
+    void writeShapes(Slot& slot, const DrawList& list);
+    void updateDescriptorSet(Slot& slot);
 
     OrvDevice& device;
     std::string dataDirectory;
     const TextureAtlas& atlas;
     VkDescriptorSetLayout setLayout = VK_NULL_HANDLE;
     VkPipelineLayout pipelineLayout = VK_NULL_HANDLE;
-    // One pass for tiles of opaque shapes only, one for tiles that blend pictures and text.
     // One pass per TileBinner::Pass: opaque tiles, tiles blending pictures at their own size,
     // tiles blending scaled pictures.
     VkPipeline passPipelines[3] = {VK_NULL_HANDLE, VK_NULL_HANDLE, VK_NULL_HANDLE};
@@ -69,8 +77,10 @@ private:
     uint64_t outputGeneration = 1;
     // Colour byte order of the swap chain's images: blue first, or red first.
     bool blueFirst = true;
-    // How many tiles of each group the last prepared frame draws.
+    // How many tiles of each group the last prepared frame draws, and its clear colour.
     TileBinner::Written tilesDrawn{0, 0, 0};
+    uint32_t clearColor = 0;
+    std::array<std::unique_ptr<Slot>, FrameRing::kFrames> slots;
     TileBinner binner;
 };
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <limits>
 #include <sstream>
 #include <string>
@@ -13,38 +14,63 @@ namespace {
 
 using Corner = std::array<double, 2>;
 
-struct VerticesCase {
-    const char* name;
-    std::vector<Vertex> vertices;
-    std::array<Corner, 6> corners;
-};
+constexpr float kTwoPi = 6.2831855f;
 
-TEST(ShapeGeometry, VerticesInCornerOrderWithMarkerColours) {
-    const VerticesCase cases[] = {
-        {"rectangle", rectangleVertices(10, 20, 30, 40),
-         {{{10, 20}, {10, 60}, {40, 60}, {10, 20}, {40, 60}, {40, 20}}}},
-        {"negative sizes mirror", rectangleVertices(10, 20, -30, -40),
-         {{{10, 20}, {10, -20}, {-20, -20}, {10, 20}, {-20, -20}, {-20, 20}}}},
-        {"circle bounding square", circleVertices(100, 50, 20),
-         {{{80, 30}, {80, 70}, {120, 70}, {80, 30}, {120, 70}, {120, 30}}}},
-        {"circle radius 0", circleVertices(100, 50, 0),
-         {{{100, 50}, {100, 50}, {100, 50}, {100, 50}, {100, 50}, {100, 50}}}},
-        {"circle negative radius", circleVertices(100, 50, -20),
-         {{{120, 70}, {120, 30}, {80, 30}, {120, 70}, {80, 30}, {80, 70}}}},
-    };
-    for (const VerticesCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        ASSERT_EQ(c.vertices.size(), 6u);
-        for (size_t i = 0; i < 6; ++i) {
-            SCOPED_TRACE(testing::Message() << "vertex " << i);
-            const Vertex& v = c.vertices[i];
-            EXPECT_EQ(v.position[0], static_cast<float>(c.corners[i][0]));
-            EXPECT_EQ(v.position[1], static_cast<float>(c.corners[i][1]));
-            const bool near = i == 0 || i == 3;
-            EXPECT_EQ(v.color[0], near ? 0.5f : 0.0f);
-            EXPECT_EQ(v.color[1], 0.0f);
-            EXPECT_EQ(v.color[2], near ? 0.0f : 0.5f);
+// The per-frame step spelled out in float arithmetic.
+float referenceStep(float r) {
+    r = r + 0.01f;
+    r -= std::floor(r / kTwoPi) * kTwoPi;
+    return r;
+}
+
+TEST(AdvanceRotation, FollowsFloatRecurrenceAndStaysInOneTurn) {
+    float rotation = 1.5707964f;
+    float expected = 1.5707964f;
+    int wraps = 0;
+    for (int n = 1; n <= 10000; ++n) {
+        const float previous = rotation;
+        rotation = advanceRotation(rotation);
+        expected = referenceStep(expected);
+        ASSERT_EQ(rotation, expected) << "step " << n;
+        ASSERT_GE(rotation, 0.0f) << "step " << n;
+        ASSERT_LT(rotation, kTwoPi) << "step " << n;
+        if (rotation < previous) {
+            ++wraps;
         }
+        if (n == 1) {
+            EXPECT_FLOAT_EQ(rotation, 1.5807964f);
+        }
+    }
+    // 100 radians from pi/2: sixteen full turns.
+    EXPECT_EQ(wraps, 16);
+}
+
+TEST(AdvanceRotation, WrapsJustPastOneTurn) {
+    EXPECT_NEAR(advanceRotation(6.28f), 6.29f - kTwoPi, 1e-6f);
+    EXPECT_EQ(advanceRotation(kTwoPi - 0.01f), referenceStep(kTwoPi - 0.01f));
+    // Every float in the last stretch before a full turn lands back inside [0, 2pi).
+    float r = kTwoPi;
+    for (int i = 0; i < 200000; ++i) {
+        r = std::nextafter(r, 0.0f);
+        const float next = advanceRotation(r);
+        ASSERT_GE(next, 0.0f) << "from " << r;
+        ASSERT_LT(next, kTwoPi) << "from " << r;
+    }
+}
+
+TEST(TriangleTransform, ColumnsOfRotationTimesScale) {
+    GameObject object;
+    object.rotation = 0.0f;
+    const float unrotated[4] = {2.0f, 0.0f, -0.0f, 0.5f};
+    const std::array<float, 4> flat = triangleTransform(object);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_FLOAT_EQ(flat[i], unrotated[i]) << "element " << i;
+    }
+    object.rotation = 1.5707964f;
+    const float quarter[4] = {0.0f, 2.0f, -0.5f, 0.0f};
+    const std::array<float, 4> turned = triangleTransform(object);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NEAR(turned[i], quarter[i], 1e-6f) << "element " << i;
     }
 }
 

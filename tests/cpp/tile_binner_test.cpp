@@ -24,9 +24,9 @@ Listed bin(TileBinner& binner) {
 TEST(TileBinner, ListsReachedTilesInOrderWithWhereEachShapeLies) {
     TileBinner binner;
     binner.begin(40, 20);  // 3 x 2 tiles, the last column and row partly outside
-    binner.add({10, 3, 20, 5}, 1);   // tiles (0,0) and (1,0)
-    binner.add({0, 0, 39, 19}, 0);   // every tile
-    binner.add({33, 17, 35, 18}, 2);  // tile (2,1)
+    binner.add(0, {10, 3, 20, 5}, 1);   // tiles (0,0) and (1,0)
+    binner.add(1, {0, 0, 39, 19}, 0);   // every tile
+    binner.add(2, {33, 17, 35, 18}, 2);  // tile (2,1)
     EXPECT_EQ(binner.tilesX(), 3u);
     EXPECT_EQ(binner.tilesY(), 2u);
     const Listed got = bin(binner);
@@ -56,7 +56,7 @@ TEST(TileBinner, ListsReachedTilesInOrderWithWhereEachShapeLies) {
 TEST(TileBinner, SkipsTilesNoShapeReachesAndStartsAfreshEachFrame) {
     TileBinner binner;
     binner.begin(64, 64);
-    binner.add({40, 40, 41, 41}, 0);
+    binner.add(0, {40, 40, 41, 41}, 0);
     Listed got = bin(binner);
     ASSERT_EQ(got.ranges.size(), 1u);
     EXPECT_EQ(got.ranges[0].tile, 2u | 2u << 16);
@@ -70,10 +70,10 @@ TEST(TileBinner, SkipsTilesNoShapeReachesAndStartsAfreshEachFrame) {
 TEST(TileBinner, TilesAreGroupedByTheLastPassAnyOfTheirShapesNeeds) {
     TileBinner binner;
     binner.begin(64, 16);  // four tiles in a row
-    binner.add({0, 0, 63, 15}, 0);
-    binner.add({20, 2, 22, 3}, 3, TileBinner::Pass::Filtered);  // tile 1
-    binner.add({24, 2, 25, 3}, 3, TileBinner::Pass::Blended);   // tile 1 again: stays filtered
-    binner.add({50, 2, 52, 3}, 3, TileBinner::Pass::Blended);   // tile 3
+    binner.add(0, {0, 0, 63, 15}, 0);
+    binner.add(1, {20, 2, 22, 3}, 3, TileBinner::Pass::Filtered);  // tile 1
+    binner.add(2, {24, 2, 25, 3}, 3, TileBinner::Pass::Blended);   // tile 1 again: stays filtered
+    binner.add(3, {50, 2, 52, 3}, 3, TileBinner::Pass::Blended);   // tile 3
     std::vector<TileBinner::Range> ranges(4);
     std::vector<TileBinner::Entry> lists(binner.finish());
     const TileBinner::Written written = binner.write(ranges.data(), lists.data());
@@ -93,10 +93,10 @@ TEST(TileBinner, AShapeOpaqueOverWholeTilesEndsTheirLists) {
     // Opaque over columns 8 to 39 of the first row of tiles: tiles (1,0) and (2,0) whole, the
     // latter only as far as the frame goes; tile (0,0) only in part.
     const TileBinner::Pixels opaque{8, 0, 39, 15};
-    binner.add({8, 0, 39, 15}, 0, TileBinner::Pass::Opaque, &opaque);
-    binner.add({0, 0, 39, 19}, 1);
+    binner.add(0, {8, 0, 39, 15}, 0, TileBinner::Pass::Opaque, &opaque);
+    binner.add(1, {0, 0, 39, 19}, 1);
     const TileBinner::Pixels nothing{9, 9, 8, 8};  // empty: seals nothing
-    binner.add({0, 0, 39, 19}, 2, TileBinner::Pass::Opaque, &nothing);
+    binner.add(2, {0, 0, 39, 19}, 2, TileBinner::Pass::Opaque, &nothing);
     const Listed got = bin(binner);
     ASSERT_EQ(got.ranges.size(), 6u);
     std::vector<uint32_t> counts;

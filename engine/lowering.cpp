@@ -1,0 +1,149 @@
+#include "engine/lowering.hpp"
+
+#include <cmath>
+
+#include "engine/shape_geometry.hpp"
+#include "render/coverage.hpp"
+
+namespace orv {
+
+namespace {
+
+constexpr uint32_t kWhite = 0xFFFFFFFFu;
+
+bool finite(float a, float b, float c, float d) {
+    return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
+}
+
+// An axis-aligned quad between the corners (left, top) and (right, bottom), as given (a
+// negative size swaps its sides).
+Primitive boxQuad(uint32_t kind, float left, float top, float right, float bottom, uint32_t color) {
+    Primitive p{};
+    p.p0[0] = left;
+    p.p0[1] = top;
+    p.p1[0] = right;
+    p.p1[1] = top;
+    p.p2[0] = left;
+    p.p2[1] = bottom;
+    p.color = color;
+    p.kind = kind | kFlagAxisAligned;
+    return p;
+}
+
+// A picture's texels `rect` stretched over w by h pixels from (x, y).
+Primitive pictureQuad(float x, float y, float w, float h, const AtlasRect& rect, uint32_t tint, bool ownSize) {
+    Primitive p = boxQuad(kPrimQuad | kFlagTextured | (ownSize ? kFlagOneTexelAPixel : 0u), x, y, x + w, y + h, tint);
+    p.source[0] = static_cast<float>(rect.x);
+    p.source[1] = static_cast<float>(rect.y);
+    p.source[2] = static_cast<float>(rect.width);
+    p.source[3] = static_cast<float>(rect.height);
+    p.inverse[0] = static_cast<float>(rect.width) / w;
+    p.inverse[3] = static_cast<float>(rect.height) / h;
+    return p;
+}
+
+void lowerTriangle(const GameObject& object, DrawList& out) {
+    const auto v = trianglePixels(object, static_cast<float>(out.width), static_cast<float>(out.height));
+    const float area = (v[1][0] - v[0][0]) * (v[2][1] - v[0][1]) - (v[1][1] - v[0][1]) * (v[2][0] - v[0][0]);
+    if (!(area != 0.0f) || !std::isfinite(area)) {
+        return;
+    }
+    Primitive p{};
+    p.p0[0] = v[0][0];
+    p.p0[1] = v[0][1];
+    p.p1[0] = v[1][0];
+    p.p1[1] = v[1][1];
+    p.p2[0] = v[2][0];
+    p.p2[1] = v[2][1];
+    p.color = packColor(object.color);
+    p.kind = kPrimTriangle;
+    out.add(p);
+}
+
+void lowerRectangle(const GameObject& object, DrawList& out) {
+    const QuadCorners c = cornersOf(object);
+    if (!finite(c.left, c.top, c.right, c.bottom)) {
+        return;
+    }
+    const Primitive p = boxQuad(kPrimQuad, c.left, c.top, c.right, c.bottom, packColor(object.color));
+    // Its pixels are exactly those of its box.
+    out.add(p, boundsOf(p));
+}
+
+void lowerCircle(const GameObject& object, DrawList& out) {
+    const QuadCorners c = cornersOf(object);
+    // No point is inside a circle of negative (or NaN) radius.
+    if (!(object.radius() > 0.0) || !finite(c.left, c.top, c.right, c.bottom)) {
+        return;
+    }
+    Primitive p = boxQuad(kPrimDisc, c.left, c.top, c.right, c.bottom, packColor(object.color));
+    // Where the pixel lies in the square, -1 to 1 across, less 1.
+    p.inverse[0] = 2.0f / (c.right - c.left);
+    p.inverse[3] = 2.0f / (c.bottom - c.top);
+    out.add(p, insideOfDisc(boundsOf(p)));
+}
+
+void lowerSprite(const GameObject& object, DrawList& out) {
+    const float w = static_cast<float>(object.sizeX);
+    const float h = static_cast<float>(object.sizeY);
+    if (!(w > 0.0f) || !(h > 0.0f) || !std::isfinite(w) || !std::isfinite(h)) {
+        return;
+    }
+    const AtlasRect& r = object.picture;
+    const bool ownSize = w == static_cast<float>(r.width) && h == static_cast<float>(r.height);
+    const float x = pictureCorner(static_cast<float>(object.x), ownSize);
+    const float y = pictureCorner(static_cast<float>(object.y), ownSize);
+    if (!finite(x, y, x + w, y + h)) {
+        return;
+    }
+    const Primitive p = pictureQuad(x, y, w, h, r, kWhite, ownSize);
+    out.add(p, opaquePartOfPicture(boundsOf(p), r.width, r.height, p.inverse[0], p.inverse[3], object.opaque));
+}
+
+void lowerText(const GameObject& object, const TextLayout* layout, DrawList& out) {
+    if (layout == nullptr) {
+        return;
+    }
+    const uint32_t tint = packColor(object.color);
+    for (const GlyphQuad& glyph : layout->glyphs) {
+        const float x = pictureCorner(static_cast<float>(object.x) + glyph.x, true);
+        const float y = pictureCorner(static_cast<float>(object.y) + glyph.y, true);
+        const float w = static_cast<float>(glyph.rect.width);
+        const float h = static_cast<float>(glyph.rect.height);
+        if (w > 0.0f && h > 0.0f && finite(x, y, x + w, y + h)) {
+            out.add(pictureQuad(x, y, w, h, glyph.rect, tint, true));
+        }
+    }
+}
+
+}  // namespace
+
+float pictureCorner(float at, bool ownSize) {
+    return ownSize ? std::floor(at + 0.5f) : at;
+}
+
+void lowerScene(Scene& scene, uint32_t width, uint32_t height, DrawList& out) {
+    out.begin(width, height, packColor(kClearColor));
+    for (uint32_t slot : scene.drawOrder()) {
+        const GameObject& object = scene.at(slot);
+        switch (object.kind) {
+            case ObjectKind::Triangle:
+                lowerTriangle(object, out);
+                break;
+            case ObjectKind::Rectangle:
+                lowerRectangle(object, out);
+                break;
+            case ObjectKind::Circle:
+                lowerCircle(object, out);
+                break;
+            case ObjectKind::Sprite:
+                lowerSprite(object, out);
+                break;
+            case ObjectKind::Text:
+                lowerText(object, scene.text(object.id), out);
+                break;
+        }
+    }
+}
+
+}  // namespace orv

@@ -1,0 +1,24 @@
+#pragma once
+// The one place where objects become primitives: each object kind is resolved here into
+// quads, discs and triangles in window pixels, with its colour, its picture and the rules
+// both renderers then share (where pictures land, which shapes show nothing at all).
+
+#include <cstdint>
+
+#include "engine/scene.hpp"
+#include "render/draw_list.hpp"
+
+namespace orv {
+
+// What a frame shows where nothing is drawn: #030303.
+constexpr Color kClearColor{0.01f, 0.01f, 0.01f};
+
+// Lowers the scene, topmost object first, for a frame of `width` by `height` pixels.
+void lowerScene(Scene& scene, uint32_t width, uint32_t height, DrawList& out);
+
+// Where a picture anchored at `at` (either axis) is drawn: a picture at its own size lands on
+// whole pixels, so each pixel shows one texel as the image has it (and sampling it needs no
+// filtering); a scaled one keeps its place.
+float pictureCorner(float at, bool ownSize);
+
+}  // namespace orv

@@ -1,0 +1,65 @@
+#pragma once
+// What a frame draws, resolved: primitives in window pixels, topmost first, as the scene
+// was lowered into them. The renderers translate primitives; they never see the objects the
+// primitives came from.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "render/color.hpp"
+
+namespace orv {
+
+#include "render/draw_layout.h"
+
+struct Primitive {
+    QEL_PRIMITIVE_FIELDS
+
+    uint32_t kindNumber() const { return kind & kKindMask; }
+    bool has(uint32_t flag) const { return (kind & flag) != 0; }
+};
+
+static_assert(sizeof(Primitive) == kPrimitiveSize, "primitive record layout is shared with the shaders");
+static_assert(offsetof(Primitive, p0) == kOffsetP0, "primitive record layout");
+static_assert(offsetof(Primitive, p1) == kOffsetP1, "primitive record layout");
+static_assert(offsetof(Primitive, p2) == kOffsetP2, "primitive record layout");
+static_assert(offsetof(Primitive, color) == kOffsetColor, "primitive record layout");
+static_assert(offsetof(Primitive, kind) == kOffsetKind, "primitive record layout");
+static_assert(offsetof(Primitive, source) == kOffsetSource, "primitive record layout");
+static_assert(offsetof(Primitive, inverse) == kOffsetInverse, "primitive record layout");
+
+// An axis-aligned area in window pixels. Empty unless left <= right and top <= bottom.
+struct PixelBox {
+    float left = 0.0f;
+    float top = 0.0f;
+    float right = -1.0f;
+    float bottom = -1.0f;
+};
+
+struct DrawList {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    // Packed as the primitives' colours are; what no primitive covers.
+    uint32_t clearColor = 0;
+    std::vector<Primitive> primitives;
+    // Per primitive: where it paints every pixel centre fully opaque, if anywhere (a hint:
+    // what lies under it there need not be drawn).
+    std::vector<PixelBox> opaque;
+
+    void begin(uint32_t frameWidth, uint32_t frameHeight, uint32_t clear);
+    void add(const Primitive& primitive, const PixelBox& opaqueArea = PixelBox{});
+    size_t size() const { return primitives.size(); }
+};
+
+// The colour packed as the draw list holds it (alpha 0 to 1).
+uint32_t packColor(const Color& color, float alpha = 1.0f);
+// A packed colour's component (0 red, 1 green, 2 blue, 3 alpha) as a float, 0 to 1.
+float colorComponent(uint32_t packed, unsigned index);
+
+// The quad's fourth corner, at (u, v) = (1, 1): exact for an axis-aligned quad.
+void farCorner(const Primitive& quad, float& x, float& y);
+// The smallest box holding the primitive's corners (for a disc, its quad).
+PixelBox boundsOf(const Primitive& primitive);
+
+}  // namespace orv
