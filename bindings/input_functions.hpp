@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/point2d.hpp"
+#include "platform/point2d.hpp"
 
 namespace qel {
 

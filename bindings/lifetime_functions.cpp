@@ -6,7 +6,6 @@
 #include <stdexcept>
 #include <string>
 
-#include "bindings/frame_pacing.hpp"
 #include "bindings/module_directory.hpp"
 #include "bindings/module_state.hpp"
 #include "platform/frame_memory.hpp"
@@ -128,13 +127,12 @@ void run() {
 void poll() {
     orv::OrvApp& app = requireOpenWindow();
     app.getWindow().pollEvents();
-    currentTime = steadyNowNs();
-    const PaceStep step = paceFrame(currentTime, lastFrameTime);
+    const orv::FrameClock::Step step = frameClock.poll(orv::FrameClock::steadyNowNs());
     app.frameTime = step.frameTime;
     if (step.draw) {
         app.drawFrame();
         followDrawnSize(app);
-        lastFrameTime = currentTime;
+        frameClock.drawn();
     }
 }
 

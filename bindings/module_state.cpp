@@ -2,19 +2,12 @@
 
 #include <pthread.h>
 
-#include <chrono>
 #include <limits>
 #include <stdexcept>
 
 #include "engine/orv_app.hpp"
 
 namespace qel {
-
-std::int64_t steadyNowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 int truncateSize(float size) {
     if (!(size == size)) {
@@ -32,8 +25,7 @@ int truncateSize(float size) {
 std::unique_ptr<orv::OrvApp> engine;
 float windowWidth = 0.0f;
 float windowHeight = 0.0f;
-std::int64_t currentTime = steadyNowNs();
-std::int64_t lastFrameTime = currentTime;
+orv::FrameClock frameClock;
 
 std::uint64_t engineGeneration = 0;
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "engine/frame_clock.hpp"
+
 namespace orv {
 class OrvApp;
 }
@@ -19,11 +21,8 @@ extern std::unique_ptr<orv::OrvApp> engine;
 extern float windowWidth;
 extern float windowHeight;
 
-// Monotonic nanoseconds; both start at the module's load time.
-extern std::int64_t currentTime;
-extern std::int64_t lastFrameTime;
-
-std::int64_t steadyNowNs();
+// The frame clock, started at the module's load time.
+extern orv::FrameClock frameClock;
 
 // A stored size truncated toward zero; sizes beyond int saturate and NaN reads as 0,
 // where a plain cast would be undefined.

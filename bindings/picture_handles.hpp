@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/point2d.hpp"
+#include "platform/point2d.hpp"
 #include "engine/zero_filled.hpp"
 
 namespace qel {

@@ -25,7 +25,7 @@ void stepAndMove(Handle& handle, const Point2D& position, Step step, StepFn step
     orv::OrvApp& app = requireEngine();
     const double W = static_cast<double>(truncateSize(windowWidth));
     const double H = static_cast<double>(truncateSize(windowHeight));
-    const double dt = handle.steps.take(step, currentTime, app.frameTime);
+    const double dt = handle.steps.take(step, frameClock.now(), app.frameTime);
     stepFn(handle, step, dt, W, H);
     app.moveTo(handle.id, position.x, position.y);
 }

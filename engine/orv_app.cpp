@@ -416,14 +416,10 @@ std::pair<double, double> OrvApp::drawnSize(uint32_t id) const {
 
 bool OrvApp::isInside(uint32_t id, const Point2D& point) const {
     const GameObject* object = scene.find(id);
-    if (object == nullptr || object->kind == ObjectKind::Triangle) {
+    if (object == nullptr) {
         return false;
     }
-    // Sprites and text answer as the rectangle they are drawn in.
-    const QuadCorners corners = cornersOf(*object);
-    const bool inside = object->kind == ObjectKind::Circle
-                            ? circleContains(corners, object->radius(), point, std::cout)
-                            : rectangleContains(corners, point, std::cout);
+    const bool inside = hitsReporting(hitAreaOf(*object), point, std::cout);
     std::cout.flush();
     return inside;
 }

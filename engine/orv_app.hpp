@@ -18,7 +18,7 @@
 #include "render/font_face.hpp"
 #include "render/text_layout.hpp"
 #include "render/texture_atlas.hpp"
-#include "engine/point2d.hpp"
+#include "platform/point2d.hpp"
 #include "render/draw_list.hpp"
 #include "render/renderer.hpp"
 #include "engine/scene.hpp"

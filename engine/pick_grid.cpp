@@ -11,18 +11,14 @@ namespace {
 
 // The area an object's hit test can answer true in, or false when it holds no point at all
 // (triangles, negative sizes, NaN).
-bool hitBox(const GameObject& object, double& left, double& top, double& right, double& bottom) {
-    if (object.kind == ObjectKind::Triangle) {
+bool hitBox(const HitArea& area, double& left, double& top, double& right, double& bottom) {
+    if (area.shape == HitArea::Shape::None || (area.shape == HitArea::Shape::Disc && !(area.radius >= 0.0))) {
         return false;
     }
-    const QuadCorners c = cornersOf(object);
-    left = c.left;
-    top = c.top;
-    right = c.right;
-    bottom = c.bottom;
-    if (object.kind == ObjectKind::Circle && !(object.radius() >= 0.0)) {
-        return false;
-    }
+    left = area.corners.left;
+    top = area.corners.top;
+    right = area.corners.right;
+    bottom = area.corners.bottom;
     return left <= right && top <= bottom;
 }
 
@@ -58,10 +54,7 @@ int64_t PickGrid::find(Scene& scene, uint64_t version, double width, double heig
 }
 
 bool PickGrid::hits(const Scene& scene, uint32_t slot, const Point2D& point) const {
-    const GameObject& object = scene.at(slot);
-    const QuadCorners corners = cornersOf(object);
-    return object.kind == ObjectKind::Circle ? circleHit(corners, object.radius(), point)
-                                             : rectangleHit(corners, point);
+    return orv::hits(hitAreaOf(scene.at(slot)), point);
 }
 
 void PickGrid::build(Scene& scene, double width, double height) {
@@ -75,7 +68,7 @@ void PickGrid::build(Scene& scene, double width, double height) {
     // Counting pass, then a prefix sum and a filling pass in drawing order.
     for (uint32_t slot : scene.drawOrder()) {
         double left = 0, top = 0, right = 0, bottom = 0;
-        if (!hitBox(scene.at(slot), left, top, right, bottom)) {
+        if (!hitBox(hitAreaOf(scene.at(slot)), left, top, right, bottom)) {
             continue;
         }
         if (left < 0.0 || top < 0.0 || right > width || bottom > height) {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/point2d.hpp"
+#include "platform/point2d.hpp"
 #include "engine/scene.hpp"
 
 namespace orv {

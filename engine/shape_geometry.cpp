@@ -66,6 +66,39 @@ bool circleContains(const QuadCorners& c, double radius, const Point2D& point, s
     return test.distance <= radius;
 }
 
+HitArea hitAreaOf(const GameObject& object) {
+    switch (object.kind) {
+        case ObjectKind::Triangle:
+            return HitArea{};
+        case ObjectKind::Circle:
+            return HitArea{HitArea::Shape::Disc, cornersOf(object), object.radius()};
+        default:
+            return HitArea{HitArea::Shape::Box, cornersOf(object), 0.0};
+    }
+}
+
+bool hits(const HitArea& area, const Point2D& point) {
+    switch (area.shape) {
+        case HitArea::Shape::Box:
+            return rectangleHit(area.corners, point);
+        case HitArea::Shape::Disc:
+            return circleHit(area.corners, area.radius, point);
+        default:
+            return false;
+    }
+}
+
+bool hitsReporting(const HitArea& area, const Point2D& point, std::ostream& out) {
+    switch (area.shape) {
+        case HitArea::Shape::Box:
+            return rectangleContains(area.corners, point, out);
+        case HitArea::Shape::Disc:
+            return circleContains(area.corners, area.radius, point, out);
+        default:
+            return false;
+    }
+}
+
 const std::array<std::array<float, 2>, 3>& triangleModel(TriangleModel model) {
     static const std::array<std::array<float, 2>, 3> demo{{{0.0f, -0.5f}, {0.5f, 0.5f}, {-0.5f, 0.5f}}};
     static const std::array<std::array<float, 2>, 3> full{{{0.0f, -1.0f}, {1.0f, 1.0f}, {-1.0f, 1.0f}}};

@@ -7,7 +7,7 @@
 
 #include "render/color.hpp"
 #include "engine/game_object.hpp"
-#include "engine/point2d.hpp"
+#include "platform/point2d.hpp"
 
 namespace orv {
 
@@ -32,6 +32,19 @@ bool circleHit(const QuadCorners& corners, double radius, const Point2D& point);
 // The same, writing the report block to `out`.
 bool rectangleContains(const QuadCorners& corners, const Point2D& point, std::ostream& out);
 bool circleContains(const QuadCorners& corners, double radius, const Point2D& point, std::ostream& out);
+
+// What an object's hit test tests: a box (rectangles, and sprites and text as the rectangle
+// of their drawn size), a disc (circles), or nothing (triangles).
+struct HitArea {
+    enum class Shape : uint8_t { None, Box, Disc };
+    Shape shape = Shape::None;
+    QuadCorners corners;
+    double radius = 0.0;
+};
+HitArea hitAreaOf(const GameObject& object);
+bool hits(const HitArea& area, const Point2D& point);
+// The same, writing the report block to `out` (none for a triangle).
+bool hitsReporting(const HitArea& area, const Point2D& point, std::ostream& out);
 
 // The corners of the engine's two triangles, in clip space.
 const std::array<std::array<float, 2>, 3>& triangleModel(TriangleModel model);

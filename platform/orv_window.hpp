@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "engine/point2d.hpp"
+#include "platform/point2d.hpp"
 
 namespace orv {
 

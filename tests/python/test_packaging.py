@@ -1,6 +1,8 @@
 """The module installs as users get it: a wheel through pip, or cmake --install to a prefix,
 each with qelDataFiles/ and the type stubs beside the module."""
+import glob
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -17,6 +19,30 @@ qel.poll()
 print("drew with", os.path.dirname(qel.__file__))
 qel.closeWindow()
 """
+
+
+# The source folders from the top of the include order down: a file includes headers of its
+# own folder and of folders below it, never of one above.
+LAYERS = ["bindings", "engine", "render", "platform", "input", "vulkan", "diagnostics"]
+
+
+def test_includes_run_one_way():
+    sources = [p for p in glob.glob(os.path.join(ROOT, "*", "**", "*.*"), recursive=True)
+               if re.search(r"\.(cpp|hpp|h)$", p) and os.path.relpath(p, ROOT).split(os.sep)[0] in LAYERS]
+    assert len(sources) > 100
+    upward = []
+    for path in sources:
+        folder = os.path.relpath(path, ROOT).split(os.sep)[0]
+        with open(path, encoding="utf-8") as f:
+            for line in f:
+                m = re.match(r'\s*#\s*include\s+"([^/"]+)/', line)
+                if m and m.group(1) in LAYERS and LAYERS.index(m.group(1)) < LAYERS.index(folder):
+                    upward.append(f"{os.path.relpath(path, ROOT)}: {line.strip()}")
+    assert not upward, "includes running back up:\n" + "\n".join(upward)
+    # A new folder of C++ sources takes its place in the order.
+    folders = {os.path.relpath(p, ROOT).split(os.sep)[0]
+               for p in glob.glob(os.path.join(ROOT, "*", "**", "*.cpp"), recursive=True)}
+    assert folders - {"tests", "fuzz", "build"} - set(LAYERS) == set()
 
 
 def _copy_sources(dest):

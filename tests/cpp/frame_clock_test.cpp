@@ -1,10 +1,10 @@
-#include "bindings/frame_pacing.hpp"
+#include "engine/frame_clock.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 
-namespace qel {
+namespace orv {
 namespace {
 
 struct PaceCase {
@@ -27,43 +27,45 @@ const PaceCase kPaceCases[] = {
     {123'456'789, 2'000'000'000, true, 2.0},
 };
 
-TEST(PaceFrame, ThresholdAndFrameTime) {
-    EXPECT_EQ(kFrameIntervalNs, 16'666'666);
+TEST(FrameClock, ThresholdAndFrameTime) {
+    EXPECT_EQ(FrameClock::kFrameIntervalNs, 16'666'666);
     for (const PaceCase& c : kPaceCases) {
         SCOPED_TRACE(testing::Message() << "last " << c.lastFrameNs << " elapsed " << c.elapsedNs);
-        const PaceStep step = paceFrame(c.lastFrameNs + c.elapsedNs, c.lastFrameNs);
+        FrameClock clock{c.lastFrameNs};
+        const FrameClock::Step step = clock.poll(c.lastFrameNs + c.elapsedNs);
         EXPECT_EQ(step.draw, c.draw);
         EXPECT_DOUBLE_EQ(step.frameTime, c.frameTime);
     }
 }
 
-// poll's own loop: a clock ticking 1 ms per poll, lastFrame moved only when drawing.
-TEST(PaceFrame, MillisecondPollingDrawsEverySeventeenthCall) {
+// poll's own loop: a clock ticking 1 ms per poll, the last frame moved only when drawing.
+TEST(FrameClock, MillisecondPollingDrawsEverySeventeenthCall) {
     const std::int64_t loadNs = 5'000'000'000;
     std::int64_t now = loadNs;
-    std::int64_t lastFrame = loadNs;
+    FrameClock clock{loadNs};
     int draws = 0;
     for (int call = 1; call <= 170; ++call) {
         now += 1'000'000;
-        const PaceStep step = paceFrame(now, lastFrame);
+        const FrameClock::Step step = clock.poll(now);
         const int sinceDraw = (call - 1) % 17 + 1;
         SCOPED_TRACE(testing::Message() << "call " << call);
         EXPECT_EQ(step.draw, sinceDraw == 17);
         EXPECT_NEAR(step.frameTime, 0.001 * sinceDraw, 1e-12);
         if (step.draw) {
-            lastFrame = now;
+            clock.drawn();
             ++draws;
         }
     }
     EXPECT_EQ(draws, 10);
 }
 
-TEST(PaceFrame, FirstPollAfterLongLoadDraws) {
+TEST(FrameClock, FirstPollAfterLongLoadDraws) {
     const std::int64_t loadNs = 987'654'321'000;
-    const PaceStep step = paceFrame(loadNs + 2'000'000'000, loadNs);
+    FrameClock clock{loadNs};
+    const FrameClock::Step step = clock.poll(loadNs + 2'000'000'000);
     EXPECT_TRUE(step.draw);
     EXPECT_EQ(step.frameTime, 2.0);
 }
 
 }  // namespace
-}  // namespace qel
+}  // namespace orv

@@ -1,0 +1,173 @@
+#include "render/draw_list.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "engine/lowering.hpp"
+#include "render/coverage.hpp"
+#include "render/raster/draw_batches.hpp"
+
+namespace orv {
+namespace {
+
+GameObject object(ObjectKind kind, double x, double y, double sizeX, double sizeY) {
+    GameObject o;
+    o.kind = kind;
+    o.x = x;
+    o.y = y;
+    o.sizeX = sizeX;
+    o.sizeY = sizeY;
+    o.color = {1.0f, 0.5f, 0.0f};
+    return o;
+}
+
+TEST(Coverage, PixelCentresHalfOpen) {
+    uint32_t first = 0;
+    uint32_t last = 0;
+    // Centres 10.5 .. 19.5 lie in [10, 20); 20.5 does not.
+    ASSERT_TRUE(pixelRange(10.0, 20.0, 100, first, last));
+    EXPECT_EQ(first, 10u);
+    EXPECT_EQ(last, 19u);
+    // An edge on a centre holds it on the low side only.
+    ASSERT_TRUE(pixelRange(10.5, 12.5, 100, first, last));
+    EXPECT_EQ(first, 10u);
+    EXPECT_EQ(last, 11u);
+    ASSERT_TRUE(pixelRange(-5.0, 500.0, 100, first, last));
+    EXPECT_EQ(first, 0u);
+    EXPECT_EQ(last, 99u);
+    EXPECT_FALSE(pixelRange(10.6, 11.4, 100, first, last));
+    EXPECT_FALSE(pixelRange(0.0, std::nan(""), 100, first, last));
+
+    const PixelSpan reach{0, 0, 99, 99};
+    const PixelSpan sure = surelyCovered(PixelBox{10.0f, 10.0f, 20.0f, 30.0f}, 100, 100, reach);
+    EXPECT_EQ(sure.x0, 11u);
+    EXPECT_EQ(sure.x1, 18u);
+    EXPECT_EQ(sure.y0, 11u);
+    EXPECT_EQ(sure.y1, 28u);
+    EXPECT_TRUE(surelyCovered(PixelBox{10.0f, 10.0f, 12.0f, 30.0f}, 100, 100, reach).empty());
+    EXPECT_TRUE(surelyCovered(PixelBox{}, 100, 100, reach).empty());
+}
+
+TEST(Coverage, OpaquePartOfAPictureReadsOnlyOpaqueTexels) {
+    // A 4 x 4 picture at twice its size; its opaque rows are 1 and 2, every column.
+    const PixelBox box{100.0f, 50.0f, 108.0f, 58.0f};
+    const PixelBox part = opaquePartOfPicture(box, 4, 4, 0.5f, 0.5f, AtlasRect{0, 1, 4, 2});
+    // Full width (the columns reach the picture's sides); rows from texel 1.5 to 2.5 only.
+    EXPECT_EQ(part.left, 100.0f);
+    EXPECT_EQ(part.right, 108.0f);
+    EXPECT_EQ(part.top, 53.0f);
+    EXPECT_EQ(part.bottom, 55.0f);
+    const PixelBox none = opaquePartOfPicture(box, 4, 4, 0.5f, 0.5f, AtlasRect{});
+    EXPECT_LT(none.right, none.left);
+}
+
+TEST(Lowering, EachKindBecomesItsPrimitive) {
+    nextObjectId = 0;
+    Scene scene;
+    scene.add(object(ObjectKind::Rectangle, 10, 20, 30, 40));
+    scene.add(object(ObjectKind::Circle, 100, 100, 20, 0));
+    scene.add(object(ObjectKind::Circle, 100, 100, -20, 0));  // shows nothing
+    scene.add(object(ObjectKind::Rectangle, std::nan(""), 0, 5, 5));  // shows nothing
+    GameObject sprite = object(ObjectKind::Sprite, 10.6, 20.4, 16, 8);
+    sprite.picture = AtlasRect{64, 32, 16, 8};
+    scene.add(sprite);
+    GameObject scaled = sprite;
+    scaled.x = 10.6;
+    scaled.sizeX = 32;
+    scene.add(scaled);
+    GameObject triangle = object(ObjectKind::Triangle, 0, 0, 0, 0);
+    triangle.triangle = TriangleModel::Full;
+    triangle.rotation = 0.0f;
+    triangle.scale = {1.0f, 1.0f};
+    triangle.offset = {0.0f, 0.0f};
+    scene.add(triangle);
+
+    DrawList list;
+    lowerScene(scene, 200, 100, list);
+    EXPECT_EQ(list.clearColor, 0xFF030303u);
+    ASSERT_EQ(list.size(), 5u);
+
+    const Primitive& rect = list.primitives[0];
+    EXPECT_EQ(rect.kind, kPrimQuad | kFlagAxisAligned);
+    EXPECT_EQ(rect.color, 0xFF0080FFu);  // orange, red in the low byte
+    const PixelBox box = boundsOf(rect);
+    EXPECT_EQ(box.left, 10.0f);
+    EXPECT_EQ(box.top, 20.0f);
+    EXPECT_EQ(box.right, 40.0f);
+    EXPECT_EQ(box.bottom, 60.0f);
+    EXPECT_EQ(list.opaque[0].right, 40.0f);  // opaque over its whole box
+
+    const Primitive& disc = list.primitives[1];
+    EXPECT_EQ(disc.kindNumber(), kPrimDisc);
+    EXPECT_EQ(disc.p0[0], 80.0f);
+    EXPECT_EQ(disc.p1[0], 120.0f);
+    EXPECT_EQ(disc.inverse[0], 0.05f);
+    EXPECT_GT(list.opaque[1].left, 80.0f);  // only the square inside the disc
+
+    // At its own size the picture lands on whole pixels and reads one texel a pixel.
+    const Primitive& own = list.primitives[2];
+    EXPECT_EQ(own.kind, kPrimQuad | kFlagAxisAligned | kFlagTextured | kFlagOneTexelAPixel);
+    EXPECT_EQ(own.p0[0], 11.0f);
+    EXPECT_EQ(own.p0[1], 20.0f);
+    EXPECT_EQ(own.color, 0xFFFFFFFFu);
+    EXPECT_EQ(own.source[0], 64.0f);
+    EXPECT_EQ(own.inverse[0], 1.0f);
+    // Scaled, it keeps its place and maps two pixels to a texel.
+    const Primitive& stretched = list.primitives[3];
+    EXPECT_EQ(stretched.kind, kPrimQuad | kFlagAxisAligned | kFlagTextured);
+    EXPECT_EQ(stretched.p0[0], 10.6f);
+    EXPECT_EQ(stretched.inverse[0], 0.5f);
+
+    // The full triangle spans the frame: clip space -1..1 onto 200 x 100 pixels.
+    const Primitive& tri = list.primitives[4];
+    EXPECT_EQ(tri.kindNumber(), kPrimTriangle);
+    EXPECT_EQ(tri.p0[0], 100.0f);
+    EXPECT_EQ(tri.p0[1], 0.0f);
+    EXPECT_EQ(tri.p1[0], 200.0f);
+    EXPECT_EQ(tri.p1[1], 100.0f);
+}
+
+TEST(DrawBatches, MixedRunsPutDiscsOnEvenSlotsAndLongRunsDrawAlone) {
+    const auto plan = [](const std::vector<uint8_t>& discs, std::vector<uint32_t>& placed, uint32_t& pads) {
+        std::vector<Draw> draws;
+        uint32_t next = 0;
+        placed.assign(discs.size(), 0);
+        pads = 0;
+        planStretch(
+            discs, next, draws, [&](size_t i, uint32_t first) { placed[i] = first; }, [&](uint32_t) { ++pads; });
+        return draws;
+    };
+    std::vector<uint32_t> placed;
+    uint32_t pads = 0;
+    // disc, plain, plain, disc: the second plain needs a pad to reach an odd slot.
+    std::vector<Draw> draws = plan({1, 0, 0, 1}, placed, pads);
+    ASSERT_EQ(draws.size(), 1u);
+    EXPECT_EQ(draws[0].kind, DrawKind::Mixed);
+    EXPECT_EQ(pads, 1u);
+    for (size_t i = 0; i < placed.size(); ++i) {
+        EXPECT_EQ((placed[i] / kQuadVertexCount) % 2 == 0, i == 0 || i == 3) << "quad " << i;
+    }
+    EXPECT_EQ(draws[0].count, placed.back() + kQuadVertexCount);
+
+    // A run of kMinRunQuads discs gets the disc pipeline, the plain quad after it its own.
+    std::vector<uint8_t> discs(kMinRunQuads, 1);
+    discs.push_back(0);
+    draws = plan(discs, placed, pads);
+    ASSERT_EQ(draws.size(), 2u);
+    EXPECT_EQ(draws[0].kind, DrawKind::Discs);
+    EXPECT_EQ(draws[0].count, kMinRunQuads * kQuadVertexCount);
+    EXPECT_EQ(draws[1].kind, DrawKind::Mixed);
+    EXPECT_EQ(pads, 1u);  // slot 64 is even
+
+    // No draw grows past kMaxDrawVertices.
+    draws = plan(std::vector<uint8_t>(3000, 0), placed, pads);
+    for (const Draw& draw : draws) {
+        EXPECT_LE(draw.count, kMaxDrawVertices);
+    }
+    EXPECT_EQ(draws.back().first + draws.back().count, 3000 * kQuadVertexCount);
+}
+
+}  // namespace
+}  // namespace orv
