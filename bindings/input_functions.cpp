@@ -19,7 +19,7 @@ bool buttonClicked(const std::string& name) {
 }
 
 Point2D getCursor() {
-    return requireEngine().getWindow().cursor();
+    return requireEngine().cursor();
 }
 
 }  // namespace qel

@@ -67,7 +67,7 @@ private:
 };
 }  // namespace
 
-void init(const py::list& items, int width, int height) {
+void init(const py::list& items, int width, int height, bool offscreen) {
     const KeepSizeOnFailure keepSize;
     windowWidth = static_cast<float>(width);
     windowHeight = static_cast<float>(height);
@@ -94,7 +94,7 @@ void init(const py::list& items, int width, int height) {
     destroyEngine();
     orv::keepFrameMemory();
     installEngine(std::make_unique<orv::OrvApp>(dataDirectory, truncateSize(windowWidth),
-                                                truncateSize(windowHeight), choice));
+                                                truncateSize(windowHeight), choice, offscreen));
 }
 
 void run() {
@@ -117,7 +117,7 @@ void run() {
         if (signalled) {
             throw py::error_already_set();
         }
-        return app.getWindow().isClosed() ? Loop::Stop : Loop::Continue;
+        return app.isClosed() ? Loop::Stop : Loop::Continue;
     });
     if (raised) {
         throw std::move(*raised);
@@ -126,7 +126,7 @@ void run() {
 
 void poll() {
     orv::OrvApp& app = requireOpenWindow();
-    app.getWindow().pollEvents();
+    app.pollEvents();
     const orv::FrameClock::Step step = frameClock.poll(orv::FrameClock::steadyNowNs());
     app.frameTime = step.frameTime;
     if (step.draw) {
@@ -137,7 +137,7 @@ void poll() {
 }
 
 bool shouldClose() {
-    return requireEngine().getWindow().shouldClose();
+    return requireEngine().shouldClose();
 }
 
 void closeWindow() {

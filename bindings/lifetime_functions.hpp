@@ -8,7 +8,8 @@
 
 namespace qel {
 
-void init(const pybind11::list& items, int width, int height);
+// `offscreen`: no window, no surface and no display; frames are drawn into an image.
+void init(const pybind11::list& items, int width, int height, bool offscreen = false);
 void run();
 void poll();
 bool shouldClose();

@@ -61,7 +61,7 @@ void installEngine(std::unique_ptr<orv::OrvApp> app) {
 
 orv::OrvApp& requireOpenWindow() {
     orv::OrvApp& app = requireEngine();
-    if (app.getWindow().isClosed()) {
+    if (app.isClosed()) {
         throw std::runtime_error("the window is closed: call qel.init() to open a new one");
     }
     return app;

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <stdexcept>
 
-#include "engine/lowering.hpp"
 #include "engine/shape_geometry.hpp"
 #include "platform/window_system_guard.hpp"
 #include "render/image_file.hpp"
@@ -22,35 +22,34 @@ namespace {
 // How far ahead the batch calls prefetch the identifiers they will look up.
 constexpr size_t kLookAhead = 32;
 
+std::optional<SurfaceRequest> surfaceRequestOf(OrvWindow* window) {
+    if (window == nullptr) {
+        return std::nullopt;
+    }
+    return window->surfaceRequest();
+}
+
 }  // namespace
 
-OrvApp::OrvApp(std::string directory, int w, int h, RendererChoice choice)
+OrvApp::OrvApp(std::string directory, int w, int h, RendererChoice choice, bool offscreen)
     : width{w},
       height{h},
       dataDirectory{std::move(directory)},
-      window{width, height, "Qel Demo"},
-      device{window},
+      window{offscreen ? nullptr : std::make_unique<OrvWindow>(width, height, "Qel Demo")},
+      device{surfaceRequestOf(window.get())},
       queue{device.getDevice(), device.getGraphicsQueue(), device.getPresentQueue()},
-      frames{device},
       atlas{device, queue},
       glyphCache{atlas} {
-    try {
-        renderer = makeRenderer(choice);
-        rebuildSwapChain();
-    } catch (...) {
-        release();
-        throw;
-    }
+    renderer = makeRenderer(choice);
+    loop = std::make_unique<FrameLoop>(device, queue, window.get(),
+                                       VkExtent2D{static_cast<uint32_t>(width), static_cast<uint32_t>(height)},
+                                       *renderer, atlas, scene);
 }
 
 OrvApp::~OrvApp() {
-    release();
-}
-
-void OrvApp::release() noexcept {
+    loop.reset();
     waitIdle();
     renderer.reset();
-    swapChain.reset();
 }
 
 std::unique_ptr<Renderer> OrvApp::makeRenderer(RendererChoice choice) {
@@ -65,28 +64,10 @@ std::unique_ptr<Renderer> OrvApp::makeRenderer(RendererChoice choice) {
     return std::make_unique<RasterRenderer>(device, dataDirectory, atlas);
 }
 
-void OrvApp::rebuildSwapChain() {
-    VkExtent2D extent = window.extent();
-    while (extent.width == 0 || extent.height == 0) {
-        extent = window.extent();
-        window.waitEvents();
-    }
-    waitIdle();
-
-    // Stays set if anything below fails, so the next frame tries again; the current swap
-    // chain is replaced only by a complete new one.
-    needsRebuild = true;
-    readableSlot = kNoSlot;
-    auto next = std::make_unique<OrvSwapChain>(device, window, renderer->imageUsage(), swapChain.get());
-    swapChain = std::move(next);
-    needsRebuild = false;
-    renderer->useSwapChain(*swapChain);
-}
-
 VkResult OrvApp::run(const std::function<Loop()>& afterFrame) {
     try {
-        while (!window.shouldClose()) {
-            window.pollEvents();
+        while (!shouldClose()) {
+            pollEvents();
             drawFrame();
             const Loop next = afterFrame ? afterFrame() : Loop::Continue;
             if (next == Loop::Abandon) {
@@ -101,9 +82,9 @@ VkResult OrvApp::run(const std::function<Loop()>& afterFrame) {
         throw;
     }
     // A window destroyed by another program reads as closed; a lost display is an error.
-    if (windowSystemLost()) {
+    if (window && windowSystemLost()) {
         waitIdle();
-        window.throwIfGone();
+        window->throwIfGone();
     }
     return waitIdle();
 }
@@ -113,104 +94,26 @@ VkResult OrvApp::waitIdle() noexcept {
 }
 
 void OrvApp::drawFrame() {
-    window.throwIfGone();
-    FrameData& frame = frames.current();
-    if (frame.inFlight == VK_NULL_HANDLE || frame.imageAvailable == VK_NULL_HANDLE) {
-        // Renewing it after a failed submit failed too.
-        waitIdle();
-        frames.renew(frame);
-    }
-    // The frame's uploads are written while the previous frame is still being presented;
-    // they need the slot, not the image.
-    swapChain->waitForFrame(frame.inFlight);
-    scene.advanceTriangles();
-    bool prepared = false;
-    if (!needsRebuild) {
-        prepareFrame(frame);
-        prepared = true;
-    }
-
-    // The previous frame's present ends here; a window that changed size since gets a new
-    // swap chain before this frame is drawn.
-    const VkResult presented = queue.takePresentResult();
-    if (needsRebuild || presented == VK_ERROR_OUT_OF_DATE_KHR || presented == VK_SUBOPTIMAL_KHR ||
-        window.isResized()) {
-        window.clearResized();
-        rebuildSwapChain();
-        prepared = false;
-    } else if (presented != VK_SUCCESS) {
-        scene.retractTriangles();
-        throw vkError("failed to present swap chain image!", presented);
-    }
-
-    uint32_t imageIndex = 0;
-    const VkResult acquired = swapChain->acquireNextImage(queue, frame.inFlight, frame.imageAvailable, &imageIndex);
-    if (acquired == VK_ERROR_OUT_OF_DATE_KHR) {
-        scene.retractTriangles();
-        rebuildSwapChain();
-        return;
-    }
-    if (acquired != VK_SUCCESS && acquired != VK_SUBOPTIMAL_KHR) {
-        scene.retractTriangles();
-        throw vkError("failed to acquire swap chain image!", acquired);
-    }
-    VkResult submitted = VK_SUCCESS;
-    try {
-        if (!prepared) {
-            prepareFrame(frame);
-        }
-        atlas.stage(frame.atlasStaging, frame.atlasCopies);
-        recordFrame(frame, imageIndex);
-        submitted = swapChain->submitCommandBuffers(queue, frame.commandBuffer, frame.inFlight, frame.imageAvailable,
-                                                    renderer->imageWaitStage(), imageIndex);
-    } catch (...) {
-        recoverAbandonedFrame();
-        throw;
-    }
-    if (submitted != VK_SUCCESS) {
-        recoverAbandonedFrame();
-        throw vkError("failed to submit draw command buffer!", submitted);
-    }
-    atlas.uploaded();
-    readableSlot = frames.currentIndex();
-    frames.advance();
+    loop->drawFrame();
 }
 
-void OrvApp::prepareFrame(FrameData&) {
-    // The renderer's record of the last frame is about to be replaced.
-    if (readableSlot == frames.currentIndex()) {
-        readableSlot = kNoSlot;
-    }
-    try {
-        const VkExtent2D extent = swapChain->getSwapChainExtent();
-        lowerScene(scene, extent.width, extent.height, drawList);
-        renderer->prepare(frames.currentIndex(), drawList);
-    } catch (...) {
-        scene.retractTriangles();
-        throw;
+void OrvApp::pollEvents() {
+    if (window) {
+        window->pollEvents();
     }
 }
 
-void OrvApp::recordFrame(FrameData& frame, uint32_t imageIndex) {
-    VkCommandBufferBeginInfo beginInfo{};
-    beginInfo.sType = VK_STRUCTURE_TYPE_COMMAND_BUFFER_BEGIN_INFO;
-    beginInfo.flags = VK_COMMAND_BUFFER_USAGE_ONE_TIME_SUBMIT_BIT;
-    vkCheck(vkBeginCommandBuffer(frame.commandBuffer, &beginInfo), "failed to begin recording command buffer!");
-    atlas.recordUploads(frame.commandBuffer, frame.atlasStaging, frame.atlasCopies);
-    renderer->record(frame.commandBuffer, frames.currentIndex(), *swapChain, imageIndex);
-    vkCheck(vkEndCommandBuffer(frame.commandBuffer), "failed to record command buffer!");
-    lastExtent = swapChain->getSwapChainExtent();
+bool OrvApp::shouldClose() const {
+    // Without a window nothing asks to close: the loop ends when the script closes it.
+    return window ? window->shouldClose() : offscreenClosed;
 }
 
-void OrvApp::recoverAbandonedFrame() noexcept {
-    // Only a new swap chain gives the acquired image back.
-    needsRebuild = true;
-    waitIdle();
-    try {
-        frames.renew(frames.current());
-    } catch (...) {
-        // Left without a fence: the next frame tries again.
-    }
+bool OrvApp::isClosed() const {
+    return window ? window->isClosed() : offscreenClosed;
+}
+
+Point2D OrvApp::cursor() {
+    return window ? window->cursor() : Point2D{-1.0, -1.0};
 }
 
 void OrvApp::loadGameObjects() {
@@ -293,8 +196,9 @@ void OrvApp::setLayer(uint32_t id, int32_t layer) {
 }
 
 int64_t OrvApp::objectAt(const Point2D& point) {
-    const VkExtent2D extent = lastExtent.width != 0 ? lastExtent : VkExtent2D{static_cast<uint32_t>(width),
-                                                                               static_cast<uint32_t>(height)};
+    const VkExtent2D drawn = loop->drawnExtent();
+    const VkExtent2D extent =
+        drawn.width != 0 ? drawn : VkExtent2D{static_cast<uint32_t>(width), static_cast<uint32_t>(height)};
     return pickGrid.find(scene, scene.version(), extent.width, extent.height, point);
 }
 
@@ -324,20 +228,10 @@ void OrvApp::updateColors(const uint32_t* ids, const int32_t* colours, size_t co
 }
 
 std::vector<uint8_t> OrvApp::readPixels(uint32_t& w, uint32_t& h) {
-    if (window.isClosed()) {
+    if (isClosed()) {
         throw std::runtime_error("no frame to read: the window is closed");
     }
-    if (readableSlot == kNoSlot || !swapChain) {
-        throw std::runtime_error("no frame to read: none was drawn since the window was opened or resized "
-                                 "(call qel.poll() first)");
-    }
-    waitIdle();
-    const VkExtent2D extent = swapChain->getSwapChainExtent();
-    w = extent.width;
-    h = extent.height;
-    std::vector<uint8_t> rgba(static_cast<size_t>(w) * h * 4);
-    renderer->readFrame(readableSlot, *swapChain, queue, rgba.data());
-    return rgba;
+    return loop->readPixels(w, h);
 }
 
 uint32_t OrvApp::createSprite(double x, double y, const std::string& path, double w, double h) {
@@ -425,14 +319,17 @@ bool OrvApp::isInside(uint32_t id, const Point2D& point) const {
 }
 
 void OrvApp::closeWindow() {
-    if (window.isClosed()) {
+    if (isClosed()) {
         return;
     }
     // The swap chain's images live on the window system's connection, which closing
     // ends; release them first.
-    waitIdle();
-    swapChain.reset();
-    window.close();
+    loop->releaseTarget();
+    if (window) {
+        window->close();
+    } else {
+        offscreenClosed = true;
+    }
 }
 
 }  // namespace orv

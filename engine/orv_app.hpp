@@ -1,5 +1,7 @@
 #pragma once
-// The engine: window, device, queue, frames, swap chain, the renderer and the scene.
+// The engine: it owns the window (none in the offscreen mode), the device, the texture atlas
+// with its pictures and fonts, the renderer, the frame loop and the scene, and keeps them
+// alive in the right order. Scene edits go to the scene; frames to the frame loop.
 
 #include <vulkan/vulkan.h>
 
@@ -12,19 +14,17 @@
 #include <utility>
 #include <vector>
 
-#include "vulkan/frame_ring.hpp"
+#include "engine/frame_loop.hpp"
 #include "platform/orv_window.hpp"
 #include "engine/pick_grid.hpp"
 #include "render/font_face.hpp"
 #include "render/text_layout.hpp"
 #include "render/texture_atlas.hpp"
 #include "platform/point2d.hpp"
-#include "render/draw_list.hpp"
 #include "render/renderer.hpp"
 #include "engine/scene.hpp"
 #include "vulkan/orv_device.hpp"
 #include "vulkan/orv_queue.hpp"
-#include "vulkan/orv_swap_chain.hpp"
 
 namespace orv {
 
@@ -34,7 +34,9 @@ enum class RendererChoice { Auto, Raster, Tiles };
 
 class OrvApp {
 public:
-    OrvApp(std::string dataDirectory, int width, int height, RendererChoice choice = RendererChoice::Auto);
+    // `offscreen`: no window and no surface; frames are drawn into an image of our own.
+    OrvApp(std::string dataDirectory, int width, int height, RendererChoice choice = RendererChoice::Auto,
+           bool offscreen = false);
     ~OrvApp();
 
     OrvApp(const OrvApp&) = delete;
@@ -92,10 +94,17 @@ public:
     // Destroys the window ahead of the engine; the scene stays usable.
     void closeWindow();
 
-    OrvWindow& getWindow() { return window; }
+    // The window's events and state; without a window nothing happens, nothing asks to
+    // close until the script closes it, and the cursor is nowhere.
+    void pollEvents();
+    bool shouldClose() const;
+    bool isClosed() const;
+    Point2D cursor();
+    bool isOffscreen() const { return !window; }
+
     RendererKind rendererKind() const { return renderer->kind(); }
     // The size of the latest recorded frame; zero before the first.
-    VkExtent2D drawnExtent() const { return lastExtent; }
+    VkExtent2D drawnExtent() const { return loop->drawnExtent(); }
     // Waits for the present in flight and then for the device.
     VkResult waitIdle() noexcept;
 
@@ -106,23 +115,14 @@ public:
 
 private:
     std::unique_ptr<Renderer> makeRenderer(RendererChoice choice);
-    void rebuildSwapChain();
-    // Writes the frame's uploads; the frame's triangles are taken back if that fails.
-    void prepareFrame(FrameData& frame);
-    void recordFrame(FrameData& frame, uint32_t imageIndex);
-    // A frame abandoned between its acquire and a successful submit leaves an image that is
-    // never presented and a semaphore that is never waited on.
-    void recoverAbandonedFrame() noexcept;
-    void release() noexcept;
 
     int width;
     int height;
     Scene scene;
     std::string dataDirectory;
-    OrvWindow window;
+    std::unique_ptr<OrvWindow> window;
     OrvDevice device;
     OrvQueue queue;
-    FrameRing frames;
     TextureAtlas atlas;
     FontLibrary fonts;
     GlyphCache glyphCache;
@@ -138,17 +138,9 @@ private:
         double size;
     };
     std::unordered_map<uint32_t, TextStyle> textStyles;
-    std::unique_ptr<OrvSwapChain> swapChain;
     std::unique_ptr<Renderer> renderer;
-    // Set while the swap chain must be replaced before the next frame: a rebuild failed, or a
-    // frame was abandoned with an image acquired.
-    bool needsRebuild = false;
-    VkExtent2D lastExtent{0, 0};
-    // The slot of the last frame drawn, while its pixels can still be read back.
-    static constexpr size_t kNoSlot = SIZE_MAX;
-    size_t readableSlot = kNoSlot;
-    // The scene lowered for the frame being prepared; kept so frames allocate nothing.
-    DrawList drawList;
+    std::unique_ptr<FrameLoop> loop;
+    bool offscreenClosed = false;
     PickGrid pickGrid;
 };
 

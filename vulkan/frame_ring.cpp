@@ -67,6 +67,11 @@ void FrameRing::destroySync(FrameData& frame) noexcept {
     frame.inFlight = VK_NULL_HANDLE;
 }
 
+void FrameRing::waitFor(const FrameData& frame) {
+    vkCheck(vkWaitForFences(device.getDevice(), 1, &frame.inFlight, VK_TRUE, UINT64_MAX),
+            "failed to wait for a frame to finish!");
+}
+
 void FrameRing::renew(FrameData& frame) {
     destroySync(frame);
     createSync(frame);

@@ -42,6 +42,10 @@ public:
     size_t currentIndex() const { return index; }
     void advance() { index = (index + 1) % kFrames; }
 
+    // Waits until the frame's previous submission is done: its command buffer and uploads
+    // are then free.
+    void waitFor(const FrameData& frame);
+
     // A frame whose submit failed has a reset fence that nothing will signal and possibly a
     // signalled semaphore that nothing will wait on: give it fresh ones. The device must be idle.
     void renew(FrameData& frame);

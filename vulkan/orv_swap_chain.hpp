@@ -9,10 +9,11 @@
 #include "platform/orv_window.hpp"
 #include "vulkan/orv_device.hpp"
 #include "vulkan/orv_queue.hpp"
+#include "vulkan/render_target.hpp"
 
 namespace orv {
 
-class OrvSwapChain {
+class OrvSwapChain : public RenderTarget {
 public:
     static constexpr size_t MAX_FRAMES_IN_FLIGHT = 2;
 
@@ -21,7 +22,7 @@ public:
     // complete, or keeps it if building this one fails.
     OrvSwapChain(OrvDevice& device, OrvWindow& window, VkImageUsageFlags extraUsage = 0,
                  OrvSwapChain* previous = nullptr);
-    ~OrvSwapChain();
+    ~OrvSwapChain() override;
 
     OrvSwapChain(const OrvSwapChain&) = delete;
     OrvSwapChain& operator=(const OrvSwapChain&) = delete;
@@ -32,6 +33,13 @@ public:
     VkFormat getImageFormat() const { return swapChainImageFormat; }
     VkExtent2D getSwapChainExtent() const { return swapChainExtent; }
     size_t imageCount() const { return swapChainImages.size(); }
+
+    VkFormat imageFormat() const override { return swapChainImageFormat; }
+    VkExtent2D imageExtent() const override { return swapChainExtent; }
+    VkRenderPass colorPass() const override { return renderPass; }
+    VkFramebuffer framebuffer(uint32_t index) const override { return swapChainFramebuffers[index]; }
+    VkImage image(uint32_t index) const override { return swapChainImages[index]; }
+    VkImageLayout finalLayout() const override { return VK_IMAGE_LAYOUT_PRESENT_SRC_KHR; }
     // Once a new swap chain was asked for with this one as its old one, this one can
     // present no more images, whether or not the new one was made.
     bool isRetired() const { return retired; }

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "render/frame_pixels.hpp"
-#include "vulkan/color_render_pass.hpp"
 #include "vulkan/one_time_commands.hpp"
 #include "vulkan/vk_check.hpp"
 
@@ -96,7 +95,7 @@ RasterRenderer::RasterRenderer(OrvDevice& d, std::string directory, const Textur
 }
 
 RasterRenderer::~RasterRenderer() {
-    releaseOffscreen();
+    readBack.reset();
     picturePipeline.reset();
     pipeline.reset();
     VkDevice vk = device.getDevice();
@@ -169,16 +168,16 @@ void RasterRenderer::writeAtlasDescriptor() {
     atlasWritten = atlas.generation();
 }
 
-void RasterRenderer::useSwapChain(const OrvSwapChain& swapChain) {
+void RasterRenderer::useTarget(const RenderTarget& target) {
     PipelineConfig config;
     defaultPipelineConfig(config);
     config.pipelineLayout = pipelineLayout;
-    config.renderPass = swapChain.getRenderPass();
+    config.renderPass = target.colorPass();
     config.subpass = 0;
     // Replace only after the new pipeline is complete, so a failed build keeps the old one.
     auto built = std::make_unique<OrvPipeline>(device, dataDirectory, "tri-vert.spv", "tri-frag.spv", config);
     pipeline = std::move(built);
-    picturePipeline = std::make_unique<PicturePipeline>(device, dataDirectory, pictureLayout, swapChain.getRenderPass());
+    picturePipeline = std::make_unique<PicturePipeline>(device, dataDirectory, pictureLayout, target.colorPass());
 }
 
 RasterRenderer::Slot::Slot(OrvDevice& device)
@@ -232,10 +231,9 @@ void RasterRenderer::prepare(size_t slotIndex, const DrawList& list) {
     flush();
 }
 
-void RasterRenderer::record(VkCommandBuffer commandBuffer, size_t slot, const OrvSwapChain& swapChain,
+void RasterRenderer::record(VkCommandBuffer commandBuffer, size_t slot, const RenderTarget& target,
                             uint32_t imageIndex) {
-    recordPass(commandBuffer, *slots[slot], swapChain.getRenderPass(), swapChain.getFrameBuffer(imageIndex),
-               swapChain.getSwapChainExtent());
+    recordPass(commandBuffer, *slots[slot], target.colorPass(), target.framebuffer(imageIndex), target.imageExtent());
 }
 
 void RasterRenderer::recordPass(VkCommandBuffer commandBuffer, const Slot& slot, VkRenderPass renderPass,
@@ -293,72 +291,21 @@ void RasterRenderer::recordPass(VkCommandBuffer commandBuffer, const Slot& slot,
     vkCmdEndRenderPass(commandBuffer);
 }
 
-void RasterRenderer::releaseOffscreen() noexcept {
-    VkDevice vk = device.getDevice();
-    vkDestroyFramebuffer(vk, offscreen.framebuffer, nullptr);
-    vkDestroyRenderPass(vk, offscreen.renderPass, nullptr);
-    destroyDeviceImage(vk, offscreen.target);
-    offscreen = Offscreen{};
-}
-
-void RasterRenderer::makeOffscreen(VkExtent2D extent, VkFormat format) {
-    if (offscreen.target.image != VK_NULL_HANDLE && offscreen.extent.width == extent.width &&
-        offscreen.extent.height == extent.height && offscreen.format == format) {
-        return;
+void RasterRenderer::readFrame(size_t slot, const RenderTarget& target, OrvQueue& queue, uint8_t* rgba) {
+    // The frame is drawn again into an image of our own, whatever the target was.
+    const VkExtent2D extent = target.imageExtent();
+    if (!readBack || readBack->imageExtent().width != extent.width || readBack->imageExtent().height != extent.height ||
+        readBack->imageFormat() != target.imageFormat()) {
+        readBack.reset();
+        readBack = std::make_unique<OffscreenTarget>(device, extent, target.imageFormat());
     }
-    releaseOffscreen();
-    VkDevice vk = device.getDevice();
-    try {
-        createDeviceImage(device, extent, format, VK_IMAGE_USAGE_COLOR_ATTACHMENT_BIT | VK_IMAGE_USAGE_TRANSFER_SRC_BIT,
-                          offscreen.target);
-        // Compatible with the swap chain's render pass, so the same pipelines draw into it; it
-        // ends ready to be copied from.
-        offscreen.renderPass = createColorRenderPass(vk, format, VK_IMAGE_LAYOUT_TRANSFER_SRC_OPTIMAL);
-
-        VkFramebufferCreateInfo framebufferInfo{};
-        framebufferInfo.sType = VK_STRUCTURE_TYPE_FRAMEBUFFER_CREATE_INFO;
-        framebufferInfo.renderPass = offscreen.renderPass;
-        framebufferInfo.attachmentCount = 1;
-        framebufferInfo.pAttachments = &offscreen.target.view;
-        framebufferInfo.width = extent.width;
-        framebufferInfo.height = extent.height;
-        framebufferInfo.layers = 1;
-        vkCheck(vkCreateFramebuffer(vk, &framebufferInfo, nullptr, &offscreen.framebuffer),
-                "failed to create framebuffer!");
-    } catch (...) {
-        releaseOffscreen();
-        throw;
-    }
-    offscreen.extent = extent;
-    offscreen.format = format;
-}
-
-void RasterRenderer::readFrame(size_t slot, const OrvSwapChain& swapChain, OrvQueue& queue, uint8_t* rgba) {
-    const VkExtent2D extent = swapChain.getSwapChainExtent();
-    makeOffscreen(extent, swapChain.getImageFormat());
     HostBuffer pixels{device, VK_BUFFER_USAGE_TRANSFER_DST_BIT, "read-back"};
     pixels.reserve(static_cast<VkDeviceSize>(extent.width) * extent.height * 4);
     OneTimeCommands commands{device, queue};
-    recordPass(commands.buffer(), *slots[slot], offscreen.renderPass, offscreen.framebuffer, extent);
-    VkImageMemoryBarrier drawn{};
-    drawn.sType = VK_STRUCTURE_TYPE_IMAGE_MEMORY_BARRIER;
-    drawn.srcAccessMask = VK_ACCESS_COLOR_ATTACHMENT_WRITE_BIT;
-    drawn.dstAccessMask = VK_ACCESS_TRANSFER_READ_BIT;
-    drawn.oldLayout = VK_IMAGE_LAYOUT_TRANSFER_SRC_OPTIMAL;
-    drawn.newLayout = VK_IMAGE_LAYOUT_TRANSFER_SRC_OPTIMAL;
-    drawn.srcQueueFamilyIndex = VK_QUEUE_FAMILY_IGNORED;
-    drawn.dstQueueFamilyIndex = VK_QUEUE_FAMILY_IGNORED;
-    drawn.image = offscreen.target.image;
-    drawn.subresourceRange = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 1, 0, 1};
-    vkCmdPipelineBarrier(commands.buffer(), VK_PIPELINE_STAGE_COLOR_ATTACHMENT_OUTPUT_BIT,
-                         VK_PIPELINE_STAGE_TRANSFER_BIT, 0, 0, nullptr, 0, nullptr, 1, &drawn);
-    VkBufferImageCopy region{};
-    region.imageSubresource = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 0, 1};
-    region.imageExtent = {extent.width, extent.height, 1};
-    vkCmdCopyImageToBuffer(commands.buffer(), offscreen.target.image, VK_IMAGE_LAYOUT_TRANSFER_SRC_OPTIMAL, pixels.handle(), 1,
-                           &region);
+    recordPass(commands.buffer(), *slots[slot], readBack->colorPass(), readBack->framebuffer(0), extent);
+    readBack->recordCopyTo(commands.buffer(), pixels.handle());
     commands.run();
-    copyAsRgba(static_cast<const uint8_t*>(pixels.data()), extent, swapChain.getImageFormat(), rgba);
+    copyAsRgba(static_cast<const uint8_t*>(pixels.data()), extent, target.imageFormat(), rgba);
 }
 
 }  // namespace orv

@@ -15,7 +15,7 @@
 #include "render/raster/vertex.hpp"
 #include "render/renderer.hpp"
 #include "render/texture_atlas.hpp"
-#include "vulkan/device_image.hpp"
+#include "vulkan/offscreen_target.hpp"
 #include "vulkan/frame_ring.hpp"
 #include "vulkan/host_buffer.hpp"
 #include "vulkan/picture_pipeline.hpp"
@@ -32,10 +32,10 @@ public:
     RendererKind kind() const override { return RendererKind::Raster; }
     VkImageUsageFlags imageUsage() const override { return 0; }
     VkPipelineStageFlags imageWaitStage() const override { return VK_PIPELINE_STAGE_COLOR_ATTACHMENT_OUTPUT_BIT; }
-    void useSwapChain(const OrvSwapChain& swapChain) override;
+    void useTarget(const RenderTarget& target) override;
     void prepare(size_t slot, const DrawList& list) override;
-    void record(VkCommandBuffer commandBuffer, size_t slot, const OrvSwapChain& swapChain, uint32_t imageIndex) override;
-    void readFrame(size_t slot, const OrvSwapChain& swapChain, OrvQueue& queue, uint8_t* rgba) override;
+    void record(VkCommandBuffer commandBuffer, size_t slot, const RenderTarget& target, uint32_t imageIndex) override;
+    void readFrame(size_t slot, const RenderTarget& target, OrvQueue& queue, uint8_t* rgba) override;
 
 private:
     // What each frame in flight uploads and draws: its vertices, its pictures' vertices, and
@@ -48,22 +48,11 @@ private:
         uint32_t clearColor = 0;
     };
 
-    // An image of the swap chain's format to draw a frame into again and read it back.
-    struct Offscreen {
-        VkExtent2D extent{0, 0};
-        VkFormat format = VK_FORMAT_UNDEFINED;
-        DeviceImage target;
-        VkRenderPass renderPass = VK_NULL_HANDLE;
-        VkFramebuffer framebuffer = VK_NULL_HANDLE;
-    };
-
     void createPipelineLayouts();
     void writeAtlasDescriptor();
     // The render pass from its beginning to its end, drawing the prepared frame.
     void recordPass(VkCommandBuffer commandBuffer, const Slot& slot, VkRenderPass renderPass,
                     VkFramebuffer framebuffer, VkExtent2D extent) const;
-    void makeOffscreen(VkExtent2D extent, VkFormat format);
-    void releaseOffscreen() noexcept;
 
     OrvDevice& device;
     std::string dataDirectory;
@@ -82,7 +71,8 @@ private:
     // whether each is a disc; kept so frames allocate nothing.
     std::vector<uint32_t> stretch;
     std::vector<uint8_t> stretchDiscs;
-    Offscreen offscreen;
+    // Where a frame is drawn again to be read back.
+    std::unique_ptr<OffscreenTarget> readBack;
 };
 
 }  // namespace orv

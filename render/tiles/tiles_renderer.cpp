@@ -156,15 +156,15 @@ void TilesRenderer::createDescriptorSets() {
     }
 }
 
-void TilesRenderer::useSwapChain(const OrvSwapChain& swapChain) {
-    const VkFormat format = swapChain.getImageFormat();
+void TilesRenderer::useTarget(const RenderTarget& target) {
+    const VkFormat format = target.imageFormat();
     const bool bgra = format == VK_FORMAT_B8G8R8A8_UNORM;
     if (!bgra && format != VK_FORMAT_R8G8B8A8_UNORM) {
         throw std::runtime_error("the tiles renderer needs swap chain images of 8-bit unsigned normalised "
                                  "colour (format " + std::to_string(format) + " was chosen); set QEL_RENDERER=raster");
     }
     blueFirst = bgra;
-    const VkExtent2D extent = swapChain.getSwapChainExtent();
+    const VkExtent2D extent = target.imageExtent();
     if (output.reserve(static_cast<VkDeviceSize>(extent.width) * extent.height * sizeof(uint32_t))) {
         ++outputGeneration;
     }
@@ -250,10 +250,10 @@ void TilesRenderer::prepare(size_t slotIndex, const DrawList& list) {
     }
 }
 
-void TilesRenderer::record(VkCommandBuffer commandBuffer, size_t slotIndex, const OrvSwapChain& swapChain,
+void TilesRenderer::record(VkCommandBuffer commandBuffer, size_t slotIndex, const RenderTarget& target,
                            uint32_t imageIndex) {
-    const VkExtent2D extent = swapChain.getSwapChainExtent();
-    const VkImage image = swapChain.getImage(imageIndex);
+    const VkExtent2D extent = target.imageExtent();
+    const VkImage image = target.image(imageIndex);
     const Slot& slot = *slots[slotIndex];
 
     // The previous frame's copy out of the pixel buffer comes before this frame writes it.
@@ -322,15 +322,14 @@ void TilesRenderer::record(VkCommandBuffer commandBuffer, size_t slotIndex, cons
     toPresent.srcAccessMask = VK_ACCESS_TRANSFER_WRITE_BIT;
     toPresent.dstAccessMask = 0;
     toPresent.oldLayout = VK_IMAGE_LAYOUT_TRANSFER_DST_OPTIMAL;
-    toPresent.newLayout = VK_IMAGE_LAYOUT_PRESENT_SRC_KHR;
+    toPresent.newLayout = target.finalLayout();
     vkCmdPipelineBarrier(commandBuffer, VK_PIPELINE_STAGE_TRANSFER_BIT, VK_PIPELINE_STAGE_BOTTOM_OF_PIPE_BIT, 0, 0,
                          nullptr, 0, nullptr, 1, &toPresent);
 }
 
-void TilesRenderer::readFrame(size_t, const OrvSwapChain& swapChain, OrvQueue&, uint8_t* rgba) {
+void TilesRenderer::readFrame(size_t, const RenderTarget& target, OrvQueue&, uint8_t* rgba) {
     // The pixel buffer holds the last frame drawn until the next one is drawn.
-    copyAsRgba(static_cast<const uint8_t*>(output.data()), swapChain.getSwapChainExtent(), swapChain.getImageFormat(),
-               rgba);
+    copyAsRgba(static_cast<const uint8_t*>(output.data()), target.imageExtent(), target.imageFormat(), rgba);
 }
 
 }  // namespace orv

@@ -30,10 +30,10 @@ public:
     RendererKind kind() const override { return RendererKind::Tiles; }
     VkImageUsageFlags imageUsage() const override { return VK_IMAGE_USAGE_TRANSFER_DST_BIT; }
     VkPipelineStageFlags imageWaitStage() const override { return VK_PIPELINE_STAGE_TRANSFER_BIT; }
-    void useSwapChain(const OrvSwapChain& swapChain) override;
+    void useTarget(const RenderTarget& target) override;
     void prepare(size_t slot, const DrawList& list) override;
-    void record(VkCommandBuffer commandBuffer, size_t slot, const OrvSwapChain& swapChain, uint32_t imageIndex) override;
-    void readFrame(size_t slot, const OrvSwapChain& swapChain, OrvQueue& queue, uint8_t* rgba) override;
+    void record(VkCommandBuffer commandBuffer, size_t slot, const RenderTarget& target, uint32_t imageIndex) override;
+    void readFrame(size_t slot, const RenderTarget& target, OrvQueue& queue, uint8_t* rgba) override;
 
 private:
     // What each frame in flight uploads: its primitives, the tiles some primitive reaches

@@ -1,0 +1,202 @@
+#include "engine/frame_loop.hpp"
+
+#include <stdexcept>
+
+#include "engine/lowering.hpp"
+#include "vulkan/vk_check.hpp"
+
+namespace orv {
+
+namespace {
+
+// What an image of our own is made of: the format the swap chain takes on this platform, so
+// that frames without a window have the same pixels.
+constexpr VkFormat kOffscreenFormat = VK_FORMAT_B8G8R8A8_UNORM;
+
+}  // namespace
+
+FrameLoop::FrameLoop(OrvDevice& d, OrvQueue& q, OrvWindow* w, VkExtent2D s, Renderer& r, TextureAtlas& a, Scene& sc)
+    : device{d}, queue{q}, window{w}, size{s}, renderer{r}, atlas{a}, scene{sc}, frames{d} {
+    rebuildTarget();
+}
+
+FrameLoop::~FrameLoop() {
+    releaseTarget();
+}
+
+void FrameLoop::releaseTarget() noexcept {
+    waitIdle();
+    readableSlot = kNoSlot;
+    swapChain.reset();
+    offscreen.reset();
+}
+
+const RenderTarget& FrameLoop::target() const {
+    if (window != nullptr) {
+        return *swapChain;
+    }
+    return *offscreen;
+}
+
+void FrameLoop::rebuildTarget() {
+    if (window != nullptr) {
+        VkExtent2D extent = window->extent();
+        while (extent.width == 0 || extent.height == 0) {
+            extent = window->extent();
+            window->waitEvents();
+        }
+    }
+    waitIdle();
+
+    // Stays set if anything below fails, so the next frame tries again; the current target
+    // is replaced only by a complete new one.
+    needsRebuild = true;
+    readableSlot = kNoSlot;
+    if (window != nullptr) {
+        auto next = std::make_unique<OrvSwapChain>(device, *window, renderer.imageUsage(), swapChain.get());
+        swapChain = std::move(next);
+    } else if (!offscreen) {
+        offscreen = std::make_unique<OffscreenTarget>(device, size, kOffscreenFormat, renderer.imageUsage());
+    }
+    needsRebuild = false;
+    renderer.useTarget(target());
+}
+
+void FrameLoop::drawFrame() {
+    if (window != nullptr) {
+        window->throwIfGone();
+    }
+    FrameData& frame = frames.current();
+    if (frame.inFlight == VK_NULL_HANDLE || frame.imageAvailable == VK_NULL_HANDLE) {
+        // Renewing it after a failed submit failed too.
+        waitIdle();
+        frames.renew(frame);
+    }
+    // The frame's uploads are written while the previous frame is still being presented;
+    // they need the slot, not the image.
+    frames.waitFor(frame);
+    scene.advanceTriangles();
+    bool prepared = false;
+    if (!needsRebuild) {
+        prepareFrame();
+        prepared = true;
+    }
+
+    uint32_t imageIndex = 0;
+    if (window != nullptr) {
+        // The previous frame's present ends here; a window that changed size since gets a new
+        // swap chain before this frame is drawn.
+        const VkResult presented = queue.takePresentResult();
+        if (needsRebuild || presented == VK_ERROR_OUT_OF_DATE_KHR || presented == VK_SUBOPTIMAL_KHR ||
+            window->isResized()) {
+            window->clearResized();
+            rebuildTarget();
+            prepared = false;
+        } else if (presented != VK_SUCCESS) {
+            scene.retractTriangles();
+            throw vkError("failed to present swap chain image!", presented);
+        }
+        const VkResult acquired = swapChain->acquireNextImage(queue, frame.inFlight, frame.imageAvailable, &imageIndex);
+        if (acquired == VK_ERROR_OUT_OF_DATE_KHR) {
+            scene.retractTriangles();
+            rebuildTarget();
+            return;
+        }
+        if (acquired != VK_SUCCESS && acquired != VK_SUBOPTIMAL_KHR) {
+            scene.retractTriangles();
+            throw vkError("failed to acquire swap chain image!", acquired);
+        }
+    } else if (needsRebuild) {
+        try {
+            rebuildTarget();
+        } catch (...) {
+            scene.retractTriangles();
+            throw;
+        }
+    }
+    VkResult submitted = VK_SUCCESS;
+    try {
+        if (!prepared) {
+            prepareFrame();
+        }
+        atlas.stage(frame.atlasStaging, frame.atlasCopies);
+        recordFrame(frame, imageIndex);
+        submitted = submitFrame(frame, imageIndex);
+    } catch (...) {
+        recoverAbandonedFrame();
+        throw;
+    }
+    if (submitted != VK_SUCCESS) {
+        recoverAbandonedFrame();
+        throw vkError("failed to submit draw command buffer!", submitted);
+    }
+    atlas.uploaded();
+    readableSlot = frames.currentIndex();
+    frames.advance();
+}
+
+void FrameLoop::prepareFrame() {
+    // The renderer's record of the frame in this slot is about to be replaced.
+    if (readableSlot == frames.currentIndex()) {
+        readableSlot = kNoSlot;
+    }
+    try {
+        const VkExtent2D extent = target().imageExtent();
+        lowerScene(scene, extent.width, extent.height, drawList);
+        renderer.prepare(frames.currentIndex(), drawList);
+    } catch (...) {
+        scene.retractTriangles();
+        throw;
+    }
+}
+
+void FrameLoop::recordFrame(FrameData& frame, uint32_t imageIndex) {
+    VkCommandBufferBeginInfo beginInfo{};
+    beginInfo.sType = VK_STRUCTURE_TYPE_COMMAND_BUFFER_BEGIN_INFO;
+    beginInfo.flags = VK_COMMAND_BUFFER_USAGE_ONE_TIME_SUBMIT_BIT;
+    vkCheck(vkBeginCommandBuffer(frame.commandBuffer, &beginInfo), "failed to begin recording command buffer!");
+    atlas.recordUploads(frame.commandBuffer, frame.atlasStaging, frame.atlasCopies);
+    renderer.record(frame.commandBuffer, frames.currentIndex(), target(), imageIndex);
+    vkCheck(vkEndCommandBuffer(frame.commandBuffer), "failed to record command buffer!");
+    lastExtent = target().imageExtent();
+}
+
+VkResult FrameLoop::submitFrame(FrameData& frame, uint32_t imageIndex) {
+    if (window != nullptr) {
+        return swapChain->submitCommandBuffers(queue, frame.commandBuffer, frame.inFlight, frame.imageAvailable,
+                                               renderer.imageWaitStage(), imageIndex);
+    }
+    VkSubmitInfo submitInfo{};
+    submitInfo.sType = VK_STRUCTURE_TYPE_SUBMIT_INFO;
+    submitInfo.commandBufferCount = 1;
+    submitInfo.pCommandBuffers = &frame.commandBuffer;
+    vkCheck(vkResetFences(device.getDevice(), 1, &frame.inFlight), "failed to reset a frame's fence!");
+    return queue.submit(submitInfo, frame.inFlight);
+}
+
+void FrameLoop::recoverAbandonedFrame() noexcept {
+    // Only a new swap chain gives the acquired image back.
+    needsRebuild = window != nullptr;
+    waitIdle();
+    try {
+        frames.renew(frames.current());
+    } catch (...) {
+        // Left without a fence: the next frame tries again.
+    }
+}
+
+std::vector<uint8_t> FrameLoop::readPixels(uint32_t& w, uint32_t& h) {
+    if (readableSlot == kNoSlot || (!swapChain && !offscreen)) {
+        throw std::runtime_error("no frame to read: none was drawn since the window was opened or resized "
+                                 "(call qel.poll() first)");
+    }
+    waitIdle();
+    const VkExtent2D extent = target().imageExtent();
+    w = extent.width;
+    h = extent.height;
+    std::vector<uint8_t> rgba(static_cast<size_t>(w) * h * 4);
+    renderer.readFrame(readableSlot, target(), queue, rgba.data());
+    return rgba;
+}
+
+}  // namespace orv

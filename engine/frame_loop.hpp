@@ -1,0 +1,82 @@
+#pragma once
+// Drawing one frame after another: the frame slots, the render target (the window's swap
+// chain, or an image of our own when there is no window), acquiring, submitting and
+// presenting, and getting back on track when any of that fails. Each frame the scene is
+// lowered into a draw list for the renderer.
+
+#include <vulkan/vulkan.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "engine/scene.hpp"
+#include "platform/orv_window.hpp"
+#include "render/draw_list.hpp"
+#include "render/renderer.hpp"
+#include "render/texture_atlas.hpp"
+#include "vulkan/frame_ring.hpp"
+#include "vulkan/offscreen_target.hpp"
+#include "vulkan/orv_device.hpp"
+#include "vulkan/orv_queue.hpp"
+#include "vulkan/orv_swap_chain.hpp"
+
+namespace orv {
+
+class FrameLoop {
+public:
+    // Draws into the window's swap chain, or, with no window, into an image of `size`.
+    FrameLoop(OrvDevice& device, OrvQueue& queue, OrvWindow* window, VkExtent2D size, Renderer& renderer,
+              TextureAtlas& atlas, Scene& scene);
+    ~FrameLoop();
+
+    FrameLoop(const FrameLoop&) = delete;
+    FrameLoop& operator=(const FrameLoop&) = delete;
+
+    void drawFrame();
+
+    // The last frame drawn, as RGBA bytes, rows from the top. Throws when no frame was drawn
+    // since the loop started or the target was last replaced.
+    std::vector<uint8_t> readPixels(uint32_t& width, uint32_t& height);
+    // The size of the latest recorded frame; zero before the first.
+    VkExtent2D drawnExtent() const { return lastExtent; }
+    // The window is about to go: the swap chain's images live on its connection.
+    void releaseTarget() noexcept;
+    // Waits for the present in flight and then for the device.
+    VkResult waitIdle() noexcept { return queue.waitIdle(); }
+
+private:
+    const RenderTarget& target() const;
+    void rebuildTarget();
+    // Lowers the scene and writes the frame's uploads; the frame's triangles are taken back
+    // if that fails.
+    void prepareFrame();
+    void recordFrame(FrameData& frame, uint32_t imageIndex);
+    VkResult submitFrame(FrameData& frame, uint32_t imageIndex);
+    // A frame abandoned between its acquire and a successful submit leaves an image that is
+    // never presented and a semaphore that is never waited on.
+    void recoverAbandonedFrame() noexcept;
+
+    OrvDevice& device;
+    OrvQueue& queue;
+    OrvWindow* window;
+    VkExtent2D size;
+    Renderer& renderer;
+    TextureAtlas& atlas;
+    Scene& scene;
+    FrameRing frames;
+    std::unique_ptr<OrvSwapChain> swapChain;
+    std::unique_ptr<OffscreenTarget> offscreen;
+    // Set while the target must be replaced before the next frame: a rebuild failed, or a
+    // frame was abandoned with an image acquired.
+    bool needsRebuild = true;
+    VkExtent2D lastExtent{0, 0};
+    // The slot of the last frame drawn, while its pixels can still be read back.
+    static constexpr size_t kNoSlot = SIZE_MAX;
+    size_t readableSlot = kNoSlot;
+    // The scene lowered for the frame being prepared; kept so frames allocate nothing.
+    DrawList drawList;
+};
+
+}  // namespace orv

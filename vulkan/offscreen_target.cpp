@@ -1,0 +1,63 @@
+#include "vulkan/offscreen_target.hpp"
+
+#include "vulkan/color_render_pass.hpp"
+#include "vulkan/vk_check.hpp"
+
+namespace orv {
+
+OffscreenTarget::OffscreenTarget(OrvDevice& d, VkExtent2D size, VkFormat imageFormat, VkImageUsageFlags extraUsage)
+    : device{d}, extent{size}, format{imageFormat} {
+    VkDevice vk = device.getDevice();
+    try {
+        createDeviceImage(device, extent, format,
+                          VK_IMAGE_USAGE_COLOR_ATTACHMENT_BIT | VK_IMAGE_USAGE_TRANSFER_SRC_BIT | extraUsage, target);
+        renderPass = createColorRenderPass(vk, format, VK_IMAGE_LAYOUT_TRANSFER_SRC_OPTIMAL);
+        VkFramebufferCreateInfo info{};
+        info.sType = VK_STRUCTURE_TYPE_FRAMEBUFFER_CREATE_INFO;
+        info.renderPass = renderPass;
+        info.attachmentCount = 1;
+        info.pAttachments = &target.view;
+        info.width = extent.width;
+        info.height = extent.height;
+        info.layers = 1;
+        vkCheck(vkCreateFramebuffer(vk, &info, nullptr, &frameBuffer), "failed to create framebuffer!");
+    } catch (...) {
+        release();
+        throw;
+    }
+}
+
+OffscreenTarget::~OffscreenTarget() {
+    release();
+}
+
+void OffscreenTarget::release() noexcept {
+    VkDevice vk = device.getDevice();
+    vkDestroyFramebuffer(vk, frameBuffer, nullptr);
+    vkDestroyRenderPass(vk, renderPass, nullptr);
+    destroyDeviceImage(vk, target);
+    frameBuffer = VK_NULL_HANDLE;
+    renderPass = VK_NULL_HANDLE;
+}
+
+void OffscreenTarget::recordCopyTo(VkCommandBuffer commandBuffer, VkBuffer buffer) const {
+    // Whatever drew the image (a render pass, or a copy into it) finished writing first.
+    VkImageMemoryBarrier drawn{};
+    drawn.sType = VK_STRUCTURE_TYPE_IMAGE_MEMORY_BARRIER;
+    drawn.srcAccessMask = VK_ACCESS_COLOR_ATTACHMENT_WRITE_BIT | VK_ACCESS_TRANSFER_WRITE_BIT;
+    drawn.dstAccessMask = VK_ACCESS_TRANSFER_READ_BIT;
+    drawn.oldLayout = VK_IMAGE_LAYOUT_TRANSFER_SRC_OPTIMAL;
+    drawn.newLayout = VK_IMAGE_LAYOUT_TRANSFER_SRC_OPTIMAL;
+    drawn.srcQueueFamilyIndex = VK_QUEUE_FAMILY_IGNORED;
+    drawn.dstQueueFamilyIndex = VK_QUEUE_FAMILY_IGNORED;
+    drawn.image = target.image;
+    drawn.subresourceRange = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 1, 0, 1};
+    vkCmdPipelineBarrier(commandBuffer, VK_PIPELINE_STAGE_COLOR_ATTACHMENT_OUTPUT_BIT | VK_PIPELINE_STAGE_TRANSFER_BIT,
+                         VK_PIPELINE_STAGE_TRANSFER_BIT, 0, 0, nullptr, 0, nullptr, 1, &drawn);
+    VkBufferImageCopy region{};
+    region.imageSubresource = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 0, 1};
+    region.imageExtent = {extent.width, extent.height, 1};
+    vkCmdCopyImageToBuffer(commandBuffer, target.image, VK_IMAGE_LAYOUT_TRANSFER_SRC_OPTIMAL, buffer, 1, &region);
+}
+
+}  // namespace orv
