@@ -6,19 +6,8 @@ namespace orv {
 
 namespace {
 
-constexpr Color kNear{0.5f, 0.0f, 0.0f};
-constexpr Color kFar{0.0f, 0.0f, 0.5f};
-
 Vertex corner(float x, float y, const Color& color) {
     return Vertex{{x, y}, {color[0], color[1], color[2]}};
-}
-
-std::vector<Vertex> cornerColouredQuad(const QuadCorners& c) {
-    std::vector<Vertex> vertices(kQuadVertexCount);
-    placeQuad(vertices.data(), c, kFar);
-    vertices[0] = corner(c.left, c.top, kNear);
-    vertices[3] = vertices[0];
-    return vertices;
 }
 
 }  // namespace
@@ -47,14 +36,6 @@ void placeQuad(Vertex* out, const QuadCorners& c, const Color& color) {
     out[3] = corner(c.left, c.top, color);
     out[4] = corner(c.right, c.bottom, color);
     out[5] = corner(c.right, c.top, color);
-}
-
-std::vector<Vertex> rectangleVertices(double x, double y, double sizeX, double sizeY) {
-    return cornerColouredQuad(rectangleCorners(x, y, sizeX, sizeY));
-}
-
-std::vector<Vertex> circleVertices(double x, double y, double radius) {
-    return cornerColouredQuad(circleCorners(x, y, radius));
 }
 
 bool rectangleHit(const QuadCorners& c, const Point2D& point) {

@@ -31,10 +31,6 @@ QuadCorners cornersOf(const GameObject& object);
 
 // Two triangles (0,1,2) and (3,4,5) over the corners, every vertex of colour `color`.
 void placeQuad(Vertex* out, const QuadCorners& corners, const Color& color);
-// The vertex lists of a rectangle and a circle, with corner colours (0.5, 0, 0) at the
-// anchor corner and (0, 0, 0.5) elsewhere.
-std::vector<Vertex> rectangleVertices(double x, double y, double sizeX, double sizeY);
-std::vector<Vertex> circleVertices(double x, double y, double radius);
 
 // Inclusive tests in double precision on the float corners; a NaN point is never inside.
 bool rectangleHit(const QuadCorners& corners, const Point2D& point);

@@ -58,21 +58,21 @@ TEST(AdvanceRotation, WrapsJustPastOneTurn) {
 TEST(MakePushConstants, ShapeCentreRadiusAndTransform) {
     struct Case {
         const char* name;
-        std::vector<Vertex> vertices;
+        QuadCorners corners;
         std::optional<double> radius;
         float pushedRadius, centerX, centerY;
     };
     const Case cases[] = {
-        {"circle at (100, 50) radius 20", circleVertices(100, 50, 20), 20.0, 20, 100, 50},
-        {"rectangle at (10, 20)", rectangleVertices(10, 20, 30, 40), std::nullopt, 0, 10, 20},
-        {"circle radius 0", circleVertices(7, 9, 0), 0.0, 0, 7, 9},
+        {"circle at (100, 50) radius 20", circleCorners(100, 50, 20), 20.0, 20, 100, 50},
+        {"rectangle at (10, 20)", rectangleCorners(10, 20, 30, 40), std::nullopt, 0, 10, 20},
+        {"circle radius 0", circleCorners(7, 9, 0), 0.0, 0, 7, 9},
     };
     GameObject object;
     object.color = {0.25f, 0.5f, 0.75f};
     object.rotation = 0.0f;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const PushConstantData push = makePushConstants(object, c.vertices[0], c.radius, {800, 600});
+        const PushConstantData push = makePushConstants(object, Vertex{{c.corners.left, c.corners.top}, {}}, c.radius, {800, 600});
         EXPECT_EQ(push.radius, c.pushedRadius);
         EXPECT_EQ(push.centerX, c.centerX);
         EXPECT_EQ(push.centerY, c.centerY);

@@ -11,43 +11,6 @@
 namespace orv {
 namespace {
 
-using Corner = std::array<double, 2>;
-
-struct VerticesCase {
-    const char* name;
-    std::vector<Vertex> vertices;
-    std::array<Corner, 6> corners;
-};
-
-TEST(ShapeGeometry, VerticesInCornerOrderWithMarkerColours) {
-    const VerticesCase cases[] = {
-        {"rectangle", rectangleVertices(10, 20, 30, 40),
-         {{{10, 20}, {10, 60}, {40, 60}, {10, 20}, {40, 60}, {40, 20}}}},
-        {"negative sizes mirror", rectangleVertices(10, 20, -30, -40),
-         {{{10, 20}, {10, -20}, {-20, -20}, {10, 20}, {-20, -20}, {-20, 20}}}},
-        {"circle bounding square", circleVertices(100, 50, 20),
-         {{{80, 30}, {80, 70}, {120, 70}, {80, 30}, {120, 70}, {120, 30}}}},
-        {"circle radius 0", circleVertices(100, 50, 0),
-         {{{100, 50}, {100, 50}, {100, 50}, {100, 50}, {100, 50}, {100, 50}}}},
-        {"circle negative radius", circleVertices(100, 50, -20),
-         {{{120, 70}, {120, 30}, {80, 30}, {120, 70}, {80, 30}, {80, 70}}}},
-    };
-    for (const VerticesCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        ASSERT_EQ(c.vertices.size(), 6u);
-        for (size_t i = 0; i < 6; ++i) {
-            SCOPED_TRACE(testing::Message() << "vertex " << i);
-            const Vertex& v = c.vertices[i];
-            EXPECT_EQ(v.position[0], static_cast<float>(c.corners[i][0]));
-            EXPECT_EQ(v.position[1], static_cast<float>(c.corners[i][1]));
-            const bool near = i == 0 || i == 3;
-            EXPECT_EQ(v.color[0], near ? 0.5f : 0.0f);
-            EXPECT_EQ(v.color[1], 0.0f);
-            EXPECT_EQ(v.color[2], near ? 0.0f : 0.5f);
-        }
-    }
-}
-
 TEST(ShapeGeometry, RectangleCheckPrintsBlock) {
     std::ostringstream out;
     EXPECT_TRUE(rectangleContains(rectangleCorners(10, 20, 30, 40), {15, 25}, out));
