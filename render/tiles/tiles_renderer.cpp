@@ -183,15 +183,15 @@ void TilesRenderer::createComputePipelines() {
 void TilesRenderer::createDescriptorSets(FrameRing& frames) {
     VkDevice vk = device.getDevice();
     const VkDescriptorPoolSize sizes[] = {
-        {VK_DESCRIPTOR_TYPE_STORAGE_BUFFER, static_cast<uint32_t>(4 * FrameRing::kFrames)},
-        {VK_DESCRIPTOR_TYPE_COMBINED_IMAGE_SAMPLER, static_cast<uint32_t>(FrameRing::kFrames)}};
+        {VK_DESCRIPTOR_TYPE_STORAGE_BUFFER, static_cast<uint32_t>(4 * MAX_FRAMES_IN_FLIGHT)},
+        {VK_DESCRIPTOR_TYPE_COMBINED_IMAGE_SAMPLER, static_cast<uint32_t>(MAX_FRAMES_IN_FLIGHT)}};
     VkDescriptorPoolCreateInfo poolInfo{};
     poolInfo.sType = VK_STRUCTURE_TYPE_DESCRIPTOR_POOL_CREATE_INFO;
-    poolInfo.maxSets = FrameRing::kFrames;
+    poolInfo.maxSets = MAX_FRAMES_IN_FLIGHT;
     poolInfo.poolSizeCount = 2;
     poolInfo.pPoolSizes = sizes;
     vkCheck(vkCreateDescriptorPool(vk, &poolInfo, nullptr, &pool), "failed to create descriptor pool!");
-    for (size_t i = 0; i < FrameRing::kFrames; ++i) {
+    for (size_t i = 0; i < MAX_FRAMES_IN_FLIGHT; ++i) {
         FrameData& frame = frames.slot(i);
         VkDescriptorSetAllocateInfo info{};
         info.sType = VK_STRUCTURE_TYPE_DESCRIPTOR_SET_ALLOCATE_INFO;
