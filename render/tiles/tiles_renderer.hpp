@@ -15,6 +15,7 @@
 #include "render/tiles/tile_binner.hpp"
 #include "vulkan/host_buffer.hpp"
 #include "vulkan/orv_device.hpp"
+#include "vulkan/vk_handle.hpp"
 
 namespace orv {
 
@@ -30,7 +31,6 @@ static_assert(sizeof(TileShape) == 48, "shape record layout is shared with tiles
 class TilesRenderer : public Renderer {
 public:
     TilesRenderer(OrvDevice& device, std::string dataDirectory, FrameRing& frames, const TextureAtlas& atlas);
-    ~TilesRenderer() override;
 
     RendererKind kind() const override { return RendererKind::Tiles; }
     VkImageUsageFlags imageUsage() const override { return VK_IMAGE_USAGE_TRANSFER_DST_BIT; }
@@ -47,7 +47,6 @@ private:
     // A colour as the shader takes it (red in the low byte), and as the images store it.
     static uint32_t packRgba(const Color& color);
     uint32_t toTarget(uint32_t rgba) const;
-    void release() noexcept;
     // Writes the frame's shape records and tile lists for a frame of `extent`.
     void writeShapes(FrameData& frame, Scene& scene, VkExtent2D extent);
     void updateDescriptorSet(FrameData& frame);
@@ -55,13 +54,12 @@ private:
     OrvDevice& device;
     std::string dataDirectory;
     const TextureAtlas& atlas;
-    VkDescriptorSetLayout setLayout = VK_NULL_HANDLE;
-    VkPipelineLayout pipelineLayout = VK_NULL_HANDLE;
-    // One pass for tiles of opaque shapes only, one for tiles that blend pictures and text.
+    VkHandle<VkDescriptorSetLayout> setLayout;
+    VkHandle<VkDescriptorPool> pool;  // frees the frames' sets
+    VkHandle<VkPipelineLayout> pipelineLayout;
     // One pass per TileBinner::Pass: opaque tiles, tiles blending pictures at their own size,
     // tiles blending scaled pictures.
-    VkPipeline passPipelines[3] = {VK_NULL_HANDLE, VK_NULL_HANDLE, VK_NULL_HANDLE};
-    VkDescriptorPool pool = VK_NULL_HANDLE;
+    VkHandle<VkPipeline> passPipelines[3];
     // The frame's pixels, row by row, as the swap chain's images store them. Shared by the
     // frames: each frame's compute pass waits for the previous frame's copy out of it.
     HostBuffer output;
