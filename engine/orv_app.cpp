@@ -28,7 +28,7 @@ OrvApp::OrvApp(std::string directory, int w, int h, RendererChoice choice)
       height{h},
       dataDirectory{std::move(directory)},
       window{width, height, "Qel Demo"},
-      device{window},
+      device{window.surfaceRequest()},
       queue{device.getDevice(), device.getGraphicsQueue(), device.getPresentQueue()},
       frames{device},
       atlas{device, queue},
@@ -76,7 +76,8 @@ void OrvApp::rebuildSwapChain() {
     // chain is replaced only by a complete new one.
     needsRebuild = true;
     readableFrame = nullptr;
-    auto next = std::make_unique<OrvSwapChain>(device, window, renderer->imageUsage(), swapChain.get());
+    auto next = std::make_unique<OrvSwapChain>(device, device.getSurface(), window.framebufferExtent(),
+                                               renderer->imageUsage(), swapChain.get());
     swapChain = std::move(next);
     needsRebuild = false;
     renderer->useSwapChain(*swapChain);
