@@ -53,7 +53,8 @@ void FrameLoop::rebuildTarget() {
     needsRebuild = true;
     readableSlot = kNoSlot;
     if (window != nullptr) {
-        auto next = std::make_unique<OrvSwapChain>(device, *window, renderer.imageUsage(), swapChain.get());
+        auto next = std::make_unique<OrvSwapChain>(device, device.getSurface(), window->framebufferExtent(),
+                                                   renderer.imageUsage(), swapChain.get());
         swapChain = std::move(next);
     } else if (!offscreen) {
         offscreen = std::make_unique<OffscreenTarget>(device, size, kOffscreenFormat, renderer.imageUsage());
@@ -166,11 +167,13 @@ VkResult FrameLoop::submitFrame(FrameData& frame, uint32_t imageIndex) {
         return swapChain->submitCommandBuffers(queue, frame.commandBuffer, frame.inFlight, frame.imageAvailable,
                                                renderer.imageWaitStage(), imageIndex);
     }
+    const VkCommandBuffer commandBuffer = frame.commandBuffer;
+    const VkFence fence = frame.inFlight;
     VkSubmitInfo submitInfo{};
     submitInfo.sType = VK_STRUCTURE_TYPE_SUBMIT_INFO;
     submitInfo.commandBufferCount = 1;
-    submitInfo.pCommandBuffers = &frame.commandBuffer;
-    vkCheck(vkResetFences(device.getDevice(), 1, &frame.inFlight), "failed to reset a frame's fence!");
+    submitInfo.pCommandBuffers = &commandBuffer;
+    vkCheck(vkResetFences(device.getDevice(), 1, &fence), "failed to reset a frame's fence!");
     return queue.submit(submitInfo, frame.inFlight);
 }
 

@@ -1,5 +1,6 @@
 #include "platform/orv_window.hpp"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "diagnostics/vk_result_names.hpp"
@@ -122,12 +123,30 @@ VkExtent2D OrvWindow::extent() const {
     return {static_cast<uint32_t>(width), static_cast<uint32_t>(height)};
 }
 
-void OrvWindow::createSurface(VkInstance instance, VkSurfaceKHR* surface) {
-    const VkResult result = glfwCreateWindowSurface(instance, handle, nullptr, surface);
-    if (result != VK_SUCCESS) {
-        printVkResult(result);
-        throw vkError("failed to create window surface", result);
+VkExtent2D OrvWindow::framebufferExtent() const {
+    int framebufferWidth = 0;
+    int framebufferHeight = 0;
+    glfwGetFramebufferSize(handle, &framebufferWidth, &framebufferHeight);
+    return {static_cast<uint32_t>(std::max(framebufferWidth, 0)), static_cast<uint32_t>(std::max(framebufferHeight, 0))};
+}
+
+SurfaceRequest OrvWindow::surfaceRequest() {
+    SurfaceRequest request;
+    uint32_t count = 0;
+    const char** names = glfwGetRequiredInstanceExtensions(&count);
+    if (names != nullptr) {
+        request.instanceExtensions.assign(names, names + count);
     }
+    request.create = [this](VkInstance instance) {
+        VkSurfaceKHR surface = VK_NULL_HANDLE;
+        const VkResult result = glfwCreateWindowSurface(instance, handle, nullptr, &surface);
+        if (result != VK_SUCCESS) {
+            printVkResult(result);
+            throw vkError("failed to create window surface", result);
+        }
+        return surface;
+    };
+    return request;
 }
 
 void OrvWindow::onFramebufferResize(GLFWwindow* window, int newWidth, int newHeight) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/point2d.hpp"
+#include "vulkan/orv_device.hpp"
 
 namespace orv {
 
@@ -27,7 +28,10 @@ public:
     void clearResized() { resized = false; }
     GLFWwindow* nativeHandle() const { return handle; }
 
-    void createSurface(VkInstance instance, VkSurfaceKHR* surface);
+    // The size of the drawable area in pixels, as a swap chain for the window takes it.
+    VkExtent2D framebufferExtent() const;
+    // What a device needs to present to this window: the instance extensions and the surface.
+    SurfaceRequest surfaceRequest();
 
     // Event processing; both throw once the window or the window system is gone.
     void pollEvents();

@@ -38,87 +38,56 @@ TextureAtlas::TextureAtlas(OrvDevice& d, OrvQueue& q) : device{d}, queue{q}, max
     maxSide = properties.limits.maxImageDimension2D;
     const uint32_t first = std::min(kFirstSide, maxSide);
     packer.grow(first);
-    try {
-        VkSamplerCreateInfo samplerInfo{};
-        samplerInfo.sType = VK_STRUCTURE_TYPE_SAMPLER_CREATE_INFO;
-        samplerInfo.magFilter = VK_FILTER_NEAREST;
-        samplerInfo.minFilter = VK_FILTER_NEAREST;
-        samplerInfo.addressModeU = VK_SAMPLER_ADDRESS_MODE_CLAMP_TO_EDGE;
-        samplerInfo.addressModeV = VK_SAMPLER_ADDRESS_MODE_CLAMP_TO_EDGE;
-        samplerInfo.addressModeW = VK_SAMPLER_ADDRESS_MODE_CLAMP_TO_EDGE;
-        samplerInfo.maxLod = 0.0f;
-        vkCheck(vkCreateSampler(device.getDevice(), &samplerInfo, nullptr, &nearest), "failed to create a sampler!");
-        Sheet sheet = createSheet(first);
-        image = sheet.image;
-        memory = sheet.memory;
-        imageView = sheet.view;
-        OneTimeCommands commands{device, queue};
-        const VkImageMemoryBarrier ready = generalBarrier(image, 0, VK_ACCESS_SHADER_READ_BIT, VK_IMAGE_LAYOUT_UNDEFINED);
-        vkCmdPipelineBarrier(commands.buffer(), VK_PIPELINE_STAGE_TOP_OF_PIPE_BIT, kReaders, 0, 0, nullptr, 0, nullptr,
-                             1, &ready);
-        commands.run();
-    } catch (...) {
-        Sheet sheet{image, memory, imageView};
-        destroySheet(sheet);
-        vkDestroySampler(device.getDevice(), nearest, nullptr);
-        throw;
-    }
+    VkSamplerCreateInfo samplerInfo{};
+    samplerInfo.sType = VK_STRUCTURE_TYPE_SAMPLER_CREATE_INFO;
+    samplerInfo.magFilter = VK_FILTER_NEAREST;
+    samplerInfo.minFilter = VK_FILTER_NEAREST;
+    samplerInfo.addressModeU = VK_SAMPLER_ADDRESS_MODE_CLAMP_TO_EDGE;
+    samplerInfo.addressModeV = VK_SAMPLER_ADDRESS_MODE_CLAMP_TO_EDGE;
+    samplerInfo.addressModeW = VK_SAMPLER_ADDRESS_MODE_CLAMP_TO_EDGE;
+    samplerInfo.maxLod = 0.0f;
+    VkSampler sampler = VK_NULL_HANDLE;
+    vkCheck(vkCreateSampler(device.getDevice(), &samplerInfo, nullptr, &sampler), "failed to create a sampler!");
+    nearest = VkHandle<VkSampler>{device.getDevice(), sampler, vkDestroySampler};
+    sheet = createSheet(first);
+    OneTimeCommands commands{device, queue};
+    const VkImageMemoryBarrier ready =
+        generalBarrier(sheet.image(), 0, VK_ACCESS_SHADER_READ_BIT, VK_IMAGE_LAYOUT_UNDEFINED);
+    vkCmdPipelineBarrier(commands.buffer(), VK_PIPELINE_STAGE_TOP_OF_PIPE_BIT, kReaders, 0, 0, nullptr, 0, nullptr, 1,
+                         &ready);
+    commands.run();
 }
 
-TextureAtlas::~TextureAtlas() {
-    Sheet sheet{image, memory, imageView};
-    destroySheet(sheet);
-    vkDestroySampler(device.getDevice(), nearest, nullptr);
-}
-
-TextureAtlas::Sheet TextureAtlas::createSheet(uint32_t side) {
-    Sheet sheet;
-    try {
-        createDeviceImage(device, {side, side}, VK_FORMAT_R8G8B8A8_UNORM,
-                          VK_IMAGE_USAGE_SAMPLED_BIT | VK_IMAGE_USAGE_TRANSFER_DST_BIT | VK_IMAGE_USAGE_TRANSFER_SRC_BIT,
-                          sheet);
-    } catch (...) {
-        destroySheet(sheet);
-        throw;
-    }
-    return sheet;
-}
-
-void TextureAtlas::destroySheet(Sheet& sheet) noexcept {
-    destroyDeviceImage(device.getDevice(), sheet);
+UniqueDeviceImage TextureAtlas::createSheet(uint32_t side) {
+    return UniqueDeviceImage{device, {side, side}, VK_FORMAT_R8G8B8A8_UNORM,
+                             VK_IMAGE_USAGE_SAMPLED_BIT | VK_IMAGE_USAGE_TRANSFER_DST_BIT |
+                                 VK_IMAGE_USAGE_TRANSFER_SRC_BIT};
 }
 
 void TextureAtlas::growTo(uint32_t side) {
-    Sheet next = createSheet(side);
-    try {
+    UniqueDeviceImage next = createSheet(side);
+    {
         // Whatever is on the sheet now moves to the same place on the larger one.
         OneTimeCommands commands{device, queue};
         const VkImageMemoryBarrier barriers[] = {
-            generalBarrier(image, VK_ACCESS_TRANSFER_WRITE_BIT, VK_ACCESS_TRANSFER_READ_BIT, VK_IMAGE_LAYOUT_GENERAL),
-            generalBarrier(next.image, 0, VK_ACCESS_TRANSFER_WRITE_BIT, VK_IMAGE_LAYOUT_UNDEFINED)};
+            generalBarrier(sheet.image(), VK_ACCESS_TRANSFER_WRITE_BIT, VK_ACCESS_TRANSFER_READ_BIT, VK_IMAGE_LAYOUT_GENERAL),
+            generalBarrier(next.image(), 0, VK_ACCESS_TRANSFER_WRITE_BIT, VK_IMAGE_LAYOUT_UNDEFINED)};
         vkCmdPipelineBarrier(commands.buffer(), VK_PIPELINE_STAGE_TRANSFER_BIT | kReaders,
                              VK_PIPELINE_STAGE_TRANSFER_BIT, 0, 0, nullptr, 0, nullptr, 2, barriers);
         VkImageCopy region{};
         region.srcSubresource = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 0, 1};
         region.dstSubresource = region.srcSubresource;
         region.extent = {packer.sideLength(), packer.sideLength(), 1};
-        vkCmdCopyImage(commands.buffer(), image, VK_IMAGE_LAYOUT_GENERAL, next.image, VK_IMAGE_LAYOUT_GENERAL, 1, &region);
+        vkCmdCopyImage(commands.buffer(), sheet.image(), VK_IMAGE_LAYOUT_GENERAL, next.image(), VK_IMAGE_LAYOUT_GENERAL, 1, &region);
         const VkImageMemoryBarrier copied =
-            generalBarrier(next.image, VK_ACCESS_TRANSFER_WRITE_BIT, VK_ACCESS_SHADER_READ_BIT | VK_ACCESS_TRANSFER_WRITE_BIT,
+            generalBarrier(next.image(), VK_ACCESS_TRANSFER_WRITE_BIT, VK_ACCESS_SHADER_READ_BIT | VK_ACCESS_TRANSFER_WRITE_BIT,
                            VK_IMAGE_LAYOUT_GENERAL);
         vkCmdPipelineBarrier(commands.buffer(), VK_PIPELINE_STAGE_TRANSFER_BIT,
                              kReaders | VK_PIPELINE_STAGE_TRANSFER_BIT, 0, 0, nullptr, 0, nullptr, 1, &copied);
         // Its fence also covers every frame submitted before it: none reads the old sheet after.
         commands.run();
-    } catch (...) {
-        destroySheet(next);
-        throw;
     }
-    Sheet old{image, memory, imageView};
-    destroySheet(old);
-    image = next.image;
-    memory = next.memory;
-    imageView = next.view;
+    sheet = std::move(next);
     packer.grow(side);
     ++replaced;
 }
@@ -176,13 +145,13 @@ void TextureAtlas::recordUploads(VkCommandBuffer commandBuffer, const HostBuffer
     }
     // Earlier frames' reads of other places come first; this frame reads what is written.
     const VkImageMemoryBarrier before =
-        generalBarrier(image, VK_ACCESS_SHADER_READ_BIT, VK_ACCESS_TRANSFER_WRITE_BIT, VK_IMAGE_LAYOUT_GENERAL);
+        generalBarrier(sheet.image(), VK_ACCESS_SHADER_READ_BIT, VK_ACCESS_TRANSFER_WRITE_BIT, VK_IMAGE_LAYOUT_GENERAL);
     vkCmdPipelineBarrier(commandBuffer, kReaders | VK_PIPELINE_STAGE_TRANSFER_BIT, VK_PIPELINE_STAGE_TRANSFER_BIT, 0, 0,
                          nullptr, 0, nullptr, 1, &before);
-    vkCmdCopyBufferToImage(commandBuffer, staging.handle(), image, VK_IMAGE_LAYOUT_GENERAL,
+    vkCmdCopyBufferToImage(commandBuffer, staging.handle(), sheet.image(), VK_IMAGE_LAYOUT_GENERAL,
                            static_cast<uint32_t>(copies.size()), copies.data());
     const VkImageMemoryBarrier after =
-        generalBarrier(image, VK_ACCESS_TRANSFER_WRITE_BIT, VK_ACCESS_SHADER_READ_BIT, VK_IMAGE_LAYOUT_GENERAL);
+        generalBarrier(sheet.image(), VK_ACCESS_TRANSFER_WRITE_BIT, VK_ACCESS_SHADER_READ_BIT, VK_IMAGE_LAYOUT_GENERAL);
     vkCmdPipelineBarrier(commandBuffer, VK_PIPELINE_STAGE_TRANSFER_BIT, kReaders, 0, 0, nullptr, 0, nullptr, 1, &after);
 }
 

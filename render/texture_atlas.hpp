@@ -14,13 +14,13 @@
 #include "vulkan/host_buffer.hpp"
 #include "vulkan/orv_device.hpp"
 #include "vulkan/orv_queue.hpp"
+#include "vulkan/vk_handle.hpp"
 
 namespace orv {
 
 class TextureAtlas {
 public:
     TextureAtlas(OrvDevice& device, OrvQueue& queue);
-    ~TextureAtlas();
 
     TextureAtlas(const TextureAtlas&) = delete;
     TextureAtlas& operator=(const TextureAtlas&) = delete;
@@ -39,26 +39,21 @@ public:
     void recordUploads(VkCommandBuffer commandBuffer, const HostBuffer& staging,
                        const std::vector<VkBufferImageCopy>& copies) const;
 
-    VkImageView view() const { return imageView; }
+    VkImageView view() const { return sheet.view(); }
     VkSampler sampler() const { return nearest; }
     // Changes when the image is replaced, so descriptors naming it are written again.
     uint64_t generation() const { return replaced; }
 
 private:
-    using Sheet = DeviceImage;
-
-    Sheet createSheet(uint32_t side);
-    void destroySheet(Sheet& sheet) noexcept;
+    UniqueDeviceImage createSheet(uint32_t side);
     void growTo(uint32_t side);
 
     OrvDevice& device;
     OrvQueue& queue;
     uint32_t maxSide;
     AtlasPacker packer;
-    VkImage image = VK_NULL_HANDLE;
-    VkDeviceMemory memory = VK_NULL_HANDLE;
-    VkImageView imageView = VK_NULL_HANDLE;
-    VkSampler nearest = VK_NULL_HANDLE;
+    UniqueDeviceImage sheet;
+    VkHandle<VkSampler> nearest;
     uint64_t replaced = 1;
     // Queued uploads: where each goes, and its texels in `pendingTexels`.
     std::vector<AtlasRect> pending;

@@ -4,8 +4,8 @@
 
 namespace orv {
 
-void createDeviceImage(OrvDevice& device, VkExtent2D extent, VkFormat format, VkImageUsageFlags usage,
-                       DeviceImage& out) {
+UniqueDeviceImage::UniqueDeviceImage(OrvDevice& device, VkExtent2D extent, VkFormat format,
+                                     VkImageUsageFlags usage) {
     VkDevice vk = device.getDevice();
     VkImageCreateInfo info{};
     info.sType = VK_STRUCTURE_TYPE_IMAGE_CREATE_INFO;
@@ -18,22 +18,43 @@ void createDeviceImage(OrvDevice& device, VkExtent2D extent, VkFormat format, Vk
     info.tiling = VK_IMAGE_TILING_OPTIMAL;
     info.usage = usage;
     info.initialLayout = VK_IMAGE_LAYOUT_UNDEFINED;
-    vkCheck(vkCreateImage(vk, &info, nullptr, &out.image), "failed to create image!");
+    VkImage image = VK_NULL_HANDLE;
+    vkCheck(vkCreateImage(vk, &info, nullptr, &image), "failed to create image!");
+    image_ = VkHandle<VkImage>{vk, image, vkDestroyImage};
+
     VkMemoryRequirements requirements;
-    vkGetImageMemoryRequirements(vk, out.image, &requirements);
+    vkGetImageMemoryRequirements(vk, image, &requirements);
     VkMemoryAllocateInfo allocInfo{};
     allocInfo.sType = VK_STRUCTURE_TYPE_MEMORY_ALLOCATE_INFO;
     allocInfo.allocationSize = requirements.size;
     allocInfo.memoryTypeIndex = device.findMemoryType(requirements.memoryTypeBits, VK_MEMORY_PROPERTY_DEVICE_LOCAL_BIT);
-    vkCheck(vkAllocateMemory(vk, &allocInfo, nullptr, &out.memory), "failed to allocate image memory!");
-    vkCheck(vkBindImageMemory(vk, out.image, out.memory, 0), "failed to bind image memory!");
+    VkDeviceMemory memory = VK_NULL_HANDLE;
+    vkCheck(vkAllocateMemory(vk, &allocInfo, nullptr, &memory), "failed to allocate image memory!");
+    memory_ = VkHandle<VkDeviceMemory>{vk, memory, vkFreeMemory};
+    vkCheck(vkBindImageMemory(vk, image, memory, 0), "failed to bind image memory!");
+
     VkImageViewCreateInfo viewInfo{};
     viewInfo.sType = VK_STRUCTURE_TYPE_IMAGE_VIEW_CREATE_INFO;
-    viewInfo.image = out.image;
+    viewInfo.image = image;
     viewInfo.viewType = VK_IMAGE_VIEW_TYPE_2D;
     viewInfo.format = format;
     viewInfo.subresourceRange = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 1, 0, 1};
-    vkCheck(vkCreateImageView(vk, &viewInfo, nullptr, &out.view), "failed to create texture image view!");
+    VkImageView view = VK_NULL_HANDLE;
+    vkCheck(vkCreateImageView(vk, &viewInfo, nullptr, &view), "failed to create texture image view!");
+    view_ = VkHandle<VkImageView>{vk, view, vkDestroyImageView};
+}
+
+DeviceImage UniqueDeviceImage::release() noexcept {
+    DeviceImage raw;
+    raw.view = view_.release();
+    raw.image = image_.release();
+    raw.memory = memory_.release();
+    return raw;
+}
+
+void createDeviceImage(OrvDevice& device, VkExtent2D extent, VkFormat format, VkImageUsageFlags usage,
+                       DeviceImage& out) {
+    out = UniqueDeviceImage{device, extent, format, usage}.release();
 }
 
 void destroyDeviceImage(VkDevice device, DeviceImage& image) noexcept {

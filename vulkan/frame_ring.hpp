@@ -13,15 +13,19 @@
 
 #include "vulkan/host_buffer.hpp"
 #include "vulkan/orv_device.hpp"
+#include "vulkan/vk_handle.hpp"
 
 namespace orv {
+
+// Frames the host may record while the device still runs earlier ones.
+constexpr size_t MAX_FRAMES_IN_FLIGHT = 2;
 
 struct FrameData {
     explicit FrameData(OrvDevice& device);
 
-    VkFence inFlight = VK_NULL_HANDLE;
-    VkSemaphore imageAvailable = VK_NULL_HANDLE;
-    VkCommandBuffer commandBuffer = VK_NULL_HANDLE;
+    VkHandle<VkFence> inFlight;
+    VkHandle<VkSemaphore> imageAvailable;
+    CommandBufferHandle commandBuffer;
     // New texels for the texture atlas, copied in before the frame draws.
     HostBuffer atlasStaging;
     std::vector<VkBufferImageCopy> atlasCopies;
@@ -29,10 +33,7 @@ struct FrameData {
 
 class FrameRing {
 public:
-    static constexpr size_t kFrames = 2;
-
     explicit FrameRing(OrvDevice& device);
-    ~FrameRing();
 
     FrameRing(const FrameRing&) = delete;
     FrameRing& operator=(const FrameRing&) = delete;
@@ -40,7 +41,7 @@ public:
     FrameData& current() { return *frames[index]; }
     FrameData& slot(size_t i) { return *frames[i]; }
     size_t currentIndex() const { return index; }
-    void advance() { index = (index + 1) % kFrames; }
+    void advance() { index = (index + 1) % MAX_FRAMES_IN_FLIGHT; }
 
     // Waits until the frame's previous submission is done: its command buffer and uploads
     // are then free.
@@ -52,11 +53,9 @@ public:
 
 private:
     void createSync(FrameData& frame);
-    void destroySync(FrameData& frame) noexcept;
-    void release() noexcept;
 
     OrvDevice& device;
-    std::unique_ptr<FrameData> frames[kFrames];
+    std::unique_ptr<FrameData> frames[MAX_FRAMES_IN_FLIGHT];
     size_t index = 0;
 };
 

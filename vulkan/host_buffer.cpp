@@ -13,23 +13,6 @@ constexpr unsigned kShrinkAfterFrames = 600;
 
 HostBuffer::HostBuffer(OrvDevice& d, VkBufferUsageFlags u, const char* p) : device{d}, usage{u}, purpose{p} {}
 
-HostBuffer::~HostBuffer() {
-    release();
-}
-
-void HostBuffer::release() noexcept {
-    VkDevice vk = device.getDevice();
-    if (mapped != nullptr) {
-        vkUnmapMemory(vk, memory);
-        mapped = nullptr;
-    }
-    vkDestroyBuffer(vk, buffer, nullptr);
-    vkFreeMemory(vk, memory, nullptr);
-    buffer = VK_NULL_HANDLE;
-    memory = VK_NULL_HANDLE;
-    size = 0;
-}
-
 bool HostBuffer::reserve(VkDeviceSize bytes) {
     if (bytes <= size) {
         underused = bytes * 4 < size && size > kMinBytes ? underused + 1 : 0;
@@ -42,7 +25,10 @@ bool HostBuffer::reserve(VkDeviceSize bytes) {
         wanted *= 2;
     }
     underused = 0;
-    release();
+    buffer.reset();
+    memory.reset();
+    mapped = nullptr;
+    size = 0;
 
     VkDevice vk = device.getDevice();
     VkBufferCreateInfo bufferInfo{};
@@ -50,32 +36,33 @@ bool HostBuffer::reserve(VkDeviceSize bytes) {
     bufferInfo.size = wanted;
     bufferInfo.usage = usage;
     bufferInfo.sharingMode = VK_SHARING_MODE_EXCLUSIVE;
-    VkResult result = vkCreateBuffer(vk, &bufferInfo, nullptr, &buffer);
+    VkBuffer rawBuffer = VK_NULL_HANDLE;
+    VkResult result = vkCreateBuffer(vk, &bufferInfo, nullptr, &rawBuffer);
     if (result != VK_SUCCESS) {
-        buffer = VK_NULL_HANDLE;
         throw vkError(std::string("failed to create ") + purpose + " buffer!", result);
     }
-    try {
-        VkMemoryRequirements requirements;
-        vkGetBufferMemoryRequirements(vk, buffer, &requirements);
-        VkMemoryAllocateInfo allocInfo{};
-        allocInfo.sType = VK_STRUCTURE_TYPE_MEMORY_ALLOCATE_INFO;
-        allocInfo.allocationSize = requirements.size;
-        allocInfo.memoryTypeIndex = device.findMemoryType(
-            requirements.memoryTypeBits, VK_MEMORY_PROPERTY_HOST_VISIBLE_BIT | VK_MEMORY_PROPERTY_HOST_COHERENT_BIT);
-        result = vkAllocateMemory(vk, &allocInfo, nullptr, &memory);
-        if (result != VK_SUCCESS) {
-            memory = VK_NULL_HANDLE;
-            throw vkError(std::string("failed to allocate ") + purpose + " buffer memory!", result);
-        }
-        const std::string failed = std::string("failed to map ") + purpose + " buffer memory!";
-        vkCheck(vkBindBufferMemory(vk, buffer, memory, 0), failed.c_str());
-        vkCheck(vkMapMemory(vk, memory, 0, wanted, 0, &mapped), failed.c_str());
-    } catch (...) {
-        mapped = nullptr;
-        release();
-        throw;
+    VkHandle<VkBuffer> nextBuffer{vk, rawBuffer, vkDestroyBuffer};
+
+    VkMemoryRequirements requirements;
+    vkGetBufferMemoryRequirements(vk, nextBuffer, &requirements);
+    VkMemoryAllocateInfo allocInfo{};
+    allocInfo.sType = VK_STRUCTURE_TYPE_MEMORY_ALLOCATE_INFO;
+    allocInfo.allocationSize = requirements.size;
+    allocInfo.memoryTypeIndex = device.findMemoryType(
+        requirements.memoryTypeBits, VK_MEMORY_PROPERTY_HOST_VISIBLE_BIT | VK_MEMORY_PROPERTY_HOST_COHERENT_BIT);
+    VkDeviceMemory rawMemory = VK_NULL_HANDLE;
+    result = vkAllocateMemory(vk, &allocInfo, nullptr, &rawMemory);
+    if (result != VK_SUCCESS) {
+        throw vkError(std::string("failed to allocate ") + purpose + " buffer memory!", result);
     }
+    VkHandle<VkDeviceMemory> nextMemory{vk, rawMemory, vkFreeMemory};
+    const std::string failed = std::string("failed to map ") + purpose + " buffer memory!";
+    vkCheck(vkBindBufferMemory(vk, nextBuffer, nextMemory, 0), failed.c_str());
+    void* nextMapped = nullptr;
+    vkCheck(vkMapMemory(vk, nextMemory, 0, wanted, 0, &nextMapped), failed.c_str());
+    memory = std::move(nextMemory);
+    buffer = std::move(nextBuffer);
+    mapped = nextMapped;
     size = wanted;
     return true;
 }

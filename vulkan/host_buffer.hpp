@@ -9,6 +9,7 @@
 #include <string>
 
 #include "vulkan/orv_device.hpp"
+#include "vulkan/vk_handle.hpp"
 
 namespace orv {
 
@@ -16,7 +17,6 @@ class HostBuffer {
 public:
     // `purpose` names the buffer in errors: "failed to create <purpose> buffer!".
     HostBuffer(OrvDevice& device, VkBufferUsageFlags usage, const char* purpose);
-    ~HostBuffer();
 
     HostBuffer(const HostBuffer&) = delete;
     HostBuffer& operator=(const HostBuffer&) = delete;
@@ -31,13 +31,12 @@ public:
     VkDeviceSize capacity() const { return size; }
 
 private:
-    void release() noexcept;
-
     OrvDevice& device;
     VkBufferUsageFlags usage;
     const char* purpose;
-    VkBuffer buffer = VK_NULL_HANDLE;
-    VkDeviceMemory memory = VK_NULL_HANDLE;
+    // Freeing the memory unmaps it; the buffer goes first.
+    VkHandle<VkDeviceMemory> memory;
+    VkHandle<VkBuffer> buffer;
     void* mapped = nullptr;
     VkDeviceSize size = 0;
     // Frames in a row that used less than a quarter of the buffer.

@@ -1,11 +1,13 @@
 #pragma once
 // A command buffer recorded once and run to completion at once, for work outside the frame
-// loop (reading a frame back). It goes through the engine's queue like every submission.
+// loop (reading a frame back, growing the texture atlas). It goes through the engine's queue
+// like every submission.
 
 #include <vulkan/vulkan.h>
 
 #include "vulkan/orv_device.hpp"
 #include "vulkan/orv_queue.hpp"
+#include "vulkan/vk_handle.hpp"
 
 namespace orv {
 
@@ -25,8 +27,10 @@ public:
 private:
     OrvDevice& device;
     OrvQueue& queue;
-    VkCommandBuffer commandBuffer = VK_NULL_HANDLE;
-    VkFence done = VK_NULL_HANDLE;
+    CommandBufferHandle commandBuffer;
+    VkHandle<VkFence> done;
+    // Submitted and not yet seen finished: the buffer may not be freed before its fence.
+    bool pending = false;
 };
 
 }  // namespace orv

@@ -12,68 +12,21 @@
 
 namespace orv {
 
-namespace {
-
-std::vector<const char*> requiredWindowExtensions() {
-    uint32_t count = 0;
-    const char** names = glfwGetRequiredInstanceExtensions(&count);
-    if (names == nullptr) {
-        return {};
+OrvDevice::OrvDevice(std::optional<SurfaceRequest> surfaceRequest) : presents{surfaceRequest.has_value()} {
+    if (presents) {
+        windowExtensions = std::move(surfaceRequest->instanceExtensions);
+        deviceExtensions.push_back(VK_KHR_SWAPCHAIN_EXTENSION_NAME);
     }
-    return {names, names + count};
-}
-
-}  // namespace
-
-OrvDevice::OrvDevice(OrvWindow& w) : window{w} {
-    try {
-        createInstance();
-        window.createSurface(instance, &surface);
-        selectPhysicalDevice();
-        createLogicalDevice();
-        createCommandPool();
-    } catch (...) {
-        release();
-        throw;
+    createInstance();
+    if (presents) {
+        surface = VkHandle<VkSurfaceKHR, VkInstance>{instance, surfaceRequest->create(instance), vkDestroySurfaceKHR};
     }
-}
-
-OrvDevice::~OrvDevice() {
-    release();
-}
-
-void OrvDevice::release() noexcept {
-    if (commandPool != VK_NULL_HANDLE) {
-        vkDestroyCommandPool(device, commandPool, nullptr);
-        commandPool = VK_NULL_HANDLE;
-    }
-    if (device != VK_NULL_HANDLE) {
-        vkDestroyDevice(device, nullptr);
-        device = VK_NULL_HANDLE;
-    }
-    if (enableValidationLayers && instance != VK_NULL_HANDLE) {
-        auto destroyMessenger = reinterpret_cast<PFN_vkDestroyDebugUtilsMessengerEXT>(
-            vkGetInstanceProcAddr(instance, "vkDestroyDebugUtilsMessengerEXT"));
-        if (destroyMessenger != nullptr && debugMessenger != VK_NULL_HANDLE) {
-            destroyMessenger(instance, debugMessenger, nullptr);
-            debugMessenger = VK_NULL_HANDLE;
-        }
-    }
-    if (surface != VK_NULL_HANDLE) {
-        vkDestroySurfaceKHR(instance, surface, nullptr);
-        surface = VK_NULL_HANDLE;
-    }
-    if (instance != VK_NULL_HANDLE) {
-        vkDestroyInstance(instance, nullptr);
-        instance = VK_NULL_HANDLE;
-    }
+    selectPhysicalDevice();
+    createLogicalDevice();
+    createCommandPool();
 }
 
 void OrvDevice::createInstance() {
-    if (enableValidationLayers && !validationLayersAvailable()) {
-        throw std::runtime_error("validation layers requested, but not available!");
-    }
-
     VkApplicationInfo appInfo{};
     appInfo.sType = VK_STRUCTURE_TYPE_APPLICATION_INFO;
     appInfo.pApplicationName = "Qel App";
@@ -82,9 +35,10 @@ void OrvDevice::createInstance() {
     appInfo.engineVersion = VK_MAKE_VERSION(1, 0, 0);
     appInfo.apiVersion = VK_API_VERSION_1_0;
 
-    const std::vector<const char*> extensions = requiredWindowExtensions();
-    for (const char* name : extensions) {
+    std::vector<const char*> extensions;
+    for (const std::string& name : windowExtensions) {
         std::cout << name << "\n";
+        extensions.push_back(name.c_str());
     }
     std::cout.flush();
 
@@ -101,63 +55,14 @@ void OrvDevice::createInstance() {
     createInfo.enabledExtensionCount = static_cast<uint32_t>(extensions.size());
     createInfo.ppEnabledExtensionNames = extensions.data();
 
-    VkDebugUtilsMessengerCreateInfoEXT debugInfo{};
-    if (enableValidationLayers) {
-        createInfo.enabledLayerCount = static_cast<uint32_t>(validationLayers.size());
-        createInfo.ppEnabledLayerNames = validationLayers.data();
-        debugInfo.sType = VK_STRUCTURE_TYPE_DEBUG_UTILS_MESSENGER_CREATE_INFO_EXT;
-        debugInfo.messageSeverity = VK_DEBUG_UTILS_MESSAGE_SEVERITY_VERBOSE_BIT_EXT |
-                                    VK_DEBUG_UTILS_MESSAGE_SEVERITY_WARNING_BIT_EXT |
-                                    VK_DEBUG_UTILS_MESSAGE_SEVERITY_ERROR_BIT_EXT;
-        debugInfo.messageType = VK_DEBUG_UTILS_MESSAGE_TYPE_GENERAL_BIT_EXT |
-                                VK_DEBUG_UTILS_MESSAGE_TYPE_VALIDATION_BIT_EXT |
-                                VK_DEBUG_UTILS_MESSAGE_TYPE_PERFORMANCE_BIT_EXT;
-        debugInfo.pfnUserCallback = debugCallback;
-        createInfo.pNext = &debugInfo;
-    }
-
-    const VkResult result = vkCreateInstance(&createInfo, nullptr, &instance);
+    VkInstance made = VK_NULL_HANDLE;
+    const VkResult result = vkCreateInstance(&createInfo, nullptr, &made);
     if (result != VK_SUCCESS) {
-        instance = VK_NULL_HANDLE;
         printVkResult(result);
         throw vkError("failed to create instance!", result);
     }
+    instance = VkHandle<VkInstance, void>{made, vkDestroyInstance};
     checkRequiredInstanceExtensions();
-}
-
-VKAPI_ATTR VkBool32 VKAPI_CALL OrvDevice::debugCallback(
-    VkDebugUtilsMessageSeverityFlagBitsEXT, VkDebugUtilsMessageTypeFlagsEXT,
-    const VkDebugUtilsMessengerCallbackDataEXT* callbackData, void*) {
-    std::cerr << "validation layer: " << callbackData->pMessage << std::endl;
-    return VK_FALSE;
-}
-
-bool OrvDevice::validationLayersAvailable() const {
-    uint32_t count = 0;
-    vkCheck(vkEnumerateInstanceLayerProperties(&count, nullptr), "failed to enumerate instance layers!");
-    std::vector<VkLayerProperties> layers(count);
-    vkCheck(vkEnumerateInstanceLayerProperties(&count, layers.data()), "failed to enumerate instance layers!");
-    layers.resize(count);
-
-    std::cout << "\nAvailable Validation Layers\n";
-    for (const VkLayerProperties& layer : layers) {
-        std::cout << "    " << layer.layerName << "\n";
-    }
-    std::cout << "\n";
-
-    for (const char* wanted : validationLayers) {
-        bool found = false;
-        for (const VkLayerProperties& layer : layers) {
-            if (std::strcmp(wanted, layer.layerName) == 0) {
-                found = true;
-                break;
-            }
-        }
-        if (!found) {
-            return false;
-        }
-    }
-    return true;
 }
 
 void OrvDevice::checkRequiredInstanceExtensions() const {
@@ -177,10 +82,14 @@ void OrvDevice::checkRequiredInstanceExtensions() const {
     }
     setReportKey("availableExtensions", nlohmann::json(std::vector<std::string>(available.begin(), available.end())));
 
+    // The required extensions are the window system's: nothing to list without a surface.
+    if (!presents) {
+        std::cout.flush();
+        return;
+    }
     std::cout << "required extensions:\n";
-    const std::vector<const char*> required = requiredWindowExtensions();
-    setReportKey("requiredExtensions", nlohmann::json(std::vector<std::string>(required.begin(), required.end())));
-    for (const char* name : required) {
+    setReportKey("requiredExtensions", nlohmann::json(windowExtensions));
+    for (const std::string& name : windowExtensions) {
         std::cout << "\t" << name << "\n";
         if (available.count(name) == 0) {
             std::cout.flush();
@@ -218,7 +127,10 @@ void OrvDevice::selectPhysicalDevice() {
         const bool suitable = isDeviceSuitable(
             indices, extensionsOk,
             [&] {
-                const SwapChainSupportDetails support = querySwapChainSupport(candidate);
+                if (!presents) {
+                    return true;
+                }
+                const SwapChainSupportDetails support = querySwapChainSupport(candidate, surface);
                 return !support.formats.empty() && !support.presentModes.empty();
             },
             features.samplerAnisotropy == VK_TRUE);
@@ -241,6 +153,10 @@ QueueFamilyIndices OrvDevice::findQueueFamilies(VkPhysicalDevice candidate) cons
     vkGetPhysicalDeviceQueueFamilyProperties(candidate, &count, families.data());
     families.resize(count);
     return walkQueueFamilies(families, [&](uint32_t index) {
+        // Without a surface the graphics queue stands in for the present queue.
+        if (!presents) {
+            return (families[index].queueFlags & VK_QUEUE_GRAPHICS_BIT) != 0;
+        }
         VkBool32 supported = VK_FALSE;
         vkCheck(vkGetPhysicalDeviceSurfaceSupportKHR(candidate, index, surface, &supported),
                 "failed to query surface support!");
@@ -259,7 +175,7 @@ bool OrvDevice::deviceExtensionsSupported(VkPhysicalDevice candidate) const {
     return extensionsSupported(deviceExtensions, available);
 }
 
-SwapChainSupportDetails OrvDevice::querySwapChainSupport(VkPhysicalDevice candidate) const {
+SwapChainSupportDetails OrvDevice::querySwapChainSupport(VkPhysicalDevice candidate, VkSurfaceKHR surface) {
     SwapChainSupportDetails details;
     const char* failed = "failed to query swap chain support!";
     vkCheck(vkGetPhysicalDeviceSurfaceCapabilitiesKHR(candidate, surface, &details.capabilities), failed);
@@ -304,17 +220,14 @@ void OrvDevice::createLogicalDevice() {
     createInfo.pQueueCreateInfos = queueInfos.data();
     createInfo.pEnabledFeatures = &features;
     createInfo.enabledExtensionCount = static_cast<uint32_t>(deviceExtensions.size());
-    createInfo.ppEnabledExtensionNames = deviceExtensions.data();
-    if (enableValidationLayers) {
-        createInfo.enabledLayerCount = static_cast<uint32_t>(validationLayers.size());
-        createInfo.ppEnabledLayerNames = validationLayers.data();
-    }
+    createInfo.ppEnabledExtensionNames = deviceExtensions.empty() ? nullptr : deviceExtensions.data();
 
-    const VkResult result = vkCreateDevice(physicalDevice, &createInfo, nullptr, &device);
+    VkDevice made = VK_NULL_HANDLE;
+    const VkResult result = vkCreateDevice(physicalDevice, &createInfo, nullptr, &made);
     if (result != VK_SUCCESS) {
-        device = VK_NULL_HANDLE;
         throw vkError("failed to create logical device!", result);
     }
+    device = VkHandle<VkDevice, void>{made, vkDestroyDevice};
     vkGetDeviceQueue(device, indices.graphicsFamily, 0, &graphicsQueue);
     vkGetDeviceQueue(device, indices.presentFamily, 0, &presentQueue);
 }
@@ -325,11 +238,12 @@ void OrvDevice::createCommandPool() {
     poolInfo.sType = VK_STRUCTURE_TYPE_COMMAND_POOL_CREATE_INFO;
     poolInfo.queueFamilyIndex = indices.graphicsFamily;
     poolInfo.flags = VK_COMMAND_POOL_CREATE_TRANSIENT_BIT | VK_COMMAND_POOL_CREATE_RESET_COMMAND_BUFFER_BIT;
-    const VkResult result = vkCreateCommandPool(device, &poolInfo, nullptr, &commandPool);
+    VkCommandPool pool = VK_NULL_HANDLE;
+    const VkResult result = vkCreateCommandPool(device, &poolInfo, nullptr, &pool);
     if (result != VK_SUCCESS) {
-        commandPool = VK_NULL_HANDLE;
         throw vkError("failed to create command pool!", result);
     }
+    commandPool = VkHandle<VkCommandPool>{device, pool, vkDestroyCommandPool};
 }
 
 uint32_t OrvDevice::findMemoryType(uint32_t typeFilter, VkMemoryPropertyFlags properties) const {

@@ -2,18 +2,14 @@
 
 #include <stdexcept>
 
-#include "render/raster/vertex.hpp"
 #include "vulkan/shader_file.hpp"
 #include "vulkan/vk_check.hpp"
 
 namespace orv {
 
 namespace {
-// Shared by every pipeline; each construction points it at its data directory.
-std::string shaderDirectory;
-
-std::string shaderPath(const std::string& fileName) {
-    return shaderDirectory + "/" + "shaders" + "/" + fileName;
+std::string shaderPath(const std::string& dataDirectory, const std::string& fileName) {
+    return dataDirectory + "/shaders/" + fileName;
 }
 }  // namespace
 
@@ -80,93 +76,30 @@ void defaultPipelineConfig(PipelineConfig& config) {
     config.dynamicState.pDynamicStates = config.dynamicStates.data();
 }
 
-OrvPipeline::OrvPipeline(OrvDevice& d, std::string dataDirectory, const std::string& vertFile,
-                         const std::string& fragFile, const PipelineConfig& config)
-    : device{d} {
-    shaderDirectory = std::move(dataDirectory);
-    try {
-        createGraphicsPipeline(vertFile, fragFile, config);
-    } catch (...) {
-        release();
-        throw;
-    }
-}
-
-OrvPipeline::~OrvPipeline() {
-    release();
-}
-
-void OrvPipeline::release() noexcept {
-    VkDevice vk = device.getDevice();
-    vkDestroyShaderModule(vk, vertShaderModule, nullptr);
-    vkDestroyShaderModule(vk, fragShaderModule, nullptr);
-    vertShaderModule = VK_NULL_HANDLE;
-    fragShaderModule = VK_NULL_HANDLE;
-    for (VkPipeline& pipeline : pipelines) {
-        vkDestroyPipeline(vk, pipeline, nullptr);
-        pipeline = VK_NULL_HANDLE;
-    }
-}
-
-void OrvPipeline::checkShaderFiles(OrvDevice& owner, std::string dataDirectory, const std::string& vertFile,
-                                   const std::string& fragFile) {
-    shaderDirectory = std::move(dataDirectory);
-    const std::string vertPath = shaderPath(vertFile);
-    const std::string fragPath = shaderPath(fragFile);
-    const std::vector<uint32_t> vertCode = loadSpirv(vertPath, VK_SHADER_STAGE_VERTEX_BIT);
-    const std::vector<uint32_t> fragCode = loadSpirv(fragPath, VK_SHADER_STAGE_FRAGMENT_BIT);
-    for (const auto& [code, path] : {std::make_pair(&vertCode, &vertPath), std::make_pair(&fragCode, &fragPath)}) {
-        VkShaderModule module = createShaderModule(owner, *code, *path);
-        vkDestroyShaderModule(owner.getDevice(), module, nullptr);
-    }
-}
-
-std::vector<char> OrvPipeline::readFile(const std::string& fileName) {
-    return readShaderFile(shaderPath(fileName));
-}
-
-VkShaderModule OrvPipeline::createShaderModule(OrvDevice& owner, const std::vector<uint32_t>& code,
-                                               const std::string& path) {
-    VkShaderModuleCreateInfo info{};
-    info.sType = VK_STRUCTURE_TYPE_SHADER_MODULE_CREATE_INFO;
-    info.codeSize = code.size() * sizeof(uint32_t);
-    info.pCode = code.data();
-    VkShaderModule module = VK_NULL_HANDLE;
-    const VkResult result = vkCreateShaderModule(owner.getDevice(), &info, nullptr, &module);
-    if (result != VK_SUCCESS) {
-        throw vkError("failed to create shader module: " + path, result);
-    }
-    return module;
-}
-
-void OrvPipeline::createGraphicsPipeline(const std::string& vertFile, const std::string& fragFile,
-                                         const PipelineConfig& config) {
-    // Both files are read and checked before either module exists.
-    const std::string vertPath = shaderPath(vertFile);
-    const std::string fragPath = shaderPath(fragFile);
-    const std::vector<uint32_t> vertCode = loadSpirv(vertPath, VK_SHADER_STAGE_VERTEX_BIT);
-    const std::vector<uint32_t> fragCode = loadSpirv(fragPath, VK_SHADER_STAGE_FRAGMENT_BIT);
-    vertShaderModule = createShaderModule(device, vertCode, vertPath);
-    fragShaderModule = createShaderModule(device, fragCode, fragPath);
+OrvPipeline::OrvPipeline(OrvDevice& device, const std::string& dataDirectory, const std::string& vertFile,
+                         const std::string& fragFile, const PipelineConfig& config) {
+    // The modules are needed only while the pipelines are built.
+    const VkHandle<VkShaderModule> vertModule =
+        loadShaderModule(device.getDevice(), shaderPath(dataDirectory, vertFile), VK_SHADER_STAGE_VERTEX_BIT);
+    const VkHandle<VkShaderModule> fragModule =
+        loadShaderModule(device.getDevice(), shaderPath(dataDirectory, fragFile), VK_SHADER_STAGE_FRAGMENT_BIT);
 
     VkPipelineShaderStageCreateInfo stages[2]{};
     stages[0].sType = VK_STRUCTURE_TYPE_PIPELINE_SHADER_STAGE_CREATE_INFO;
     stages[0].stage = VK_SHADER_STAGE_VERTEX_BIT;
-    stages[0].module = vertShaderModule;
+    stages[0].module = vertModule;
     stages[0].pName = "main";
     stages[1].sType = VK_STRUCTURE_TYPE_PIPELINE_SHADER_STAGE_CREATE_INFO;
     stages[1].stage = VK_SHADER_STAGE_FRAGMENT_BIT;
-    stages[1].module = fragShaderModule;
+    stages[1].module = fragModule;
     stages[1].pName = "main";
 
-    const auto bindings = vertexBindings();
-    const auto attributes = vertexAttributes();
     VkPipelineVertexInputStateCreateInfo vertexInput{};
     vertexInput.sType = VK_STRUCTURE_TYPE_PIPELINE_VERTEX_INPUT_STATE_CREATE_INFO;
-    vertexInput.vertexBindingDescriptionCount = static_cast<uint32_t>(bindings.size());
-    vertexInput.pVertexBindingDescriptions = bindings.data();
-    vertexInput.vertexAttributeDescriptionCount = static_cast<uint32_t>(attributes.size());
-    vertexInput.pVertexAttributeDescriptions = attributes.data();
+    vertexInput.vertexBindingDescriptionCount = static_cast<uint32_t>(config.bindingDescriptions.size());
+    vertexInput.pVertexBindingDescriptions = config.bindingDescriptions.data();
+    vertexInput.vertexAttributeDescriptionCount = static_cast<uint32_t>(config.attributeDescriptions.size());
+    vertexInput.pVertexAttributeDescriptions = config.attributeDescriptions.data();
 
     VkGraphicsPipelineCreateInfo info{};
     info.sType = VK_STRUCTURE_TYPE_GRAPHICS_PIPELINE_CREATE_INFO;
@@ -210,13 +143,20 @@ void OrvPipeline::createGraphicsPipeline(const std::string& vertFile, const std:
         constants.pData = &variants[i];
         stages[0].pSpecializationInfo = &constants;
         stages[1].pSpecializationInfo = &constants;
+        VkPipeline pipeline = VK_NULL_HANDLE;
         const VkResult result =
-            vkCreateGraphicsPipelines(device.getDevice(), VK_NULL_HANDLE, 1, &info, nullptr, &pipelines[i]);
+            vkCreateGraphicsPipelines(device.getDevice(), VK_NULL_HANDLE, 1, &info, nullptr, &pipeline);
         if (result != VK_SUCCESS) {
-            pipelines[i] = VK_NULL_HANDLE;
             throw vkError("failed to create graphics pipeline", result);
         }
+        pipelines[i] = VkHandle<VkPipeline>{device.getDevice(), pipeline, vkDestroyPipeline};
     }
+}
+
+void OrvPipeline::checkShaderFiles(OrvDevice& owner, const std::string& dataDirectory, const std::string& vertFile,
+                                   const std::string& fragFile) {
+    loadShaderModule(owner.getDevice(), shaderPath(dataDirectory, vertFile), VK_SHADER_STAGE_VERTEX_BIT);
+    loadShaderModule(owner.getDevice(), shaderPath(dataDirectory, fragFile), VK_SHADER_STAGE_FRAGMENT_BIT);
 }
 
 void OrvPipeline::bind(VkCommandBuffer commandBuffer, Fill fill) const {

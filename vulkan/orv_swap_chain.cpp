@@ -28,7 +28,7 @@ VkPresentModeKHR chooseSwapPresentMode(const std::vector<VkPresentModeKHR>& avai
     return VK_PRESENT_MODE_FIFO_KHR;
 }
 
-VkImageView createView(VkDevice device, VkImage image, VkFormat format, VkImageAspectFlags aspect) {
+VkHandle<VkImageView> createView(VkDevice device, VkImage image, VkFormat format, VkImageAspectFlags aspect) {
     VkImageViewCreateInfo viewInfo{};
     viewInfo.sType = VK_STRUCTURE_TYPE_IMAGE_VIEW_CREATE_INFO;
     viewInfo.image = image;
@@ -40,64 +40,31 @@ VkImageView createView(VkDevice device, VkImage image, VkFormat format, VkImageA
     viewInfo.subresourceRange.baseArrayLayer = 0;
     viewInfo.subresourceRange.layerCount = 1;
     VkImageView view = VK_NULL_HANDLE;
-    vkCheck(vkCreateImageView(device, &viewInfo, nullptr, &view), "failed to create texture image view!");
-    return view;
+    vkCheck(vkCreateImageView(device, &viewInfo, nullptr, &view), "failed to create swap chain image view!");
+    return VkHandle<VkImageView>{device, view, vkDestroyImageView};
 }
 
 constexpr uint64_t kNoTimeout = std::numeric_limits<uint64_t>::max();
 
 }  // namespace
 
-OrvSwapChain::OrvSwapChain(OrvDevice& d, OrvWindow& w, VkImageUsageFlags extraUsage, OrvSwapChain* previous)
-    : device{d}, window{w} {
-    try {
-        createSwapChain(extraUsage, previous);
-        createImageViews();
-        createRenderPass();
-        createFramebuffers();
-        createSyncObjects();
-    } catch (...) {
-        release();
-        throw;
-    }
+OrvSwapChain::OrvSwapChain(OrvDevice& d, VkSurfaceKHR surface, VkExtent2D framebufferExtent,
+                           VkImageUsageFlags extraUsage, OrvSwapChain* previous)
+    : device{d} {
+    createSwapChain(surface, framebufferExtent, extraUsage, previous);
+    createImageViews();
+    createRenderPass();
+    createFramebuffers();
+    createSyncObjects();
 }
 
-OrvSwapChain::~OrvSwapChain() {
-    release();
-}
-
-void OrvSwapChain::release() noexcept {
-    VkDevice vk = device.getDevice();
-    for (VkImageView view : swapChainImageViews) {
-        vkDestroyImageView(vk, view, nullptr);
-    }
-    swapChainImageViews.clear();
-    if (swapChain != VK_NULL_HANDLE) {
-        vkDestroySwapchainKHR(vk, swapChain, nullptr);
-        swapChain = VK_NULL_HANDLE;
-    }
-    for (VkFramebuffer framebuffer : swapChainFramebuffers) {
-        vkDestroyFramebuffer(vk, framebuffer, nullptr);
-    }
-    swapChainFramebuffers.clear();
-    if (renderPass != VK_NULL_HANDLE) {
-        vkDestroyRenderPass(vk, renderPass, nullptr);
-        renderPass = VK_NULL_HANDLE;
-    }
-    for (VkSemaphore semaphore : renderFinishedSemaphores) {
-        vkDestroySemaphore(vk, semaphore, nullptr);
-    }
-    renderFinishedSemaphores.clear();
-}
-
-void OrvSwapChain::createSwapChain(VkImageUsageFlags extraUsage, OrvSwapChain* previous) {
-    const SwapChainSupportDetails support = device.querySwapChainSupport(device.getPhysicalDevice());
+void OrvSwapChain::createSwapChain(VkSurfaceKHR surface, VkExtent2D framebufferExtent, VkImageUsageFlags extraUsage,
+                                   OrvSwapChain* previous) {
+    const SwapChainSupportDetails support = OrvDevice::querySwapChainSupport(device.getPhysicalDevice(), surface);
     const VkSurfaceFormatKHR surfaceFormat = chooseSwapSurfaceFormat(support.formats);
     const VkPresentModeKHR presentMode = chooseSwapPresentMode(support.presentModes);
-    int framebufferWidth = 0;
-    int framebufferHeight = 0;
-    glfwGetFramebufferSize(window.nativeHandle(), &framebufferWidth, &framebufferHeight);
-    const VkExtent2D extent = chooseSwapExtent(support.capabilities, framebufferWidth, framebufferHeight);
+    const VkExtent2D extent = chooseSwapExtent(support.capabilities, static_cast<int>(framebufferExtent.width),
+                                               static_cast<int>(framebufferExtent.height));
     const uint32_t imageCount = chooseImageCount(support.capabilities);
     VkPhysicalDeviceProperties properties;
     vkGetPhysicalDeviceProperties(device.getPhysicalDevice(), &properties);
@@ -112,7 +79,7 @@ void OrvSwapChain::createSwapChain(VkImageUsageFlags extraUsage, OrvSwapChain* p
 
     VkSwapchainCreateInfoKHR createInfo{};
     createInfo.sType = VK_STRUCTURE_TYPE_SWAPCHAIN_CREATE_INFO_KHR;
-    createInfo.surface = device.getSurface();
+    createInfo.surface = surface;
     createInfo.minImageCount = imageCount;
     createInfo.imageFormat = surfaceFormat.format;
     createInfo.imageColorSpace = surfaceFormat.colorSpace;
@@ -134,16 +101,17 @@ void OrvSwapChain::createSwapChain(VkImageUsageFlags extraUsage, OrvSwapChain* p
     createInfo.presentMode = presentMode;
     createInfo.clipped = VK_TRUE;
     // A retired swap chain may not be named as the old one again.
-    createInfo.oldSwapchain = previous && !previous->retired ? previous->swapChain : VK_NULL_HANDLE;
+    createInfo.oldSwapchain = previous && !previous->retired ? previous->swapChain.get() : VK_NULL_HANDLE;
     if (previous) {
         previous->retired = true;
     }
 
-    const VkResult created = vkCreateSwapchainKHR(device.getDevice(), &createInfo, nullptr, &swapChain);
+    VkSwapchainKHR made = VK_NULL_HANDLE;
+    const VkResult created = vkCreateSwapchainKHR(device.getDevice(), &createInfo, nullptr, &made);
     if (created != VK_SUCCESS) {
-        swapChain = VK_NULL_HANDLE;
         throw vkError("failed to create swap chain!", created);
     }
+    swapChain = VkHandle<VkSwapchainKHR>{device.getDevice(), made, vkDestroySwapchainKHR};
 
     uint32_t count = 0;
     vkCheck(vkGetSwapchainImagesKHR(device.getDevice(), swapChain, &count, nullptr),
@@ -165,7 +133,10 @@ void OrvSwapChain::createImageViews() {
 }
 
 void OrvSwapChain::createRenderPass() {
-    renderPass = createColorRenderPass(device.getDevice(), swapChainImageFormat, VK_IMAGE_LAYOUT_PRESENT_SRC_KHR);
+    renderPass = VkHandle<VkRenderPass>{
+        device.getDevice(),
+        createColorRenderPass(device.getDevice(), swapChainImageFormat, VK_IMAGE_LAYOUT_PRESENT_SRC_KHR),
+        vkDestroyRenderPass};
 }
 
 void OrvSwapChain::createFramebuffers() {
@@ -182,18 +153,19 @@ void OrvSwapChain::createFramebuffers() {
         info.layers = 1;
         VkFramebuffer framebuffer = VK_NULL_HANDLE;
         vkCheck(vkCreateFramebuffer(device.getDevice(), &info, nullptr, &framebuffer), "failed to create framebuffer!");
-        swapChainFramebuffers.push_back(framebuffer);
+        swapChainFramebuffers.emplace_back(device.getDevice(), framebuffer, vkDestroyFramebuffer);
     }
 }
 
 void OrvSwapChain::createSyncObjects() {
     VkSemaphoreCreateInfo info{};
     info.sType = VK_STRUCTURE_TYPE_SEMAPHORE_CREATE_INFO;
+    renderFinishedSemaphores.reserve(imageCount());
     for (size_t i = 0; i < imageCount(); ++i) {
         VkSemaphore semaphore = VK_NULL_HANDLE;
         vkCheck(vkCreateSemaphore(device.getDevice(), &info, nullptr, &semaphore),
                 "failed to create synchronization objects for a frame!");
-        renderFinishedSemaphores.push_back(semaphore);
+        renderFinishedSemaphores.emplace_back(device.getDevice(), semaphore, vkDestroySemaphore);
     }
 }
 

@@ -6,23 +6,22 @@
 
 #include <vector>
 
-#include "platform/orv_window.hpp"
 #include "vulkan/orv_device.hpp"
 #include "vulkan/orv_queue.hpp"
 #include "vulkan/render_target.hpp"
+#include "vulkan/vk_handle.hpp"
 
 namespace orv {
 
 class OrvSwapChain : public RenderTarget {
 public:
-    static constexpr size_t MAX_FRAMES_IN_FLIGHT = 2;
-
-    // The images are colour attachments and whatever `extraUsage` adds. With `previous`,
-    // Vulkan receives it as the old swap chain; the caller destroys it once this one is
-    // complete, or keeps it if building this one fails.
-    OrvSwapChain(OrvDevice& device, OrvWindow& window, VkImageUsageFlags extraUsage = 0,
-                 OrvSwapChain* previous = nullptr);
-    ~OrvSwapChain() override;
+    // Images for `surface` (the device's), sized by the surface or, where it leaves that to
+    // the caller, by `framebufferExtent`. They are colour attachments and whatever
+    // `extraUsage` adds. With `previous`, Vulkan receives it as the old swap chain; the caller
+    // destroys it once this one is complete, or keeps it if building this one fails.
+    OrvSwapChain(OrvDevice& device, VkSurfaceKHR surface, VkExtent2D framebufferExtent,
+                 VkImageUsageFlags extraUsage = 0, OrvSwapChain* previous = nullptr);
+    ~OrvSwapChain() override = default;
 
     OrvSwapChain(const OrvSwapChain&) = delete;
     OrvSwapChain& operator=(const OrvSwapChain&) = delete;
@@ -57,25 +56,26 @@ public:
                                   VkSemaphore imageAvailable, VkPipelineStageFlags waitStage, uint32_t imageIndex);
 
 private:
-    void createSwapChain(VkImageUsageFlags extraUsage, OrvSwapChain* previous);
+    void createSwapChain(VkSurfaceKHR surface, VkExtent2D framebufferExtent, VkImageUsageFlags extraUsage,
+                         OrvSwapChain* previous);
     void createImageViews();
     void createRenderPass();
     void createFramebuffers();
     void createSyncObjects();
-    void release() noexcept;
 
+    OrvDevice& device;
     VkFormat swapChainImageFormat{};
     VkExtent2D swapChainExtent{};
-    std::vector<VkFramebuffer> swapChainFramebuffers;
-    VkRenderPass renderPass = VK_NULL_HANDLE;
+    // Destroyed in reverse: framebuffers before the views and render pass they use, views
+    // before the swap chain that owns their images.
+    VkHandle<VkSwapchainKHR> swapChain;
     std::vector<VkImage> swapChainImages;
-    std::vector<VkImageView> swapChainImageViews;
-    OrvDevice& device;
-    VkSwapchainKHR swapChain = VK_NULL_HANDLE;
+    std::vector<VkHandle<VkImageView>> swapChainImageViews;
+    VkHandle<VkRenderPass> renderPass;
+    std::vector<VkHandle<VkFramebuffer>> swapChainFramebuffers;
     // Indexed by image: a semaphore may still be waited on by that image's present until
     // the image is acquired again.
-    std::vector<VkSemaphore> renderFinishedSemaphores;
-    OrvWindow& window;
+    std::vector<VkHandle<VkSemaphore>> renderFinishedSemaphores;
     bool retired = false;
 };
 

@@ -9,34 +9,12 @@
 
 namespace orv {
 
-namespace {
-
-struct Module {
-    VkDevice device;
-    VkShaderModule module = VK_NULL_HANDLE;
-    Module(VkDevice d, const std::string& path, VkShaderStageFlagBits stage) : device{d} {
-        const std::vector<uint32_t> code = loadSpirv(path, stage);
-        VkShaderModuleCreateInfo info{};
-        info.sType = VK_STRUCTURE_TYPE_SHADER_MODULE_CREATE_INFO;
-        info.codeSize = code.size() * sizeof(uint32_t);
-        info.pCode = code.data();
-        const VkResult result = vkCreateShaderModule(device, &info, nullptr, &module);
-        if (result != VK_SUCCESS) {
-            throw vkError("failed to create shader module: " + path, result);
-        }
-    }
-    ~Module() { vkDestroyShaderModule(device, module, nullptr); }
-    Module(const Module&) = delete;
-    Module& operator=(const Module&) = delete;
-};
-
-}  // namespace
-
-PicturePipeline::PicturePipeline(OrvDevice& d, const std::string& dataDirectory, VkPipelineLayout layout,
-                                 VkRenderPass renderPass)
-    : device{d} {
-    const Module vertex{device.getDevice(), dataDirectory + "/shaders/sprite-vert.spv", VK_SHADER_STAGE_VERTEX_BIT};
-    const Module fragment{device.getDevice(), dataDirectory + "/shaders/sprite-frag.spv", VK_SHADER_STAGE_FRAGMENT_BIT};
+PicturePipeline::PicturePipeline(OrvDevice& device, const std::string& dataDirectory, VkPipelineLayout layout,
+                                 VkRenderPass renderPass) {
+    const VkHandle<VkShaderModule> vertex =
+        loadShaderModule(device.getDevice(), dataDirectory + "/shaders/sprite-vert.spv", VK_SHADER_STAGE_VERTEX_BIT);
+    const VkHandle<VkShaderModule> fragment =
+        loadShaderModule(device.getDevice(), dataDirectory + "/shaders/sprite-frag.spv", VK_SHADER_STAGE_FRAGMENT_BIT);
 
     PipelineConfig config;
     defaultPipelineConfig(config);
@@ -49,11 +27,11 @@ PicturePipeline::PicturePipeline(OrvDevice& d, const std::string& dataDirectory,
     VkPipelineShaderStageCreateInfo stages[2]{};
     stages[0].sType = VK_STRUCTURE_TYPE_PIPELINE_SHADER_STAGE_CREATE_INFO;
     stages[0].stage = VK_SHADER_STAGE_VERTEX_BIT;
-    stages[0].module = vertex.module;
+    stages[0].module = vertex;
     stages[0].pName = "main";
     stages[1].sType = VK_STRUCTURE_TYPE_PIPELINE_SHADER_STAGE_CREATE_INFO;
     stages[1].stage = VK_SHADER_STAGE_FRAGMENT_BIT;
-    stages[1].module = fragment.module;
+    stages[1].module = fragment;
     stages[1].pName = "main";
 
     const VkVertexInputBindingDescription binding{0, sizeof(PictureVertex), VK_VERTEX_INPUT_RATE_VERTEX};
@@ -86,15 +64,12 @@ PicturePipeline::PicturePipeline(OrvDevice& d, const std::string& dataDirectory,
     info.renderPass = renderPass;
     info.subpass = 0;
     info.basePipelineIndex = -1;
-    const VkResult result = vkCreateGraphicsPipelines(device.getDevice(), VK_NULL_HANDLE, 1, &info, nullptr, &pipeline);
+    VkPipeline made = VK_NULL_HANDLE;
+    const VkResult result = vkCreateGraphicsPipelines(device.getDevice(), VK_NULL_HANDLE, 1, &info, nullptr, &made);
     if (result != VK_SUCCESS) {
-        pipeline = VK_NULL_HANDLE;
         throw vkError("failed to create graphics pipeline", result);
     }
-}
-
-PicturePipeline::~PicturePipeline() {
-    vkDestroyPipeline(device.getDevice(), pipeline, nullptr);
+    pipeline = VkHandle<VkPipeline>{device.getDevice(), made, vkDestroyPipeline};
 }
 
 void PicturePipeline::bind(VkCommandBuffer commandBuffer) const {

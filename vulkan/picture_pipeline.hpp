@@ -8,6 +8,7 @@
 #include <string>
 
 #include "vulkan/orv_device.hpp"
+#include "vulkan/vk_handle.hpp"
 
 namespace orv {
 
@@ -24,7 +25,6 @@ public:
     // Builds against `renderPass` with `layout` (the atlas at set 0, the screen size pushed).
     PicturePipeline(OrvDevice& device, const std::string& dataDirectory, VkPipelineLayout layout,
                     VkRenderPass renderPass);
-    ~PicturePipeline();
 
     PicturePipeline(const PicturePipeline&) = delete;
     PicturePipeline& operator=(const PicturePipeline&) = delete;
@@ -32,8 +32,7 @@ public:
     void bind(VkCommandBuffer commandBuffer) const;
 
 private:
-    OrvDevice& device;
-    VkPipeline pipeline = VK_NULL_HANDLE;
+    VkHandle<VkPipeline> pipeline;
 };
 
 }  // namespace orv

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "spirv-tools/libspirv.hpp"
+#include "vulkan/vk_check.hpp"
 
 namespace orv {
 
@@ -180,6 +181,20 @@ std::vector<uint32_t> loadSpirv(const std::string& path, VkShaderStageFlagBits s
         throw std::runtime_error(failed + problem);
     }
     return words;
+}
+
+VkHandle<VkShaderModule> loadShaderModule(VkDevice device, const std::string& path, VkShaderStageFlagBits stage) {
+    const std::vector<uint32_t> code = loadSpirv(path, stage);
+    VkShaderModuleCreateInfo info{};
+    info.sType = VK_STRUCTURE_TYPE_SHADER_MODULE_CREATE_INFO;
+    info.codeSize = code.size() * sizeof(uint32_t);
+    info.pCode = code.data();
+    VkShaderModule module = VK_NULL_HANDLE;
+    const VkResult result = vkCreateShaderModule(device, &info, nullptr, &module);
+    if (result != VK_SUCCESS) {
+        throw vkError("failed to create shader module: " + path, result);
+    }
+    return VkHandle<VkShaderModule>{device, module, vkDestroyShaderModule};
 }
 
 }  // namespace orv

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "vulkan/vk_handle.hpp"
+
 namespace orv {
 
 // Shaders are a few KB; anything near this is not one.
@@ -28,5 +30,9 @@ std::string spirvProblem(const std::vector<uint32_t>& words, VkShaderStageFlagBi
 // "failed to create shader module: <path> " and the problem.
 std::vector<uint32_t> loadSpirv(const std::string& path, VkShaderStageFlagBits stage,
                                 const char* entryPoint = "main");
+
+// The module made from the SPIR-V file at `path`, read and checked by loadSpirv. A driver that
+// refuses it throws "failed to create shader module: <path>" with the VkResult.
+VkHandle<VkShaderModule> loadShaderModule(VkDevice device, const std::string& path, VkShaderStageFlagBits stage);
 
 }  // namespace orv

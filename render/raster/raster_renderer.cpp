@@ -79,33 +79,18 @@ const char* rendererName(RendererKind kind) {
 
 RasterRenderer::RasterRenderer(OrvDevice& d, std::string directory, const TextureAtlas& a)
     : device{d}, dataDirectory{std::move(directory)}, atlas{a} {
-    try {
-        for (auto& slot : slots) {
-            slot = std::make_unique<Slot>(device);
-        }
-        createPipelineLayouts();
-    } catch (...) {
-        VkDevice vk = device.getDevice();
-        vkDestroyDescriptorPool(vk, pool, nullptr);
-        vkDestroyPipelineLayout(vk, pictureLayout, nullptr);
-        vkDestroyDescriptorSetLayout(vk, pictureSetLayout, nullptr);
-        vkDestroyPipelineLayout(vk, pipelineLayout, nullptr);
-        throw;
+    for (auto& slot : slots) {
+        slot = std::make_unique<Slot>(device);
     }
+    createPipelineLayouts();
 }
 
 RasterRenderer::~RasterRenderer() {
     readBack.reset();
-    picturePipeline.reset();
-    pipeline.reset();
-    VkDevice vk = device.getDevice();
-    vkDestroyDescriptorPool(vk, pool, nullptr);
-    vkDestroyPipelineLayout(vk, pictureLayout, nullptr);
-    vkDestroyDescriptorSetLayout(vk, pictureSetLayout, nullptr);
-    vkDestroyPipelineLayout(vk, pipelineLayout, nullptr);
 }
 
 void RasterRenderer::createPipelineLayouts() {
+    VkDevice vk = device.getDevice();
     VkPushConstantRange range{};
     range.stageFlags = kPushStages;
     range.offset = 0;
@@ -116,41 +101,42 @@ void RasterRenderer::createPipelineLayouts() {
     info.setLayoutCount = 0;
     info.pushConstantRangeCount = 1;
     info.pPushConstantRanges = &range;
-    const VkResult result = vkCreatePipelineLayout(device.getDevice(), &info, nullptr, &pipelineLayout);
-    if (result != VK_SUCCESS) {
-        pipelineLayout = VK_NULL_HANDLE;
-        throw vkError("failed to create pipeline layout!", result);
-    }
+    VkPipelineLayout layout = VK_NULL_HANDLE;
+    vkCheck(vkCreatePipelineLayout(vk, &info, nullptr, &layout), "failed to create pipeline layout!");
+    pipelineLayout = VkHandle<VkPipelineLayout>{vk, layout, vkDestroyPipelineLayout};
 
-    VkDevice vk = device.getDevice();
     const VkDescriptorSetLayoutBinding binding{0, VK_DESCRIPTOR_TYPE_COMBINED_IMAGE_SAMPLER, 1,
                                                VK_SHADER_STAGE_FRAGMENT_BIT, nullptr};
     VkDescriptorSetLayoutCreateInfo setInfo{};
     setInfo.sType = VK_STRUCTURE_TYPE_DESCRIPTOR_SET_LAYOUT_CREATE_INFO;
     setInfo.bindingCount = 1;
     setInfo.pBindings = &binding;
-    vkCheck(vkCreateDescriptorSetLayout(vk, &setInfo, nullptr, &pictureSetLayout),
-            "failed to create descriptor set layout!");
+    VkDescriptorSetLayout setLayout = VK_NULL_HANDLE;
+    vkCheck(vkCreateDescriptorSetLayout(vk, &setInfo, nullptr, &setLayout), "failed to create descriptor set layout!");
+    pictureSetLayout = VkHandle<VkDescriptorSetLayout>{vk, setLayout, vkDestroyDescriptorSetLayout};
     const VkPushConstantRange screen{VK_SHADER_STAGE_VERTEX_BIT, 0, 2 * sizeof(float)};
     VkPipelineLayoutCreateInfo pictureInfo{};
     pictureInfo.sType = VK_STRUCTURE_TYPE_PIPELINE_LAYOUT_CREATE_INFO;
     pictureInfo.setLayoutCount = 1;
-    pictureInfo.pSetLayouts = &pictureSetLayout;
+    pictureInfo.pSetLayouts = &setLayout;
     pictureInfo.pushConstantRangeCount = 1;
     pictureInfo.pPushConstantRanges = &screen;
-    vkCheck(vkCreatePipelineLayout(vk, &pictureInfo, nullptr, &pictureLayout), "failed to create pipeline layout!");
+    vkCheck(vkCreatePipelineLayout(vk, &pictureInfo, nullptr, &layout), "failed to create pipeline layout!");
+    pictureLayout = VkHandle<VkPipelineLayout>{vk, layout, vkDestroyPipelineLayout};
     const VkDescriptorPoolSize size{VK_DESCRIPTOR_TYPE_COMBINED_IMAGE_SAMPLER, 1};
     VkDescriptorPoolCreateInfo poolInfo{};
     poolInfo.sType = VK_STRUCTURE_TYPE_DESCRIPTOR_POOL_CREATE_INFO;
     poolInfo.maxSets = 1;
     poolInfo.poolSizeCount = 1;
     poolInfo.pPoolSizes = &size;
-    vkCheck(vkCreateDescriptorPool(vk, &poolInfo, nullptr, &pool), "failed to create descriptor pool!");
+    VkDescriptorPool madePool = VK_NULL_HANDLE;
+    vkCheck(vkCreateDescriptorPool(vk, &poolInfo, nullptr, &madePool), "failed to create descriptor pool!");
+    pool = VkHandle<VkDescriptorPool>{vk, madePool, vkDestroyDescriptorPool};
     VkDescriptorSetAllocateInfo allocInfo{};
     allocInfo.sType = VK_STRUCTURE_TYPE_DESCRIPTOR_SET_ALLOCATE_INFO;
-    allocInfo.descriptorPool = pool;
+    allocInfo.descriptorPool = madePool;
     allocInfo.descriptorSetCount = 1;
-    allocInfo.pSetLayouts = &pictureSetLayout;
+    allocInfo.pSetLayouts = &setLayout;
     vkCheck(vkAllocateDescriptorSets(vk, &allocInfo, &atlasSet), "failed to allocate descriptor sets!");
 }
 
@@ -174,6 +160,10 @@ void RasterRenderer::useTarget(const RenderTarget& target) {
     config.pipelineLayout = pipelineLayout;
     config.renderPass = target.colorPass();
     config.subpass = 0;
+    const auto bindings = vertexBindings();
+    const auto attributes = vertexAttributes();
+    config.bindingDescriptions.assign(bindings.begin(), bindings.end());
+    config.attributeDescriptions.assign(attributes.begin(), attributes.end());
     // Replace only after the new pipeline is complete, so a failed build keeps the old one.
     auto built = std::make_unique<OrvPipeline>(device, dataDirectory, "tri-vert.spv", "tri-frag.spv", config);
     pipeline = std::move(built);

@@ -21,6 +21,7 @@
 #include "vulkan/picture_pipeline.hpp"
 #include "vulkan/orv_device.hpp"
 #include "vulkan/orv_pipeline.hpp"
+#include "vulkan/vk_handle.hpp"
 
 namespace orv {
 
@@ -57,16 +58,16 @@ private:
     OrvDevice& device;
     std::string dataDirectory;
     const TextureAtlas& atlas;
-    VkPipelineLayout pipelineLayout = VK_NULL_HANDLE;
-    std::unique_ptr<OrvPipeline> pipeline;
+    VkHandle<VkPipelineLayout> pipelineLayout;
     // Pictures: the atlas in a set of its own, the screen size pushed.
-    VkDescriptorSetLayout pictureSetLayout = VK_NULL_HANDLE;
-    VkPipelineLayout pictureLayout = VK_NULL_HANDLE;
-    VkDescriptorPool pool = VK_NULL_HANDLE;
+    VkHandle<VkDescriptorSetLayout> pictureSetLayout;
+    VkHandle<VkPipelineLayout> pictureLayout;
+    VkHandle<VkDescriptorPool> pool;  // frees atlasSet
     VkDescriptorSet atlasSet = VK_NULL_HANDLE;
+    std::unique_ptr<OrvPipeline> pipeline;
     uint64_t atlasWritten = 0;
     std::unique_ptr<PicturePipeline> picturePipeline;
-    std::array<std::unique_ptr<Slot>, FrameRing::kFrames> slots;
+    std::array<std::unique_ptr<Slot>, MAX_FRAMES_IN_FLIGHT> slots;
     // The solid primitives waiting to be placed with the others of their stretch, and
     // whether each is a disc; kept so frames allocate nothing.
     std::vector<uint32_t> stretch;

@@ -42,31 +42,8 @@ TilesRenderer::TilesRenderer(OrvDevice& d, std::string directory, const TextureA
       atlas{a},
       output{d, VK_BUFFER_USAGE_STORAGE_BUFFER_BIT | VK_BUFFER_USAGE_TRANSFER_SRC_BIT | VK_BUFFER_USAGE_TRANSFER_DST_BIT,
              "frame pixel"} {
-    try {
-        createLayouts();
-        createDescriptorSets();
-    } catch (...) {
-        release();
-        throw;
-    }
-}
-
-TilesRenderer::~TilesRenderer() {
-    release();
-}
-
-void TilesRenderer::release() noexcept {
-    VkDevice vk = device.getDevice();
-    for (VkPipeline& pipeline : passPipelines) {
-        vkDestroyPipeline(vk, pipeline, nullptr);
-        pipeline = VK_NULL_HANDLE;
-    }
-    vkDestroyPipelineLayout(vk, pipelineLayout, nullptr);
-    vkDestroyDescriptorPool(vk, pool, nullptr);  // frees the frames' sets
-    vkDestroyDescriptorSetLayout(vk, setLayout, nullptr);
-    pipelineLayout = VK_NULL_HANDLE;
-    pool = VK_NULL_HANDLE;
-    setLayout = VK_NULL_HANDLE;
+    createLayouts();
+    createDescriptorSets();
 }
 
 void TilesRenderer::createLayouts() {
@@ -80,35 +57,33 @@ void TilesRenderer::createLayouts() {
     setInfo.sType = VK_STRUCTURE_TYPE_DESCRIPTOR_SET_LAYOUT_CREATE_INFO;
     setInfo.bindingCount = kBindings;
     setInfo.pBindings = bindings;
-    vkCheck(vkCreateDescriptorSetLayout(vk, &setInfo, nullptr, &setLayout), "failed to create descriptor set layout!");
+    VkDescriptorSetLayout madeSetLayout = VK_NULL_HANDLE;
+    vkCheck(vkCreateDescriptorSetLayout(vk, &setInfo, nullptr, &madeSetLayout),
+            "failed to create descriptor set layout!");
+    setLayout = VkHandle<VkDescriptorSetLayout>{vk, madeSetLayout, vkDestroyDescriptorSetLayout};
 
     const VkPushConstantRange range{VK_SHADER_STAGE_COMPUTE_BIT, 0, sizeof(FramePush)};
     VkPipelineLayoutCreateInfo layoutInfo{};
     layoutInfo.sType = VK_STRUCTURE_TYPE_PIPELINE_LAYOUT_CREATE_INFO;
     layoutInfo.setLayoutCount = 1;
-    layoutInfo.pSetLayouts = &setLayout;
+    layoutInfo.pSetLayouts = &madeSetLayout;
     layoutInfo.pushConstantRangeCount = 1;
     layoutInfo.pPushConstantRanges = &range;
-    vkCheck(vkCreatePipelineLayout(vk, &layoutInfo, nullptr, &pipelineLayout), "failed to create pipeline layout!");
+    VkPipelineLayout madeLayout = VK_NULL_HANDLE;
+    vkCheck(vkCreatePipelineLayout(vk, &layoutInfo, nullptr, &madeLayout), "failed to create pipeline layout!");
+    pipelineLayout = VkHandle<VkPipelineLayout>{vk, madeLayout, vkDestroyPipelineLayout};
 }
 
 void TilesRenderer::createComputePipelines() {
     VkDevice vk = device.getDevice();
     const std::string path = dataDirectory + "/shaders/tiles-comp.spv";
-    const std::vector<uint32_t> code = loadSpirv(path, VK_SHADER_STAGE_COMPUTE_BIT);
-    VkShaderModuleCreateInfo moduleInfo{};
-    moduleInfo.sType = VK_STRUCTURE_TYPE_SHADER_MODULE_CREATE_INFO;
-    moduleInfo.codeSize = code.size() * sizeof(uint32_t);
-    moduleInfo.pCode = code.data();
-    VkShaderModule module = VK_NULL_HANDLE;
-    VkResult result = vkCreateShaderModule(vk, &moduleInfo, nullptr, &module);
-    if (result != VK_SUCCESS) {
-        throw vkError("failed to create shader module: " + path, result);
-    }
+    const VkHandle<VkShaderModule> module = loadShaderModule(vk, path, VK_SHADER_STAGE_COMPUTE_BIT);
     // Constant 0 builds a pass that blends pictures and text, constant 1 one that filters them.
     const VkSpecializationMapEntry entries[2] = {{0, 0, sizeof(VkBool32)}, {1, sizeof(VkBool32), sizeof(VkBool32)}};
     const VkBool32 switches[3][2] = {{VK_FALSE, VK_FALSE}, {VK_TRUE, VK_FALSE}, {VK_TRUE, VK_TRUE}};
-    for (size_t pass = 0; pass < 3 && result == VK_SUCCESS; ++pass) {
+    // All three or none: a later call sees the first missing and builds them again.
+    VkHandle<VkPipeline> made[3];
+    for (size_t pass = 0; pass < 3; ++pass) {
         VkSpecializationInfo constants{2, entries, sizeof(switches[pass]), switches[pass]};
         VkComputePipelineCreateInfo info{};
         info.sType = VK_STRUCTURE_TYPE_COMPUTE_PIPELINE_CREATE_INFO;
@@ -119,39 +94,39 @@ void TilesRenderer::createComputePipelines() {
         info.stage.pSpecializationInfo = &constants;
         info.layout = pipelineLayout;
         info.basePipelineIndex = -1;
-        result = vkCreateComputePipelines(vk, VK_NULL_HANDLE, 1, &info, nullptr, &passPipelines[pass]);
+        VkPipeline pipeline = VK_NULL_HANDLE;
+        const VkResult result = vkCreateComputePipelines(vk, VK_NULL_HANDLE, 1, &info, nullptr, &pipeline);
         if (result != VK_SUCCESS) {
-            passPipelines[pass] = VK_NULL_HANDLE;
+            throw vkError("failed to create compute pipeline: " + path, result);
         }
+        made[pass] = VkHandle<VkPipeline>{vk, pipeline, vkDestroyPipeline};
     }
-    vkDestroyShaderModule(vk, module, nullptr);
-    if (result != VK_SUCCESS) {
-        for (VkPipeline& pipeline : passPipelines) {
-            vkDestroyPipeline(vk, pipeline, nullptr);
-            pipeline = VK_NULL_HANDLE;
-        }
-        throw vkError("failed to create compute pipeline: " + path, result);
+    for (size_t pass = 0; pass < 3; ++pass) {
+        passPipelines[pass] = std::move(made[pass]);
     }
 }
 
 void TilesRenderer::createDescriptorSets() {
     VkDevice vk = device.getDevice();
     const VkDescriptorPoolSize sizes[] = {
-        {VK_DESCRIPTOR_TYPE_STORAGE_BUFFER, static_cast<uint32_t>(4 * FrameRing::kFrames)},
-        {VK_DESCRIPTOR_TYPE_COMBINED_IMAGE_SAMPLER, static_cast<uint32_t>(FrameRing::kFrames)}};
+        {VK_DESCRIPTOR_TYPE_STORAGE_BUFFER, static_cast<uint32_t>(4 * MAX_FRAMES_IN_FLIGHT)},
+        {VK_DESCRIPTOR_TYPE_COMBINED_IMAGE_SAMPLER, static_cast<uint32_t>(MAX_FRAMES_IN_FLIGHT)}};
     VkDescriptorPoolCreateInfo poolInfo{};
     poolInfo.sType = VK_STRUCTURE_TYPE_DESCRIPTOR_POOL_CREATE_INFO;
-    poolInfo.maxSets = FrameRing::kFrames;
+    poolInfo.maxSets = MAX_FRAMES_IN_FLIGHT;
     poolInfo.poolSizeCount = 2;
     poolInfo.pPoolSizes = sizes;
-    vkCheck(vkCreateDescriptorPool(vk, &poolInfo, nullptr, &pool), "failed to create descriptor pool!");
+    VkDescriptorPool madePool = VK_NULL_HANDLE;
+    vkCheck(vkCreateDescriptorPool(vk, &poolInfo, nullptr, &madePool), "failed to create descriptor pool!");
+    pool = VkHandle<VkDescriptorPool>{vk, madePool, vkDestroyDescriptorPool};
+    const VkDescriptorSetLayout layout = setLayout;
     for (auto& slot : slots) {
         slot = std::make_unique<Slot>(device);
         VkDescriptorSetAllocateInfo info{};
         info.sType = VK_STRUCTURE_TYPE_DESCRIPTOR_SET_ALLOCATE_INFO;
-        info.descriptorPool = pool;
+        info.descriptorPool = madePool;
         info.descriptorSetCount = 1;
-        info.pSetLayouts = &setLayout;
+        info.pSetLayouts = &layout;
         vkCheck(vkAllocateDescriptorSets(vk, &info, &slot->set), "failed to allocate descriptor sets!");
     }
 }

@@ -19,13 +19,13 @@
 #include "vulkan/frame_ring.hpp"
 #include "vulkan/host_buffer.hpp"
 #include "vulkan/orv_device.hpp"
+#include "vulkan/vk_handle.hpp"
 
 namespace orv {
 
 class TilesRenderer : public Renderer {
 public:
     TilesRenderer(OrvDevice& device, std::string dataDirectory, const TextureAtlas& atlas);
-    ~TilesRenderer() override;
 
     RendererKind kind() const override { return RendererKind::Tiles; }
     VkImageUsageFlags imageUsage() const override { return VK_IMAGE_USAGE_TRANSFER_DST_BIT; }
@@ -56,7 +56,6 @@ private:
     void createDescriptorSets();
     // A packed colour as the target's images store it.
     uint32_t toTarget(uint32_t rgba) const;
-    void release() noexcept;
     // Writes the slot's primitives and tile lists.
     void writeShapes(Slot& slot, const DrawList& list);
     void updateDescriptorSet(Slot& slot);
@@ -64,12 +63,12 @@ private:
     OrvDevice& device;
     std::string dataDirectory;
     const TextureAtlas& atlas;
-    VkDescriptorSetLayout setLayout = VK_NULL_HANDLE;
-    VkPipelineLayout pipelineLayout = VK_NULL_HANDLE;
+    VkHandle<VkDescriptorSetLayout> setLayout;
+    VkHandle<VkDescriptorPool> pool;  // frees the frames' sets
+    VkHandle<VkPipelineLayout> pipelineLayout;
     // One pass per TileBinner::Pass: opaque tiles, tiles blending pictures at their own size,
     // tiles blending scaled pictures.
-    VkPipeline passPipelines[3] = {VK_NULL_HANDLE, VK_NULL_HANDLE, VK_NULL_HANDLE};
-    VkDescriptorPool pool = VK_NULL_HANDLE;
+    VkHandle<VkPipeline> passPipelines[3];
     // The frame's pixels, row by row, as the swap chain's images store them. Shared by the
     // frames: each frame's compute pass waits for the previous frame's copy out of it.
     HostBuffer output;
@@ -80,7 +79,7 @@ private:
     // How many tiles of each group the last prepared frame draws, and its clear colour.
     TileBinner::Written tilesDrawn{0, 0, 0};
     uint32_t clearColor = 0;
-    std::array<std::unique_ptr<Slot>, FrameRing::kFrames> slots;
+    std::array<std::unique_ptr<Slot>, MAX_FRAMES_IN_FLIGHT> slots;
     TileBinner binner;
 };
 
