@@ -41,6 +41,8 @@ public:
     std::vector<uint8_t> readPixels(uint32_t& width, uint32_t& height);
     // The size of the latest recorded frame; zero before the first.
     VkExtent2D drawnExtent() const { return lastExtent; }
+    // What the last prepared frame drew.
+    const DrawList& lastDrawList() const { return drawList; }
     // The window is about to go: the swap chain's images live on its connection.
     void releaseTarget() noexcept;
     // Waits for the present in flight and then for the device.

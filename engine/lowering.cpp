@@ -27,6 +27,11 @@ Primitive boxQuad(uint32_t kind, float left, float top, float right, float botto
     p.p2[1] = bottom;
     p.color = color;
     p.kind = kind | kFlagAxisAligned;
+    // A solid quad's source is the unit square.
+    p.source[2] = 1.0f;
+    p.source[3] = 1.0f;
+    p.inverse[0] = 1.0f / (right - left);
+    p.inverse[3] = 1.0f / (bottom - top);
     return p;
 }
 

@@ -231,3 +231,50 @@ def test_renderer_choice_and_the_compute_shader_file(run_qel, build_dir, tmp_pat
     assert out["missing"] == f"error: failed to open file: {shaders}/tiles-comp.spv"
     assert out["vertex shader as compute"].startswith(f"error: failed to create shader module: {shaders}/tiles-comp.spv")
     assert out["restored"] == "tiles"
+
+
+DEMO_SCENE = """
+import json, os, sys, time
+import numpy as np
+sys.path.insert(0, os.path.join(sys.argv[1], "demo"))
+import demo, qel
+offscreen = sys.argv[2] == "offscreen"
+qel.init([], demo.WIDTH, demo.HEIGHT, offscreen=offscreen)
+game = demo.Game(seed=7)
+for step in range(6):
+    time.sleep(0.02)
+    qel.poll()
+    if step == 2:
+        game.stars.fall(0.5)
+        game.point("caught")
+np.save(sys.argv[3], np.frombuffer(qel.readPixels(), np.uint8).reshape(demo.HEIGHT, demo.WIDTH, 4))
+state = {"renderer": qel.getRenderer(), "close": qel.shouldClose(), "held": qel.buttonDown("left"),
+         "cursor": [qel.getCursor().x, qel.getCursor().y]}
+qel.closeWindow()
+state["closed"] = qel.shouldClose()
+try:
+    qel.poll()
+except RuntimeError as e:
+    state["poll"] = str(e)
+print("RESULT " + json.dumps(state))
+"""
+
+
+def test_offscreen_draws_the_windowed_pixels_without_a_display(run_qel, tmp_path, renderer):
+    root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+    images, states = {}, {}
+    for mode, env in (("window", {}), ("offscreen", {"DISPLAY": None, "WAYLAND_DISPLAY": None})):
+        path = str(tmp_path / (mode + ".npy"))
+        r = run_qel(DEMO_SCENE, args=[root, mode, path], env={"QEL_RENDERER": renderer, **env}, timeout=120)
+        assert r.returncode == 0, r.output[-3000:]
+        states[mode] = json.loads(r.stdout.split("RESULT ", 1)[1])
+        images[mode] = np.load(path)
+        if mode == "offscreen":
+            # No surface: the start-up trace lacks only what a surface would add.
+            assert "Present mode" not in r.stdout and "Device count: 1" in r.stdout
+    assert states["offscreen"] == {"renderer": renderer, "close": False, "held": False, "cursor": [-1.0, -1.0],
+                                   "closed": True, "poll": "the window is closed: call qel.init() to open a new one"}
+    assert states["window"]["closed"] is False
+    # The score, the badge and the stars are there, and every pixel is the windowed one.
+    assert len(np.unique(images["offscreen"].reshape(-1, 4), axis=0)) > 20
+    assert np.array_equal(images["offscreen"], images["window"])

@@ -1,0 +1,108 @@
+// Both renderers draw what the reference rasteriser draws from the same draw list, on
+// lavapipe without a window.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "diagnostics/device_report.hpp"
+#include "engine/orv_app.hpp"
+#include "reference_raster.hpp"
+#include "render/image_file.hpp"
+
+namespace orv {
+namespace {
+
+// How close to an edge a pixel centre may be and still differ: the rasteriser snaps
+// vertices to 1/256 px, the compute pass does not.
+constexpr double kEdge = 1.0 / 256 + 1e-6;
+
+void compareWithReference(RendererChoice choice) {
+    deviceReport() = nullptr;
+    testing::internal::CaptureStdout();
+    OrvApp app{QEL_DATA_DIR, 320, 200, choice, true};
+    const std::string star = std::string{QEL_SOURCE_DIR} + "/demo/star.png";
+
+    app.createRectangle(10.25, 12.5, 60.5, 40.0, 0x3080FF);
+    app.createRectangle(90.0, 70.0, -30.0, -20.5, 0xFFCC00);  // a negative size spans backwards
+    app.createCircle(150.3, 60.7, 25.4, 0xE74C3C);
+    app.createCircle(170.0, 75.0, 12.0, 0x2ECC71);             // under the first circle
+    app.createCircle(300.0, 190.0, 30.0, 0x9B59B6);            // cut by the frame's corner
+    const uint32_t own = app.createSprite(100.4, 50.6, star, 0, 0);
+    const uint32_t scaled = app.createSprite(200.25, 100.5, star, 48, 40);
+    app.createText(12.3, 150.6, "qel", 24, 0xFFFFFF, "");
+    const uint32_t triangle = app.createTri();
+    app.setLayer(triangle, -1);
+    app.loadGameObjects();
+    app.setLayer(own, 1);
+    for (int i = 0; i < 3; ++i) {
+        app.drawFrame();
+    }
+    uint32_t width = 0;
+    uint32_t height = 0;
+    const std::vector<uint8_t> drawn = app.readPixels(width, height);
+    testing::internal::GetCapturedStdout();
+    ASSERT_EQ(width, 320u);
+    ASSERT_EQ(height, 200u);
+
+    // The picture's texels where the atlas holds them; glyphs are left out of the reference.
+    const Image image = loadImageFile(star, 4096);
+    const AtlasRect place = app.pictureOf(own);
+    ASSERT_EQ(app.pictureOf(scaled).x, place.x);
+    DrawList list = app.lastDrawList();
+    std::vector<Primitive> kept;
+    for (const Primitive& p : list.primitives) {
+        if (!p.has(kFlagTextured) || (p.source[0] == static_cast<float>(place.x) && p.source[1] == static_cast<float>(place.y))) {
+            kept.push_back(p);
+        }
+    }
+    ASSERT_EQ(list.size() - kept.size(), 3u);  // the three glyphs of "qel"
+    list.primitives = kept;
+    const auto texel = [&](uint32_t x, uint32_t y) {
+        const uint8_t* t = image.rgba.data() + ((y - place.y) * image.width + (x - place.x)) * 4;
+        return std::array<uint8_t, 4>{t[0], t[1], t[2], t[3]};
+    };
+    const std::vector<uint8_t> reference = referenceDraw(list, texel);
+
+    size_t compared = 0;
+    size_t textured = 0;
+    for (uint32_t y = 0; y < height; ++y) {
+        for (uint32_t x = 0; x < width; ++x) {
+            const double cx = x + 0.5;
+            const double cy = y + 0.5;
+            if (cx < 90.0 && cy > 140.0) {
+                continue;  // the text
+            }
+            ++compared;
+            const size_t at = (static_cast<size_t>(y) * width + x) * 4;
+            const bool picture = texturedAt(list, cx, cy);
+            textured += picture;
+            int worst = 0;
+            for (int c = 0; c < 4; ++c) {
+                worst = std::max(worst, std::abs(int{drawn[at + c]} - int{reference[at + c]}));
+            }
+            // Filtering is done in float by the renderers and in double here: a step at most.
+            if (worst > (picture ? 2 : 0) && edgeDistance(list, cx, cy) > kEdge) {
+                ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << int{drawn[at]} << "," << int{drawn[at + 1]}
+                              << "," << int{drawn[at + 2]} << " but the reference has " << int{reference[at]} << ","
+                              << int{reference[at + 1]} << "," << int{reference[at + 2]};
+                return;
+            }
+        }
+    }
+    EXPECT_GT(textured, 1500u);
+    EXPECT_GT(compared, 50000u);
+}
+
+TEST(RendererReference, RasterMatchesTheReference) {
+    compareWithReference(RendererChoice::Raster);
+}
+
+TEST(RendererReference, TilesMatchTheReference) {
+    compareWithReference(RendererChoice::Tiles);
+}
+
+}  // namespace
+}  // namespace orv
