@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/point2d.hpp"
-#include "engine/zero_filled.hpp"
+#include "platform/zero_filled.hpp"
 
 namespace qel {
 

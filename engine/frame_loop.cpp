@@ -120,7 +120,7 @@ void FrameLoop::drawFrame() {
         if (!prepared) {
             prepareFrame();
         }
-        atlas.stage(frame.atlasStaging, frame.atlasCopies);
+        atlas.stage(frames.currentIndex());
         recordFrame(frame, imageIndex);
         submitted = submitFrame(frame, imageIndex);
     } catch (...) {
@@ -156,7 +156,7 @@ void FrameLoop::recordFrame(FrameData& frame, uint32_t imageIndex) {
     beginInfo.sType = VK_STRUCTURE_TYPE_COMMAND_BUFFER_BEGIN_INFO;
     beginInfo.flags = VK_COMMAND_BUFFER_USAGE_ONE_TIME_SUBMIT_BIT;
     vkCheck(vkBeginCommandBuffer(frame.commandBuffer, &beginInfo), "failed to begin recording command buffer!");
-    atlas.recordUploads(frame.commandBuffer, frame.atlasStaging, frame.atlasCopies);
+    atlas.recordUploads(frame.commandBuffer, frames.currentIndex());
     renderer.record(frame.commandBuffer, frames.currentIndex(), target(), imageIndex);
     vkCheck(vkEndCommandBuffer(frame.commandBuffer), "failed to record command buffer!");
     lastExtent = target().imageExtent();

@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "engine/zero_filled.hpp"
+#include "platform/zero_filled.hpp"
 
 struct Point2D {
     double x = 0.0;

@@ -108,7 +108,14 @@ AtlasRect TextureAtlas::add(uint32_t width, uint32_t height, const uint8_t* rgba
     return rect;
 }
 
-void TextureAtlas::stage(HostBuffer& staging, std::vector<VkBufferImageCopy>& copies) {
+TextureAtlas::Upload::Upload(OrvDevice& device) : staging{device, VK_BUFFER_USAGE_TRANSFER_SRC_BIT, "texture upload"} {}
+
+void TextureAtlas::stage(size_t slot) {
+    if (!uploads[slot]) {
+        uploads[slot] = std::make_unique<Upload>(device);
+    }
+    HostBuffer& staging = uploads[slot]->staging;
+    std::vector<VkBufferImageCopy>& copies = uploads[slot]->copies;
     copies.clear();
     staged = 0;
     stagedTexels = 0;
@@ -138,11 +145,12 @@ void TextureAtlas::uploaded() {
     stagedTexels = 0;
 }
 
-void TextureAtlas::recordUploads(VkCommandBuffer commandBuffer, const HostBuffer& staging,
-                                 const std::vector<VkBufferImageCopy>& copies) const {
-    if (copies.empty()) {
+void TextureAtlas::recordUploads(VkCommandBuffer commandBuffer, size_t slot) const {
+    if (!uploads[slot] || uploads[slot]->copies.empty()) {
         return;
     }
+    const HostBuffer& staging = uploads[slot]->staging;
+    const std::vector<VkBufferImageCopy>& copies = uploads[slot]->copies;
     // Earlier frames' reads of other places come first; this frame reads what is written.
     const VkImageMemoryBarrier before =
         generalBarrier(sheet.image(), VK_ACCESS_SHADER_READ_BIT, VK_ACCESS_TRANSFER_WRITE_BIT, VK_IMAGE_LAYOUT_GENERAL);

@@ -6,11 +6,14 @@
 
 #include <vulkan/vulkan.h>
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "render/atlas_packer.hpp"
 #include "vulkan/device_image.hpp"
+#include "vulkan/frame_ring.hpp"
 #include "vulkan/host_buffer.hpp"
 #include "vulkan/orv_device.hpp"
 #include "vulkan/orv_queue.hpp"
@@ -30,14 +33,14 @@ public:
     // it throws.
     AtlasRect add(uint32_t width, uint32_t height, const uint8_t* rgba);
 
-    // Before a frame's commands: copies the queued texels into the frame's staging buffer
-    // and keeps their copy regions in `copies`. May throw; nothing is recorded yet. They
-    // stay queued until `uploaded` says the frame carrying them was submitted.
-    void stage(HostBuffer& staging, std::vector<VkBufferImageCopy>& copies);
+    // Before the commands of the frame in `slot` (whose previous submission is done): copies
+    // the queued texels into the slot's staging buffer and plans their copies. May throw;
+    // nothing is recorded yet. They stay queued until `uploaded` says the frame carrying them
+    // was submitted.
+    void stage(size_t slot);
     void uploaded();
-    // Records the staged copies (none: nothing) with the barriers around them.
-    void recordUploads(VkCommandBuffer commandBuffer, const HostBuffer& staging,
-                       const std::vector<VkBufferImageCopy>& copies) const;
+    // Records the slot's staged copies (none: nothing) with the barriers around them.
+    void recordUploads(VkCommandBuffer commandBuffer, size_t slot) const;
 
     VkImageView view() const { return sheet.view(); }
     VkSampler sampler() const { return nearest; }
@@ -45,6 +48,13 @@ public:
     uint64_t generation() const { return replaced; }
 
 private:
+    // A frame slot's texels on their way into the sheet, and where each goes.
+    struct Upload {
+        explicit Upload(OrvDevice& device);
+        HostBuffer staging;
+        std::vector<VkBufferImageCopy> copies;
+    };
+
     UniqueDeviceImage createSheet(uint32_t side);
     void growTo(uint32_t side);
 
@@ -58,6 +68,7 @@ private:
     // Queued uploads: where each goes, and its texels in `pendingTexels`.
     std::vector<AtlasRect> pending;
     std::vector<uint8_t> pendingTexels;
+    std::array<std::unique_ptr<Upload>, MAX_FRAMES_IN_FLIGHT> uploads;
     size_t staged = 0;
     size_t stagedTexels = 0;
 };

@@ -4,12 +4,9 @@
 
 namespace orv {
 
-FrameData::FrameData(OrvDevice& device)
-    : atlasStaging{device, VK_BUFFER_USAGE_TRANSFER_SRC_BIT, "texture upload"} {}
-
 FrameRing::FrameRing(OrvDevice& d) : device{d} {
     for (auto& slotData : frames) {
-        slotData = std::make_unique<FrameData>(device);
+        slotData = std::make_unique<FrameData>();
         createSync(*slotData);
         slotData->commandBuffer = CommandBufferHandle{device.getDevice(), device.getCommandPool()};
     }

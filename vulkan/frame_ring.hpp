@@ -1,8 +1,8 @@
 #pragma once
 // What each frame in flight owns, in one record per frame slot: the fence that tells when
-// its submission is done, the semaphore its acquired image signals, its command buffer, and
-// the uploads the renderer wrote for it. Nothing in a record changes until its fence says
-// the frame that last used it is done.
+// its submission is done, the semaphore its acquired image signals, and its command buffer.
+// The renderers and the atlas keep their own uploads per slot, by the slot's index; nothing
+// of a slot changes until its fence says the frame that last used it is done.
 
 #include <vulkan/vulkan.h>
 
@@ -11,7 +11,6 @@
 #include <memory>
 #include <vector>
 
-#include "vulkan/host_buffer.hpp"
 #include "vulkan/orv_device.hpp"
 #include "vulkan/vk_handle.hpp"
 
@@ -21,14 +20,9 @@ namespace orv {
 constexpr size_t MAX_FRAMES_IN_FLIGHT = 2;
 
 struct FrameData {
-    explicit FrameData(OrvDevice& device);
-
     VkHandle<VkFence> inFlight;
     VkHandle<VkSemaphore> imageAvailable;
     CommandBufferHandle commandBuffer;
-    // New texels for the texture atlas, copied in before the frame draws.
-    HostBuffer atlasStaging;
-    std::vector<VkBufferImageCopy> atlasCopies;
 };
 
 class FrameRing {
