@@ -51,6 +51,10 @@ constexpr uint64_t kNoTimeout = std::numeric_limits<uint64_t>::max();
 OrvSwapChain::OrvSwapChain(OrvDevice& d, VkSurfaceKHR surface, VkExtent2D framebufferExtent,
                            VkImageUsageFlags extraUsage, OrvSwapChain* previous)
     : device{d} {
+    // A device made without a surface has nothing to present to.
+    if (surface == VK_NULL_HANDLE) {
+        throw std::runtime_error("failed to create swap chain: there is no surface to present to");
+    }
     createSwapChain(surface, framebufferExtent, extraUsage, previous);
     createImageViews();
     createRenderPass();

@@ -9,6 +9,7 @@
 #include "vulkan/one_time_commands.hpp"
 #include "vulkan/orv_device.hpp"
 #include "vulkan/orv_queue.hpp"
+#include "vulkan/orv_swap_chain.hpp"
 
 namespace orv {
 namespace {
@@ -27,6 +28,12 @@ TEST(OffscreenDevice, RunsCommandsWithoutASurface) {
     EXPECT_NE(trace.find("\nSelected Device:\n"), std::string::npos) << trace;
     EXPECT_FALSE(deviceReport().contains("requiredExtensions"));
     EXPECT_TRUE(deviceReport().contains("selectedDevice"));
+    try {
+        OrvSwapChain swapChain{device, device.getSurface(), {64, 64}};
+        ADD_FAILURE() << "a swap chain was made without a surface";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "failed to create swap chain: there is no surface to present to");
+    }
 
     OrvQueue queue{device.getDevice(), device.getGraphicsQueue(), device.getPresentQueue()};
     HostBuffer buffer{device, VK_BUFFER_USAGE_TRANSFER_DST_BIT, "test"};
