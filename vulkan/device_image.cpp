@@ -40,28 +40,8 @@ UniqueDeviceImage::UniqueDeviceImage(OrvDevice& device, VkExtent2D extent, VkFor
     viewInfo.format = format;
     viewInfo.subresourceRange = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 1, 0, 1};
     VkImageView view = VK_NULL_HANDLE;
-    vkCheck(vkCreateImageView(vk, &viewInfo, nullptr, &view), "failed to create texture image view!");
+    vkCheck(vkCreateImageView(vk, &viewInfo, nullptr, &view), "failed to create image view!");
     view_ = VkHandle<VkImageView>{vk, view, vkDestroyImageView};
-}
-
-DeviceImage UniqueDeviceImage::release() noexcept {
-    DeviceImage raw;
-    raw.view = view_.release();
-    raw.image = image_.release();
-    raw.memory = memory_.release();
-    return raw;
-}
-
-void createDeviceImage(OrvDevice& device, VkExtent2D extent, VkFormat format, VkImageUsageFlags usage,
-                       DeviceImage& out) {
-    out = UniqueDeviceImage{device, extent, format, usage}.release();
-}
-
-void destroyDeviceImage(VkDevice device, DeviceImage& image) noexcept {
-    vkDestroyImageView(device, image.view, nullptr);
-    vkDestroyImage(device, image.image, nullptr);
-    vkFreeMemory(device, image.memory, nullptr);
-    image = DeviceImage{};
 }
 
 }  // namespace orv

@@ -8,13 +8,6 @@
 
 namespace orv {
 
-// The handles, unowned.
-struct DeviceImage {
-    VkImage image = VK_NULL_HANDLE;
-    VkDeviceMemory memory = VK_NULL_HANDLE;
-    VkImageView view = VK_NULL_HANDLE;
-};
-
 // Owns the image, its memory and its view.
 class UniqueDeviceImage {
 public:
@@ -23,8 +16,6 @@ public:
 
     VkImage image() const { return image_; }
     VkImageView view() const { return view_; }
-    // Hands the handles over; destroyDeviceImage destroys them.
-    DeviceImage release() noexcept;
 
 private:
     // The view goes first, the memory last.
@@ -32,11 +23,5 @@ private:
     VkHandle<VkImage> image_;
     VkHandle<VkImageView> view_;
 };
-
-// Makes the image, its memory and its view into `out`, which is left as it was if a step throws.
-void createDeviceImage(OrvDevice& device, VkExtent2D extent, VkFormat format, VkImageUsageFlags usage,
-                       DeviceImage& out);
-// Destroys what `image` holds (null handles are skipped) and empties it.
-void destroyDeviceImage(VkDevice device, DeviceImage& image) noexcept;
 
 }  // namespace orv

@@ -5,39 +5,26 @@
 
 namespace orv {
 
-OffscreenTarget::OffscreenTarget(OrvDevice& d, VkExtent2D size, VkFormat imageFormat, VkImageUsageFlags extraUsage)
-    : device{d}, extent{size}, format{imageFormat} {
+OffscreenTarget::OffscreenTarget(OrvDevice& device, VkExtent2D size, VkFormat imageFormat, VkImageUsageFlags extraUsage)
+    : extent{size},
+      format{imageFormat},
+      target{device, extent, format,
+             VK_IMAGE_USAGE_COLOR_ATTACHMENT_BIT | VK_IMAGE_USAGE_TRANSFER_SRC_BIT | extraUsage} {
     VkDevice vk = device.getDevice();
-    try {
-        createDeviceImage(device, extent, format,
-                          VK_IMAGE_USAGE_COLOR_ATTACHMENT_BIT | VK_IMAGE_USAGE_TRANSFER_SRC_BIT | extraUsage, target);
-        renderPass = createColorRenderPass(vk, format, VK_IMAGE_LAYOUT_TRANSFER_SRC_OPTIMAL);
-        VkFramebufferCreateInfo info{};
-        info.sType = VK_STRUCTURE_TYPE_FRAMEBUFFER_CREATE_INFO;
-        info.renderPass = renderPass;
-        info.attachmentCount = 1;
-        info.pAttachments = &target.view;
-        info.width = extent.width;
-        info.height = extent.height;
-        info.layers = 1;
-        vkCheck(vkCreateFramebuffer(vk, &info, nullptr, &frameBuffer), "failed to create framebuffer!");
-    } catch (...) {
-        release();
-        throw;
-    }
-}
-
-OffscreenTarget::~OffscreenTarget() {
-    release();
-}
-
-void OffscreenTarget::release() noexcept {
-    VkDevice vk = device.getDevice();
-    vkDestroyFramebuffer(vk, frameBuffer, nullptr);
-    vkDestroyRenderPass(vk, renderPass, nullptr);
-    destroyDeviceImage(vk, target);
-    frameBuffer = VK_NULL_HANDLE;
-    renderPass = VK_NULL_HANDLE;
+    renderPass = VkHandle<VkRenderPass>{vk, createColorRenderPass(vk, format, VK_IMAGE_LAYOUT_TRANSFER_SRC_OPTIMAL),
+                                        vkDestroyRenderPass};
+    const VkImageView view = target.view();
+    VkFramebufferCreateInfo info{};
+    info.sType = VK_STRUCTURE_TYPE_FRAMEBUFFER_CREATE_INFO;
+    info.renderPass = renderPass;
+    info.attachmentCount = 1;
+    info.pAttachments = &view;
+    info.width = extent.width;
+    info.height = extent.height;
+    info.layers = 1;
+    VkFramebuffer made = VK_NULL_HANDLE;
+    vkCheck(vkCreateFramebuffer(vk, &info, nullptr, &made), "failed to create framebuffer!");
+    frameBuffer = VkHandle<VkFramebuffer>{vk, made, vkDestroyFramebuffer};
 }
 
 void OffscreenTarget::recordCopyTo(VkCommandBuffer commandBuffer, VkBuffer buffer) const {
@@ -50,14 +37,14 @@ void OffscreenTarget::recordCopyTo(VkCommandBuffer commandBuffer, VkBuffer buffe
     drawn.newLayout = VK_IMAGE_LAYOUT_TRANSFER_SRC_OPTIMAL;
     drawn.srcQueueFamilyIndex = VK_QUEUE_FAMILY_IGNORED;
     drawn.dstQueueFamilyIndex = VK_QUEUE_FAMILY_IGNORED;
-    drawn.image = target.image;
+    drawn.image = target.image();
     drawn.subresourceRange = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 1, 0, 1};
     vkCmdPipelineBarrier(commandBuffer, VK_PIPELINE_STAGE_COLOR_ATTACHMENT_OUTPUT_BIT | VK_PIPELINE_STAGE_TRANSFER_BIT,
                          VK_PIPELINE_STAGE_TRANSFER_BIT, 0, 0, nullptr, 0, nullptr, 1, &drawn);
     VkBufferImageCopy region{};
     region.imageSubresource = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 0, 1};
     region.imageExtent = {extent.width, extent.height, 1};
-    vkCmdCopyImageToBuffer(commandBuffer, target.image, VK_IMAGE_LAYOUT_TRANSFER_SRC_OPTIMAL, buffer, 1, &region);
+    vkCmdCopyImageToBuffer(commandBuffer, target.image(), VK_IMAGE_LAYOUT_TRANSFER_SRC_OPTIMAL, buffer, 1, &region);
 }
 
 }  // namespace orv

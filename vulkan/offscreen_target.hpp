@@ -8,6 +8,7 @@
 #include "vulkan/device_image.hpp"
 #include "vulkan/orv_device.hpp"
 #include "vulkan/render_target.hpp"
+#include "vulkan/vk_handle.hpp"
 
 namespace orv {
 
@@ -15,7 +16,6 @@ class OffscreenTarget : public RenderTarget {
 public:
     // The image is a colour attachment, a copy source, and whatever `extraUsage` adds.
     OffscreenTarget(OrvDevice& device, VkExtent2D extent, VkFormat format, VkImageUsageFlags extraUsage = 0);
-    ~OffscreenTarget() override;
 
     OffscreenTarget(const OffscreenTarget&) = delete;
     OffscreenTarget& operator=(const OffscreenTarget&) = delete;
@@ -24,21 +24,18 @@ public:
     VkExtent2D imageExtent() const override { return extent; }
     VkRenderPass colorPass() const override { return renderPass; }
     VkFramebuffer framebuffer(uint32_t) const override { return frameBuffer; }
-    VkImage image(uint32_t) const override { return target.image; }
+    VkImage image(uint32_t) const override { return target.image(); }
     VkImageLayout finalLayout() const override { return VK_IMAGE_LAYOUT_TRANSFER_SRC_OPTIMAL; }
 
     // Records copying the drawn image into `buffer`, rows from the top, tightly packed.
     void recordCopyTo(VkCommandBuffer commandBuffer, VkBuffer buffer) const;
 
 private:
-    void release() noexcept;
-
-    OrvDevice& device;
     VkExtent2D extent;
     VkFormat format;
-    DeviceImage target;
-    VkRenderPass renderPass = VK_NULL_HANDLE;
-    VkFramebuffer frameBuffer = VK_NULL_HANDLE;
+    UniqueDeviceImage target;
+    VkHandle<VkRenderPass> renderPass;
+    VkHandle<VkFramebuffer> frameBuffer;
 };
 
 }  // namespace orv

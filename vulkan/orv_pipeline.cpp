@@ -119,25 +119,18 @@ OrvPipeline::OrvPipeline(OrvDevice& device, const std::string& dataDirectory, co
     info.basePipelineHandle = VK_NULL_HANDLE;
     info.basePipelineIndex = -1;
 
-    // One pipeline a kind of primitive, from the same two modules: constant 0 cuts a
-    // circle's disc out of its square, constant 1 takes the vertices in window pixels with
-    // their own colour instead of placing them by the push constants, constant 2 cuts only
-    // the quads at even places.
+    // One pipeline a fill, from the same two modules: constant 0 cuts a disc out of each
+    // quad, constant 1 only out of the quads at even places.
     struct Constants {
         VkBool32 cutDisc;
-        VkBool32 pixelSpace;
         VkBool32 byParity;
     };
     const VkSpecializationMapEntry entries[] = {{0, offsetof(Constants, cutDisc), sizeof(VkBool32)},
-                                                {1, offsetof(Constants, pixelSpace), sizeof(VkBool32)},
-                                                {2, offsetof(Constants, byParity), sizeof(VkBool32)}};
-    const Constants variants[kFills] = {{VK_FALSE, VK_FALSE, VK_FALSE},
-                                        {VK_FALSE, VK_TRUE, VK_FALSE},
-                                        {VK_TRUE, VK_TRUE, VK_FALSE},
-                                        {VK_TRUE, VK_TRUE, VK_TRUE}};
+                                                {1, offsetof(Constants, byParity), sizeof(VkBool32)}};
+    const Constants variants[kFills] = {{VK_FALSE, VK_FALSE}, {VK_TRUE, VK_FALSE}, {VK_TRUE, VK_TRUE}};
     for (size_t i = 0; i < kFills; ++i) {
         VkSpecializationInfo constants{};
-        constants.mapEntryCount = 3;
+        constants.mapEntryCount = 2;
         constants.pMapEntries = entries;
         constants.dataSize = sizeof(Constants);
         constants.pData = &variants[i];

@@ -1,8 +1,8 @@
 #pragma once
-// The graphics pipelines of two shader modules read from the data directory. The modules
-// are built into one pipeline a kind of primitive: the triangles, placed by their
-// push constants; rectangles, given in window pixels; circles, which also cut their disc
-// out of their square, so only circles pay for the test; and stretches that mix the two.
+// The graphics pipelines of two shader modules read from the data directory, for solid
+// primitives given in window pixels. The modules are built into one pipeline a fill: plain
+// (quads and triangles); discs, cut out of their quads, so only discs pay for the test; and
+// stretches that mix the two.
 
 #include <vulkan/vulkan.h>
 
@@ -50,7 +50,7 @@ public:
     OrvPipeline& operator=(const OrvPipeline&) = delete;
 
     // Mixed: rectangles and circles in one draw, told apart by where their quads lie.
-    enum class Fill { Triangles, Rectangles, Circles, Mixed };
+    enum class Fill { Plain, Discs, Mixed };
 
     void bind(VkCommandBuffer commandBuffer, Fill fill) const;
 
@@ -60,7 +60,7 @@ public:
                                  const std::string& fragFile);
 
 private:
-    static constexpr size_t kFills = 4;
+    static constexpr size_t kFills = 3;
 
     VkHandle<VkPipeline> pipelines[kFills];
 };

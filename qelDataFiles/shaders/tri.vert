@@ -1,8 +1,10 @@
 #version 450
 
+// Solid primitives in window pixels (y down), each vertex with its primitive's colour.
 layout(location = 0) in vec2 position;
 layout(location = 1) in vec3 color;
 
+// The engine's 64-byte block; only the frame's size is read here.
 layout(push_constant) uniform Push {
     layout(offset = 0) mat2 transform;
     layout(offset = 16) vec2 offset;
@@ -14,18 +16,14 @@ layout(push_constant) uniform Push {
     layout(offset = 60) float centerY;
 } push;
 
-// Set for the pipelines that draw rectangles and circles: their vertices are in window
-// pixels (y down) and carry the shape's colour. Otherwise the vertices are a triangle's, in
-// clip space, placed by the transform and filled with the pushed colour.
-layout(constant_id = 1) const bool kPixelSpace = false;
-// Set for the pipelines that draw circles, each as its bounding square.
+// Set for the pipelines that draw discs, each cut out of its quad.
 layout(constant_id = 0) const bool kCutDisc = false;
-// Set for the pipeline that draws stretches of rectangles and circles together: the quads at
-// even places (counted from the buffer's start, six vertices each) are circles.
-layout(constant_id = 2) const bool kDiscByParity = false;
+// Set for the pipeline that draws stretches of plain quads and discs together: the quads at
+// even places (counted from the buffer's start, six vertices each) are discs.
+layout(constant_id = 1) const bool kDiscByParity = false;
 
 layout(location = 0) flat out vec3 fillColor;
-// Position inside a circle's bounding square in units of its radius; (0, 0) elsewhere.
+// Position inside a disc's quad in units of its half size; (0, 0) elsewhere.
 layout(location = 1) out vec2 local;
 
 // Corner of a quad's six vertices (two triangles) in units of its half size.
@@ -33,15 +31,9 @@ const vec2 kCorners[6] = vec2[](vec2(-1.0, -1.0), vec2(-1.0, 1.0), vec2(1.0, 1.0
                                 vec2(-1.0, -1.0), vec2(1.0, 1.0), vec2(1.0, -1.0));
 
 void main() {
-    if (kPixelSpace) {
-        vec2 ndc = position / vec2(push.screenWidth, push.screenHeight) * 2.0 - 1.0;
-        gl_Position = vec4(ndc, 0.0, 1.0);
-        fillColor = color;
-        const bool disc = kCutDisc && (!kDiscByParity || (gl_VertexIndex / 6) % 2 == 0);
-        local = disc ? kCorners[gl_VertexIndex % 6] : vec2(0.0);
-    } else {
-        gl_Position = vec4(push.transform * position + push.offset, 0.0, 1.0);
-        fillColor = push.color;
-        local = vec2(0.0);
-    }
+    vec2 ndc = position / vec2(push.screenWidth, push.screenHeight) * 2.0 - 1.0;
+    gl_Position = vec4(ndc, 0.0, 1.0);
+    fillColor = color;
+    const bool disc = kCutDisc && (!kDiscByParity || (gl_VertexIndex / 6) % 2 == 0);
+    local = disc ? kCorners[gl_VertexIndex % 6] : vec2(0.0);
 }

@@ -16,11 +16,11 @@ constexpr VkShaderStageFlags kPushStages = VK_SHADER_STAGE_VERTEX_BIT | VK_SHADE
 OrvPipeline::Fill fillOf(DrawKind kind) {
     switch (kind) {
         case DrawKind::Discs:
-            return OrvPipeline::Fill::Circles;
+            return OrvPipeline::Fill::Discs;
         case DrawKind::Mixed:
             return OrvPipeline::Fill::Mixed;
         default:
-            return OrvPipeline::Fill::Rectangles;
+            return OrvPipeline::Fill::Plain;
     }
 }
 

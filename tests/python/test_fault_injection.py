@@ -65,8 +65,8 @@ def test_failed_upload_allocation_fails_one_frame(run_qel, build_dir, renderer, 
     assert out["pixels"] == [[0, 255, 0], [255, 0, 0], [0, 0, 255]]
 
 
-# The command buffers come first, then the swap chain; the raster renderer builds five
-# graphics pipelines (triangles, rectangles, circles, the two mixed, pictures), the tiles renderer three
+# The command buffers come first, then the swap chain; the raster renderer builds four
+# graphics pipelines (plain, discs, mixed, pictures), the tiles renderer three
 # compute pipelines (opaque tiles, tiles blending pictures at their own size, tiles filtering scaled ones). The message names the operation first and the result that failed last.
 @pytest.mark.parametrize("renderer, faults, message", [
     (None, "vkAllocateCommandBuffers:1", "failed to allocate command buffers!"),
@@ -146,7 +146,7 @@ RESIZES = [(400, 300), (440, 330)]
 @pytest.mark.parametrize("renderer, faults, sizes, words, once", [
     # The pipeline build after a rebuild fails: the old pipelines keep drawing at the new
     # size, and the next rebuild builds new ones.
-    ("raster", "vkCreateGraphicsPipelines:6", RESIZES, "failed to create graphics pipeline", True),
+    ("raster", "vkCreateGraphicsPipelines:5", RESIZES, "failed to create graphics pipeline", True),
     # The first rebuild's swap chain fails: polls may raise until a later rebuild succeeds.
     (None, "vkCreateSwapchainKHR:2", RESIZES, "swap chain", False),
     # A frame that is never submitted leaves its fence unsignalled: nothing may wait on it.
