@@ -144,6 +144,9 @@ void FrameLoop::prepareFrame() {
     try {
         const VkExtent2D extent = target().imageExtent();
         lowerScene(scene, extent.width, extent.height, drawList);
+        if (afterLowering) {
+            afterLowering(drawList);
+        }
         renderer.prepare(frames.currentIndex(), drawList);
     } catch (...) {
         scene.retractTriangles();

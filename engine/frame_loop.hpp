@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -43,6 +44,9 @@ public:
     VkExtent2D drawnExtent() const { return lastExtent; }
     // What the last prepared frame drew.
     const DrawList& lastDrawList() const { return drawList; }
+    // Runs on every frame's draw list after the scene is lowered into it: for tests that
+    // draw primitives no object lowers to yet.
+    std::function<void(DrawList&)> afterLowering;
     // The window is about to go: the swap chain's images live on its connection.
     void releaseTarget() noexcept;
     // Waits for the present in flight and then for the device.

@@ -16,9 +16,9 @@ bool finite(float a, float b, float c, float d) {
 }
 
 // An axis-aligned quad between the corners (left, top) and (right, bottom), as given (a
-// negative size swaps its sides).
-Primitive boxQuad(uint32_t kind, float left, float top, float right, float bottom, uint32_t color) {
-    Primitive p{};
+// negative size swaps its sides), added to the list.
+Primitive& boxQuad(DrawList& out, uint32_t kind, float left, float top, float right, float bottom, uint32_t color) {
+    Primitive& p = out.add();
     p.p0[0] = left;
     p.p0[1] = top;
     p.p1[0] = right;
@@ -36,8 +36,10 @@ Primitive boxQuad(uint32_t kind, float left, float top, float right, float botto
 }
 
 // A picture's texels `rect` stretched over w by h pixels from (x, y).
-Primitive pictureQuad(float x, float y, float w, float h, const AtlasRect& rect, uint32_t tint, bool ownSize) {
-    Primitive p = boxQuad(kPrimQuad | kFlagTextured | (ownSize ? kFlagOneTexelAPixel : 0u), x, y, x + w, y + h, tint);
+Primitive& pictureQuad(DrawList& out, float x, float y, float w, float h, const AtlasRect& rect, uint32_t tint,
+                       bool ownSize) {
+    Primitive& p = boxQuad(out, kPrimQuad | kFlagTextured | (ownSize ? kFlagOneTexelAPixel : 0u), x, y, x + w, y + h,
+                           tint);
     p.source[0] = static_cast<float>(rect.x);
     p.source[1] = static_cast<float>(rect.y);
     p.source[2] = static_cast<float>(rect.width);
@@ -53,7 +55,7 @@ void lowerTriangle(const GameObject& object, DrawList& out) {
     if (!(area != 0.0f) || !std::isfinite(area)) {
         return;
     }
-    Primitive p{};
+    Primitive& p = out.add();
     p.p0[0] = v[0][0];
     p.p0[1] = v[0][1];
     p.p1[0] = v[1][0];
@@ -62,7 +64,6 @@ void lowerTriangle(const GameObject& object, DrawList& out) {
     p.p2[1] = v[2][1];
     p.color = packColor(object.color);
     p.kind = kPrimTriangle;
-    out.add(p);
 }
 
 void lowerRectangle(const GameObject& object, DrawList& out) {
@@ -70,9 +71,9 @@ void lowerRectangle(const GameObject& object, DrawList& out) {
     if (!finite(c.left, c.top, c.right, c.bottom)) {
         return;
     }
-    const Primitive p = boxQuad(kPrimQuad, c.left, c.top, c.right, c.bottom, packColor(object.color));
+    const Primitive& p = boxQuad(out, kPrimQuad, c.left, c.top, c.right, c.bottom, packColor(object.color));
     // Its pixels are exactly those of its box.
-    out.add(p, boundsOf(p));
+    out.opaque.back() = boundsOf(p);
 }
 
 void lowerCircle(const GameObject& object, DrawList& out) {
@@ -81,11 +82,11 @@ void lowerCircle(const GameObject& object, DrawList& out) {
     if (!(object.radius() > 0.0) || !finite(c.left, c.top, c.right, c.bottom)) {
         return;
     }
-    Primitive p = boxQuad(kPrimDisc, c.left, c.top, c.right, c.bottom, packColor(object.color));
+    Primitive& p = boxQuad(out, kPrimDisc, c.left, c.top, c.right, c.bottom, packColor(object.color));
     // Where the pixel lies in the square, -1 to 1 across, less 1.
     p.inverse[0] = 2.0f / (c.right - c.left);
     p.inverse[3] = 2.0f / (c.bottom - c.top);
-    out.add(p, insideOfDisc(boundsOf(p)));
+    out.opaque.back() = insideOfDisc(boundsOf(p));
 }
 
 void lowerSprite(const GameObject& object, DrawList& out) {
@@ -101,8 +102,8 @@ void lowerSprite(const GameObject& object, DrawList& out) {
     if (!finite(x, y, x + w, y + h)) {
         return;
     }
-    const Primitive p = pictureQuad(x, y, w, h, r, kWhite, ownSize);
-    out.add(p, opaquePartOfPicture(boundsOf(p), r.width, r.height, p.inverse[0], p.inverse[3], object.opaque));
+    const Primitive& p = pictureQuad(out, x, y, w, h, r, kWhite, ownSize);
+    out.opaque.back() = opaquePartOfPicture(boundsOf(p), r.width, r.height, p.inverse[0], p.inverse[3], object.opaque);
 }
 
 void lowerText(const GameObject& object, const TextLayout* layout, DrawList& out) {
@@ -116,7 +117,7 @@ void lowerText(const GameObject& object, const TextLayout* layout, DrawList& out
         const float w = static_cast<float>(glyph.rect.width);
         const float h = static_cast<float>(glyph.rect.height);
         if (w > 0.0f && h > 0.0f && finite(x, y, x + w, y + h)) {
-            out.add(pictureQuad(x, y, w, h, glyph.rect, tint, true));
+            pictureQuad(out, x, y, w, h, glyph.rect, tint, true);
         }
     }
 }

@@ -103,8 +103,7 @@ public:
     bool isOffscreen() const { return !window; }
 
     RendererKind rendererKind() const { return renderer->kind(); }
-    // The scene as the last prepared frame drew it.
-    const DrawList& lastDrawList() const { return loop->lastDrawList(); }
+    FrameLoop& frameLoop() { return *loop; }
     // The size of the latest recorded frame; zero before the first.
     VkExtent2D drawnExtent() const { return loop->drawnExtent(); }
     // Waits for the present in flight and then for the device.

@@ -3,6 +3,7 @@
 // was lowered into them. The renderers translate primitives; they never see the objects the
 // primitives came from.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -48,18 +49,46 @@ struct DrawList {
     std::vector<PixelBox> opaque;
 
     void begin(uint32_t frameWidth, uint32_t frameHeight, uint32_t clear);
-    void add(const Primitive& primitive, const PixelBox& opaqueArea = PixelBox{});
+    // The next primitive, zeroed, to be filled in place; opaque nowhere until said otherwise.
+    Primitive& add() {
+        opaque.emplace_back();
+        return primitives.emplace_back();
+    }
     size_t size() const { return primitives.size(); }
 };
 
 // The colour packed as the draw list holds it (alpha 0 to 1).
-uint32_t packColor(const Color& color, float alpha = 1.0f);
+inline uint32_t packColor(const Color& color, float alpha = 1.0f) {
+    return static_cast<uint32_t>(toUnorm8(color[0])) | static_cast<uint32_t>(toUnorm8(color[1])) << 8 |
+           static_cast<uint32_t>(toUnorm8(color[2])) << 16 | static_cast<uint32_t>(toUnorm8(alpha)) << 24;
+}
 // A packed colour's component (0 red, 1 green, 2 blue, 3 alpha) as a float, 0 to 1.
 float colorComponent(uint32_t packed, unsigned index);
 
 // The quad's fourth corner, at (u, v) = (1, 1): exact for an axis-aligned quad.
-void farCorner(const Primitive& quad, float& x, float& y);
+inline void farCorner(const Primitive& quad, float& x, float& y) {
+    if (quad.has(kFlagAxisAligned)) {
+        x = quad.p1[0];
+        y = quad.p2[1];
+    } else {
+        x = quad.p1[0] + quad.p2[0] - quad.p0[0];
+        y = quad.p1[1] + quad.p2[1] - quad.p0[1];
+    }
+}
+
 // The smallest box holding the primitive's corners (for a disc, its quad).
-PixelBox boundsOf(const Primitive& primitive);
+inline PixelBox boundsOf(const Primitive& p) {
+    if (p.has(kFlagAxisAligned)) {
+        return {std::min(p.p0[0], p.p1[0]), std::min(p.p0[1], p.p2[1]), std::max(p.p0[0], p.p1[0]),
+                std::max(p.p0[1], p.p2[1])};
+    }
+    float x3 = p.p2[0];
+    float y3 = p.p2[1];
+    if (p.kindNumber() != kPrimTriangle) {
+        farCorner(p, x3, y3);
+    }
+    return {std::min({p.p0[0], p.p1[0], p.p2[0], x3}), std::min({p.p0[1], p.p1[1], p.p2[1], y3}),
+            std::max({p.p0[0], p.p1[0], p.p2[0], x3}), std::max({p.p0[1], p.p1[1], p.p2[1], y3})};
+}
 
 }  // namespace orv

@@ -13,5 +13,14 @@ layout(location = 2) flat in vec4 tint;
 layout(location = 0) out vec4 outColor;
 
 void main() {
+    // An empty source is a solid primitive seen through; a disc's (height -1) is cut out of its
+    // quad, across which `texel` runs from -1 to 1.
+    if (rect.z == 0.0) {
+        if (rect.w < 0.0 && dot(texel, texel) > 1.0) {
+            discard;
+        }
+        outColor = tint;
+        return;
+    }
     outColor = samplePicture(atlas, texel, rect) * tint;
 }

@@ -1,8 +1,9 @@
 #version 450
 
-// Pictures and glyphs as quads in window pixels, y down. Each vertex carries where it lies in
-// its picture (texels), the picture's place in the atlas, and the tint (white for pictures,
-// the text's colour for glyphs).
+// Pictures and glyphs as quads in window pixels, y down, and solid primitives seen through.
+// Each vertex carries where it lies in its picture (texels), the picture's place in the atlas
+// (empty for a solid primitive), and the premultiplied tint (white for pictures, the text's
+// colour for glyphs, the primitive's colour).
 layout(location = 0) in vec2 position;
 layout(location = 1) in vec2 texel;
 layout(location = 2) in vec4 rect;

@@ -17,8 +17,9 @@ const uint kTile = 16u;
 const uint kAllRows = 0xFFFFu;
 layout(local_size_x = 16, local_size_y = 1, local_size_z = 1) in;
 layout(constant_id = 0) const bool kBlend = false;
-// Some picture in these tiles is scaled: sample with bilinear filtering. Without it every
-// picture lies at its own size on whole pixels, one texel a pixel.
+// Some picture in these tiles is scaled, or some quad turned: sample with bilinear filtering
+// and test quads' sides. Without it every picture lies at its own size on whole pixels, one
+// texel a pixel, and every quad's sides run along x and y.
 layout(constant_id = 1) const bool kFilter = false;
 
 struct Primitive {
@@ -84,15 +85,18 @@ uint triangleRows(vec2 a, vec2 b, vec2 c, float px, uint top) {
 
 // The rows of a quad whose sides do not run along x and y: those where its place in the
 // source, (u, v), lies in [0, width) x [0, height). Each bound is linear in y.
-uint quadRows(Primitive s, float px, uint top) {
+uint quadRows(uint index, float px, uint top) {
     float lo = -3.0e38;
     float hi = 3.0e38;
-    const float dx = px - s.p0.x;
-    const vec2 slope = vec2(s.inverse.y, s.inverse.w);
-    const vec2 rest = vec2(s.inverse.x, s.inverse.z) * dx - slope * s.p0.y;
+    const vec2 p0 = shapes[index].p0;
+    const vec4 inverse = shapes[index].inverse;
+    const vec2 sizes = shapes[index].source.zw;
+    const float dx = px - p0.x;
+    const vec2 slope = vec2(inverse.y, inverse.w);
+    const vec2 rest = vec2(inverse.x, inverse.z) * dx - slope * p0.y;
     [[unroll]] for (int axis = 0; axis < 2; ++axis) {
         // 0 <= rest + slope * y < size
-        const float size = axis == 0 ? s.source.z : s.source.w;
+        const float size = sizes[axis];
         if (slope[axis] > 0.0) {
             lo = max(lo, -rest[axis] / slope[axis]);
             hi = min(hi, (size - rest[axis]) / slope[axis]);
@@ -122,8 +126,10 @@ uint shapeRows(uint kind, uint index, float px, uint top) {
     if (k == kPrimTriangle) {
         return triangleRows(shapes[index].p0, shapes[index].p1, shapes[index].p2, px, top);
     }
-    if ((kind & kFlagAxisAligned) == 0u) {
-        return quadRows(shapes[index], px, top);
+    // Only the most general pass draws turned quads: the others leave the test out altogether,
+    // since a CPU driver pays for every branch any lane might take.
+    if (kFilter && (kind & kFlagAxisAligned) == 0u) {
+        return quadRows(index, px, top);
     }
     return kAllRows;
 }

@@ -51,6 +51,34 @@ void placeSolid(Vertex* out, const Primitive& p) {
     out[5] = vertexAt(p.p1[0], p.p1[1], color);
 }
 
+// A solid primitive seen through, for the blending pipeline: its six vertices in the same
+// corner order with an empty source; a disc's carry where they lie across it (-1 to 1) and a
+// source height of -1, which cuts the disc out.
+void placeTranslucent(PictureVertex* out, const Primitive& p) {
+    const float alpha = colorComponent(p.color, 3);
+    const float tint[4] = {colorComponent(p.color, 0) * alpha, colorComponent(p.color, 1) * alpha,
+                           colorComponent(p.color, 2) * alpha, alpha};
+    const bool disc = p.kindNumber() == kPrimDisc;
+    float corners[6][4] = {};
+    if (p.kindNumber() == kPrimTriangle) {
+        const float triangle[6][4] = {{p.p0[0], p.p0[1], 0, 0}, {p.p1[0], p.p1[1], 0, 0}, {p.p2[0], p.p2[1], 0, 0},
+                                      {p.p0[0], p.p0[1], 0, 0}, {p.p0[0], p.p0[1], 0, 0}, {p.p0[0], p.p0[1], 0, 0}};
+        std::copy(&triangle[0][0], &triangle[0][0] + 24, &corners[0][0]);
+    } else {
+        float x3 = 0.0f;
+        float y3 = 0.0f;
+        farCorner(p, x3, y3);
+        const float quad[6][4] = {{p.p0[0], p.p0[1], -1, -1}, {p.p2[0], p.p2[1], -1, 1}, {x3, y3, 1, 1},
+                                  {p.p0[0], p.p0[1], -1, -1}, {x3, y3, 1, 1},            {p.p1[0], p.p1[1], 1, -1}};
+        std::copy(&quad[0][0], &quad[0][0] + 24, &corners[0][0]);
+    }
+    for (size_t i = 0; i < kQuadVertexCount; ++i) {
+        const auto& c = corners[i];
+        out[i] = PictureVertex{{c[0], c[1]}, {c[2], c[3]}, {0.0f, 0.0f, 0.0f, disc ? -1.0f : 0.0f},
+                               {tint[0], tint[1], tint[2], tint[3]}};
+    }
+}
+
 // A textured quad's six vertices, in the same corner order, with where each lies in the
 // picture and the premultiplied tint.
 void placePicture(PictureVertex* out, const Primitive& p) {
@@ -203,13 +231,18 @@ void RasterRenderer::prepare(size_t slotIndex, const DrawList& list) {
     // Back to front: the topmost primitive is drawn last.
     for (size_t i = count; i-- > 0;) {
         const Primitive& p = list.primitives[i];
-        if (!p.has(kFlagTextured)) {
+        const bool blends = p.has(kFlagTextured) || p.color >> 24 != 0xFFu;
+        if (!blends) {
             stretch.push_back(static_cast<uint32_t>(i));
             stretchDiscs.push_back(p.kindNumber() == kPrimDisc ? 1 : 0);
             continue;
         }
         flush();
-        placePicture(pictures + nextPicture, p);
+        if (p.has(kFlagTextured)) {
+            placePicture(pictures + nextPicture, p);
+        } else {
+            placeTranslucent(pictures + nextPicture, p);
+        }
         Draw* last = slot.draws.empty() ? nullptr : &slot.draws.back();
         if (last != nullptr && last->kind == DrawKind::Pictures && last->first + last->count == nextPicture) {
             last->count += kQuadVertexCount;

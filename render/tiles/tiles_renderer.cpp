@@ -21,8 +21,12 @@ struct FramePush {
     uint32_t firstRange;
 };
 
-// The pass a primitive's tiles need: pictures blend, scaled ones are filtered too.
+// The pass a primitive's tiles need: pictures blend, scaled ones are filtered too, and only
+// the filtering pass tests the sides of a turned quad.
 TileBinner::Pass passOf(const Primitive& p) {
+    if (p.kindNumber() == kPrimQuad && !p.has(kFlagAxisAligned)) {
+        return TileBinner::Pass::Filtered;
+    }
     if (p.has(kFlagTextured)) {
         return p.has(kFlagOneTexelAPixel) ? TileBinner::Pass::Blended : TileBinner::Pass::Filtered;
     }

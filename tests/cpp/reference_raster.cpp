@@ -157,9 +157,9 @@ double edgeDistance(const DrawList& list, double x, double y) {
     return best;
 }
 
-bool texturedAt(const DrawList& list, double x, double y) {
+bool blendsAt(const DrawList& list, double x, double y) {
     return std::any_of(list.primitives.begin(), list.primitives.end(),
-                       [&](const Primitive& p) { return p.has(kFlagTextured) && covers(p, x, y); });
+                       [&](const Primitive& p) { return (p.has(kFlagTextured) || p.color >> 24 != 0xFFu) && covers(p, x, y); });
 }
 
 }  // namespace orv

@@ -18,7 +18,8 @@ std::vector<uint8_t> referenceDraw(const DrawList& list, const TexelLookup& texe
 
 // How far the pixel centre (x, y) lies from the nearest edge of any primitive that reaches it.
 double edgeDistance(const DrawList& list, double x, double y);
-// Whether some textured primitive covers the pixel centre (x, y).
-bool texturedAt(const DrawList& list, double x, double y);
+// Whether some primitive that blends (a picture, or a colour seen through) covers the pixel
+// centre (x, y).
+bool blendsAt(const DrawList& list, double x, double y);
 
 }  // namespace orv

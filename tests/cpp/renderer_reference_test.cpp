@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -37,6 +38,50 @@ void compareWithReference(RendererChoice choice) {
     app.setLayer(triangle, -1);
     app.loadGameObjects();
     app.setLayer(own, 1);
+    // What no object lowers to yet: quads turned by a third of a right angle, solid and
+    // textured with the picture, and a rectangle and a disc seen through.
+    const AtlasRect place = app.pictureOf(own);
+    app.frameLoop().afterLowering = [&](DrawList& list) {
+        std::vector<Primitive> extra;
+        const auto turned = [&](float x, float y, float w, float h, uint32_t color, bool textured) {
+            const float c = std::cos(0.5236f);
+            const float s = std::sin(0.5236f);
+            Primitive& p = extra.emplace_back();
+            p.p0[0] = x;
+            p.p0[1] = y;
+            p.p1[0] = x + w * c;
+            p.p1[1] = y + w * s;
+            p.p2[0] = x - h * s;
+            p.p2[1] = y + h * c;
+            p.color = color;
+            p.kind = kPrimQuad | (textured ? kFlagTextured : 0u);
+            const float sw = textured ? static_cast<float>(place.width) : 1.0f;
+            const float sh = textured ? static_cast<float>(place.height) : 1.0f;
+            p.source[0] = textured ? static_cast<float>(place.x) : 0.0f;
+            p.source[1] = textured ? static_cast<float>(place.y) : 0.0f;
+            p.source[2] = sw;
+            p.source[3] = sh;
+            // The inverse of the rotation, scaled into the source.
+            p.inverse[0] = c * sw / w;
+            p.inverse[1] = s * sw / w;
+            p.inverse[2] = -s * sh / h;
+            p.inverse[3] = c * sh / h;
+        };
+        turned(250.0f, 20.0f, 50.0f, 30.0f, 0xFF00A0F0u, false);
+        turned(60.0f, 90.0f, 48.0f, 40.0f, 0xFFFFFFFFu, true);
+        for (const Primitive& p : list.primitives) {
+            if (!p.has(kFlagTextured) && p.kindNumber() != kPrimTriangle) {
+                Primitive& glass = extra.emplace_back(p);
+                glass.color = (glass.color & 0x00FFFFFFu) | 0x80000000u;
+                glass.p0[0] += 40.0f;  // moved across, half over what it copies
+                glass.p1[0] += 40.0f;
+                glass.p2[0] += 40.0f;
+            }
+        }
+        // On top of everything else.
+        list.primitives.insert(list.primitives.begin(), extra.begin(), extra.end());
+        list.opaque.insert(list.opaque.begin(), extra.size(), PixelBox{});
+    };
     for (int i = 0; i < 3; ++i) {
         app.drawFrame();
     }
@@ -49,9 +94,8 @@ void compareWithReference(RendererChoice choice) {
 
     // The picture's texels where the atlas holds them; glyphs are left out of the reference.
     const Image image = loadImageFile(star, 4096);
-    const AtlasRect place = app.pictureOf(own);
     ASSERT_EQ(app.pictureOf(scaled).x, place.x);
-    DrawList list = app.lastDrawList();
+    DrawList list = app.frameLoop().lastDrawList();
     std::vector<Primitive> kept;
     for (const Primitive& p : list.primitives) {
         if (!p.has(kFlagTextured) || (p.source[0] == static_cast<float>(place.x) && p.source[1] == static_cast<float>(place.y))) {
@@ -77,13 +121,14 @@ void compareWithReference(RendererChoice choice) {
             }
             ++compared;
             const size_t at = (static_cast<size_t>(y) * width + x) * 4;
-            const bool picture = texturedAt(list, cx, cy);
+            const bool picture = blendsAt(list, cx, cy);
             textured += picture;
             int worst = 0;
             for (int c = 0; c < 4; ++c) {
                 worst = std::max(worst, std::abs(int{drawn[at + c]} - int{reference[at + c]}));
             }
-            // Filtering is done in float by the renderers and in double here: a step at most.
+            // Blending is done in float (or in the 8-bit target) by the renderers and in double
+            // here: two steps at most.
             if (worst > (picture ? 2 : 0) && edgeDistance(list, cx, cy) > kEdge) {
                 ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << int{drawn[at]} << "," << int{drawn[at + 1]}
                               << "," << int{drawn[at + 2]} << " but the reference has " << int{reference[at]} << ","
