@@ -19,8 +19,11 @@ namespace orv {
 
 namespace {
 
-// How far ahead the batch calls prefetch the identifiers they will look up.
-constexpr size_t kLookAhead = 32;
+uint32_t maxImageSide(const OrvDevice& device) {
+    VkPhysicalDeviceProperties properties;
+    vkGetPhysicalDeviceProperties(device.getPhysicalDevice(), &properties);
+    return properties.limits.maxImageDimension2D;
+}
 
 std::optional<SurfaceRequest> surfaceRequestOf(OrvWindow* window) {
     if (window == nullptr) {
@@ -39,7 +42,7 @@ OrvApp::OrvApp(std::string directory, int w, int h, RendererChoice choice, bool 
       device{surfaceRequestOf(window.get())},
       queue{device.getDevice(), device.getGraphicsQueue(), device.getPresentQueue()},
       atlas{device, queue},
-      glyphCache{atlas} {
+      library{atlas, maxImageSide(device)} {
     renderer = makeRenderer(choice);
     loop = std::make_unique<FrameLoop>(device, queue, window.get(),
                                        VkExtent2D{static_cast<uint32_t>(width), static_cast<uint32_t>(height)},
@@ -170,7 +173,7 @@ void OrvApp::updateColor(uint32_t id, int32_t rgb) {
 }
 
 bool OrvApp::removeObject(uint32_t id) {
-    textStyles.erase(id);
+    library.forget(id);
     return scene.remove(id);
 }
 
@@ -203,28 +206,18 @@ int64_t OrvApp::objectAt(const Point2D& point) {
 }
 
 void OrvApp::moveMany(const uint32_t* ids, const double* xs, const double* ys, size_t count) {
-    for (size_t i = 0; i < count; ++i) {
-        if (i + kLookAhead < count) {
-            scene.prefetch(ids[i + kLookAhead]);
+    scene.forEachFound(ids, count, [&](GameObject& object, size_t i) {
+        // Triangles stay where they are.
+        if (object.kind != ObjectKind::Triangle) {
+            object.x = xs[i];
+            object.y = ys[i];
         }
-        GameObject* object = scene.find(ids[i]);
-        if (object != nullptr && object->kind != ObjectKind::Triangle) {
-            object->x = xs[i];
-            object->y = ys[i];
-        }
-    }
+    });
     scene.touch();
 }
 
 void OrvApp::updateColors(const uint32_t* ids, const int32_t* colours, size_t count) {
-    for (size_t i = 0; i < count; ++i) {
-        if (i + kLookAhead < count) {
-            scene.prefetch(ids[i + kLookAhead]);
-        }
-        if (GameObject* object = scene.find(ids[i])) {
-            object->color = unpackColor(colours[i]);
-        }
-    }
+    scene.forEachFound(ids, count, [&](GameObject& object, size_t i) { object.color = unpackColor(colours[i]); });
 }
 
 std::vector<uint8_t> OrvApp::readPixels(uint32_t& w, uint32_t& h) {
@@ -238,27 +231,13 @@ uint32_t OrvApp::createSprite(double x, double y, const std::string& path, doubl
     if (!(w >= 0.0) || !(h >= 0.0) || !std::isfinite(w) || !std::isfinite(h)) {
         throw std::invalid_argument("a sprite's width and height must be finite and not negative (0: the picture's own)");
     }
-    char resolved[PATH_MAX];
-    const std::string key = ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
-    auto found = pictures.find(key);
-    if (found == pictures.end()) {
-        VkPhysicalDeviceProperties properties;
-        vkGetPhysicalDeviceProperties(device.getPhysicalDevice(), &properties);
-        const Image image = loadImageFile(path, properties.limits.maxImageDimension2D);
-        AtlasRect rect;
-        try {
-            rect = atlas.add(image.width, image.height, image.rgba.data());
-        } catch (const std::runtime_error& e) {
-            throw std::runtime_error("cannot load " + path + ": " + e.what());
-        }
-        found = pictures.emplace(key, Picture{rect, opaqueRegion(image)}).first;
-    }
+    const PictureLibrary::Picture& picture = library.picture(path);
     GameObject object;
     object.kind = ObjectKind::Sprite;
     object.x = x;
     object.y = y;
-    object.picture = found->second.rect;
-    object.opaque = found->second.opaque;
+    object.picture = picture.rect;
+    object.opaque = picture.opaque;
     object.sizeX = w == 0.0 ? object.picture.width : w;
     object.sizeY = h == 0.0 ? object.picture.height : h;
     object.color = {1.0f, 1.0f, 1.0f};
@@ -271,9 +250,10 @@ uint32_t OrvApp::createText(double x, double y, const std::string& text, double 
         throw std::invalid_argument("a text's size must be above 0 and at most " + std::to_string(int(kMaxTextSize)) +
                                     " pixels");
     }
-    FontFace& face = fonts.face(fontPath);
     TextLayout layout;
-    glyphCache.layout(face, size, text, layout);
+    // Laid out under the identifier the text is about to take.
+    const uint32_t id = nextObjectId;
+    library.layOut(id, fontPath, size, text, layout);
     GameObject object;
     object.kind = ObjectKind::Text;
     object.x = x;
@@ -281,23 +261,22 @@ uint32_t OrvApp::createText(double x, double y, const std::string& text, double 
     object.sizeX = layout.width;
     object.sizeY = layout.height;
     object.color = unpackColor(rgb);
-    const uint32_t id = scene.add(object);
+    scene.add(object);
     scene.editText(id) = std::move(layout);
-    textStyles[id] = TextStyle{&face, size};
     return id;
 }
 
 void OrvApp::setText(uint32_t id, const std::string& text) {
-    GameObject* object = scene.find(id);
-    const auto style = textStyles.find(id);
-    if (object == nullptr || object->kind != ObjectKind::Text || style == textStyles.end()) {
+    const GameObject* object = scene.find(id);
+    if (object == nullptr || object->kind != ObjectKind::Text) {
         return;
     }
     TextLayout& layout = scene.editText(id);
-    glyphCache.layout(*style->second.face, style->second.size, text, layout);
-    object = scene.find(id);  // the atlas may have grown, not the scene; found again all the same
-    object->sizeX = layout.width;
-    object->sizeY = layout.height;
+    if (library.layOutAgain(id, text, layout)) {
+        GameObject* laidOut = scene.find(id);
+        laidOut->sizeX = layout.width;
+        laidOut->sizeY = layout.height;
+    }
 }
 
 std::pair<double, double> OrvApp::drawnSize(uint32_t id) const {

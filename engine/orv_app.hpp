@@ -17,8 +17,7 @@
 #include "engine/frame_loop.hpp"
 #include "platform/orv_window.hpp"
 #include "engine/pick_grid.hpp"
-#include "render/font_face.hpp"
-#include "render/text_layout.hpp"
+#include "render/picture_library.hpp"
 #include "render/texture_atlas.hpp"
 #include "platform/point2d.hpp"
 #include "render/renderer.hpp"
@@ -125,20 +124,7 @@ private:
     OrvDevice device;
     OrvQueue queue;
     TextureAtlas atlas;
-    FontLibrary fonts;
-    GlyphCache glyphCache;
-    // Pictures by file (resolved path), already in the atlas.
-    struct Picture {
-        AtlasRect rect;    // in the atlas
-        AtlasRect opaque;  // of the picture, fully opaque
-    };
-    std::unordered_map<std::string, Picture> pictures;
-    // Text objects' font and size, for laying their text out again.
-    struct TextStyle {
-        FontFace* face;
-        double size;
-    };
-    std::unordered_map<uint32_t, TextStyle> textStyles;
+    PictureLibrary library;
     std::unique_ptr<Renderer> renderer;
     std::unique_ptr<FrameLoop> loop;
     bool offscreenClosed = false;

@@ -19,7 +19,19 @@ public:
     // Adds the object under the next identifier and returns it.
     uint32_t add(GameObject object);
     GameObject* find(uint32_t id);
-    void prefetch(uint32_t id) const { index.prefetch(id); }
+    // Calls visit(object, i) for each of the `count` identifiers that names an object, in
+    // order, looking the identifiers up ahead of time.
+    template <typename Visit>
+    void forEachFound(const uint32_t* ids, size_t count, Visit&& visit) {
+        for (size_t i = 0; i < count; ++i) {
+            if (i + kLookAhead < count) {
+                index.prefetch(ids[i + kLookAhead]);
+            }
+            if (GameObject* object = find(ids[i])) {
+                visit(*object, i);
+            }
+        }
+    }
     const GameObject* find(uint32_t id) const;
     // False when nothing has the identifier.
     bool remove(uint32_t id);
@@ -53,6 +65,8 @@ public:
     const GameObject& at(uint32_t slot) const { return objects[slot]; }
 
 private:
+    // How far ahead batch edits look their identifiers up.
+    static constexpr size_t kLookAhead = 32;
     // Slots are compacted when fewer than a quarter of them hold objects.
     static constexpr size_t kCompactAbove = 1024;
 
