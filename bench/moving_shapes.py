@@ -13,7 +13,8 @@ starts them and collects their results as JSON.
         [--ladder 100,1000,5000,10000,20000] [--frames 180] [--warmup 30] [--repeats 3] \
         [--renderers tiles,raster] [--no-pygame] [--json-only] \
         [--batch-ladder 5000,20000,40000,60000] [--batch-renderers tiles,raster] \
-        [--sprites 2000] [--labels 200] [--batch-call-objects 20000]
+        [--sprites 2000] [--labels 200] [--batch-call-objects 20000] \
+        [--offscreen] [--before DIR]
 
 Each repeat runs the ladder afresh, the engines in turn at every N, then bisects every
 engine from its own ladder, the engines' probes again in turn, so a slow or fast spell
@@ -48,6 +49,14 @@ once per repeat on each of --renderers and keeps 60 fps by the mean-period rule 
 the repeats). Batch calls: moveMany and updateColors in ns per object (NumPy int64 ids,
 float64 coordinates, int64 colours) and objectAt in us per call at random points of a scene
 that stays put, 20,000 objects, timed like the per-call figures.
+
+--offscreen adds "qel-tiles-offscreen" and "qel-raster-offscreen" (for --renderers): the
+same children with qel.init(..., offscreen=True) and no DISPLAY, in the same ladders and
+bisections; the summary sets each one's largest N over its windowed renderer's. --before
+DIR adds "qel-tiles-before" and "qel-raster-before", whose children import qel from DIR (an
+older build, so they use only what it has: no offscreen) in the ladders, bisections and the
+pictures-and-text scene; the summary sets the current build's largest N and its pictures-
+and-text figures over theirs. Each pair's ratio is the median of the repeats' ratios.
 """
 import argparse
 import json
@@ -229,12 +238,15 @@ def create_qel_shapes(qel, s, alternating=False):
     return ids
 
 
-def start_qel():
-    """Imports qel, opens the window and draws the first frame; returns the module, the
-    time that took in ns and when that first poll started."""
+def start_qel(job):
+    """Imports qel, opens the window (or not, offscreen) and draws the first frame; returns
+    the module, the time that took in ns and when that first poll started."""
     qel = import_qel()
     t0 = time.perf_counter_ns()
-    qel.init([], WIDTH, HEIGHT)
+    if job.get("offscreen"):
+        qel.init([], WIDTH, HEIGHT, offscreen=True)
+    else:
+        qel.init([], WIDTH, HEIGHT)     # an older build's init takes no more
     poll_start = time.perf_counter_ns()
     qel.poll()                      # the first poll after init always draws
     return qel, time.perf_counter_ns() - t0, poll_start
@@ -303,7 +315,7 @@ class ArrayBounce:
 def child_qel(job):
     """The moving-shapes scene in qel: per shape (a moveTo each, kind "qel") or in batch
     (NumPy arrays and one moveMany a frame, kind "qel_batch")."""
-    qel, startup, poll_start = start_qel()
+    qel, startup, poll_start = start_qel(job)
     s = make_scene(job["n"], job["seed"])
     ids = create_qel_shapes(qel, s, alternating=job.get("alternating", False))
     if job["kind"] == "qel_batch":
@@ -328,6 +340,7 @@ def child_qel(job):
     frame, state = paced_frame(qel, update, poll_start)
     result = run_frames(frame, job)
     result.update(n=job["n"], shapes=len(ids), startup_ms=startup / 1e6, renderer=qel.getRenderer(),
+                  module=qel.__file__,
                   idle_polls_per_frame=state["idle_polls"] / max(1, result["frames"]))
     return result
 
@@ -351,7 +364,7 @@ def child_pictures(job):
     every frame."""
     import tempfile
     import numpy as np
-    qel, startup, poll_start = start_qel()
+    qel, startup, poll_start = start_qel(job)
     rng = random.Random(job["seed"])
     with tempfile.TemporaryDirectory() as tmp:
         path = make_sprite_png(tmp)
@@ -381,6 +394,7 @@ def child_pictures(job):
     frame, state = paced_frame(qel, update, poll_start)
     result = run_frames(frame, job)
     result.update(sprites=count, labels=len(labels), startup_ms=startup / 1e6, renderer=qel.getRenderer(),
+                  module=qel.__file__,
                   idle_polls_per_frame=state["idle_polls"] / max(1, result["frames"]),
                   keeps_60fps=result["period"]["mean"] <= BUDGET_MS)
     return result
@@ -540,19 +554,33 @@ def child_main(job_text):
 QEL_RENDERERS = ("tiles", "raster")
 PHASES = ("update", "draw", "rest", "total", "period", "cpu")
 BATCH_SUFFIX = "-batch"
+VARIANTS = ("offscreen", "before")     # "qel-<renderer>-<variant>"
 BATCH_TARGET_N = 30_000        # circles, and as many rectangles, at 60 fps in batch mode with tiles
 MOVE_MANY_TARGET_NS = 30       # per object
 OBJECT_AT_TARGET_US = 2
 
 
+def engine_variant(engine):
+    """"offscreen" or "before" for "qel-<renderer>-<variant>", else None."""
+    return next((v for v in VARIANTS if engine.endswith("-" + v)), None)
+
+
 def engine_kind(engine):
-    """("qel", renderer) for "qel-<renderer>", ("qel_batch", renderer) for
+    """("qel", renderer) for "qel-<renderer>" and its variants, ("qel_batch", renderer) for
     "qel-<renderer>-batch", ("pygame", None) for pygame."""
     if engine == "pygame":
         return "pygame", None
     if engine.endswith(BATCH_SUFFIX):
         return "qel_batch", engine[len("qel-"):-len(BATCH_SUFFIX)]
-    return "qel", engine[len("qel-"):]
+    variant = engine_variant(engine)
+    return "qel", engine[len("qel-"):-len(variant) - 1 if variant else None]
+
+
+def engine_job(engine):
+    """The job keys that set an engine's child apart: its kind, renderer and variant."""
+    kind, renderer = engine_kind(engine)
+    variant = engine_variant(engine)
+    return {"kind": kind, "renderer": renderer, "offscreen": variant == "offscreen", "before": variant == "before"}
 
 
 def note(args, text):
@@ -567,6 +595,13 @@ def run_child(args, job, timeout):
     env.pop("QEL_RENDERER", None)
     if job.get("renderer"):
         env["QEL_RENDERER"] = job["renderer"]
+    if job.get("offscreen"):
+        # Without a display, a child that opened a window after all fails instead of counting.
+        env.pop("DISPLAY", None)
+        env.pop("WAYLAND_DISPLAY", None)
+    if job.get("before"):
+        env["PYTHONPATH"] = os.pathsep.join(p for p in (args.before, env.get("PYTHONPATH")) if p)
+        env["QEL_BUILD_DIR"] = args.before
     cmd = [sys.executable, os.path.abspath(__file__), "--child", json.dumps(job)]
     try:
         proc = subprocess.run(cmd, capture_output=True, text=True, timeout=timeout, env=env)
@@ -593,13 +628,21 @@ def checked_renderer(args, engine, renderer, r):
     if "error" not in r and renderer and r.get("renderer") != renderer:
         r = {"error": f"QEL_RENDERER={renderer} but qel.getRenderer() is {r.get('renderer')!r}"}
         note(args, f"  {engine}: {r['error']}")
+    before = getattr(args, "before", None)
+    if "error" not in r and before and r.get("module"):
+        # Each build's figures under its own name: a "before" child must have imported DIR's
+        # module, any other child the current one.
+        from_before = os.path.dirname(os.path.realpath(r["module"])) == os.path.realpath(before)
+        if from_before != (engine_variant(engine) == "before"):
+            r = {"error": f"{engine} imported qel from {r['module']}"}
+            note(args, f"  {engine}: {r['error']}")
     return r
 
 
 def measure(args, engine, n, alternating=False):
-    kind, renderer = engine_kind(engine)
-    job = {"kind": kind, "renderer": renderer, "n": n, "seed": args.seed, "frames": args.frames,
-           "warmup": args.warmup, "budget": args.budget, "alternating": alternating}
+    job = dict(engine_job(engine), n=n, seed=args.seed, frames=args.frames, warmup=args.warmup,
+               budget=args.budget, alternating=alternating)
+    renderer = job["renderer"]
     r = checked_renderer(args, engine, renderer, run_child(args, job, rung_timeout(args)))
     r.setdefault("n", n)
     if "error" not in r:
@@ -712,7 +755,26 @@ def capacity(records, engines):
             each = [rec["largest_n"][e] / rec["largest_n"]["pygame"]
                     if rec["largest_n"][e] and rec["largest_n"]["pygame"] else None for rec in records]
             out["ratios"][f"{e}/pygame"] = spread(each, statistics.median)
+    pairs = variant_pairs(engines)
+    if pairs:
+        out["pairs"] = {}
+        for top, bottom in pairs:
+            each = [rec["largest_n"][top] / rec["largest_n"][bottom]
+                    if rec["largest_n"][top] and rec["largest_n"][bottom] else None for rec in records]
+            out["pairs"][f"{top}/{bottom}"] = dict(spread(each, statistics.median), over=[top, bottom])
     return out
+
+
+def variant_pairs(engines):
+    """(offscreen, windowed) and (now, before) for each renderer whose variant runs."""
+    pairs = []
+    for e in engines:
+        variant = engine_variant(e)
+        if variant:
+            base = f"qel-{engine_kind(e)[1]}"
+            if base in engines:
+                pairs.append((e, base) if variant == "offscreen" else (base, e))
+    return pairs
 
 
 def combine_rungs(ladders):
@@ -794,15 +856,17 @@ def run_batch(args, batch_engines, main_records):
     return batch
 
 
-def run_pictures(args, renderers):
-    """The pictures-and-text scene once per renderer in each repeat, the renderers in turn."""
-    runs = {r: [] for r in renderers}
+def run_pictures(args, engines):
+    """The pictures-and-text scene once per engine in each repeat, the engines in turn; each
+    is reported under its name less "qel-" ("tiles", "tiles-before", ...)."""
+    runs = {e[len("qel-"):]: [] for e in engines}
     for i in range(args.repeats):
         note(args, f"  pictures and text, repeat {i + 1} of {args.repeats}")
-        for r in renderers:
-            job = {"kind": "pictures", "renderer": r, "sprites": args.sprites, "labels": args.labels,
-                   "seed": args.seed, "frames": args.frames, "warmup": args.warmup, "budget": args.budget}
-            one = checked_renderer(args, f"qel-{r}", r, run_child(args, job, rung_timeout(args)))
+        for e in engines:
+            r = e[len("qel-"):]
+            job = dict(engine_job(e), kind="pictures", sprites=args.sprites, labels=args.labels,
+                       seed=args.seed, frames=args.frames, warmup=args.warmup, budget=args.budget)
+            one = checked_renderer(args, e, job["renderer"], run_child(args, job, rung_timeout(args)))
             if "error" not in one:
                 note(args, f"  qel-{r:7s} pictures: period mean {one['period']['mean']:.2f} ms, "
                            f"update {one['update']['median']:.2f} ms, draw {one['draw']['median']:.2f} ms")
@@ -817,12 +881,23 @@ def run_pictures(args, renderers):
             "runs_keeping": sum(1 for one in ok if one["keeps_60fps"]),
             "update_ms": statistics.median(one["update"]["median"] for one in ok) if ok else None,
             "draw_ms": statistics.median(one["draw"]["median"] for one in ok) if ok else None,
+            "total_ms": statistics.median(one["total"]["median"] for one in ok) if ok else None,
+            "cpu_ms": statistics.median(one["cpu"]["median"] for one in ok) if ok else None,
             "errors": [one["error"] for one in results if "error" in one],
             "runs": [{"error": one["error"]} if "error" in one else
                      {k: one[k] for k in ("frames", "period", "update", "draw", "total", "cpu", "keeps_60fps",
                                           "sprites", "labels", "startup_ms")} for one in results]}
     if "tiles" in out["renderers"]:
         out["target"] = {"renderer": "tiles", "met": out["renderers"]["tiles"]["keeps_60fps"]}
+    # Now over before per repeat, for the mean period and the busy and CPU time a frame.
+    for now, before in variant_pairs(engines):
+        a, b = runs[now[len("qel-"):]], runs[before[len("qel-"):]]
+        block = {"over": [now, before]}
+        for key, stat in (("period", "mean"), ("total", "median"), ("cpu", "median")):
+            each = [x[key][stat] / y[key][stat] if "error" not in x and "error" not in y and y[key][stat] > 0
+                    else None for x, y in zip(a, b)]
+            block[f"{key}_{stat}"] = spread(each, statistics.median)
+        out.setdefault("now_over_before", {})[now[len("qel-"):]] = block
     return out
 
 
@@ -850,10 +925,14 @@ def machine_info():
             "kernel": platform.release(), "loadavg_start": list(os.getloadavg())}
 
 
-def fmt_rung(engine, r):
+def name_width(engines):
+    return max([16] + [len(e) for e in engines])
+
+
+def fmt_rung(engine, r, width=16):
     if "error" in r:
-        return f"{r['n']:>6d}  {engine:16s}  error: {r['error'][:90]}"
-    cells = [f"{r['n']:>6d}", f"{engine:16s}", f"{r['shapes']:>6d}", f"{r['frames']:>4d}"]
+        return f"{r['n']:>6d}  {engine:{width}s}  error: {r['error'][:90]}"
+    cells = [f"{r['n']:>6d}", f"{engine:{width}s}", f"{r['shapes']:>6d}", f"{r['frames']:>4d}"]
     for key in PHASES:
         cells.append(f"{r[key]['median']:9.2f} {r[key]['p95']:9.2f}")
     cells.append(f"{r['period']['mean']:9.2f}")
@@ -872,16 +951,17 @@ def print_ladders(engines, ladder, repeats, rungs):
     """The table of every rung, then each repeat's ladder and bisection."""
     print(f"\nms per frame at each N (median and 95th percentile; each figure the median over "
           f"{len(repeats)} ladder{'s' if len(repeats) != 1 else ''})")
-    print(f"{'N':>6s}  {'engine':16s}  {'shapes':>6s}  {'frm':>4s}  " +
+    width = name_width(engines)
+    print(f"{'N':>6s}  {'engine':{width}s}  {'shapes':>6s}  {'frm':>4s}  " +
           "  ".join(f"{k + ' med':>9s} {'p95':>9s}" for k in PHASES) + f"  {'period avg':>9s}")
     for i in range(len(ladder)):
         for e in engines:
-            print(fmt_rung(e, rungs[e][i]))
+            print(fmt_rung(e, rungs[e][i], width))
 
     print(f"\nlargest N with mean period <= {BUDGET_MS:.2f} ms, per repeat: the ladder's, then the bisection's")
     for k, rec in enumerate(repeats):
         for e in engines:
-            line = f"  repeat {k + 1}  {e:16s} ladder {largest_passing_compact(rec['ladder'][e]) or 'none'}"
+            line = f"  repeat {k + 1}  {e:{width}s} ladder {largest_passing_compact(rec['ladder'][e]) or 'none'}"
             b = rec["bisection"].get(e)
             if b:
                 probes = ", ".join(f"{p['n']}={p['period_mean_ms']:.1f}" for p in b["probes"])
@@ -918,19 +998,34 @@ def print_batch(batch):
 def print_pictures(pictures):
     print(f"\npictures and text: {pictures['sprites']} sprites of {SPRITE_SIZE}x{SPRITE_SIZE} moved by one "
           f"qel.moveMany a frame, {pictures['labels']} labels (size {LABEL_SIZE}) whose text changes every frame")
+    width = max([7] + [len(r) for r in pictures["renderers"]])
     for r, block in pictures["renderers"].items():
         s = block["period_mean_ms"]
         if s["median"] is None:
-            print(f"  qel-{r:7s} error: {block['errors'][0][:90]}")
+            print(f"  qel-{r:{width}s} error: {block['errors'][0][:90]}")
             continue
         each = ", ".join("-" if v is None else f"{v:.2f}" for v in s["each"])
-        print(f"  qel-{r:7s} mean period {fmt_spread(s, ' ms')}; each run: {each}; "
+        print(f"  qel-{r:{width}s} mean period {fmt_spread(s, ' ms')}; each run: {each}; "
               f"update {block['update_ms']:.2f} ms, draw {block['draw_ms']:.2f} ms (medians); "
               f"{'keeps' if block['keeps_60fps'] else 'does NOT keep'} 60 fps "
               f"({block['runs_keeping']} of {len(s['each'])} runs within {BUDGET_MS:.2f} ms)")
     target = pictures.get("target")
     if target:
         print(f"target: qel-{target['renderer']} keeps 60 fps: {met(target['met'])}")
+    for r, block in pictures.get("now_over_before", {}).items():
+        now, before = (pictures["renderers"][e[len("qel-"):]] for e in block["over"])
+        parts = []
+        for key, label, field in (("period_mean", "mean period", None), ("total_median", "busy", "total_ms"),
+                                  ("cpu_median", "CPU", "cpu_ms")):
+            s = block[key]
+            a = now["period_mean_ms"]["median"] if field is None else now[field]
+            b = before["period_mean_ms"]["median"] if field is None else before[field]
+            if a is None or b is None:
+                parts.append(f"{label} n/a")
+                continue
+            each = ", ".join("-" if v is None else f"{v:.2f}x" for v in s["each"])
+            parts.append(f"{label} {a:.2f} vs {b:.2f} ms = {s['median']:.2f}x (each repeat {each})")
+        print(f"qel-{r} pictures and text a frame, now vs before: " + "; ".join(parts))
 
 
 def print_batch_calls(calls):
@@ -965,6 +1060,13 @@ def print_report(report):
     for name, s in cap["ratios"].items():
         each = ", ".join("-" if v is None else f"{v:.2f}x" for v in s["each"])
         print(f"{name} = {fmt_spread(s, 'x')}; each repeat: {each}")
+    for name, s in cap.get("pairs", {}).items():
+        top, bottom = s["over"]
+        words = ("offscreen", "windowed") if engine_variant(top) == "offscreen" else ("now", "before")
+        each = ", ".join("-" if v is None else f"{v:.2f}x" for v in s["each"])
+        print(f"qel-{engine_kind(top)[1]} largest N at 60 fps, {words[0]} {fmt_spread(cap['largest_n'][top])} vs "
+              f"{words[1]} {fmt_spread(cap['largest_n'][bottom])}: {name} = {fmt_spread(s, 'x')}; "
+              f"each repeat: {each}")
 
     for e in engines:
         at = report["engines"][e].get("at_largest_n")
@@ -1043,6 +1145,11 @@ def main():
                    help="calls per timing repeat (the batch calls and objectAt take a share of it)")
     p.add_argument("--seed", type=int, default=12345)
     p.add_argument("--no-pygame", action="store_true")
+    p.add_argument("--offscreen", action="store_true",
+                   help="also run each of --renderers offscreen (no window) in the moving-shapes ladders")
+    p.add_argument("--before", metavar="DIR",
+                   help="also run each of --renderers with qel imported from DIR (an older build) in the "
+                        "moving-shapes ladders and the pictures-and-text scene")
     p.add_argument("--json-only", action="store_true", help="print only the JSON line")
     p.add_argument("--child", help=argparse.SUPPRESS)
     args = p.parse_args()
@@ -1059,6 +1166,12 @@ def main():
             p.error(f"{option} takes each of {', '.join(QEL_RENDERERS)} at most once, not {text!r}")
     if args.repeats < 1:
         p.error("--repeats must be at least 1")
+    if args.before:
+        args.before = os.path.abspath(args.before)
+        found = os.path.isdir(args.before) and any(f.startswith("qel.") and f.endswith(".so")
+                                                    for f in os.listdir(args.before))
+        if not found:
+            p.error(f"--before {args.before}: no qel module there")
     ensure_display()
 
     ladder = sorted({int(v) for v in args.ladder.split(",") if v.strip()})
@@ -1071,7 +1184,10 @@ def main():
             use_pygame = False
         if not use_pygame:
             note(args, "pygame is not importable: qel only")
-    engines = [f"qel-{r}" for r in renderers] + (["pygame"] if use_pygame else [])
+    # A renderer's variants next to it, so its probes are the closest in time.
+    variants = [v for v, on in zip(VARIANTS, (args.offscreen, args.before)) if on]
+    engines = ([f"qel-{r}{suffix}" for r in renderers for suffix in [""] + [f"-{v}" for v in variants]]
+               + (["pygame"] if use_pygame else []))
 
     started = time.perf_counter()
     report = {"machine": machine_info(),
@@ -1081,7 +1197,8 @@ def main():
                          "sim_dt": SIM_DT, "min_warmup": MIN_WARMUP, "min_frames": MIN_FRAMES,
                          "batch_ladder": sorted({int(v) for v in args.batch_ladder.split(",") if v.strip()}),
                          "batch_renderers": batch_renderers, "sprites": args.sprites, "labels": args.labels,
-                         "batch_call_objects": args.batch_call_objects},
+                         "batch_call_objects": args.batch_call_objects, "offscreen": args.offscreen,
+                         "before": args.before},
               "engines": {e: {"renderer": engine_kind(e)[1]} for e in engines},
               "repeats": []}
 
@@ -1125,7 +1242,8 @@ def main():
     if batch_renderers:
         report["batch"] = run_batch(args, [f"qel-{r}{BATCH_SUFFIX}" for r in batch_renderers], report["repeats"])
     if args.sprites > 0 and renderers:
-        report["pictures"] = run_pictures(args, renderers)
+        report["pictures"] = run_pictures(args, [e for e in engines if engine_kind(e)[0] == "qel"
+                                                 and engine_variant(e) != "offscreen"])
     if args.batch_call_objects > 0:
         note(args, "  batch call timings")
         report["batch_calls"] = run_batch_calls(args)

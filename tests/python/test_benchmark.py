@@ -135,3 +135,26 @@ def test_tiny_benchmark_run_reports_every_figure(build_dir):
     assert set(batch_calls["us_per_call"]) == {"qel.objectAt", "loop over points"}
     assert all(v > 0 for v in [*batch_calls["ns_per_object"].values(), *batch_calls["us_per_call"].values()])
     assert len(report["machine"]["loadavg_end"]) == 3
+
+
+def test_offscreen_engines_run_beside_the_windowed_ones(build_dir):
+    # Offscreen children run without DISPLAY, so one that opened a window fails here.
+    env = dict(os.environ, QEL_BUILD_DIR=build_dir)
+    cmd = ["/usr/bin/python3", os.path.join(ROOT, "bench", "moving_shapes.py"), "--offscreen", "--no-pygame",
+           "--renderers", "tiles", "--ladder", "20", "--frames", "10", "--warmup", "2", "--budget", "1",
+           "--repeats", "1", "--bisect-steps", "0", "--call-loops", "2000", "--batch-renderers", "",
+           "--sprites", "0", "--batch-call-objects", "0"]
+    proc = subprocess.run(cmd, capture_output=True, text=True, timeout=300, env=env)
+    assert proc.returncode == 0, proc.stderr[-2000:]
+    report = json.loads(proc.stdout.split("JSON: ", 1)[1])
+    engines = ["qel-tiles", "qel-tiles-offscreen"]
+    assert report["config"]["engines"] == engines
+    for engine in engines:
+        assert report["engines"][engine]["renderer"] == "tiles"
+        assert "error" not in report["engines"][engine]["rungs"][0], report["engines"][engine]["rungs"]
+    cap = report["capacity_60fps"]
+    pair = cap["pairs"]["qel-tiles-offscreen/qel-tiles"]
+    assert pair["over"] == engines[::-1]
+    each = [cap["largest_n"]["qel-tiles-offscreen"]["each"][0], cap["largest_n"]["qel-tiles"]["each"][0]]
+    assert pair["each"] == [each[0] / each[1] if all(each) else None]
+    assert "qel-tiles largest N at 60 fps, offscreen " in proc.stdout
