@@ -19,7 +19,7 @@ OrvDevice::OrvDevice(std::optional<SurfaceRequest> surfaceRequest) : presents{su
     }
     createInstance();
     if (presents) {
-        surface = VkHandle<VkSurfaceKHR, VkInstance>{instance, surfaceRequest->create(instance), vkDestroySurfaceKHR};
+        surface = VkHandle<VkSurfaceKHR>{instance, surfaceRequest->create(instance), vkDestroySurfaceKHR};
     }
     selectPhysicalDevice();
     createLogicalDevice();
@@ -61,7 +61,7 @@ void OrvDevice::createInstance() {
         printVkResult(result);
         throw vkError("failed to create instance!", result);
     }
-    instance = VkHandle<VkInstance, void>{made, vkDestroyInstance};
+    instance = VkHandle<VkInstance>{made, vkDestroyInstance};
     checkRequiredInstanceExtensions();
 }
 
@@ -227,7 +227,7 @@ void OrvDevice::createLogicalDevice() {
     if (result != VK_SUCCESS) {
         throw vkError("failed to create logical device!", result);
     }
-    device = VkHandle<VkDevice, void>{made, vkDestroyDevice};
+    device = VkHandle<VkDevice>{made, vkDestroyDevice};
     vkGetDeviceQueue(device, indices.graphicsFamily, 0, &graphicsQueue);
     vkGetDeviceQueue(device, indices.presentFamily, 0, &presentQueue);
 }

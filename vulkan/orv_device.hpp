@@ -55,10 +55,10 @@ private:
     std::vector<std::string> windowExtensions;
     bool presents;
     // Destroyed in reverse: the pool, the device, the surface, then the instance.
-    VkHandle<VkInstance, void> instance;
-    VkHandle<VkSurfaceKHR, VkInstance> surface;
+    VkHandle<VkInstance> instance;
+    VkHandle<VkSurfaceKHR> surface;
     VkPhysicalDevice physicalDevice = VK_NULL_HANDLE;
-    VkHandle<VkDevice, void> device;
+    VkHandle<VkDevice> device;
     VkHandle<VkCommandPool> commandPool;
     VkQueue graphicsQueue = VK_NULL_HANDLE;
     VkQueue presentQueue = VK_NULL_HANDLE;

@@ -4,30 +4,34 @@
 
 #include <vulkan/vulkan.h>
 
+#include <functional>
+#include <type_traits>
 #include <utility>
 
 #include "vulkan/vk_check.hpp"
 
 namespace orv {
 
-// One object made from `Parent` (a device or an instance), destroyed with `destroy`.
-template <typename Handle, typename Parent = VkDevice>
+// One Vulkan object and what destroys it: its parent's (a device's or an instance's) destroy
+// function, or, for the instance and the device themselves, their own.
+template <typename Handle>
 class VkHandle {
 public:
-    using Destroy = void (*)(Parent, Handle, const VkAllocationCallbacks*);
-
     VkHandle() = default;
-    VkHandle(Parent parent, Handle handle, Destroy destroy) noexcept
-        : parent_{parent}, handle_{handle}, destroy_{destroy} {}
+    // The parent's type is taken from `destroy` alone, so an owned parent passes as its handle.
+    template <typename Parent>
+    VkHandle(typename std::enable_if<true, Parent>::type parent, Handle handle,
+             void (*destroy)(Parent, Handle, const VkAllocationCallbacks*)) noexcept
+        : handle_{handle}, destroy_{[parent, destroy](Handle made) { destroy(parent, made, nullptr); }} {}
+    VkHandle(Handle handle, void (*destroy)(Handle, const VkAllocationCallbacks*)) noexcept
+        : handle_{handle}, destroy_{[destroy](Handle made) { destroy(made, nullptr); }} {}
     ~VkHandle() { reset(); }
 
-    VkHandle(VkHandle&& other) noexcept
-        : parent_{other.parent_}, handle_{other.release()}, destroy_{other.destroy_} {}
+    VkHandle(VkHandle&& other) noexcept : handle_{other.release()}, destroy_{std::move(other.destroy_)} {}
     VkHandle& operator=(VkHandle&& other) noexcept {
         if (this != &other) {
             reset();
-            parent_ = other.parent_;
-            destroy_ = other.destroy_;
+            destroy_ = std::move(other.destroy_);
             handle_ = other.release();
         }
         return *this;
@@ -41,7 +45,7 @@ public:
 
     void reset() noexcept {
         if (handle_ != VK_NULL_HANDLE) {
-            destroy_(parent_, handle_, nullptr);
+            destroy_(handle_);
             handle_ = VK_NULL_HANDLE;
         }
     }
@@ -49,47 +53,9 @@ public:
     Handle release() noexcept { return std::exchange(handle_, VK_NULL_HANDLE); }
 
 private:
-    Parent parent_{};
     Handle handle_ = VK_NULL_HANDLE;
-    Destroy destroy_ = nullptr;
-};
-
-// The instance and the device have no parent.
-template <typename Handle>
-class VkHandle<Handle, void> {
-public:
-    using Destroy = void (*)(Handle, const VkAllocationCallbacks*);
-
-    VkHandle() = default;
-    VkHandle(Handle handle, Destroy destroy) noexcept : handle_{handle}, destroy_{destroy} {}
-    ~VkHandle() { reset(); }
-
-    VkHandle(VkHandle&& other) noexcept : handle_{other.release()}, destroy_{other.destroy_} {}
-    VkHandle& operator=(VkHandle&& other) noexcept {
-        if (this != &other) {
-            reset();
-            destroy_ = other.destroy_;
-            handle_ = other.release();
-        }
-        return *this;
-    }
-    VkHandle(const VkHandle&) = delete;
-    VkHandle& operator=(const VkHandle&) = delete;
-
-    Handle get() const { return handle_; }
-    operator Handle() const { return handle_; }
-
-    void reset() noexcept {
-        if (handle_ != VK_NULL_HANDLE) {
-            destroy_(handle_, nullptr);
-            handle_ = VK_NULL_HANDLE;
-        }
-    }
-    Handle release() noexcept { return std::exchange(handle_, VK_NULL_HANDLE); }
-
-private:
-    Handle handle_ = VK_NULL_HANDLE;
-    Destroy destroy_ = nullptr;
+    // Two pointers at most: held without allocating.
+    std::function<void(Handle)> destroy_;
 };
 
 // A primary command buffer from `pool`, given back to it on destruction.

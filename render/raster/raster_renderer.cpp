@@ -1,6 +1,7 @@
 #include "render/raster/raster_renderer.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "render/frame_pixels.hpp"
@@ -51,52 +52,55 @@ void placeSolid(Vertex* out, const Primitive& p) {
     out[5] = vertexAt(p.p1[0], p.p1[1], color);
 }
 
-// A solid primitive seen through, for the blending pipeline: its six vertices in the same
-// corner order with an empty source; a disc's carry where they lie across it (-1 to 1) and a
-// source height of -1, which cuts the disc out.
+// A packed colour, premultiplied, as the blending pipeline takes its tint.
+std::array<float, 4> premultiplied(uint32_t packed) {
+    const float alpha = colorComponent(packed, 3);
+    return {colorComponent(packed, 0) * alpha, colorComponent(packed, 1) * alpha, colorComponent(packed, 2) * alpha,
+            alpha};
+}
+
+// Six vertices for the blending pipeline: corners (position, then place in the source),
+// the source's place in the atlas, and the tint.
+void placeBlended(PictureVertex* out, const float (&corners)[6][4], const std::array<float, 4>& rect,
+                  const std::array<float, 4>& tint) {
+    for (size_t i = 0; i < kQuadVertexCount; ++i) {
+        const auto& c = corners[i];
+        out[i] = PictureVertex{{c[0], c[1]}, {c[2], c[3]}, {rect[0], rect[1], rect[2], rect[3]},
+                               {tint[0], tint[1], tint[2], tint[3]}};
+    }
+}
+
+// A quad's corners in the order of every quad, p0 p2 p3 and p0 p3 p1, each with its place
+// across the source from (u0, v0) to (u1, v1).
+void quadCorners(const Primitive& p, float u0, float v0, float u1, float v1, float (&out)[6][4]) {
+    float x3 = 0.0f;
+    float y3 = 0.0f;
+    farCorner(p, x3, y3);
+    const float corners[6][4] = {{p.p0[0], p.p0[1], u0, v0}, {p.p2[0], p.p2[1], u0, v1}, {x3, y3, u1, v1},
+                                 {p.p0[0], p.p0[1], u0, v0}, {x3, y3, u1, v1},           {p.p1[0], p.p1[1], u1, v0}};
+    std::copy(&corners[0][0], &corners[0][0] + 24, &out[0][0]);
+}
+
+// A solid primitive seen through: an empty source; a disc's corners carry where they lie
+// across it (-1 to 1) and a source height of -1, which cuts the disc out.
 void placeTranslucent(PictureVertex* out, const Primitive& p) {
-    const float alpha = colorComponent(p.color, 3);
-    const float tint[4] = {colorComponent(p.color, 0) * alpha, colorComponent(p.color, 1) * alpha,
-                           colorComponent(p.color, 2) * alpha, alpha};
-    const bool disc = p.kindNumber() == kPrimDisc;
     float corners[6][4] = {};
     if (p.kindNumber() == kPrimTriangle) {
         const float triangle[6][4] = {{p.p0[0], p.p0[1], 0, 0}, {p.p1[0], p.p1[1], 0, 0}, {p.p2[0], p.p2[1], 0, 0},
                                       {p.p0[0], p.p0[1], 0, 0}, {p.p0[0], p.p0[1], 0, 0}, {p.p0[0], p.p0[1], 0, 0}};
         std::copy(&triangle[0][0], &triangle[0][0] + 24, &corners[0][0]);
     } else {
-        float x3 = 0.0f;
-        float y3 = 0.0f;
-        farCorner(p, x3, y3);
-        const float quad[6][4] = {{p.p0[0], p.p0[1], -1, -1}, {p.p2[0], p.p2[1], -1, 1}, {x3, y3, 1, 1},
-                                  {p.p0[0], p.p0[1], -1, -1}, {x3, y3, 1, 1},            {p.p1[0], p.p1[1], 1, -1}};
-        std::copy(&quad[0][0], &quad[0][0] + 24, &corners[0][0]);
+        quadCorners(p, -1.0f, -1.0f, 1.0f, 1.0f, corners);
     }
-    for (size_t i = 0; i < kQuadVertexCount; ++i) {
-        const auto& c = corners[i];
-        out[i] = PictureVertex{{c[0], c[1]}, {c[2], c[3]}, {0.0f, 0.0f, 0.0f, disc ? -1.0f : 0.0f},
-                               {tint[0], tint[1], tint[2], tint[3]}};
-    }
+    placeBlended(out, corners, {0.0f, 0.0f, 0.0f, p.kindNumber() == kPrimDisc ? -1.0f : 0.0f},
+                 premultiplied(p.color));
 }
 
-// A textured quad's six vertices, in the same corner order, with where each lies in the
-// picture and the premultiplied tint.
+// A textured quad: where each corner lies in the picture, and the tint.
 void placePicture(PictureVertex* out, const Primitive& p) {
-    const float alpha = colorComponent(p.color, 3);
-    const float tint[4] = {colorComponent(p.color, 0) * alpha, colorComponent(p.color, 1) * alpha,
-                           colorComponent(p.color, 2) * alpha, alpha};
-    float x3 = 0.0f;
-    float y3 = 0.0f;
-    farCorner(p, x3, y3);
-    const float tw = p.source[2];
-    const float th = p.source[3];
-    const float corners[6][4] = {{p.p0[0], p.p0[1], 0, 0}, {p.p2[0], p.p2[1], 0, th}, {x3, y3, tw, th},
-                                 {p.p0[0], p.p0[1], 0, 0}, {x3, y3, tw, th},           {p.p1[0], p.p1[1], tw, 0}};
-    for (size_t i = 0; i < kQuadVertexCount; ++i) {
-        const auto& c = corners[i];
-        out[i] = PictureVertex{{c[0], c[1]}, {c[2], c[3]}, {p.source[0], p.source[1], p.source[2], p.source[3]},
-                               {tint[0], tint[1], tint[2], tint[3]}};
-    }
+    float corners[6][4] = {};
+    quadCorners(p, 0.0f, 0.0f, p.source[2], p.source[3], corners);
+    placeBlended(out, corners, {p.source[0], p.source[1], p.source[2], p.source[3]}, premultiplied(p.color));
 }
 
 }  // namespace
