@@ -1,12 +1,36 @@
 #include "vulkan/offscreen_target.hpp"
 
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+
 #include "vulkan/color_render_pass.hpp"
 #include "vulkan/vk_check.hpp"
 
 namespace orv {
 
+namespace {
+
+// Refused before Vulkan sees it: an image beyond the device's limits is an invalid request,
+// not one that fails cleanly.
+VkExtent2D checkedExtent(const OrvDevice& device, VkExtent2D extent) {
+    VkPhysicalDeviceProperties properties;
+    vkGetPhysicalDeviceProperties(device.getPhysicalDevice(), &properties);
+    const VkPhysicalDeviceLimits& limits = properties.limits;
+    const uint32_t maxWidth = std::min(limits.maxImageDimension2D, limits.maxFramebufferWidth);
+    const uint32_t maxHeight = std::min(limits.maxImageDimension2D, limits.maxFramebufferHeight);
+    if (extent.width == 0 || extent.height == 0 || extent.width > maxWidth || extent.height > maxHeight) {
+        throw std::runtime_error("cannot draw " + std::to_string(extent.width) + " by " +
+                                 std::to_string(extent.height) + " pixels: the device's largest image is " +
+                                 std::to_string(maxWidth) + " by " + std::to_string(maxHeight));
+    }
+    return extent;
+}
+
+}  // namespace
+
 OffscreenTarget::OffscreenTarget(OrvDevice& device, VkExtent2D size, VkFormat imageFormat, VkImageUsageFlags extraUsage)
-    : extent{size},
+    : extent{checkedExtent(device, size)},
       format{imageFormat},
       target{device, extent, format,
              VK_IMAGE_USAGE_COLOR_ATTACHMENT_BIT | VK_IMAGE_USAGE_TRANSFER_SRC_BIT | extraUsage} {

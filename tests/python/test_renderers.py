@@ -275,6 +275,14 @@ def test_offscreen_draws_the_windowed_pixels_without_a_display(run_qel, tmp_path
     assert states["offscreen"] == {"renderer": renderer, "close": False, "held": False, "cursor": [-1.0, -1.0],
                                    "closed": True, "poll": "the window is closed: call qel.init() to open a new one"}
     assert states["window"]["closed"] is False
+    r = run_qel("""
+        import qel
+        try:
+            qel.init([], 30000, 100, offscreen=True)
+        except RuntimeError as e:
+            print("REFUSED", e)
+    """, env={"QEL_RENDERER": renderer, "DISPLAY": None})
+    assert "REFUSED cannot draw 30000 by 100 pixels: the device's largest image is" in r.stdout, r.output[-2000:]
     # The score, the badge and the stars are there, and every pixel is the windowed one.
     assert len(np.unique(images["offscreen"].reshape(-1, 4), axis=0)) > 20
     assert np.array_equal(images["offscreen"], images["window"])
