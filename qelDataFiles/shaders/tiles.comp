@@ -2,13 +2,14 @@
 #extension GL_EXT_control_flow_attributes : require
 #extension GL_GOOGLE_include_directive : require
 
-// Draws the frame in 16 x 16 pixel tiles, one workgroup for each tile that some shape
-// reaches (the others keep the clear colour the buffer was filled with). The host lists for
-// each such tile the shapes that reach it, topmost first; each invocation owns one 16-pixel
-// column of its tile and walks the tile's list once. The rows a shape covers in a column are
-// found at once as a bit mask, not tested pixel by pixel. Tiles of only opaque shapes give
-// each pixel the colour of the first shape holding its centre; tiles with pictures or text
-// (built with kBlend) composite front to back until a pixel is opaque.
+// Draws the frame's primitives (render/draw_layout.h) in 16 x 16 pixel tiles, one workgroup
+// for each tile that some primitive reaches (the others keep the clear colour the buffer was
+// filled with). The host lists for each such tile the primitives that reach it, topmost
+// first; each invocation owns one 16-pixel column of its tile and walks the tile's list once.
+// The rows a primitive covers in a column are found at once as a bit mask, not tested pixel
+// by pixel. Tiles of only opaque primitives give each pixel the colour of the first one
+// holding its centre; tiles with pictures, text or colours seen through (built with kBlend)
+// composite front to back until a pixel is opaque.
 
 #include "draw_layout.h"
 #include "picture.glsl"
@@ -26,8 +27,8 @@ struct Primitive {
     QEL_PRIMITIVE_FIELDS
 };
 
-// An entry of a tile's list: the shape's index, and where in the tile its box lies (first
-// and last column and row of the tile, four bits each) with the kind of shape above them.
+// An entry of a tile's list: the primitive's index, and where in the tile its box lies (first
+// and last column and row of the tile, four bits each) with its kind and flags above them.
 struct Entry {
     uint shape;
     uint place;
@@ -113,18 +114,21 @@ uint quadRows(uint index, float px, uint top) {
 // The rows of this column that the primitive covers, before its box is applied.
 uint shapeRows(uint kind, uint index, float px, uint top) {
     const uint k = kind & kKindMask;
-    if (k == kPrimDisc) {
-        // Where the column lies across the square, -1 to 1; the disc's rows are those whose
-        // place down it, ly, has lx^2 + ly^2 <= 1.
+    if (k == kPrimDisc || k == kPrimTriangle) {
+        // Both from the corners alone: a CPU driver gathers each value it loads for every lane,
+        // whichever branch the lanes take.
         const vec2 p0 = shapes[index].p0;
-        const vec4 inverse = shapes[index].inverse;
-        const float lx = (px - p0.x) * inverse.x - 1.0;
+        const vec2 p1 = shapes[index].p1;
+        const vec2 p2 = shapes[index].p2;
+        if (k == kPrimTriangle) {
+            return triangleRows(p0, p1, p2, px, top);
+        }
+        // Where the column lies across the disc's quad, -1 to 1; the disc's rows are those whose
+        // place down it, ly, has lx^2 + ly^2 <= 1.
+        const float down = 2.0 / (p2.y - p0.y);
+        const float lx = (px - p0.x) * (2.0 / (p1.x - p0.x)) - 1.0;
         const float spread = sqrt(max(1.0 - lx * lx, 0.0));
-        return lx * lx <= 1.0 ? rowsBetween(p0.y + (1.0 - spread) / inverse.w, p0.y + (1.0 + spread) / inverse.w, top)
-                              : 0u;
-    }
-    if (k == kPrimTriangle) {
-        return triangleRows(shapes[index].p0, shapes[index].p1, shapes[index].p2, px, top);
+        return lx * lx <= 1.0 ? rowsBetween(p0.y + (1.0 - spread) / down, p0.y + (1.0 + spread) / down, top) : 0u;
     }
     // Only the most general pass draws turned quads: the others leave the test out altogether,
     // since a CPU driver pays for every branch any lane might take.
