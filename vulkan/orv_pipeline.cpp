@@ -13,6 +13,19 @@ std::string shaderPath(const std::string& dataDirectory, const std::string& file
 }
 }  // namespace
 
+VkHandle<VkPipelineLayout> createPipelineLayout(VkDevice device, VkDescriptorSetLayout setLayout,
+                                                const VkPushConstantRange& range) {
+    VkPipelineLayoutCreateInfo info{};
+    info.sType = VK_STRUCTURE_TYPE_PIPELINE_LAYOUT_CREATE_INFO;
+    info.setLayoutCount = setLayout != VK_NULL_HANDLE ? 1 : 0;
+    info.pSetLayouts = setLayout != VK_NULL_HANDLE ? &setLayout : nullptr;
+    info.pushConstantRangeCount = 1;
+    info.pPushConstantRanges = &range;
+    VkPipelineLayout layout = VK_NULL_HANDLE;
+    vkCheck(vkCreatePipelineLayout(device, &info, nullptr, &layout), "failed to create pipeline layout!");
+    return VkHandle<VkPipelineLayout>{device, layout, vkDestroyPipelineLayout};
+}
+
 void defaultPipelineConfig(PipelineConfig& config) {
     config.viewportState = {};
     config.viewportState.sType = VK_STRUCTURE_TYPE_PIPELINE_VIEWPORT_STATE_CREATE_INFO;

@@ -37,6 +37,11 @@ struct PipelineConfig {
     uint32_t subpass = 0;
 };
 
+// A pipeline layout of at most one descriptor set layout (`setLayout` may be null) and one
+// push-constant range.
+VkHandle<VkPipelineLayout> createPipelineLayout(VkDevice device, VkDescriptorSetLayout setLayout,
+                                                const VkPushConstantRange& range);
+
 // Fills `config` in place with the engine's fixed-function defaults.
 void defaultPipelineConfig(PipelineConfig& config);
 

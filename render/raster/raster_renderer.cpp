@@ -128,14 +128,7 @@ void RasterRenderer::createPipelineLayouts() {
     range.offset = 0;
     range.size = sizeof(PushConstantData);
 
-    VkPipelineLayoutCreateInfo info{};
-    info.sType = VK_STRUCTURE_TYPE_PIPELINE_LAYOUT_CREATE_INFO;
-    info.setLayoutCount = 0;
-    info.pushConstantRangeCount = 1;
-    info.pPushConstantRanges = &range;
-    VkPipelineLayout layout = VK_NULL_HANDLE;
-    vkCheck(vkCreatePipelineLayout(vk, &info, nullptr, &layout), "failed to create pipeline layout!");
-    pipelineLayout = VkHandle<VkPipelineLayout>{vk, layout, vkDestroyPipelineLayout};
+    pipelineLayout = createPipelineLayout(vk, VK_NULL_HANDLE, range);
 
     const VkDescriptorSetLayoutBinding binding{0, VK_DESCRIPTOR_TYPE_COMBINED_IMAGE_SAMPLER, 1,
                                                VK_SHADER_STAGE_FRAGMENT_BIT, nullptr};
@@ -147,14 +140,7 @@ void RasterRenderer::createPipelineLayouts() {
     vkCheck(vkCreateDescriptorSetLayout(vk, &setInfo, nullptr, &setLayout), "failed to create descriptor set layout!");
     pictureSetLayout = VkHandle<VkDescriptorSetLayout>{vk, setLayout, vkDestroyDescriptorSetLayout};
     const VkPushConstantRange screen{VK_SHADER_STAGE_VERTEX_BIT, 0, 2 * sizeof(float)};
-    VkPipelineLayoutCreateInfo pictureInfo{};
-    pictureInfo.sType = VK_STRUCTURE_TYPE_PIPELINE_LAYOUT_CREATE_INFO;
-    pictureInfo.setLayoutCount = 1;
-    pictureInfo.pSetLayouts = &setLayout;
-    pictureInfo.pushConstantRangeCount = 1;
-    pictureInfo.pPushConstantRanges = &screen;
-    vkCheck(vkCreatePipelineLayout(vk, &pictureInfo, nullptr, &layout), "failed to create pipeline layout!");
-    pictureLayout = VkHandle<VkPipelineLayout>{vk, layout, vkDestroyPipelineLayout};
+    pictureLayout = createPipelineLayout(vk, setLayout, screen);
     const VkDescriptorPoolSize size{VK_DESCRIPTOR_TYPE_COMBINED_IMAGE_SAMPLER, 1};
     VkDescriptorPoolCreateInfo poolInfo{};
     poolInfo.sType = VK_STRUCTURE_TYPE_DESCRIPTOR_POOL_CREATE_INFO;

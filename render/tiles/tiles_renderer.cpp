@@ -67,15 +67,7 @@ void TilesRenderer::createLayouts() {
     setLayout = VkHandle<VkDescriptorSetLayout>{vk, madeSetLayout, vkDestroyDescriptorSetLayout};
 
     const VkPushConstantRange range{VK_SHADER_STAGE_COMPUTE_BIT, 0, sizeof(FramePush)};
-    VkPipelineLayoutCreateInfo layoutInfo{};
-    layoutInfo.sType = VK_STRUCTURE_TYPE_PIPELINE_LAYOUT_CREATE_INFO;
-    layoutInfo.setLayoutCount = 1;
-    layoutInfo.pSetLayouts = &madeSetLayout;
-    layoutInfo.pushConstantRangeCount = 1;
-    layoutInfo.pPushConstantRanges = &range;
-    VkPipelineLayout madeLayout = VK_NULL_HANDLE;
-    vkCheck(vkCreatePipelineLayout(vk, &layoutInfo, nullptr, &madeLayout), "failed to create pipeline layout!");
-    pipelineLayout = VkHandle<VkPipelineLayout>{vk, madeLayout, vkDestroyPipelineLayout};
+    pipelineLayout = createPipelineLayout(vk, madeSetLayout, range);
 }
 
 void TilesRenderer::createComputePipelines() {
