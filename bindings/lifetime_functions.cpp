@@ -6,7 +6,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "bindings/colour_argument.hpp"
 #include "bindings/module_directory.hpp"
+#include "bindings/path_argument.hpp"
 #include "bindings/module_state.hpp"
 #include "platform/frame_memory.hpp"
 #include "engine/orv_app.hpp"
@@ -67,7 +69,7 @@ private:
 };
 }  // namespace
 
-void init(const py::list& items, int width, int height, bool offscreen) {
+void init(const py::list& items, int width, int height, const orv::EngineOptions& options) {
     const KeepSizeOnFailure keepSize;
     windowWidth = static_cast<float>(width);
     windowHeight = static_cast<float>(height);
@@ -94,7 +96,7 @@ void init(const py::list& items, int width, int height, bool offscreen) {
     destroyEngine();
     orv::keepFrameMemory();
     installEngine(std::make_unique<orv::OrvApp>(dataDirectory, truncateSize(windowWidth),
-                                                truncateSize(windowHeight), choice, offscreen));
+                                                truncateSize(windowHeight), choice, options));
 }
 
 void run() {
@@ -134,6 +136,32 @@ void poll() {
         followDrawnSize(app);
         frameClock.drawn();
     }
+}
+
+void registerInit(py::module_& m) {
+    m.def(
+        "init",
+        [](const py::list& items, int width, int height, bool offscreen, const std::string& title, bool resizable,
+           bool fullscreen, bool vsync, const py::object& icon, const py::object& background) {
+            orv::EngineOptions options;
+            options.offscreen = offscreen;
+            options.window.title = title;
+            options.window.resizable = resizable;
+            options.window.fullscreen = fullscreen;
+            options.vsync = vsync;
+            if (!icon.is_none()) {
+                options.iconPath = pathArgument(icon);
+            }
+            options.background = colourArgument(background);
+            init(items, width, height, options);
+        },
+        py::arg("items"), py::arg("width"), py::arg("height"), py::pos_only(), py::kw_only(),
+        py::arg("offscreen") = false, py::arg("title") = "Qel Demo", py::arg("resizable") = false,
+        py::arg("fullscreen") = false, py::arg("vsync") = true, py::arg("icon") = py::none(),
+        py::arg("background") = "#030303",
+        "Opens a width by height window (items: a list of text, unused) and starts the engine; a second call "
+        "replaces the engine. offscreen: no window, frames drawn into an image. icon: a picture file. background: "
+        "the colour where nothing is drawn.");
 }
 
 bool shouldClose() {

@@ -6,10 +6,15 @@
 
 #include <string>
 
+#include "engine/engine_options.hpp"
+
 namespace qel {
 
-// `offscreen`: no window, no surface and no display; frames are drawn into an image.
-void init(const pybind11::list& items, int width, int height, bool offscreen = false);
+// The options beyond the size: no window (offscreen), the window's title and behaviour,
+// its background and icon, whether qel prints.
+void init(const pybind11::list& items, int width, int height, const orv::EngineOptions& options = {});
+// Registers init with its keyword-only options.
+void registerInit(pybind11::module_& m);
 void run();
 void poll();
 bool shouldClose();

@@ -22,8 +22,7 @@ PYBIND11_MODULE(qel, m) {
     qel::registerShapeClasses(m);
     qel::registerPictureClasses(m);
 
-    m.def("init", &qel::init, py::arg("arg0"), py::arg("arg1"), py::arg("arg2"), py::pos_only(), py::kw_only(),
-          py::arg("offscreen") = false);
+    qel::registerInit(m);
     m.def("run", &qel::run);
     m.def("poll", &qel::poll);
     m.def("shouldClose", &qel::shouldClose);

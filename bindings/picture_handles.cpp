@@ -4,6 +4,7 @@
 #include <string>
 
 #include "bindings/color.hpp"
+#include "bindings/path_argument.hpp"
 #include "bindings/module_state.hpp"
 #include "engine/orv_app.hpp"
 
@@ -13,14 +14,9 @@ namespace qel {
 
 namespace {
 
-// A path from a str or any os.PathLike.
-std::string pathOf(const py::object& path) {
-    return py::str(py::module_::import("os").attr("fspath")(path)).cast<std::string>();
-}
-
 Sprite createSprite(double x, double y, const py::object& path, double width, double height) {
     orv::OrvApp& app = requireEngine();
-    const uint32_t id = app.createSprite(x, y, pathOf(path), width, height);
+    const uint32_t id = app.createSprite(x, y, pathArgument(path), width, height);
     const auto [w, h] = app.drawnSize(id);
     return Sprite{id, Point2D{x, y}, w, h};
 }
@@ -29,7 +25,7 @@ Text createText(double x, double y, const std::string& text, double size, const 
                 const py::object& font) {
     orv::OrvApp& app = requireEngine();
     const int32_t packed = orv::parseColor(color);
-    const uint32_t id = app.createText(x, y, text, size, packed, font.is_none() ? std::string() : pathOf(font));
+    const uint32_t id = app.createText(x, y, text, size, packed, font.is_none() ? std::string() : pathArgument(font));
     const auto [w, h] = app.drawnSize(id);
     return Text{id, Point2D{x, y}, w, h};
 }

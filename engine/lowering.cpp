@@ -129,7 +129,7 @@ float pictureCorner(float at, bool ownSize) {
 }
 
 void lowerScene(Scene& scene, uint32_t width, uint32_t height, DrawList& out) {
-    out.begin(width, height, packColor(kClearColor));
+    out.begin(width, height, scene.background | 0xFF000000u);
     for (uint32_t slot : scene.drawOrder()) {
         const GameObject& object = scene.at(slot);
         switch (object.kind) {

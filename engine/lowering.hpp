@@ -10,9 +10,6 @@
 
 namespace orv {
 
-// What a frame shows where nothing is drawn: #030303.
-constexpr Color kClearColor{0.01f, 0.01f, 0.01f};
-
 // Lowers the scene, topmost object first, for a frame of `width` by `height` pixels.
 void lowerScene(Scene& scene, uint32_t width, uint32_t height, DrawList& out);
 

@@ -34,15 +34,16 @@ std::optional<SurfaceRequest> surfaceRequestOf(OrvWindow* window) {
 
 }  // namespace
 
-OrvApp::OrvApp(std::string directory, int w, int h, RendererChoice choice, bool offscreen)
+OrvApp::OrvApp(std::string directory, int w, int h, RendererChoice choice, const EngineOptions& options)
     : width{w},
       height{h},
       dataDirectory{std::move(directory)},
-      window{offscreen ? nullptr : std::make_unique<OrvWindow>(width, height, "Qel Demo")},
+      window{options.offscreen ? nullptr : std::make_unique<OrvWindow>(width, height, options.window)},
       device{surfaceRequestOf(window.get())},
       queue{device.getDevice(), device.getGraphicsQueue(), device.getPresentQueue()},
       atlas{device, queue},
       library{atlas, maxImageSide(device)} {
+    scene.background = options.background;
     renderer = makeRenderer(choice);
     loop = std::make_unique<FrameLoop>(device, queue, window.get(),
                                        VkExtent2D{static_cast<uint32_t>(width), static_cast<uint32_t>(height)},

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/engine_options.hpp"
 #include "engine/frame_loop.hpp"
 #include "platform/orv_window.hpp"
 #include "engine/pick_grid.hpp"
@@ -33,9 +34,8 @@ enum class RendererChoice { Auto, Raster, Tiles };
 
 class OrvApp {
 public:
-    // `offscreen`: no window and no surface; frames are drawn into an image of our own.
     OrvApp(std::string dataDirectory, int width, int height, RendererChoice choice = RendererChoice::Auto,
-           bool offscreen = false);
+           const EngineOptions& options = {});
     ~OrvApp();
 
     OrvApp(const OrvApp&) = delete;

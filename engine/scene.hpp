@@ -64,6 +64,9 @@ public:
     GameObject& at(uint32_t slot) { return objects[slot]; }
     const GameObject& at(uint32_t slot) const { return objects[slot]; }
 
+    // What a frame shows where nothing is drawn, packed RGBA: #030303 unless the script sets it.
+    uint32_t background = 0xFF030303u;
+
 private:
     // How far ahead batch edits look their identifiers up.
     static constexpr size_t kLookAhead = 32;

@@ -23,7 +23,7 @@ void OrvWindow::checkSize(int requestedWidth, int requestedHeight) {
     }
 }
 
-OrvWindow::OrvWindow(int w, int h, std::string t) : width{w}, height{h}, title{std::move(t)} {
+OrvWindow::OrvWindow(int w, int h, const WindowOptions& o) : width{w}, height{h}, options{o} {
     checkSize(width, height);
     if (glfwInit() != GLFW_TRUE) {
         throw std::runtime_error(
@@ -33,7 +33,7 @@ OrvWindow::OrvWindow(int w, int h, std::string t) : width{w}, height{h}, title{s
     attachWindowSystemGuard();
     glfwWindowHint(GLFW_CLIENT_API, GLFW_NO_API);
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
-    handle = glfwCreateWindow(width, height, title.c_str(), nullptr, nullptr);
+    handle = glfwCreateWindow(width, height, options.title.c_str(), nullptr, nullptr);
     if (handle == nullptr) {
         glfwTerminate();
         throw std::runtime_error("failed to create window: the window system refused a " +

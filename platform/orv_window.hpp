@@ -7,13 +7,14 @@
 #include <string>
 
 #include "platform/point2d.hpp"
+#include "platform/window_options.hpp"
 #include "vulkan/orv_device.hpp"
 
 namespace orv {
 
 class OrvWindow {
 public:
-    OrvWindow(int width, int height, std::string title);
+    OrvWindow(int width, int height, const WindowOptions& options);
     ~OrvWindow();
 
     // Throws for a size the window system cannot take (each side 1 to 32767).
@@ -56,7 +57,7 @@ private:
     int width;
     int height;
     bool resized = false;
-    std::string title;
+    WindowOptions options;
     bool closed = false;
 };
 

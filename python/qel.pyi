@@ -1,13 +1,15 @@
 """qel 2D graphics engine"""
 import os
-from typing import Any, List, Optional, Sequence, Union
+from typing import Any, List, Optional, Sequence, Tuple, Union
 
 _Text = Union[str, bytes]
 _Path = Union[str, "os.PathLike[str]"]
 # A column of numbers: any sequence, or a one-dimensional buffer (array.array, NumPy array).
 _Column = Union[Sequence[float], Any]
+# A colour: "#rgb", "#rrggbb", "#rrggbbaa", a CSS name, (r, g, b) or (r, g, b, a) of 0-255, or 0xRRGGBB.
+_Colour = Union[str, int, Tuple[int, int, int], Tuple[int, int, int, int]]
 
-def init(arg0: List[_Text], arg1: int, arg2: int, /, *, offscreen: bool = ...) -> None: ...
+def init(items: List[_Text], width: int, height: int, /, *, offscreen: bool = ..., title: str = ..., resizable: bool = ..., fullscreen: bool = ..., vsync: bool = ..., icon: Optional[_Path] = ..., background: _Colour = ...) -> None: ...
 def run() -> None: ...
 def poll() -> None: ...
 def shouldClose() -> bool: ...

@@ -23,7 +23,9 @@ constexpr double kEdge = 1.0 / 256 + 1e-6;
 void compareWithReference(RendererChoice choice) {
     deviceReport() = nullptr;
     testing::internal::CaptureStdout();
-    OrvApp app{QEL_DATA_DIR, 320, 200, choice, true};
+    EngineOptions options;
+    options.offscreen = true;
+    OrvApp app{QEL_DATA_DIR, 320, 200, choice, options};
     const std::string star = std::string{QEL_SOURCE_DIR} + "/demo/star.png";
 
     app.createRectangle(10.25, 12.5, 60.5, 40.0, 0x3080FF);
