@@ -7,7 +7,9 @@
 #include <string>
 
 #include "bindings/colour_argument.hpp"
+#include "bindings/frame_pacing.hpp"
 #include "bindings/module_directory.hpp"
+#include "bindings/python_output.hpp"
 #include "bindings/path_argument.hpp"
 #include "bindings/module_state.hpp"
 #include "platform/frame_memory.hpp"
@@ -42,15 +44,6 @@ orv::RendererChoice rendererChoice() {
                              "\": it must be \"raster\" or \"tiles\", or unset to let qel choose");
 }
 
-// What the script sees as the drawing area follows the size of the last recorded frame.
-void followDrawnSize(const orv::OrvApp& app) {
-    const VkExtent2D extent = app.drawnExtent();
-    if (extent.width != 0) {
-        windowWidth = static_cast<float>(extent.width);
-        windowHeight = static_cast<float>(extent.height);
-    }
-}
-
 // Puts the drawing-area size back when init fails, so a window still open (or the next
 // one) is not measured by a size that never reached the screen.
 class KeepSizeOnFailure {
@@ -68,6 +61,14 @@ private:
     float height = windowHeight;
 };
 }  // namespace
+
+void followDrawnSize(const orv::OrvApp& app) {
+    const VkExtent2D extent = app.drawnExtent();
+    if (extent.width != 0) {
+        windowWidth = static_cast<float>(extent.width);
+        windowHeight = static_cast<float>(extent.height);
+    }
+}
 
 void init(const py::list& items, int width, int height, const orv::EngineOptions& options) {
     const KeepSizeOnFailure keepSize;
@@ -97,6 +98,7 @@ void init(const py::list& items, int width, int height, const orv::EngineOptions
     orv::keepFrameMemory();
     installEngine(std::make_unique<orv::OrvApp>(dataDirectory, truncateSize(windowWidth),
                                                 truncateSize(windowHeight), choice, options));
+    restartPacing();
 }
 
 void run() {
@@ -119,30 +121,47 @@ void run() {
         if (signalled) {
             throw py::error_already_set();
         }
+        // Writing to sys.stdout runs Python code too.
+        try {
+            flushOutput();
+        } catch (py::error_already_set& error) {
+            if (engineGeneration == generation) throw;
+            raised = std::make_unique<py::error_already_set>(std::move(error));
+        }
+        if (engineGeneration != generation) {
+            return Loop::Abandon;
+        }
         return app.isClosed() ? Loop::Stop : Loop::Continue;
     });
     if (raised) {
         throw std::move(*raised);
     }
+    flushOutput();
 }
 
 void poll() {
-    orv::OrvApp& app = requireOpenWindow();
-    app.pollEvents();
-    const orv::FrameClock::Step step = frameClock.poll(orv::FrameClock::steadyNowNs());
-    app.frameTime = step.frameTime;
-    if (step.draw) {
-        app.drawFrame();
-        followDrawnSize(app);
-        frameClock.drawn();
-    }
+    withOutput([] {
+        orv::OrvApp& app = requireOpenWindow();
+        app.pollEvents();
+        const orv::FrameClock::Step step = frameClock.poll(orv::FrameClock::steadyNowNs());
+        app.frameTime = step.frameTime;
+        if (step.draw) {
+            app.drawFrame();
+            followDrawnSize(app);
+            frameClock.drawn();
+        }
+    });
 }
 
 void registerInit(py::module_& m) {
     m.def(
         "init",
         [](const py::list& items, int width, int height, bool offscreen, const std::string& title, bool resizable,
-           bool fullscreen, bool vsync, const py::object& icon, const py::object& background) {
+           bool fullscreen, bool vsync, const py::object& icon, const py::object& background,
+           const py::object& quiet) {
+            if (!quiet.is_none()) {
+                setQuiet(quiet.cast<bool>());
+            }
             orv::EngineOptions options;
             options.offscreen = offscreen;
             options.window.title = title;
@@ -153,15 +172,15 @@ void registerInit(py::module_& m) {
                 options.iconPath = pathArgument(icon);
             }
             options.background = colourArgument(background);
-            init(items, width, height, options);
+            withOutput([&] { init(items, width, height, options); });
         },
         py::arg("items"), py::arg("width"), py::arg("height"), py::pos_only(), py::kw_only(),
         py::arg("offscreen") = false, py::arg("title") = "Qel Demo", py::arg("resizable") = false,
         py::arg("fullscreen") = false, py::arg("vsync") = true, py::arg("icon") = py::none(),
-        py::arg("background") = "#030303",
+        py::arg("background") = "#030303", py::arg("quiet") = py::none(),
         "Opens a width by height window (items: a list of text, unused) and starts the engine; a second call "
         "replaces the engine. offscreen: no window, frames drawn into an image. icon: a picture file. background: "
-        "the colour where nothing is drawn.");
+        "the colour where nothing is drawn. quiet: print nothing (see setQuiet; None keeps the current mode).");
 }
 
 bool shouldClose() {

@@ -8,6 +8,10 @@
 
 #include "engine/engine_options.hpp"
 
+namespace orv {
+class OrvApp;
+}
+
 namespace qel {
 
 // The options beyond the size: no window (offscreen), the window's title and behaviour,
@@ -17,6 +21,8 @@ void init(const pybind11::list& items, int width, int height, const orv::EngineO
 void registerInit(pybind11::module_& m);
 void run();
 void poll();
+// What the script sees as the drawing area follows the size of the last recorded frame.
+void followDrawnSize(const orv::OrvApp& app);
 bool shouldClose();
 void closeWindow();
 // The name of the engine's renderer: "tiles" or "raster".

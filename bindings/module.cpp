@@ -4,10 +4,12 @@
 #include <pybind11/stl.h>
 
 #include "bindings/fast_move_to.hpp"
+#include "bindings/frame_pacing.hpp"
 #include "bindings/input_functions.hpp"
 #include "bindings/lifetime_functions.hpp"
 #include "bindings/module_state.hpp"
 #include "bindings/picture_handles.hpp"
+#include "bindings/python_output.hpp"
 #include "bindings/scene_functions.hpp"
 #include "bindings/shape_classes.hpp"
 
@@ -15,6 +17,7 @@ namespace py = pybind11;
 
 PYBIND11_MODULE(qel, m) {
     m.doc() = "qel 2D graphics engine";
+    qel::captureStandardOutput();
 
     // The classes are known to the binding layer first, so signatures and error messages
     // name them as qel.Circle rather than as C++ types; they are listed after the
@@ -23,24 +26,33 @@ PYBIND11_MODULE(qel, m) {
     qel::registerPictureClasses(m);
 
     qel::registerInit(m);
-    m.def("run", &qel::run);
+    m.def(
+        "run",
+        [](const py::object& update) {
+            if (update.is_none()) {
+                qel::run();
+            } else {
+                qel::runWith(update.cast<py::function>());
+            }
+        },
+        py::arg("update") = py::none());
     m.def("poll", &qel::poll);
     m.def("shouldClose", &qel::shouldClose);
     m.def("loadGameObjects", &qel::loadGameObjects);
     m.def("createTri", &qel::createTri);
-    m.def("createRectangle", &qel::createRectangle);
+    m.def("createRectangle", qel::printing(&qel::createRectangle));
     m.def("moveTo", &qel::moveTo);
     qel::installFastMoveTo(m);
     m.def("buttonDown", &qel::buttonDown);
     m.def("buttonComboDown", &qel::buttonComboDown);
     m.def("buttonClicked", &qel::buttonClicked);
     m.def("getCursor", &qel::getCursor);
-    m.def("createCircle", &qel::createCircle);
+    m.def("createCircle", qel::printing(&qel::createCircle));
     m.def("deltaTime", &qel::deltaTime);
     m.def("getWindowWidth", &qel::getWindowWidth);
     m.def("getWindowHeight", &qel::getWindowHeight);
     m.def("updateColor", &qel::updateColor);
-    m.def("isInside", &qel::isInside);
+    m.def("isInside", qel::printing(&qel::isInside));
     m.def("getData", &qel::getData);
     m.def("closeWindow", &qel::closeWindow);
     for (const char* name : {"Point2D", "Circle", "Rectangle"}) {
@@ -71,6 +83,11 @@ PYBIND11_MODULE(qel, m) {
           "numpy.frombuffer(qel.readPixels(), numpy.uint8).reshape(height, width, 4).");
     m.def("screenshot", &qel::screenshot, py::arg("path"), "Writes the last frame drawn as a PNG file.");
     qel::registerPictureFunctions(m);
+    qel::registerInputFunctions(m);
+    qel::registerFramePacing(m);
+    m.def("setQuiet", &qel::setQuiet, py::arg("quiet"),
+          "Quiet mode: qel prints nothing (start-up trace, colour echo, hit-test blocks, present mode); errors "
+          "still raise. Otherwise what qel prints goes to sys.stdout.");
     for (const char* name : {"Sprite", "Text"}) {
         py::object cls = m.attr(name);
         py::delattr(m, name);
@@ -79,5 +96,8 @@ PYBIND11_MODULE(qel, m) {
 
     // Tear the engine down while the interpreter, the window system and the driver are
     // all still alive, so a script that never calls closeWindow still exits cleanly.
-    py::module_::import("atexit").attr("register")(py::cpp_function([] { qel::destroyEngine(); }));
+    py::module_::import("atexit").attr("register")(py::cpp_function([] {
+        qel::destroyEngine();
+        qel::flushOutputQuietly();
+    }));
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "bindings/module_state.hpp"
+#include "bindings/python_output.hpp"
 #include "bindings/scene_functions.hpp"
 #include "bindings/shape_handles.hpp"
 #include "engine/orv_app.hpp"
@@ -15,7 +16,7 @@ namespace qel {
 namespace {
 
 void display(const Point2D& point) {
-    std::cout << formatPoint(point) << std::endl;
+    withOutput([&] { std::cout << formatPoint(point) << std::endl; });
 }
 
 // The step moves read the handle's step clock and the drawing area, then push the new
@@ -59,7 +60,7 @@ void registerShapeClasses(py::module_& m) {
         .def("setY", [](Circle& c, double v) { c.center.y = v; })
         .def("setRadius", [](Circle& c, double v) { c.radius = v; })
         .def("setSpeed", [](Circle& c, double v) { c.speed = v; })
-        .def("setColor", [](const Circle& c, const std::string& color) { setColorById(c.id, color); })
+        .def("setColor", [](const Circle& c, const std::string& color) { withOutput([&] { setColorById(c.id, color); }); })
         .def("display", [](const Circle& c) { display(c.center); })
         .def("move", [](const Circle& c) { requireEngine().moveTo(c.id, c.center.x, c.center.y); })
         .def("moveUp", [](Circle& c) { moveCircle(c, Step::Up); })
@@ -95,7 +96,7 @@ void registerShapeClasses(py::module_& m) {
         .def("setY", [](Rectangle& r, double v) { r.top_left.y = v; })
         .def("setWidth", [](Rectangle& r, double v) { r.width = v; })
         .def("setSpeed", [](Rectangle& r, double v) { r.speed = v; })
-        .def("setColor", [](const Rectangle& r, const std::string& color) { setColorById(r.id, color); })
+        .def("setColor", [](const Rectangle& r, const std::string& color) { withOutput([&] { setColorById(r.id, color); }); })
         .def("display", [](const Rectangle& r) { display(r.top_left); })
         .def("move", [](const Rectangle& r) { requireEngine().moveTo(r.id, r.top_left.x, r.top_left.y); })
         .def("moveTo",

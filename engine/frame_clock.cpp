@@ -10,11 +10,33 @@ std::int64_t FrameClock::steadyNowNs() {
 }
 
 FrameClock::Step FrameClock::poll(std::int64_t nowNs) {
+    if (fixedStepNs > 0) {
+        currentTime = lastFrameTime + fixedStepNs;
+        return Step{static_cast<double>(fixedStepNs) / 1'000'000'000.0, true};
+    }
     currentTime = nowNs;
     // In integers: a double would blur the last few hundred nanoseconds of a clock that has
     // run for days.
     const std::int64_t elapsed = currentTime - lastFrameTime;
     return Step{static_cast<double>(elapsed) / 1'000'000'000.0, elapsed >= kFrameIntervalNs};
+}
+
+void FrameClock::pacedFrameDrawn(std::int64_t nowNs) {
+    if (scheduled && paceNs > 0 && nowNs - nextDue < paceNs) {
+        nextDue += paceNs;
+    } else {
+        nextDue = nowNs + paceNs;
+    }
+    scheduled = true;
+}
+
+void FrameClock::setFixedStep(std::int64_t stepNs) {
+    // Real time resumes from now, not from where the fixed steps have got to.
+    if (stepNs == 0 && fixedStepNs > 0) {
+        currentTime = lastFrameTime = steadyNowNs();
+    }
+    fixedStepNs = stepNs;
+    scheduled = false;
 }
 
 }  // namespace orv

@@ -8,6 +8,8 @@
 #include <stdexcept>
 
 #include "engine/shape_geometry.hpp"
+#include "input/input_callbacks.hpp"
+#include "input/input_state.hpp"
 #include "platform/window_system_guard.hpp"
 #include "render/image_file.hpp"
 #include "render/opaque_region.hpp"
@@ -43,6 +45,8 @@ OrvApp::OrvApp(std::string directory, int w, int h, RendererChoice choice, const
       queue{device.getDevice(), device.getGraphicsQueue(), device.getPresentQueue()},
       atlas{device, queue},
       library{atlas, maxImageSide(device)} {
+    // Keys held or events injected for an earlier window do not belong to this one.
+    inputState().reset();
     scene.background = options.background;
     renderer = makeRenderer(choice);
     loop = std::make_unique<FrameLoop>(device, queue, window.get(),
@@ -98,6 +102,8 @@ VkResult OrvApp::waitIdle() noexcept {
 }
 
 void OrvApp::drawFrame() {
+    // What happened since the last frame is what the script sees until the next one.
+    inputState().endFrame();
     loop->drawFrame();
 }
 
@@ -105,6 +111,7 @@ void OrvApp::pollEvents() {
     if (window) {
         window->pollEvents();
     }
+    deliverInjectedEvents();
 }
 
 bool OrvApp::shouldClose() const {
@@ -117,6 +124,10 @@ bool OrvApp::isClosed() const {
 }
 
 Point2D OrvApp::cursor() {
+    const InputState& input = inputState();
+    if (input.cursorInjected && !isClosed()) {
+        return Point2D{input.cursorX, input.cursorY};
+    }
     return window ? window->cursor() : Point2D{-1.0, -1.0};
 }
 

@@ -48,6 +48,9 @@ OrvWindow::OrvWindow(int w, int h, const WindowOptions& o) : width{w}, height{h}
     glfwSetFramebufferSizeCallback(handle, onFramebufferResize);
     glfwSetKeyCallback(handle, keyCallback);
     glfwSetMouseButtonCallback(handle, mouseButtonCallback);
+    glfwSetCursorPosCallback(handle, cursorPosCallback);
+    glfwSetScrollCallback(handle, scrollCallback);
+    glfwSetCharCallback(handle, charCallback);
 }
 
 OrvWindow::~OrvWindow() {

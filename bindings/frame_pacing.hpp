@@ -1,0 +1,20 @@
+#pragma once
+// A frame loop that paces itself: nextFrame, the frame rate, a fixed step for replays, and
+// run with an update function.
+
+#include <pybind11/pybind11.h>
+
+namespace qel {
+
+// Waits (sleeping) until the next frame is due, processes events, draws it; the seconds
+// since the previous drawn frame.
+double nextFrame();
+// Calls update(dt) once per drawn frame until the window closes or update returns False.
+void runWith(const pybind11::function& update);
+// A new engine starts its own schedule.
+void restartPacing();
+
+// nextFrame, setFrameRate, setFixedStep.
+void registerFramePacing(pybind11::module_& m);
+
+}  // namespace qel
