@@ -2,6 +2,7 @@
 
     arrow keys or W/A/S/D   move the ball
     left click on a star    pops it: one point
+    Escape                  quit
     a star that falls into the middle of the ball is caught: one point
     each point makes the ball grow and shows in the score at the top left
     stars that fall out of the window are lost
@@ -121,18 +122,18 @@ def pin_badge(badge, ball):
 
 def steer(ball):
     """Step moves use deltaTime() and the ball's speed and stop at the window's edges."""
-    if qel.buttonDown("up") or qel.buttonDown("W"):
+    if qel.keyDown("up") or qel.keyDown("w"):
         ball.moveUp()
-    if qel.buttonDown("down") or qel.buttonDown("S"):
+    if qel.keyDown("down") or qel.keyDown("s"):
         ball.moveDown()
-    if qel.buttonDown("left") or qel.buttonDown("A"):
+    if qel.keyDown("left") or qel.keyDown("a"):
         ball.moveLeft()
-    if qel.buttonDown("right") or qel.buttonDown("D"):
+    if qel.keyDown("right") or qel.keyDown("d"):
         ball.moveRight()
 
 
 def update(game, dt):
-    """One frame of play, after the poll: steer, spawn, fall, then clicks, catches and losses."""
+    """One frame of play, after it was drawn: steer, spawn, fall, then clicks, catches and losses."""
     steer(game.player)
     pin_badge(game.badge, game.player)
 
@@ -144,11 +145,10 @@ def update(game, dt):
     stars = game.stars
     stars.fall(dt)
 
-    # buttonClicked is true once per click, after the button is let go.
-    if qel.buttonClicked("mouseLeft"):
-        cursor = qel.getCursor()
-        hit = qel.objectAt(cursor.x, cursor.y)  # the topmost object there, or -1
-        if hit in stars.ids:
+    # Every press since the last frame, where it happened.
+    for button, x, y in qel.clicks():
+        hit = qel.objectAt(x, y)  # the topmost object there, or -1
+        if button == "left" and hit in stars.ids:
             stars.remove([star_id == hit for star_id in stars.ids])
             game.point("popped")
 
@@ -163,26 +163,27 @@ def update(game, dt):
             game.point("caught")
 
 
-def main(seconds=None, seed=None, watch=None):
-    """Plays until the window is closed or `seconds` have passed. `watch(game)`, when given,
-    is called after each poll and ends the game by returning False."""
-    qel.init([], WIDTH, HEIGHT)
+def main(seconds=None, seed=None, watch=None, offscreen=False):
+    """Plays until the window is closed, Escape is pressed or `seconds` have passed.
+    `watch(game)`, when given, is called after each frame and ends the game by returning
+    False. `offscreen`: no window (for tests that play it with injected input)."""
+    qel.init([], WIDTH, HEIGHT, offscreen=offscreen)
     device = json.loads(qel.getData())["selectedDevice"]["name"]
     print("Drawing on:", device, flush=True)
     game = Game(seed)
 
-    # The first frame's deltaTime counts from start-up, so draw it before moving anything.
-    qel.poll()
     started = time.monotonic()
     while not qel.shouldClose():
         if seconds is not None and time.monotonic() - started >= seconds:
             break
-        # One poll per frame: it handles input, sets deltaTime and draws.
-        time.sleep(1 / 60)
-        qel.poll()
+        # Waits for the frame's turn (60 a second), handles input, draws, and says how long
+        # the frame was.
+        dt = qel.nextFrame()
+        if qel.keyPressed("escape"):
+            break
         if watch is not None and watch(game) is False:
             break
-        update(game, qel.deltaTime())
+        update(game, dt)
 
     print(f"Final score {game.score}:", ", ".join(f"{n} {how}" for how, n in game.counts.items()), flush=True)
     qel.closeWindow()

@@ -2,7 +2,7 @@
 
     python3 demo/headless_run.py <screenshot.png> [<last-frame.png>]
 
-The game runs on the main thread with a fixed seed. After each poll a watcher copies what a
+The game runs on the main thread with a fixed seed. After each frame a watcher copies what a
 player would see (the ball, the stars, the score) for a helper thread, which plays through
 xdotool (real X input events): it steers the ball with an arrow key and a letter key, parks
 it beside one of the stars created before it, clicks a star where the game shows it, and
@@ -26,7 +26,7 @@ SHOT = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "demo-screenshot.pn
 LAST_SHOT = os.path.abspath(sys.argv[2] if len(sys.argv) > 2 else os.path.splitext(SHOT)[0] + "-end.png")
 SEED, MAX_SECONDS = 7, 30.0
 View = namedtuple("View", "id x y radius stars score counts")  # stars: (id, x, y, radius, speed)
-view = None  # the latest View, replaced whole after each poll
+view = None  # the latest View, replaced whole after each frame
 seen = set()  # every star identifier the game has had
 want_shot, saved, finished = threading.Event(), threading.Event(), threading.Event()
 

@@ -17,8 +17,9 @@ void mouseButtonCallback(GLFWwindow* window, int button, int action, int) {
     InputState& input = inputState();
     double x = input.cursorX;
     double y = input.cursorY;
-    // The window's own reading: no motion event may have come since the cursor arrived.
-    if (window != nullptr && !input.cursorInjected) {
+    // Where the events left the cursor, which is where it was at the press; asking the
+    // window would tell where it is now. Until an event told, the window is asked.
+    if (window != nullptr && !input.cursorSeen) {
         glfwGetCursorPos(window, &x, &y);
     }
     input.button(button, action, x, y);

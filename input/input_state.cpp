@@ -60,6 +60,7 @@ void InputState::cursorMoved(double x, double y, bool injected) {
     cursorX = x;
     cursorY = y;
     cursorInjected = injected;
+    cursorSeen = true;
 }
 
 void InputState::scrolled(double dx, double dy) {

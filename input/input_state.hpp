@@ -65,6 +65,7 @@ public:
     double cursorX = -1.0;
     double cursorY = -1.0;
     bool cursorInjected = false;
+    bool cursorSeen = false;
 
     // Injected events wait here until the next poll delivers them.
     void inject(InjectedEvent event) { queue.push_back(std::move(event)); }

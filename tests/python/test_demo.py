@@ -99,3 +99,42 @@ def test_headless_demo_game_scores_grows_removes_and_draws_ball_badge_and_score_
     colours, counts = np.unique(image.reshape(-1, 3), axis=0, return_counts=True)
     seen = {tuple(c) for c, n in zip(colours, counts) if n >= 200}
     assert len(seen & set(STARS)) >= 3 and BALL in seen, seen
+
+
+def test_demo_replays_offscreen_from_injected_input_quietly(run_qel, renderer):
+    # The game plays itself without a display: input injected at chosen frames, a fixed
+    # step for time, so two runs draw the same last frame; and nothing of qel's is printed.
+    r = run_qel(f"""
+        import hashlib, sys
+        sys.path.insert(0, {os.path.join(ROOT, "demo")!r})
+        import qel, demo
+        qel.setQuiet(True)
+        qel.setFixedStep(1 / 60)
+        for run in range(2):
+            frames = []
+            def watch(game):
+                n = len(frames)
+                frames.append(n)
+                if n == 5:
+                    qel.injectKey("right", True)
+                elif n == 50:
+                    qel.injectKey("right", False)
+                    x, y = float(game.stars.xs[0]), float(game.stars.ys[0])
+                    qel.injectMouse(x, y, "left", True)
+                    qel.injectMouse(x, y, "left", False)
+                elif n == 90:
+                    print("RESULT", hashlib.sha256(qel.readPixels()).hexdigest(), game.player.center.x,
+                          game.counts["popped"], qel.deltaTime())
+                    return False
+            demo.main(seed=3, watch=watch, offscreen=True)
+    """, env={"QEL_RENDERER": renderer, "DISPLAY": None})
+    assert r.returncode == 0, r.output
+    results = [line.split()[1:] for line in r.stdout.splitlines() if line.startswith("RESULT")]
+    assert len(results) == 2 and results[0] == results[1], r.stdout
+    # Held from the frame after it was injected to the frame after its release: 45 steps of
+    # 1/60 s (to the nanosecond) at 260 px/s.
+    assert abs(float(results[0][1]) - (400 + 45 * 260 / 60)) < 1e-4
+    assert results[0][2] == "1" and abs(float(results[0][3]) - 1 / 60) < 1e-9
+    ours = [line for line in r.stdout.splitlines()
+            if not line.startswith(("Drawing on:", "Score ", "Final score", "RESULT"))]
+    assert ours == [], r.stdout

@@ -245,3 +245,67 @@ def test_cursor_position(run_qel):
         assert abs(got[0] - x) <= 1 and abs(got[1] - y) <= 1, (spot, got)
     assert seen["outside"] == [[-1, -1]] * 5
     assert seen["closed"] == [-1, -1]
+
+
+def test_every_key_presses_clicks_wheel_and_text(run_qel):
+    # The keyboard and mouse queries beyond the ten names: every key from the window's
+    # start, presses and releases between two drawn frames, clicks with their positions.
+    seen = run_input(run_qel, """
+        def frame():
+            time.sleep(0.05)
+            qel.nextFrame()
+        # Held before anything asked about it.
+        xdo("keydown", "space"); frame()
+        seen["held_first"] = [qel.keyDown("space"), qel.keyPressed("space"), qel.keysDown()]
+        frame()
+        seen["next_frame"] = [qel.keyDown("space"), qel.keyPressed("space")]
+        xdo("keyup", "space"); frame()
+        seen["released"] = [qel.keyDown("space"), qel.keyReleased("space")]
+        # Down and up between two frames: both seen, nothing held.
+        xdo("keydown", "Escape", "keyup", "Escape"); frame()
+        seen["short"] = [qel.keyPressed("escape"), qel.keyReleased("escape"), qel.keyDown("escape")]
+        xdo("keydown", "Control_L"); frame()
+        seen["modifier"] = [qel.keyDown("left ctrl"), qel.keyDown("ctrl"), qel.keyDown("right ctrl"), qel.keysDown()]
+        xdo("keyup", "Control_L")
+        # Auto-repeat: one press however long the key is held; the characters repeat.
+        xdo("keydown", "x")
+        presses, start = 0, time.time()
+        while time.time() - start < 1.5:
+            qel.nextFrame()
+            presses += qel.keyPressed("x")
+        frame()
+        xdo("keyup", "x"); frame()
+        seen["repeat"] = [presses, qel.keyDown("x")]
+        xdo("type", "--delay", "20", "Hi!"); frame()
+        seen["typed"] = qel.typedText()
+        frame()
+        seen["typed_next"] = qel.typedText()
+        xdo("mousemove", "--window", WID, 30, 40, "click", 1)
+        xdo("mousemove", "--window", WID, 300, 200, "click", 3)
+        xdo("click", 4, "click", 4, "click", 5, "click", 4); frame()
+        seen["clicks"] = [[b, round(x), round(y)] for b, x, y in qel.clicks()]
+        seen["mouse"] = [qel.mousePressed("left"), qel.mouseReleased("right"), qel.mouseDown("left")]
+        seen["scroll"] = list(qel.scroll())
+        frame()
+        seen["after"] = [qel.clicks(), list(qel.scroll()), qel.mousePressed("left")]
+        errors = []
+        for bad in (lambda: qel.keyDown("Space"), lambda: qel.keyPressed("spce"), lambda: qel.mouseDown("wheel")):
+            try:
+                bad()
+            except ValueError as e:
+                errors.append(str(e))
+        seen["errors"] = errors
+    """)
+    assert seen["held_first"] == [True, True, ["space"]]
+    assert seen["next_frame"] == [True, False]
+    assert seen["released"] == [False, True]
+    assert seen["short"] == [True, True, False]
+    assert seen["modifier"] == [True, True, False, ["left ctrl"]]
+    assert seen["repeat"][0] == 1 and seen["repeat"][1] is False
+    assert seen["typed"] == "Hi!" and seen["typed_next"] == ""
+    assert seen["clicks"] == [["left", 30, 40], ["right", 300, 200]]
+    # GLFW's axis: y is positive as the wheel turns away from the user (X button 4).
+    assert seen["mouse"] == [True, True, False] and seen["scroll"] == [0.0, 2.0]
+    assert seen["after"] == [[], [0.0, 0.0], False]
+    assert 'did you mean "space"' in seen["errors"][0] and '"space"' in seen["errors"][1]
+    assert len(seen["errors"]) == 3 and "mouse button" in seen["errors"][2]

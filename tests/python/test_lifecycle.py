@@ -19,6 +19,7 @@ NEEDS_ENGINE = [
     "circle.moveRight()",
     "rect.setColor('#fff')", "rect.move()", "rect.moveUp()", "rect.moveDown()", "rect.moveLeft()",
     "rect.moveRight()", "rect.moveTo(1, 2)",
+    "qel.nextFrame()", "qel.run(print)", "qel.injectKey('a', True)", "qel.injectMouse(1, 2)", "qel.injectText('a')",
 ]
 
 # Checks a snippet can run on its window: the demo pixel shows the triangle.
@@ -72,7 +73,7 @@ def test_after_close_window(run_qel):
         qel_testing.pump(qel, frames=2)
         qel.closeWindow()
         out = {{}}
-        for name in ("poll", "run"):
+        for name in ("poll", "run", "nextFrame"):
             try:
                 getattr(qel, name)()
                 out[name] = None
@@ -91,7 +92,7 @@ def test_after_close_window(run_qel):
     """)
     assert r.returncode == 0, r.output
     _, got = results(r.stdout)
-    for name in ("poll", "run"):
+    for name in ("poll", "run", "nextFrame"):
         assert got[name] is not None and "closed" in got[name], got
     assert got["shouldClose"] is False
     assert got["cursor"] == [-1, -1, "(-1, -1)"]
@@ -295,3 +296,42 @@ print(json.dumps({{"failures": failures, "pixel": draws(qel, qel_testing)}}))
     assert failures["directory"] == failures["fifo"] == f"failed to open file: {frag} is not a regular file"
     assert failures["oversized"].startswith(f"failed to open file: {frag} is too large"), failures
     assert close_to(got["pixel"], TRI_COLOUR), got["pixel"]
+
+
+def test_run_with_update_ends_on_false_on_close_and_on_an_exception(run_qel):
+    r = run_qel(f"""
+        import json, qel
+        qel.init([], 64, 48, offscreen=True)
+        qel.setFrameRate(1000)
+        out, seen = {{}}, []
+        def until(n, end):
+            def update(dt):
+                seen.append(dt)
+                if len(seen) == n:
+                    return end()
+            return update
+        qel.run(until(3, lambda: False))
+        out["false"] = len(seen)
+        qel.run(until(6, lambda: None if qel.closeWindow() else None))
+        out["closed"] = [len(seen), qel.shouldClose()]
+        qel.init([], 64, 48, offscreen=True)
+        try:
+            qel.run(until(8, lambda: 1 / 0))
+        except ZeroDivisionError:
+            out["raised"] = len(seen)
+        out["positive"] = all(dt > 0 for dt in seen)
+        bad = []
+        for call in (lambda: qel.setFrameRate(-1), lambda: qel.setFrameRate(float("nan")),
+                     lambda: qel.setFixedStep(-0.5), lambda: qel.run(5)):
+            try:
+                call()
+            except (ValueError, TypeError) as e:
+                bad.append(type(e).__name__)
+        out["bad"] = bad
+        print({MARK!r}, end="")
+        print(json.dumps(out))
+    """, env={"DISPLAY": None})
+    assert r.returncode == 0, r.output
+    _, got = results(r.stdout)
+    assert got == {"false": 3, "closed": [6, True], "raised": 8, "positive": True,
+                   "bad": ["ValueError", "ValueError", "ValueError", "TypeError"]}

@@ -41,7 +41,9 @@ def test_module_surface_before_init(run_qel):
         "Point2D", "Circle", "Rectangle",
         # Additions, after everything above.
         "getRenderer", "removeObject", "setLayer", "objectAt", "moveMany", "updateColors", "readPixels",
-        "screenshot", "createSprite", "createText", "Sprite", "Text"]
+        "screenshot", "createSprite", "createText", "keyDown", "keyPressed", "keyReleased", "keysDown",
+        "mouseDown", "mousePressed", "mouseReleased", "clicks", "scroll", "typedText", "injectKey", "injectMouse",
+        "injectScroll", "injectText", "nextFrame", "setFrameRate", "setFixedStep", "setQuiet", "Sprite", "Text"]
     assert got["data"] == "null"
     assert got["size"] == [0, 0]
 
@@ -152,3 +154,28 @@ def test_unusable_sizes_fail_cleanly(run_qel, width, height):
     """, validation=True)
     assert r.returncode == 0, r.output
     assert "refused:" in r.stdout or "Present mode: V-Sync" in r.stdout
+
+
+def test_printing_goes_through_sys_stdout_or_nowhere_when_quiet(build_dir, capsys, monkeypatch):
+    # In this process, so pytest's own capture and redirect_stdout are what is tested.
+    import contextlib
+    import io
+    monkeypatch.syspath_prepend(build_dir)
+    import qel
+    qel.init([], 64, 48, offscreen=True)
+    rect = qel.createRectangle(1, 1, 10, 10, "#AbCdEf", 0)
+    out = capsys.readouterr().out
+    assert "\nLoading shaders from: " in out and "Selected Device:" in out and out.endswith("0xabcdef\n")
+    with contextlib.redirect_stdout(io.StringIO()) as caught:
+        assert qel.isInside(rect.id, 5, 5)
+    assert "Rectangle Check:\n\tClick: (5, 5)\n" in caught.getvalue() and capsys.readouterr().out == ""
+    qel.setQuiet(True)
+    try:
+        qel.createCircle(1, 1, 1, "#123456", 0)
+        qel.isInside(rect.id, 5, 5)
+        qel.init([], 32, 32, offscreen=True)
+        qel.nextFrame()
+    finally:
+        qel.setQuiet(False)
+    assert capsys.readouterr().out == ""
+    qel.closeWindow()
