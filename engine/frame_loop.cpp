@@ -1,6 +1,7 @@
 #include "engine/frame_loop.hpp"
 
 #include <stdexcept>
+#include <utility>
 
 #include "engine/lowering.hpp"
 #include "vulkan/vk_check.hpp"
@@ -77,6 +78,9 @@ void FrameLoop::drawFrame() {
     // they need the slot, not the image.
     frames.waitFor(frame);
     scene.advanceTriangles();
+    if (repeatsShownFrame()) {
+        return;
+    }
     bool prepared = false;
     if (!needsRebuild) {
         prepareFrame();
@@ -87,7 +91,8 @@ void FrameLoop::drawFrame() {
     if (window != nullptr) {
         // The previous frame's present ends here; a window that changed size since gets a new
         // swap chain before this frame is drawn.
-        const VkResult presented = queue.takePresentResult();
+        const VkResult presented =
+            heldPresent != VK_SUCCESS ? std::exchange(heldPresent, VK_SUCCESS) : queue.takePresentResult();
         if (needsRebuild || presented == VK_ERROR_OUT_OF_DATE_KHR || presented == VK_SUBOPTIMAL_KHR ||
             window->isResized()) {
             window->clearResized();
@@ -134,6 +139,46 @@ void FrameLoop::drawFrame() {
     atlas.uploaded();
     readableSlot = frames.currentIndex();
     frames.advance();
+    std::swap(shown, drawList);
+    shownAtlas = atlas.generation();
+    lowered = false;
+    if (window != nullptr) {
+        window->clearRedraw();
+    }
+}
+
+bool FrameLoop::repeatsShownFrame() {
+    lowered = false;
+    if (readableSlot == kNoSlot || needsRebuild || atlas.hasQueuedUploads() || atlas.generation() != shownAtlas) {
+        return false;
+    }
+    if (window != nullptr) {
+        if (window->isResized() || window->needsRedraw()) {
+            return false;
+        }
+        // A present that failed must be dealt with by a frame that is drawn.
+        const VkResult presented = queue.takePresentResult();
+        if (presented != VK_SUCCESS) {
+            heldPresent = presented;
+            return false;
+        }
+    }
+    const VkExtent2D extent = target().imageExtent();
+    lowerFor(extent);
+    return drawList.sameAs(shown);
+}
+
+void FrameLoop::lowerFor(VkExtent2D extent) {
+    try {
+        lowerScene(scene, extent.width, extent.height, drawList);
+        if (afterLowering) {
+            afterLowering(drawList);
+        }
+    } catch (...) {
+        scene.retractTriangles();
+        throw;
+    }
+    lowered = true;
 }
 
 void FrameLoop::prepareFrame() {
@@ -141,12 +186,12 @@ void FrameLoop::prepareFrame() {
     if (readableSlot == frames.currentIndex()) {
         readableSlot = kNoSlot;
     }
+    const VkExtent2D extent = target().imageExtent();
+    // Lowered already when the frame was compared with the last one, unless the target changed since.
+    if (!lowered || drawList.width != extent.width || drawList.height != extent.height) {
+        lowerFor(extent);
+    }
     try {
-        const VkExtent2D extent = target().imageExtent();
-        lowerScene(scene, extent.width, extent.height, drawList);
-        if (afterLowering) {
-            afterLowering(drawList);
-        }
         renderer.prepare(frames.currentIndex(), drawList);
     } catch (...) {
         scene.retractTriangles();

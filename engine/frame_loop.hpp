@@ -42,8 +42,8 @@ public:
     std::vector<uint8_t> readPixels(uint32_t& width, uint32_t& height);
     // The size of the latest recorded frame; zero before the first.
     VkExtent2D drawnExtent() const { return lastExtent; }
-    // What the last prepared frame drew.
-    const DrawList& lastDrawList() const { return drawList; }
+    // What the last frame submitted drew.
+    const DrawList& lastDrawList() const { return shown; }
     // Runs on every frame's draw list after the scene is lowered into it: for tests that
     // draw primitives no object lowers to yet.
     std::function<void(DrawList&)> afterLowering;
@@ -58,6 +58,11 @@ private:
     // Lowers the scene and writes the frame's uploads; the frame's triangles are taken back
     // if that fails.
     void prepareFrame();
+    // Whether the frame would draw exactly what the target shows already: then it is neither
+    // drawn nor presented again. Lowers the scene for the frame as it decides.
+    bool repeatsShownFrame();
+    // Lowers the scene into drawList for a frame of that size.
+    void lowerFor(VkExtent2D extent);
     void recordFrame(FrameData& frame, uint32_t imageIndex);
     VkResult submitFrame(FrameData& frame, uint32_t imageIndex);
     // A frame abandoned between its acquire and a successful submit leaves an image that is
@@ -81,8 +86,14 @@ private:
     // The slot of the last frame drawn, while its pixels can still be read back.
     static constexpr size_t kNoSlot = SIZE_MAX;
     size_t readableSlot = kNoSlot;
-    // The scene lowered for the frame being prepared; kept so frames allocate nothing.
+    // The scene lowered for the frame being prepared, and for the last frame submitted; the
+    // two swap, so frames allocate nothing.
     DrawList drawList;
+    DrawList shown;
+    bool lowered = false;
+    uint64_t shownAtlas = 0;
+    // A present failure seen while deciding to repeat a frame, for the next frame drawn.
+    VkResult heldPresent = VK_SUCCESS;
 };
 
 }  // namespace orv

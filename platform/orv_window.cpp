@@ -46,6 +46,7 @@ OrvWindow::OrvWindow(int w, int h, const WindowOptions& o) : width{w}, height{h}
     releaseTrackedKeys();
     glfwSetWindowUserPointer(handle, this);
     glfwSetFramebufferSizeCallback(handle, onFramebufferResize);
+    glfwSetWindowRefreshCallback(handle, onRefresh);
     glfwSetKeyCallback(handle, keyCallback);
     glfwSetMouseButtonCallback(handle, mouseButtonCallback);
     glfwSetCursorPosCallback(handle, cursorPosCallback);
@@ -150,6 +151,10 @@ SurfaceRequest OrvWindow::surfaceRequest() {
         return surface;
     };
     return request;
+}
+
+void OrvWindow::onRefresh(GLFWwindow* window) {
+    static_cast<OrvWindow*>(glfwGetWindowUserPointer(window))->damaged = true;
 }
 
 void OrvWindow::onFramebufferResize(GLFWwindow* window, int newWidth, int newHeight) {

@@ -27,6 +27,10 @@ public:
     VkExtent2D extent() const;
     bool isResized() const { return resized; }
     void clearResized() { resized = false; }
+    // The window system lost what the window showed (it was covered, say): the next frame
+    // must be presented even if it is the same.
+    bool needsRedraw() const { return damaged; }
+    void clearRedraw() { damaged = false; }
     GLFWwindow* nativeHandle() const { return handle; }
 
     // The size of the drawable area in pixels, as a swap chain for the window takes it.
@@ -52,11 +56,13 @@ public:
 
 private:
     static void onFramebufferResize(GLFWwindow* window, int newWidth, int newHeight);
+    static void onRefresh(GLFWwindow* window);
 
     GLFWwindow* handle = nullptr;
     int width;
     int height;
     bool resized = false;
+    bool damaged = false;
     WindowOptions options;
     bool closed = false;
 };

@@ -55,6 +55,8 @@ struct DrawList {
         return primitives.emplace_back();
     }
     size_t size() const { return primitives.size(); }
+    // Whether both draw the same pixels: the same size, clear colour and primitives, bit for bit.
+    bool sameAs(const DrawList& other) const;
 };
 
 // The colour packed as the draw list holds it (alpha 0 to 1).

@@ -39,6 +39,8 @@ public:
     // was submitted.
     void stage(size_t slot);
     void uploaded();
+    // Whether texels wait for a frame to carry them.
+    bool hasQueuedUploads() const { return !pending.empty(); }
     // Records the slot's staged copies (none: nothing) with the barriers around them.
     void recordUploads(VkCommandBuffer commandBuffer, size_t slot) const;
 
