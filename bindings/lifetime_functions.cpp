@@ -10,6 +10,7 @@
 #include "bindings/module_directory.hpp"
 #include "bindings/path_argument.hpp"
 #include "bindings/module_state.hpp"
+#include "bindings/window_functions.hpp"
 #include "platform/frame_memory.hpp"
 #include "engine/orv_app.hpp"
 #include "platform/orv_window.hpp"
@@ -153,7 +154,10 @@ void registerInit(py::module_& m) {
                 options.iconPath = pathArgument(icon);
             }
             options.background = colourArgument(background);
+            // Refused while the running engine and its window are still intact.
+            orv::OrvApp::checkOptions(options);
             init(items, width, height, options);
+            followWindowSize();
         },
         py::arg("items"), py::arg("width"), py::arg("height"), py::pos_only(), py::kw_only(),
         py::arg("offscreen") = false, py::arg("title") = "Qel Demo", py::arg("resizable") = false,

@@ -10,6 +10,7 @@
 #include "bindings/picture_handles.hpp"
 #include "bindings/scene_functions.hpp"
 #include "bindings/shape_classes.hpp"
+#include "bindings/window_functions.hpp"
 
 namespace py = pybind11;
 
@@ -76,6 +77,7 @@ PYBIND11_MODULE(qel, m) {
         py::delattr(m, name);
         m.attr(name) = cls;
     }
+    qel::registerWindowFunctions(m);
 
     // Tear the engine down while the interpreter, the window system and the driver are
     // all still alive, so a script that never calls closeWindow still exits cleanly.
