@@ -12,6 +12,7 @@
 #include "bindings/python_output.hpp"
 #include "bindings/path_argument.hpp"
 #include "bindings/module_state.hpp"
+#include "bindings/window_functions.hpp"
 #include "platform/frame_memory.hpp"
 #include "engine/orv_app.hpp"
 #include "platform/orv_window.hpp"
@@ -172,7 +173,10 @@ void registerInit(py::module_& m) {
                 options.iconPath = pathArgument(icon);
             }
             options.background = colourArgument(background);
+            // Refused while the running engine and its window are still intact.
+            orv::OrvApp::checkOptions(options);
             withOutput([&] { init(items, width, height, options); });
+            followWindowSize();
         },
         py::arg("items"), py::arg("width"), py::arg("height"), py::pos_only(), py::kw_only(),
         py::arg("offscreen") = false, py::arg("title") = "Qel Demo", py::arg("resizable") = false,

@@ -12,6 +12,7 @@
 #include "bindings/python_output.hpp"
 #include "bindings/scene_functions.hpp"
 #include "bindings/shape_classes.hpp"
+#include "bindings/window_functions.hpp"
 
 namespace py = pybind11;
 
@@ -88,6 +89,7 @@ PYBIND11_MODULE(qel, m) {
     m.def("setQuiet", &qel::setQuiet, py::arg("quiet"),
           "Quiet mode: qel prints nothing (start-up trace, colour echo, hit-test blocks, present mode); errors "
           "still raise. Otherwise what qel prints goes to sys.stdout.");
+    qel::registerWindowFunctions(m);
     for (const char* name : {"Sprite", "Text"}) {
         py::object cls = m.attr(name);
         py::delattr(m, name);

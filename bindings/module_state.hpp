@@ -16,8 +16,9 @@ namespace qel {
 // Empty until the first successful init.
 extern std::unique_ptr<orv::OrvApp> engine;
 
-// Size of the drawing area: the size given to init, then the extent of the latest
-// recorded frame.
+// Size of the drawing area: the window's size after init (the size given to it, or the
+// monitor's in full screen), then the extent of the latest recorded frame; a switch to or
+// from full screen sets it at once.
 extern float windowWidth;
 extern float windowHeight;
 

@@ -16,8 +16,9 @@ constexpr VkFormat kOffscreenFormat = VK_FORMAT_B8G8R8A8_UNORM;
 
 }  // namespace
 
-FrameLoop::FrameLoop(OrvDevice& d, OrvQueue& q, OrvWindow* w, VkExtent2D s, Renderer& r, TextureAtlas& a, Scene& sc)
-    : device{d}, queue{q}, window{w}, size{s}, renderer{r}, atlas{a}, scene{sc}, frames{d} {
+FrameLoop::FrameLoop(OrvDevice& d, OrvQueue& q, OrvWindow* w, VkExtent2D s, Renderer& r, TextureAtlas& a, Scene& sc,
+                     bool v)
+    : device{d}, queue{q}, window{w}, size{s}, vsync{v}, renderer{r}, atlas{a}, scene{sc}, frames{d} {
     rebuildTarget();
 }
 
@@ -55,7 +56,7 @@ void FrameLoop::rebuildTarget() {
     readableSlot = kNoSlot;
     if (window != nullptr) {
         auto next = std::make_unique<OrvSwapChain>(device, device.getSurface(), window->framebufferExtent(),
-                                                   renderer.imageUsage(), swapChain.get());
+                                                   renderer.imageUsage(), swapChain.get(), vsync);
         swapChain = std::move(next);
     } else if (!offscreen) {
         offscreen = std::make_unique<OffscreenTarget>(device, size, kOffscreenFormat, renderer.imageUsage());

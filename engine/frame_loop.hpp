@@ -28,8 +28,9 @@ namespace orv {
 class FrameLoop {
 public:
     // Draws into the window's swap chain, or, with no window, into an image of `size`.
+    // Without `vsync` the swap chain presents as soon as a frame is ready.
     FrameLoop(OrvDevice& device, OrvQueue& queue, OrvWindow* window, VkExtent2D size, Renderer& renderer,
-              TextureAtlas& atlas, Scene& scene);
+              TextureAtlas& atlas, Scene& scene, bool vsync = true);
     ~FrameLoop();
 
     FrameLoop(const FrameLoop&) = delete;
@@ -73,6 +74,7 @@ private:
     OrvQueue& queue;
     OrvWindow* window;
     VkExtent2D size;
+    bool vsync;
     Renderer& renderer;
     TextureAtlas& atlas;
     Scene& scene;

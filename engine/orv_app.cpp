@@ -10,6 +10,7 @@
 #include "engine/shape_geometry.hpp"
 #include "input/input_callbacks.hpp"
 #include "input/input_state.hpp"
+#include "engine/window_icon.hpp"
 #include "platform/window_system_guard.hpp"
 #include "render/image_file.hpp"
 #include "render/opaque_region.hpp"
@@ -27,6 +28,23 @@ uint32_t maxImageSide(const OrvDevice& device) {
     return properties.limits.maxImageDimension2D;
 }
 
+// The window init asks for, with its icon; none in the offscreen mode. The icon file is read
+// first, so a bad one is refused before a window appears, in either mode.
+std::unique_ptr<OrvWindow> openWindow(int width, int height, const EngineOptions& options) {
+    std::optional<Image> icon;
+    if (!options.iconPath.empty()) {
+        icon = loadWindowIcon(options.iconPath);
+    }
+    if (options.offscreen) {
+        return nullptr;
+    }
+    auto window = std::make_unique<OrvWindow>(width, height, options.window);
+    if (icon) {
+        window->setIcon(static_cast<int>(icon->width), static_cast<int>(icon->height), icon->rgba.data());
+    }
+    return window;
+}
+
 std::optional<SurfaceRequest> surfaceRequestOf(OrvWindow* window) {
     if (window == nullptr) {
         return std::nullopt;
@@ -40,7 +58,7 @@ OrvApp::OrvApp(std::string directory, int w, int h, RendererChoice choice, const
     : width{w},
       height{h},
       dataDirectory{std::move(directory)},
-      window{options.offscreen ? nullptr : std::make_unique<OrvWindow>(width, height, options.window)},
+      window{openWindow(width, height, options)},
       device{surfaceRequestOf(window.get())},
       queue{device.getDevice(), device.getGraphicsQueue(), device.getPresentQueue()},
       atlas{device, queue},
@@ -48,10 +66,22 @@ OrvApp::OrvApp(std::string directory, int w, int h, RendererChoice choice, const
     // Keys held or events injected for an earlier window do not belong to this one.
     inputState().reset();
     scene.background = options.background;
+    // A full-screen window has the monitor's size, whatever init asked for.
+    if (window) {
+        width = static_cast<int>(window->extent().width);
+        height = static_cast<int>(window->extent().height);
+    }
     renderer = makeRenderer(choice);
     loop = std::make_unique<FrameLoop>(device, queue, window.get(),
                                        VkExtent2D{static_cast<uint32_t>(width), static_cast<uint32_t>(height)},
-                                       *renderer, atlas, scene);
+                                       *renderer, atlas, scene, options.vsync);
+}
+
+void OrvApp::checkOptions(const EngineOptions& options) {
+    OrvWindow::checkTitle(options.window.title);
+    if (!options.iconPath.empty()) {
+        (void)loadWindowIcon(options.iconPath);
+    }
 }
 
 OrvApp::~OrvApp() {
@@ -129,6 +159,32 @@ Point2D OrvApp::cursor() {
         return Point2D{input.cursorX, input.cursorY};
     }
     return window ? window->cursor() : Point2D{-1.0, -1.0};
+}
+
+VkExtent2D OrvApp::windowExtent() const {
+    if (window && !window->isClosed()) {
+        return window->extent();
+    }
+    return {static_cast<uint32_t>(width), static_cast<uint32_t>(height)};
+}
+
+void OrvApp::setTitle(const std::string& title) {
+    OrvWindow::checkTitle(title);
+    if (window) {
+        window->setTitle(title);
+    }
+}
+
+void OrvApp::setFullscreen(bool fullscreen) {
+    if (window) {
+        window->setFullscreen(fullscreen);
+    }
+}
+
+void OrvApp::setCursorVisible(bool visible) {
+    if (window) {
+        window->setCursorVisible(visible);
+    }
 }
 
 void OrvApp::loadGameObjects() {

@@ -38,6 +38,10 @@ public:
            const EngineOptions& options = {});
     ~OrvApp();
 
+    // Refuses options no engine could start with (a title with a NUL, an icon file that
+    // cannot be read), before a running engine is replaced.
+    static void checkOptions(const EngineOptions& options);
+
     OrvApp(const OrvApp&) = delete;
     OrvApp& operator=(const OrvApp&) = delete;
 
@@ -100,6 +104,14 @@ public:
     bool isClosed() const;
     Point2D cursor();
     bool isOffscreen() const { return !window; }
+
+    // The size the next frame is drawn at: the window's drawable area (which follows resizes
+    // and full screen), or without a window the size init was given.
+    VkExtent2D windowExtent() const;
+    // The window's title, full screen and cursor; without a window they change nothing.
+    void setTitle(const std::string& title);
+    void setFullscreen(bool fullscreen);
+    void setCursorVisible(bool visible);
 
     RendererKind rendererKind() const { return renderer->kind(); }
     FrameLoop& frameLoop() { return *loop; }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "diagnostics/vk_result_names.hpp"
 #include "platform/window_system_guard.hpp"
@@ -23,8 +24,31 @@ void OrvWindow::checkSize(int requestedWidth, int requestedHeight) {
     }
 }
 
-OrvWindow::OrvWindow(int w, int h, const WindowOptions& o) : width{w}, height{h}, options{o} {
+void OrvWindow::checkTitle(const std::string& title) {
+    // GLFW takes C strings: the title would end at the NUL without a word.
+    if (title.find('\0') != std::string::npos) {
+        throw std::invalid_argument("a window title cannot contain NUL characters");
+    }
+}
+
+namespace {
+
+// The primary monitor and its current video mode, or a RuntimeError when there is none.
+std::pair<GLFWmonitor*, const GLFWvidmode*> primaryMonitorMode() {
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    const GLFWvidmode* mode = monitor != nullptr ? glfwGetVideoMode(monitor) : nullptr;
+    if (mode == nullptr) {
+        throw std::runtime_error("cannot go full screen: the window system reports no monitor");
+    }
+    return {monitor, mode};
+}
+
+}  // namespace
+
+OrvWindow::OrvWindow(int w, int h, const WindowOptions& o)
+    : width{w}, height{h}, windowedWidth{w}, windowedHeight{h}, options{o} {
     checkSize(width, height);
+    checkTitle(options.title);
     if (glfwInit() != GLFW_TRUE) {
         throw std::runtime_error(
             "failed to initialise the window system: no X display could be opened "
@@ -32,8 +56,32 @@ OrvWindow::OrvWindow(int w, int h, const WindowOptions& o) : width{w}, height{h}
     }
     attachWindowSystemGuard();
     glfwWindowHint(GLFW_CLIENT_API, GLFW_NO_API);
-    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
-    handle = glfwCreateWindow(width, height, options.title.c_str(), nullptr, nullptr);
+    glfwWindowHint(GLFW_RESIZABLE, options.resizable ? GLFW_TRUE : GLFW_FALSE);
+    // Full screen keeps the desktop's video mode, so losing focus has nothing to give back:
+    // the window stays up and drawing rather than being minimised.
+    glfwWindowHint(GLFW_AUTO_ICONIFY, GLFW_FALSE);
+    GLFWmonitor* monitor = nullptr;
+    if (options.fullscreen) {
+        // Made on the monitor at once, at its own mode, so no video mode changes and no
+        // windowed frame shows first.
+        try {
+            const auto [primary, mode] = primaryMonitorMode();
+            monitor = primary;
+            glfwWindowHint(GLFW_REFRESH_RATE, mode->refreshRate);
+            int monitorX = 0;
+            int monitorY = 0;
+            glfwGetMonitorPos(monitor, &monitorX, &monitorY);
+            // Leaving full screen puts the window in the middle of the monitor.
+            windowedX = monitorX + std::max(0, (mode->width - width) / 2);
+            windowedY = monitorY + std::max(0, (mode->height - height) / 2);
+            width = mode->width;
+            height = mode->height;
+        } catch (...) {
+            glfwTerminate();
+            throw;
+        }
+    }
+    handle = glfwCreateWindow(width, height, options.title.c_str(), monitor, nullptr);
     if (handle == nullptr) {
         glfwTerminate();
         throw std::runtime_error("failed to create window: the window system refused a " +
@@ -52,6 +100,9 @@ OrvWindow::OrvWindow(int w, int h, const WindowOptions& o) : width{w}, height{h}
     glfwSetCursorPosCallback(handle, cursorPosCallback);
     glfwSetScrollCallback(handle, scrollCallback);
     glfwSetCharCallback(handle, charCallback);
+    if (monitor != nullptr) {
+        takeFramebufferSize();
+    }
 }
 
 OrvWindow::~OrvWindow() {
@@ -125,6 +176,76 @@ Point2D OrvWindow::cursor() {
 
 VkExtent2D OrvWindow::extent() const {
     return {static_cast<uint32_t>(width), static_cast<uint32_t>(height)};
+}
+
+void OrvWindow::setTitle(const std::string& title) {
+    checkTitle(title);
+    if (closed) {
+        return;
+    }
+    throwIfGone();
+    guardWindowSystem();
+    glfwSetWindowTitle(handle, title.c_str());
+    options.title = title;
+    guardWindowSystem();
+    throwIfGone();
+}
+
+void OrvWindow::setIcon(int iconWidth, int iconHeight, const unsigned char* rgba) {
+    if (closed) {
+        return;
+    }
+    throwIfGone();
+    // GLFW copies the pixels and never writes them.
+    GLFWimage image{iconWidth, iconHeight, const_cast<unsigned char*>(rgba)};
+    guardWindowSystem();
+    glfwSetWindowIcon(handle, 1, &image);
+    guardWindowSystem();
+    throwIfGone();
+}
+
+void OrvWindow::setCursorVisible(bool visible) {
+    if (closed) {
+        return;
+    }
+    throwIfGone();
+    guardWindowSystem();
+    glfwSetInputMode(handle, GLFW_CURSOR, visible ? GLFW_CURSOR_NORMAL : GLFW_CURSOR_HIDDEN);
+    guardWindowSystem();
+    throwIfGone();
+}
+
+bool OrvWindow::isFullscreen() const {
+    return !closed && glfwGetWindowMonitor(handle) != nullptr;
+}
+
+void OrvWindow::setFullscreen(bool fullscreen) {
+    if (closed || fullscreen == isFullscreen()) {
+        return;
+    }
+    throwIfGone();
+    guardWindowSystem();
+    if (fullscreen) {
+        const auto [monitor, mode] = primaryMonitorMode();
+        glfwGetWindowPos(handle, &windowedX, &windowedY);
+        glfwGetWindowSize(handle, &windowedWidth, &windowedHeight);
+        glfwSetWindowMonitor(handle, monitor, 0, 0, mode->width, mode->height, mode->refreshRate);
+    } else {
+        glfwSetWindowMonitor(handle, nullptr, windowedX, windowedY, windowedWidth, windowedHeight, GLFW_DONT_CARE);
+    }
+    guardWindowSystem();
+    throwIfGone();
+    options.fullscreen = fullscreen;
+    // The size event comes later, maybe after the next frame: that frame is already drawn at
+    // the new size.
+    takeFramebufferSize();
+    resized = true;
+}
+
+void OrvWindow::takeFramebufferSize() {
+    guardWindowSystem();
+    glfwGetFramebufferSize(handle, &width, &height);
+    guardWindowSystem();
 }
 
 VkExtent2D OrvWindow::framebufferExtent() const {

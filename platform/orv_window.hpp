@@ -1,5 +1,6 @@
 #pragma once
-// The engine's one window: GLFW with no client API, fixed size, Vulkan surface on request.
+// The engine's one window: GLFW with no client API, Vulkan surface on request; its title,
+// icon, cursor, and whether it can be resized or fills the monitor.
 
 #define GLFW_INCLUDE_VULKAN
 #include <GLFW/glfw3.h>
@@ -19,6 +20,8 @@ public:
 
     // Throws for a size the window system cannot take (each side 1 to 32767).
     static void checkSize(int requestedWidth, int requestedHeight);
+    // Throws for a title the window system cannot carry (one with a NUL character).
+    static void checkTitle(const std::string& title);
 
     OrvWindow(const OrvWindow&) = delete;
     OrvWindow& operator=(const OrvWindow&) = delete;
@@ -50,6 +53,16 @@ public:
     // Throws a RuntimeError saying which of the two happened, if either did.
     void throwIfGone() const;
 
+    // UTF-8 text.
+    void setTitle(const std::string& title);
+    // RGBA bytes, rows from the top; the window system scales it as it needs.
+    void setIcon(int iconWidth, int iconHeight, const unsigned char* rgba);
+    void setCursorVisible(bool visible);
+    // Full screen covers the primary monitor at its current video mode; leaving it restores
+    // the windowed size and position. The next frame is drawn at the new size.
+    void setFullscreen(bool fullscreen);
+    bool isFullscreen() const;
+
     // Destroys the window and ends the window system ahead of the engine.
     void close();
     bool isClosed() const { return closed; }
@@ -57,10 +70,17 @@ public:
 private:
     static void onFramebufferResize(GLFWwindow* window, int newWidth, int newHeight);
     static void onRefresh(GLFWwindow* window);
+    // Reads the drawable size from the server now rather than waiting for its event.
+    void takeFramebufferSize();
 
     GLFWwindow* handle = nullptr;
     int width;
     int height;
+    // Where the window goes back to when it leaves full screen.
+    int windowedX = 0;
+    int windowedY = 0;
+    int windowedWidth;
+    int windowedHeight;
     bool resized = false;
     bool damaged = false;
     WindowOptions options;

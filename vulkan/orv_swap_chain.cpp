@@ -17,15 +17,25 @@ namespace orv {
 
 namespace {
 
-VkPresentModeKHR chooseSwapPresentMode(const std::vector<VkPresentModeKHR>& available) {
+// What the line after the device report calls each mode the engine picks.
+const char* presentModeLabel(VkPresentModeKHR mode) {
+    switch (mode) {
+        case VK_PRESENT_MODE_IMMEDIATE_KHR: return "Immediate";
+        case VK_PRESENT_MODE_MAILBOX_KHR: return "Mailbox";
+        default: return "V-Sync";
+    }
+}
+
+VkPresentModeKHR chooseSwapPresentMode(const std::vector<VkPresentModeKHR>& available, bool vsync) {
     nlohmann::json names = nlohmann::json::array();
     for (VkPresentModeKHR mode : available) {
         names.push_back(presentModeName(mode));
     }
+    const VkPresentModeKHR chosen = choosePresentMode(available, vsync);
     setReportKey("availablePresentModes", std::move(names));
-    setReportKey("selectedPresentMode", "FIFO_KHR");
-    std::cout << "Present mode: V-Sync" << std::endl;
-    return VK_PRESENT_MODE_FIFO_KHR;
+    setReportKey("selectedPresentMode", presentModeName(chosen));
+    std::cout << "Present mode: " << presentModeLabel(chosen) << std::endl;
+    return chosen;
 }
 
 VkHandle<VkImageView> createView(VkDevice device, VkImage image, VkFormat format, VkImageAspectFlags aspect) {
@@ -49,13 +59,13 @@ constexpr uint64_t kNoTimeout = std::numeric_limits<uint64_t>::max();
 }  // namespace
 
 OrvSwapChain::OrvSwapChain(OrvDevice& d, VkSurfaceKHR surface, VkExtent2D framebufferExtent,
-                           VkImageUsageFlags extraUsage, OrvSwapChain* previous)
+                           VkImageUsageFlags extraUsage, OrvSwapChain* previous, bool vsync)
     : device{d} {
     // A device made without a surface has nothing to present to.
     if (surface == VK_NULL_HANDLE) {
         throw std::runtime_error("failed to create swap chain: there is no surface to present to");
     }
-    createSwapChain(surface, framebufferExtent, extraUsage, previous);
+    createSwapChain(surface, framebufferExtent, extraUsage, previous, vsync);
     createImageViews();
     createRenderPass();
     createFramebuffers();
@@ -63,10 +73,10 @@ OrvSwapChain::OrvSwapChain(OrvDevice& d, VkSurfaceKHR surface, VkExtent2D frameb
 }
 
 void OrvSwapChain::createSwapChain(VkSurfaceKHR surface, VkExtent2D framebufferExtent, VkImageUsageFlags extraUsage,
-                                   OrvSwapChain* previous) {
+                                   OrvSwapChain* previous, bool vsync) {
     const SwapChainSupportDetails support = OrvDevice::querySwapChainSupport(device.getPhysicalDevice(), surface);
     const VkSurfaceFormatKHR surfaceFormat = chooseSwapSurfaceFormat(support.formats);
-    const VkPresentModeKHR presentMode = chooseSwapPresentMode(support.presentModes);
+    const VkPresentModeKHR presentMode = chooseSwapPresentMode(support.presentModes, vsync);
     const VkExtent2D extent = chooseSwapExtent(support.capabilities, static_cast<int>(framebufferExtent.width),
                                                static_cast<int>(framebufferExtent.height));
     const uint32_t imageCount = chooseImageCount(support.capabilities);

@@ -19,8 +19,9 @@ public:
     // the caller, by `framebufferExtent`. They are colour attachments and whatever
     // `extraUsage` adds. With `previous`, Vulkan receives it as the old swap chain; the caller
     // destroys it once this one is complete, or keeps it if building this one fails.
+    // Without `vsync` images are presented as soon as they are ready (choosePresentMode).
     OrvSwapChain(OrvDevice& device, VkSurfaceKHR surface, VkExtent2D framebufferExtent,
-                 VkImageUsageFlags extraUsage = 0, OrvSwapChain* previous = nullptr);
+                 VkImageUsageFlags extraUsage = 0, OrvSwapChain* previous = nullptr, bool vsync = true);
     ~OrvSwapChain() override = default;
 
     OrvSwapChain(const OrvSwapChain&) = delete;
@@ -57,7 +58,7 @@ public:
 
 private:
     void createSwapChain(VkSurfaceKHR surface, VkExtent2D framebufferExtent, VkImageUsageFlags extraUsage,
-                         OrvSwapChain* previous);
+                         OrvSwapChain* previous, bool vsync);
     void createImageViews();
     void createRenderPass();
     void createFramebuffers();

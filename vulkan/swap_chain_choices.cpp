@@ -52,4 +52,16 @@ SharingChoice chooseSharingMode(const QueueFamilyIndices& indices) {
     return {VK_SHARING_MODE_EXCLUSIVE, {}};
 }
 
+VkPresentModeKHR choosePresentMode(const std::vector<VkPresentModeKHR>& available, bool vsync) {
+    if (vsync) {
+        return VK_PRESENT_MODE_FIFO_KHR;
+    }
+    for (const VkPresentModeKHR wanted : {VK_PRESENT_MODE_IMMEDIATE_KHR, VK_PRESENT_MODE_MAILBOX_KHR}) {
+        if (std::find(available.begin(), available.end(), wanted) != available.end()) {
+            return wanted;
+        }
+    }
+    return VK_PRESENT_MODE_FIFO_KHR;
+}
+
 }  // namespace orv

@@ -25,4 +25,8 @@ struct SharingChoice {
 };
 SharingChoice chooseSharingMode(const QueueFamilyIndices& indices);
 
+// With vsync FIFO, in step with the display. Without it the first offered of IMMEDIATE (no
+// waiting at all), MAILBOX (no waiting, no tearing) and FIFO, which every surface offers.
+VkPresentModeKHR choosePresentMode(const std::vector<VkPresentModeKHR>& available, bool vsync);
+
 }  // namespace orv

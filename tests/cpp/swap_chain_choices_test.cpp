@@ -97,5 +97,29 @@ TEST(ChooseSharingMode, ConcurrentOnlyAcrossFamiliesGraphicsFirst) {
     }
 }
 
+TEST(ChoosePresentMode, VsyncIsFifoElseImmediateThenMailbox) {
+    constexpr VkPresentModeKHR kFifo = VK_PRESENT_MODE_FIFO_KHR;
+    constexpr VkPresentModeKHR kMailbox = VK_PRESENT_MODE_MAILBOX_KHR;
+    constexpr VkPresentModeKHR kImmediate = VK_PRESENT_MODE_IMMEDIATE_KHR;
+    constexpr VkPresentModeKHR kRelaxed = VK_PRESENT_MODE_FIFO_RELAXED_KHR;
+    struct Case {
+        const char* name;
+        std::vector<VkPresentModeKHR> available;
+        VkPresentModeKHR withoutVsync;
+    };
+    const Case cases[] = {
+        {"all three", {kFifo, kMailbox, kImmediate}, kImmediate},
+        {"immediate listed last still first", {kMailbox, kRelaxed, kFifo, kImmediate}, kImmediate},
+        {"no immediate", {kFifo, kMailbox}, kMailbox},
+        {"only fifo and relaxed", {kRelaxed, kFifo}, kFifo},
+        {"nothing listed", {}, kFifo},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(choosePresentMode(c.available, false), c.withoutVsync);
+        EXPECT_EQ(choosePresentMode(c.available, true), kFifo);
+    }
+}
+
 }  // namespace
 }  // namespace orv

@@ -207,6 +207,7 @@ for value in (nan, inf, -inf, 1e308, -1e308):
     qel.moveTo(handles[-2].id, nan, value)
 qel_testing.pump(qel)
 sweep_everything(window_open=True, handles=handles)
+qel.setTitle("Qel Demo")  # the sweep renamed the window
 for h in handles[2:]:
     h.moveRight(); h.moveDown(); h.move()
 top = qel.createRectangle(20, 20, 60, 60, "#ff0000", 0)

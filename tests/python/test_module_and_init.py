@@ -43,7 +43,8 @@ def test_module_surface_before_init(run_qel):
         "getRenderer", "removeObject", "setLayer", "objectAt", "moveMany", "updateColors", "readPixels",
         "screenshot", "createSprite", "createText", "keyDown", "keyPressed", "keyReleased", "keysDown",
         "mouseDown", "mousePressed", "mouseReleased", "clicks", "scroll", "typedText", "injectKey", "injectMouse",
-        "injectScroll", "injectText", "nextFrame", "setFrameRate", "setFixedStep", "setQuiet", "Sprite", "Text"]
+        "injectScroll", "injectText", "nextFrame", "setFrameRate", "setFixedStep", "setQuiet", "setTitle", "setFullscreen", "setCursorVisible",
+        "Sprite", "Text"]
     assert got["data"] == "null"
     assert got["size"] == [0, 0]
 
