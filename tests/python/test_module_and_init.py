@@ -41,7 +41,7 @@ def test_module_surface_before_init(run_qel):
         "Point2D", "Circle", "Rectangle",
         # Additions, after everything above.
         "getRenderer", "removeObject", "setLayer", "objectAt", "moveMany", "updateColors", "readPixels",
-        "screenshot", "createSprite", "createText", "Sprite", "Text"]
+        "screenshot", "createSprite", "createText", "Sprite", "Text", "setBackground"]
     assert got["data"] == "null"
     assert got["size"] == [0, 0]
 
