@@ -3,6 +3,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include "bindings/colour_functions.hpp"
 #include "bindings/fast_move_to.hpp"
 #include "bindings/frame_pacing.hpp"
 #include "bindings/input_functions.hpp"
@@ -78,7 +79,8 @@ PYBIND11_MODULE(qel, m) {
           "moveTo for many objects: sequences or one-dimensional buffers (lists, array.array, NumPy arrays) of "
           "equal length. Unknown identifiers are skipped.");
     m.def("updateColors", &qel::updateColors, py::arg("ids"), py::arg("colours"),
-          "updateColor for many objects, with packed colours 0xRRGGBB; the rules of moveMany.");
+          "updateColor for many objects: packed colours 0xRRGGBB, or a sequence whose items may also be colours "
+          "such as '#rrggbbaa', 'red' or (r, g, b, a); the rules of moveMany.");
     m.def("readPixels", &qel::readPixels,
           "The last frame drawn as RGBA bytes, rows from the top: "
           "numpy.frombuffer(qel.readPixels(), numpy.uint8).reshape(height, width, 4).");
@@ -90,6 +92,7 @@ PYBIND11_MODULE(qel, m) {
           "Quiet mode: qel prints nothing (start-up trace, colour echo, hit-test blocks, present mode); errors "
           "still raise. Otherwise what qel prints goes to sys.stdout.");
     qel::registerWindowFunctions(m);
+    qel::registerColourFunctions(m);
     for (const char* name : {"Sprite", "Text"}) {
         py::object cls = m.attr(name);
         py::delattr(m, name);

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "bindings/color.hpp"
+#include "bindings/colour_argument.hpp"
 #include "bindings/path_argument.hpp"
 #include "bindings/module_state.hpp"
 #include "engine/orv_app.hpp"
@@ -21,11 +21,19 @@ Sprite createSprite(double x, double y, const py::object& path, double width, do
     return Sprite{id, Point2D{x, y}, w, h};
 }
 
-Text createText(double x, double y, const std::string& text, double size, const std::string& color,
-                const py::object& font) {
+Text createText(double x, double y, const std::string& text, double size, const py::object& color,
+                const py::object& font, const py::object& colour) {
+    // `colour` is the other spelling of `color`; None stands for not given.
+    if (!color.is_none() && !colour.is_none()) {
+        throw py::type_error("createText() got both color and colour: give one of them");
+    }
+    const py::object& given = color.is_none() ? colour : color;
+    if (given.is_none()) {
+        throw py::type_error("createText() needs a colour: color (or colour)");
+    }
+    const uint32_t rgba = colourArgument(given);
     orv::OrvApp& app = requireEngine();
-    const int32_t packed = orv::parseColor(color);
-    const uint32_t id = app.createText(x, y, text, size, packed, font.is_none() ? std::string() : pathArgument(font));
+    const uint32_t id = app.createText(x, y, text, size, rgba, font.is_none() ? std::string() : pathArgument(font));
     const auto [w, h] = app.drawnSize(id);
     return Text{id, Point2D{x, y}, w, h};
 }
@@ -86,11 +94,11 @@ void registerPictureClasses(py::module_& m) {
             py::arg("text"), "Draws other text in the same place, font, size and colour.")
         .def(
             "setColor",
-            [](const Text& t, const std::string& color) {
-                orv::OrvApp& app = requireEngine();
-                app.updateColor(t.id, orv::parseColor(color));
+            [](const Text& t, const py::object& color) {
+                const uint32_t rgba = colourArgument(color);
+                requireEngine().setColour(t.id, rgba);
             },
-            py::arg("color"), "Recolours the text, as updateColor does.")
+            py::arg("color"), "Recolours the text: a colour such as '#rrggbbaa', 'red', (r, g, b, a) or 0xRRGGBB.")
         .def("moveTo", &moveHandle<Text>, py::arg("x"), py::arg("y"), "Places the text's top-left corner.")
         .def(
             "setLayer", [](const Text& t, int32_t layer) { requireEngine().setLayer(t.id, layer); },
@@ -105,10 +113,11 @@ void registerPictureFunctions(py::module_& m) {
           py::arg("height") = 0.0,
           "Draws the PNG or JPEG picture at path with its top-left corner at (x, y), at its own size or "
           "scaled to width by height (a zero keeps the picture's own). Transparent parts show what is below.");
-    m.def("createText", &createText, py::arg("x"), py::arg("y"), py::arg("text"), py::arg("size"), py::arg("colour"),
-          py::kw_only(), py::arg("font") = py::none(),
-          "Draws text (lines split at '\\n') with its top-left corner at (x, y), size pixels high, in colour "
-          "text such as '#ffcc00', in DejaVu Sans or the TrueType/OpenType font file given as font.");
+    m.def("createText", &createText, py::arg("x"), py::arg("y"), py::arg("text"), py::arg("size"),
+          py::arg("color") = py::none(), py::kw_only(), py::arg("font") = py::none(), py::arg("colour") = py::none(),
+          "Draws text (lines split at '\\n') with its top-left corner at (x, y), size pixels high, in a colour "
+          "such as '#ffcc00', 'red' or (r, g, b, a) (the keyword colour is the same as color), in DejaVu Sans or "
+          "the TrueType/OpenType font file given as font.");
 }
 
 }  // namespace qel

@@ -5,9 +5,11 @@
 #include <vector>
 
 #include "bindings/color.hpp"
+#include "bindings/colour_argument.hpp"
 #include "bindings/number_columns.hpp"
 #include "bindings/module_state.hpp"
 #include "diagnostics/device_report.hpp"
+#include "render/colour_text.hpp"
 #include "render/image_file.hpp"
 #include "engine/orv_app.hpp"
 
@@ -90,6 +92,7 @@ std::vector<uint32_t> batchIds;
 std::vector<double> batchXs;
 std::vector<double> batchYs;
 std::vector<int32_t> batchColours;
+std::vector<uint32_t> batchRgba;
 
 void requireSameLength(size_t ids, size_t other, const char* name) {
     if (ids != other) {
@@ -109,10 +112,73 @@ void moveMany(py::handle ids, py::handle xs, py::handle ys) {
     app.moveMany(batchIds.data(), batchXs.data(), batchYs.data(), batchIds.size());
 }
 
+namespace {
+bool inColourSyntax(PyObject* item) {
+    return PyUnicode_Check(item) || PyTuple_Check(item) || PyList_Check(item);
+}
+
+// A sequence's items, taken once (an iterator gives them only once), and whether any of them
+// is in the colour syntax rather than a packed int. Text and buffers are left as they are.
+struct ColourItems {
+    py::object column;
+    bool syntax = false;
+};
+
+ColourItems colourItems(py::handle column) {
+    PyObject* c = column.ptr();
+    if (PyUnicode_Check(c) || PyBytes_Check(c) || PyByteArray_Check(c) || PyObject_CheckBuffer(c)) {
+        return {py::reinterpret_borrow<py::object>(column)};
+    }
+    py::object items = py::reinterpret_steal<py::object>(PySequence_Fast(c, "not a sequence"));
+    if (!items) {
+        // Not a sequence: the column reader says so.
+        PyErr_Clear();
+        return {py::reinterpret_borrow<py::object>(column)};
+    }
+    PyObject** item = PySequence_Fast_ITEMS(items.ptr());
+    for (Py_ssize_t i = 0, n = PySequence_Fast_GET_SIZE(items.ptr()); i < n; ++i) {
+        if (inColourSyntax(item[i])) {
+            return {items, true};
+        }
+    }
+    return {items};
+}
+
+// Packed ints read by the int column's rules, the other items by the colour syntax.
+void readMixedColours(const py::object& items, std::vector<uint32_t>& out) {
+    const size_t count = static_cast<size_t>(PySequence_Fast_GET_SIZE(items.ptr()));
+    PyObject** item = PySequence_Fast_ITEMS(items.ptr());
+    py::list ints(count);
+    for (size_t i = 0; i < count; ++i) {
+        ints[i] = inColourSyntax(item[i]) ? py::int_(0) : py::reinterpret_borrow<py::object>(item[i]);
+    }
+    readColours(ints, "colours", batchColours);
+    out.resize(count);
+    for (size_t i = 0; i < count; ++i) {
+        if (!inColourSyntax(item[i])) {
+            out[i] = orv::rgbaOfHex(static_cast<uint32_t>(batchColours[i]));
+            continue;
+        }
+        try {
+            out[i] = colourArgument(item[i]);
+        } catch (const py::value_error& e) {
+            throw py::value_error("colours: item " + std::to_string(i) + ": " + e.what());
+        }
+    }
+}
+}  // namespace
+
 void updateColors(py::handle ids, py::handle colours) {
     orv::OrvApp& app = requireEngine();
     readIdentifiers(ids, "ids", batchIds);
-    readColours(colours, "colours", batchColours);
+    const ColourItems items = colourItems(colours);
+    if (items.syntax) {
+        readMixedColours(items.column, batchRgba);
+        requireSameLength(batchIds.size(), batchRgba.size(), "colours");
+        app.setColours(batchIds.data(), batchRgba.data(), batchIds.size());
+        return;
+    }
+    readColours(items.column, "colours", batchColours);
     requireSameLength(batchIds.size(), batchColours.size(), "colours");
     app.updateColors(batchIds.data(), batchColours.data(), batchIds.size());
 }

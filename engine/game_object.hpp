@@ -29,6 +29,8 @@ struct GameObject {
     double sizeX = 0.0;
     double sizeY = 0.0;
     Color color{};
+    // The colour's: 255 opaque, 0 not drawn at all; between, blended over what is below.
+    std::uint8_t alpha = 255;
     // What a triangle's vertices are placed by, its rotation advanced with every recorded frame.
     std::array<float, 2> offset{0.2f, 0.0f};
     std::array<float, 2> scale{2.0f, 0.5f};

@@ -11,6 +11,11 @@ namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
 
+// The object's colour and alpha packed for the draw list.
+uint32_t colourOf(const GameObject& object) {
+    return (packColor(object.color) & 0x00FFFFFFu) | static_cast<uint32_t>(object.alpha) << 24;
+}
+
 bool finite(float a, float b, float c, float d) {
     return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
 }
@@ -62,7 +67,7 @@ void lowerTriangle(const GameObject& object, DrawList& out) {
     p.p1[1] = v[1][1];
     p.p2[0] = v[2][0];
     p.p2[1] = v[2][1];
-    p.color = packColor(object.color);
+    p.color = colourOf(object);
     p.kind = kPrimTriangle;
 }
 
@@ -71,9 +76,11 @@ void lowerRectangle(const GameObject& object, DrawList& out) {
     if (!finite(c.left, c.top, c.right, c.bottom)) {
         return;
     }
-    const Primitive& p = boxQuad(out, kPrimQuad, c.left, c.top, c.right, c.bottom, packColor(object.color));
-    // Its pixels are exactly those of its box.
-    out.opaque.back() = boundsOf(p);
+    const Primitive& p = boxQuad(out, kPrimQuad, c.left, c.top, c.right, c.bottom, colourOf(object));
+    // Its pixels are exactly those of its box (and hide what is below only if it is opaque).
+    if (object.alpha == 255) {
+        out.opaque.back() = boundsOf(p);
+    }
 }
 
 void lowerCircle(const GameObject& object, DrawList& out) {
@@ -82,11 +89,13 @@ void lowerCircle(const GameObject& object, DrawList& out) {
     if (!(object.radius() > 0.0) || !finite(c.left, c.top, c.right, c.bottom)) {
         return;
     }
-    Primitive& p = boxQuad(out, kPrimDisc, c.left, c.top, c.right, c.bottom, packColor(object.color));
+    Primitive& p = boxQuad(out, kPrimDisc, c.left, c.top, c.right, c.bottom, colourOf(object));
     // Where the pixel lies in the square, -1 to 1 across, less 1.
     p.inverse[0] = 2.0f / (c.right - c.left);
     p.inverse[3] = 2.0f / (c.bottom - c.top);
-    out.opaque.back() = insideOfDisc(boundsOf(p));
+    if (object.alpha == 255) {
+        out.opaque.back() = insideOfDisc(boundsOf(p));
+    }
 }
 
 void lowerSprite(const GameObject& object, DrawList& out) {
@@ -110,7 +119,7 @@ void lowerText(const GameObject& object, const TextLayout* layout, DrawList& out
     if (layout == nullptr) {
         return;
     }
-    const uint32_t tint = packColor(object.color);
+    const uint32_t tint = colourOf(object);
     for (const GlyphQuad& glyph : layout->glyphs) {
         const float x = pictureCorner(static_cast<float>(object.x) + glyph.x, true);
         const float y = pictureCorner(static_cast<float>(object.y) + glyph.y, true);
@@ -132,6 +141,10 @@ void lowerScene(Scene& scene, uint32_t width, uint32_t height, DrawList& out) {
     out.begin(width, height, scene.background | 0xFF000000u);
     for (uint32_t slot : scene.drawOrder()) {
         const GameObject& object = scene.at(slot);
+        // Fully transparent: nothing to draw (a sprite has no colour of its own).
+        if (object.alpha == 0 && object.kind != ObjectKind::Sprite) {
+            continue;
+        }
         switch (object.kind) {
             case ObjectKind::Triangle:
                 lowerTriangle(object, out);

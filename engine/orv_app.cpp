@@ -12,6 +12,7 @@
 #include "input/input_state.hpp"
 #include "engine/window_icon.hpp"
 #include "platform/window_system_guard.hpp"
+#include "render/draw_list.hpp"
 #include "render/image_file.hpp"
 #include "render/opaque_region.hpp"
 #include "render/raster/raster_renderer.hpp"
@@ -43,6 +44,16 @@ std::unique_ptr<OrvWindow> openWindow(int width, int height, const EngineOptions
         window->setIcon(static_cast<int>(icon->width), static_cast<int>(icon->height), icon->rgba.data());
     }
     return window;
+}
+
+void paint(GameObject& object, uint32_t rgba) {
+    object.color = {colorComponent(rgba, 0), colorComponent(rgba, 1), colorComponent(rgba, 2)};
+    object.alpha = static_cast<uint8_t>(rgba >> 24);
+}
+
+void paintOpaque(GameObject& object, int32_t rgb) {
+    object.color = unpackColor(rgb);
+    object.alpha = 255;
 }
 
 std::optional<SurfaceRequest> surfaceRequestOf(OrvWindow* window) {
@@ -236,8 +247,18 @@ void OrvApp::moveTo(uint32_t id, double x, double y) {
 
 void OrvApp::updateColor(uint32_t id, int32_t rgb) {
     if (GameObject* object = scene.find(id)) {
-        object->color = unpackColor(rgb);
+        paintOpaque(*object, rgb);
     }
+}
+
+void OrvApp::setColour(uint32_t id, uint32_t rgba) {
+    if (GameObject* object = scene.find(id)) {
+        paint(*object, rgba);
+    }
+}
+
+void OrvApp::setBackground(uint32_t rgba) {
+    scene.background = rgba | 0xFF000000u;
 }
 
 bool OrvApp::removeObject(uint32_t id) {
@@ -285,7 +306,11 @@ void OrvApp::moveMany(const uint32_t* ids, const double* xs, const double* ys, s
 }
 
 void OrvApp::updateColors(const uint32_t* ids, const int32_t* colours, size_t count) {
-    scene.forEachFound(ids, count, [&](GameObject& object, size_t i) { object.color = unpackColor(colours[i]); });
+    scene.forEachFound(ids, count, [&](GameObject& object, size_t i) { paintOpaque(object, colours[i]); });
+}
+
+void OrvApp::setColours(const uint32_t* ids, const uint32_t* rgba, size_t count) {
+    scene.forEachFound(ids, count, [&](GameObject& object, size_t i) { paint(object, rgba[i]); });
 }
 
 std::vector<uint8_t> OrvApp::readPixels(uint32_t& w, uint32_t& h) {
@@ -312,7 +337,7 @@ uint32_t OrvApp::createSprite(double x, double y, const std::string& path, doubl
     return scene.add(object);
 }
 
-uint32_t OrvApp::createText(double x, double y, const std::string& text, double size, int32_t rgb,
+uint32_t OrvApp::createText(double x, double y, const std::string& text, double size, uint32_t rgba,
                             const std::string& fontPath) {
     if (!(size > 0.0) || !(size <= kMaxTextSize)) {
         throw std::invalid_argument("a text's size must be above 0 and at most " + std::to_string(int(kMaxTextSize)) +
@@ -328,7 +353,7 @@ uint32_t OrvApp::createText(double x, double y, const std::string& text, double 
     object.y = y;
     object.sizeX = layout.width;
     object.sizeY = layout.height;
-    object.color = unpackColor(rgb);
+    paint(object, rgba);
     scene.add(object);
     scene.editText(id) = std::move(layout);
     return id;

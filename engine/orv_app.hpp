@@ -60,7 +60,10 @@ public:
 
     // Scene operations by identifier; unknown identifiers change nothing.
     void moveTo(uint32_t id, double x, double y);
+    // 0xRRGGBB (bits 24 to 31 ignored), opaque.
     void updateColor(uint32_t id, int32_t rgb);
+    // Colour and alpha packed RGBA, red in the low byte.
+    void setColour(uint32_t id, uint32_t rgba);
     // Prints the hit test's report block for rectangles and circles.
     bool isInside(uint32_t id, const Point2D& point) const;
 
@@ -77,13 +80,16 @@ public:
     // moveTo and updateColor for many objects; unknown identifiers are skipped.
     void moveMany(const uint32_t* ids, const double* xs, const double* ys, size_t count);
     void updateColors(const uint32_t* ids, const int32_t* colours, size_t count);
+    void setColours(const uint32_t* ids, const uint32_t* rgba, size_t count);
+    // What frames show where nothing is drawn, packed RGBA; always opaque (alpha is ignored).
+    void setBackground(uint32_t rgba);
 
     // A picture file drawn with its top-left corner at (x, y), `width` by `height` pixels
     // (0: the picture's own). A file is decoded and uploaded once, whatever uses it.
     uint32_t createSprite(double x, double y, const std::string& path, double width, double height);
-    // Text (UTF-8) with its top-left corner at (x, y), `size` pixels high, in a font file
-    // (empty: DejaVu Sans).
-    uint32_t createText(double x, double y, const std::string& text, double size, int32_t rgb,
+    // Text (UTF-8) with its top-left corner at (x, y), `size` pixels high, coloured packed RGBA,
+    // in a font file (empty: DejaVu Sans).
+    uint32_t createText(double x, double y, const std::string& text, double size, uint32_t rgba,
                         const std::string& fontPath);
     // Lays a text object's text out anew; other objects are left alone.
     void setText(uint32_t id, const std::string& text);

@@ -1,4 +1,5 @@
 #include "bindings/color.hpp"
+#include "render/colour_text.hpp"
 
 #include <gtest/gtest.h>
 
@@ -113,6 +114,33 @@ TEST(UnpackColor, SplitsChannelsInOrder) {
     EXPECT_EQ(unpackColor(-1), white);
     const std::array<float, 3> black{0.0f, 0.0f, 0.0f};
     EXPECT_EQ(unpackColor(INT32_MIN), black);
+}
+
+TEST(ParseColourText, HexFormsPackRedLowAndAlphaHigh) {
+    EXPECT_EQ(parseColourText("#11223344"), 0x44332211u);
+    EXPECT_EQ(parseColourText("#AbCdEf"), 0xFFEFCDABu);
+    EXPECT_EQ(parseColourText("#f80"), 0xFF0088FFu);
+    EXPECT_EQ(parseColourText("#ff880000"), 0x000088FFu);
+    EXPECT_EQ(rgbaOfHex(0x7F112233), 0xFF332211u);
+}
+
+TEST(ParseColourText, NamesIgnoreCaseAcrossTheTable) {
+    EXPECT_EQ(parseColourText("aliceblue"), rgbaOfHex(0xF0F8FF));
+    EXPECT_EQ(parseColourText("yellowgreen"), rgbaOfHex(0x9ACD32));
+    EXPECT_EQ(parseColourText("RebeccaPurple"), rgbaOfHex(0x663399));
+    EXPECT_EQ(parseColourText("LIGHTGOLDENRODYELLOW"), rgbaOfHex(0xFAFAD2));
+    EXPECT_EQ(parseColourText("grey"), parseColourText("gray"));
+    EXPECT_EQ(parseColourText("Transparent"), 0u);
+}
+
+TEST(ParseColourText, RefusesEverythingElse) {
+    const std::string refused[] = {
+        "", "#", "#f", "#ff", "#ffff", "#fffff", "#fffffff", "#fffffffff", "#ggg", "#+ff", "# fff", "##fff",
+        "ff0000", "0xff0000", " red", "red ", "redd", "re", "lightgoldenrodyellowx", std::string("red\0", 4),
+        "r\xC3\xA9" "d"};
+    for (const std::string& text : refused) {
+        EXPECT_EQ(parseColourText(text), std::nullopt) << '"' << text << '"';
+    }
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ void compareWithReference(RendererChoice choice) {
     app.createCircle(300.0, 190.0, 30.0, 0x9B59B6);            // cut by the frame's corner
     const uint32_t own = app.createSprite(100.4, 50.6, star, 0, 0);
     const uint32_t scaled = app.createSprite(200.25, 100.5, star, 48, 40);
-    app.createText(12.3, 150.6, "qel", 24, 0xFFFFFF, "");
+    app.createText(12.3, 150.6, "qel", 24, 0xFFFFFFFFu, "");  // packed RGBA
     const uint32_t triangle = app.createTri();
     app.setLayer(triangle, -1);
     app.loadGameObjects();

@@ -149,3 +149,66 @@ def test_packed_colours_and_handle_set_color(colour_run):
     # A rejected text leaves the colour as it was.
     assert _close(updates["d"], (0, 255, 0)), updates
     assert _close(updates["e"], (0, 0, 255)), updates
+
+
+# The colour syntax of the added functions: (colour, expected RGB), all opaque.
+SYNTAX = [("#f80", (255, 136, 0)), ("#FF8800", (255, 136, 0)), ("#10203040", None), ("Orange", (255, 165, 0)),
+          ("REBECCAPURPLE", (102, 51, 153)), ((1, 2, 3), (1, 2, 3)), ([4, 5, 6, 255], (4, 5, 6))]
+# (call, the colour it is given): each raises ValueError naming the colour.
+REFUSED = [("qel.setBackground(c)", "purpel"), ("qel.setBackground(c)", "#ffff"), ("qel.setBackground(c)", 0x1000000),
+           ("qel.setBackground(c)", -1), ("qel.setBackground(c)", True), ("qel.setBackground(c)", b"#fff"),
+           ("qel.updateColor(box, c)", (1, 2)), ("qel.updateColor(box, c)", (256, 0, 0)),
+           ("qel.updateColor(box, c)", (True, 0, 0)), ("qel.updateColor(box, c)", [1.0, 0, 0]),
+           ("label.setColor(c)", None), ("qel.createText(0, 0, 'x', 9, c)", "nope"),
+           ("qel.updateColors([box, box], ['red', c])", "nope")]
+
+SYNTAX_SNIPPET = """
+import json, time
+import numpy as np
+import qel
+syntax, refused = {syntax!r}, {refused!r}
+qel.init([], 200, 100, offscreen=True, background=0x102030)
+def frame():
+    for _ in range(3):
+        time.sleep(0.02)
+        qel.poll()
+    return np.frombuffer(qel.readPixels(), np.uint8).reshape(100, 200, 4)
+boxes = [qel.createRectangle(10 + 20 * i, 10, 10, 10, "#000000", 0).id for i in range(len(syntax))]
+print("QUIET")
+for box, (colour, _) in zip(boxes, syntax):
+    qel.updateColor(box, colour)
+box = boxes[0]
+label = qel.createText(10, 50, "\\u2588", 20, colour=(0, 0, 255))
+errors = []
+for call, c in refused:
+    try:
+        eval(call)
+        errors.append(None)
+    except ValueError as e:
+        errors.append(str(e))
+try:
+    qel.createText(0, 0, "x", 9, "red", colour="red")
+except TypeError as e:
+    errors.append(str(e))
+img = frame()
+print("LOUD")
+print("RESULT " + json.dumps({{"boxes": [[int(v) for v in img[15, 15 + 20 * i]] for i in range(len(syntax))],
+                               "label": [int(v) for v in img[int(label.top_left.y + label.height / 2), 15]],
+                               "background": [int(v) for v in img[90, 190]], "errors": errors}}))
+"""
+
+
+def test_colour_syntax_of_the_added_functions(build_dir):
+    r = run_snippet(textwrap.dedent(SYNTAX_SNIPPET.format(syntax=SYNTAX, refused=REFUSED)), build_dir=build_dir)
+    assert r.returncode == 0, r.output
+    assert r.stdout.split("QUIET\n")[1].startswith("LOUD\n"), "a colour in the added syntax echoed a line"
+    out = json.loads(r.stdout.split("RESULT ")[1])
+    for (colour, rgb), got in zip(SYNTAX, out["boxes"]):
+        # #10203040 over the background 0x102030 is that colour.
+        assert _close(got, rgb or (16, 32, 48)), (colour, got)
+    assert _close(out["label"], (0, 0, 255)) and _close(out["background"], (16, 32, 48)), out
+    # Refused text leaves the colours as they were: the first box is still "#f80".
+    assert _close(out["boxes"][0], (255, 136, 0))
+    for (call, colour), message in zip(REFUSED, out["errors"]):
+        assert message is not None and repr(colour) in message and "0xRRGGBB" in message, (call, colour, message)
+    assert "both color and colour" in out["errors"][-1]

@@ -171,3 +171,51 @@ def test_first_created_stays_on_top_where_shapes_overlap(run_qel, renderer):
     assert_pixel(out["rect2"], GREEN, "rectangle alone")
     assert_pixel(out["circle2"], YELLOW, "circle alone")
     assert_pixel(out["under_tri"], BLUE, "circle over later triangle")
+
+
+def test_translucent_shapes_and_text_blend_over_what_is_below(run_qel, renderer):
+    # A white band (x 60..140) lies under the shapes created before it; the translucent
+    # rectangle straddles its edge, the alpha-0 one lies wholly on it.
+    out, _ = run_sampled(run_qel, """
+        import time
+        import numpy as np
+        qel.init([], 320, 240, offscreen=True, background=(10, 20, 30))
+        def frame():
+            for _ in range(3):
+                time.sleep(0.02)
+                qel.poll()
+            return np.frombuffer(qel.readPixels(), np.uint8).reshape(240, 320, 4)
+        def sample(img):
+            return {name: [int(v) for v in img[y, x]] for name, (x, y) in
+                    {"rect_bg": (40, 40), "rect_white": (80, 40), "circle": (200, 60), "ghost": (100, 120),
+                     "text": (int(text.top_left.x + text.width / 2), int(text.top_left.y + text.height / 2)),
+                     "background": (300, 220)}.items()}
+        rect = qel.createRectangle(20, 20, 40, 80, "#000000", 0)
+        circle = qel.createCircle(200, 60, 30, "#000000", 0)
+        ghost = qel.createRectangle(70, 100, 40, 60, "#000000", 0)
+        text = qel.createText(200, 130, "\\u2588", 40, color=(0, 255, 0, 160))
+        qel.createRectangle(60, 0, 240, 80, "#ffffff", 0)
+        qel.updateColor(rect.id, (255, 0, 0, 128))
+        qel.updateColor(circle.id, "#0000FF40")
+        qel.updateColor(ghost.id, [0, 255, 0, 0])
+        out["first"] = sample(frame())
+        qel.setBackground("#20406000")
+        qel.updateColor(rect.id, 0x00ff00)
+        qel.updateColors([circle.id, ghost.id, text.id], ["#ff000080", (0, 0, 255, 128), 0x0000ff])
+        out["second"] = sample(frame())
+    """, renderer=renderer)
+
+    def over(colour, alpha, below):
+        return [c * alpha / 255 + b * (1 - alpha / 255) for c, b in zip(colour, below)]
+
+    bg, white = (10, 20, 30), (255, 255, 255)
+    expected = {"rect_bg": over(RED, 128, bg), "rect_white": over(RED, 128, white), "circle": over(BLUE, 64, bg),
+                "ghost": white, "text": over(GREEN, 160, bg), "background": bg}
+    bg = (0x20, 0x40, 0x60)
+    # An int makes the rectangle opaque again; the background drops its alpha.
+    expected2 = {"rect_bg": GREEN, "rect_white": GREEN, "circle": over(RED, 128, bg), "ghost": over(BLUE, 128, white),
+                 "text": BLUE, "background": bg}
+    for got, want in ((out["first"], expected), (out["second"], expected2)):
+        for name, colour in want.items():
+            assert got[name][3] == 255, (name, got[name])
+            assert all(abs(g - w) <= 1 for g, w in zip(got[name], colour)), (name, got[name], colour)
