@@ -32,6 +32,7 @@ void registerColourFunctions(py::module_& m) {
             const std::uint32_t rgba = colourOf(colour);
             requireEngine().setColour(id, rgba);
         },
+        py::arg("id"), py::arg("colour"), py::pos_only(),
         "Recolours the object: an int 0xRRGGBB (opaque; bits 24 to 31 ignored), or a colour such as '#rrggbbaa', "
         "'red' or (r, g, b, a); translucent shapes blend over what is below, alpha 0 draws nothing.");
     m.def(

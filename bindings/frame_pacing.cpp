@@ -42,8 +42,9 @@ bool freshSchedule = true;
 double seconds(std::int64_t ns) { return static_cast<double>(ns) / static_cast<double>(kNsPerSecond); }
 
 void setFrameRate(double fps) {
-    if (!std::isfinite(fps) || fps < 0.0) {
-        throw py::value_error("the frame rate must be a finite number of frames a second, 0 or more (0: no waiting)");
+    // Beyond these a frame would wait for minutes, or the interval would round to nothing.
+    if (!(fps == 0.0 || (fps >= 0.1 && fps <= 1e6))) {
+        throw py::value_error("the frame rate must be 0 (no waiting) or between 0.1 and 1000000 frames a second");
     }
     frameClock.setPace(fps == 0.0 ? 0 : std::llround(static_cast<double>(kNsPerSecond) / fps));
     freshSchedule = true;

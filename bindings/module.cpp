@@ -19,6 +19,7 @@ namespace py = pybind11;
 
 PYBIND11_MODULE(qel, m) {
     m.doc() = "qel 2D graphics engine";
+    m.attr("__version__") = QEL_VERSION;
     qel::captureStandardOutput();
 
     // The classes are known to the binding layer first, so signatures and error messages
@@ -37,26 +38,45 @@ PYBIND11_MODULE(qel, m) {
                 qel::runWith(update.cast<py::function>());
             }
         },
-        py::arg("update") = py::none());
-    m.def("poll", &qel::poll);
-    m.def("shouldClose", &qel::shouldClose);
-    m.def("loadGameObjects", &qel::loadGameObjects);
-    m.def("createTri", &qel::createTri);
-    m.def("createRectangle", qel::printing(&qel::createRectangle));
-    m.def("moveTo", &qel::moveTo);
+        py::arg("update") = py::none(),
+        "Without update: processes events and draws frames, unpaced, until the window is asked to close. With "
+        "update: calls update(dt) once per frame at the frame rate (see nextFrame) until the window closes or "
+        "update returns False; an exception in update ends run and propagates.");
+    m.def("poll", &qel::poll,
+          "One step of a frame loop: processes window events, updates deltaTime() and draws a frame when 1/60 s has "
+          "passed since the last one.");
+    m.def("shouldClose", &qel::shouldClose, "Whether the user has asked to close the window.");
+    m.def("loadGameObjects", &qel::loadGameObjects, "Adds the engine's spinning demo triangle.");
+    m.def("createTri", &qel::createTri, "Adds a triangle over the whole window; returns its identifier.");
+    m.def("createRectangle", qel::printing(&qel::createRectangle), py::arg("x"), py::arg("y"), py::arg("height"),
+          py::arg("width"), py::arg("colour"), py::arg("speed"), py::pos_only(),
+          "Adds a rectangle with its top-left corner at (x, y), colour text '#rrggbb' (printed as it is read), "
+          "speed in pixels a second for the step moves; returns its handle.");
+    m.def("moveTo", &qel::moveTo, py::arg("id"), py::arg("x"), py::arg("y"), py::pos_only(),
+          "Places the object: a circle's centre, a rectangle's, sprite's or text's top-left corner. Triangles stay.");
     qel::installFastMoveTo(m);
-    m.def("buttonDown", &qel::buttonDown);
-    m.def("buttonComboDown", &qel::buttonComboDown);
-    m.def("buttonClicked", &qel::buttonClicked);
-    m.def("getCursor", &qel::getCursor);
-    m.def("createCircle", qel::printing(&qel::createCircle));
-    m.def("deltaTime", &qel::deltaTime);
-    m.def("getWindowWidth", &qel::getWindowWidth);
-    m.def("getWindowHeight", &qel::getWindowHeight);
-    m.def("updateColor", &qel::updateColor);
-    m.def("isInside", qel::printing(&qel::isInside));
-    m.def("getData", &qel::getData);
-    m.def("closeWindow", &qel::closeWindow);
+    m.def("buttonDown", &qel::buttonDown, py::arg("name"), py::pos_only(),
+          "Whether the key or button is held: up, down, left, right, W, A, S, D, mouseLeft, mouseRight (any other "
+          "name reads the left mouse button). Tracked from the first question about it; see keyDown for every key.");
+    m.def("buttonComboDown", &qel::buttonComboDown, py::arg("names"), py::pos_only(),
+          "Whether all the named keys or buttons are held (buttonDown's names); True for an empty list.");
+    m.def("buttonClicked", &qel::buttonClicked, py::arg("name"), py::pos_only(),
+          "Whether the key or button was released since the last time this was asked (buttonDown's names).");
+    m.def("getCursor", &qel::getCursor, "The cursor in window pixels, or (-1, -1) when it is not over the window.");
+    m.def("createCircle", qel::printing(&qel::createCircle), py::arg("x"), py::arg("y"), py::arg("radius"),
+          py::arg("colour"), py::arg("speed"), py::pos_only(),
+          "Adds a circle centred on (x, y), colour text '#rrggbb' (printed as it is read), speed in pixels a second "
+          "for the step moves; returns its handle.");
+    m.def("deltaTime", &qel::deltaTime, "Seconds since the last drawn frame, as the last poll or nextFrame saw it.");
+    m.def("getWindowWidth", &qel::getWindowWidth, "The width of the drawing area in pixels (0 before init).");
+    m.def("getWindowHeight", &qel::getWindowHeight, "The height of the drawing area in pixels (0 before init).");
+    m.def("updateColor", &qel::updateColor, py::arg("id"), py::arg("colour"), py::pos_only(),
+          "Recolours the object with a packed int 0xRRGGBB (opaque).");
+    m.def("isInside", qel::printing(&qel::isInside), py::arg("id"), py::arg("x"), py::arg("y"), py::pos_only(),
+          "Whether the point is inside the object; prints a short report for rectangles and circles.");
+    m.def("getData", &qel::getData, "The device report as JSON text: GPUs, extensions, the present modes.");
+    m.def("closeWindow", &qel::closeWindow,
+          "Destroys the window; the scene stays usable, and init opens a new window.");
     for (const char* name : {"Point2D", "Circle", "Rectangle"}) {
         py::object cls = m.attr(name);
         py::delattr(m, name);

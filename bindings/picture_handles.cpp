@@ -49,10 +49,10 @@ void moveHandle(Handle& handle, double x, double y) {
 
 void registerPictureClasses(py::module_& m) {
     py::class_<Sprite>(m, "Sprite", "A picture drawn from a file, made by createSprite.")
-        .def_readonly("id", &Sprite::id)
-        .def_readonly("top_left", &Sprite::top_left)
-        .def_readonly("width", &Sprite::width)
-        .def_readonly("height", &Sprite::height)
+        .def_readonly("id", &Sprite::id, "The object's identifier.")
+        .def_readonly("top_left", &Sprite::top_left, "Where the sprite's top-left corner was placed.")
+        .def_readonly("width", &Sprite::width, "The drawn width in pixels.")
+        .def_readonly("height", &Sprite::height, "The drawn height in pixels.")
         .def("moveTo", &moveHandle<Sprite>, py::arg("x"), py::arg("y"), "Places the sprite's top-left corner.")
         .def(
             "setLayer", [](const Sprite& s, int32_t layer) { requireEngine().setLayer(s.id, layer); },
@@ -75,13 +75,13 @@ void registerPictureClasses(py::module_& m) {
             "Draws the picture scaled to width by height pixels; 0 keeps the picture's own size.")
         .def("remove", [](const Sprite& s) { return requireEngine().removeObject(s.id); },
              "Removes the sprite; True when it was there.")
-        .def("__repr__", [](const Sprite& s) { return "Sprite<" + std::to_string(s.id) + ">"; });
+        .def("__repr__", [](const Sprite& s) { return "Sprite<" + std::to_string(s.id) + ">"; }, "Sprite<id>.");
 
     py::class_<Text>(m, "Text", "Text drawn in a font, made by createText.")
-        .def_readonly("id", &Text::id)
-        .def_readonly("top_left", &Text::top_left)
-        .def_readonly("width", &Text::width)
-        .def_readonly("height", &Text::height)
+        .def_readonly("id", &Text::id, "The object's identifier.")
+        .def_readonly("top_left", &Text::top_left, "Where the text's top-left corner was placed.")
+        .def_readonly("width", &Text::width, "The drawn width in pixels.")
+        .def_readonly("height", &Text::height, "The drawn height in pixels.")
         .def(
             "setText",
             [](Text& t, const std::string& text) {
@@ -105,7 +105,7 @@ void registerPictureClasses(py::module_& m) {
             py::arg("layer"), "Puts the text on a layer: higher layers are drawn above lower ones.")
         .def("remove", [](const Text& t) { return requireEngine().removeObject(t.id); },
              "Removes the text; True when it was there.")
-        .def("__repr__", [](const Text& t) { return "Text<" + std::to_string(t.id) + ">"; });
+        .def("__repr__", [](const Text& t) { return "Text<" + std::to_string(t.id) + ">"; }, "Text<id>.");
 }
 
 void registerPictureFunctions(py::module_& m) {

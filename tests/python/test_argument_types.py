@@ -80,7 +80,7 @@ ACCEPTED = [
     ("moveTo_float_subclass", "(qel.moveTo(mover.id, Real(90.5), Real(100.5)), qel.isInside(mover.id, 90.5, 100.5), "
      "qel.isInside(mover.id, 90.4, 100.5))", "(None, True, False)"),
     ("moveTo_bool_id", "qel.moveTo(False, 1.0, 2.0)", "None"),
-    ("moveTo_doc", "qel.moveTo.__doc__", repr("moveTo(arg0: int, arg1: float, arg2: float) -> None\n")),
+    ("moveTo_doc", "qel.moveTo.__doc__.splitlines()[0]", repr("moveTo(id: int, x: float, y: float, /) -> None")),
 ]
 
 SNIPPET = """

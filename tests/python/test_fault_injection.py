@@ -102,6 +102,9 @@ import qel, qel_testing
 from qel_testing import grab
 
 def poll(errors):
+    # A corner pixel changes every frame: a frame that repeats the last is not submitted.
+    ticks.append(1)
+    qel.updateColor(ticker.id, len(ticks) % 2)
     time.sleep(0.02)
     try:
         qel.poll()
@@ -111,6 +114,7 @@ def poll(errors):
         return False
 
 qel.init([], 320, 240)
+ticker, ticks = qel.createRectangle(0, 0, 2, 2, "#000000", 0), []
 circle = qel.createCircle(60, 60, 20, "#ff0000", 0)
 qel_testing.pump(qel)
 rounds = []

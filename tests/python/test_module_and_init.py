@@ -180,3 +180,33 @@ def test_printing_goes_through_sys_stdout_or_nowhere_when_quiet(build_dir, capsy
         qel.setQuiet(False)
     assert capsys.readouterr().out == ""
     qel.closeWindow()
+
+
+def test_every_name_documented_with_named_parameters(run_qel):
+    import tomllib
+    r = run_qel(r"""
+        import json, re, qel
+        SIGNATURE = re.compile(r"^(\d+\. )?\w+\(.*\)( -> .*)?$")
+        missing, unnamed = [], []
+        def check(name, obj):
+            doc = obj.__doc__ or ""
+            text = [l for l in doc.splitlines() if l.strip() and not SIGNATURE.match(l.strip())
+                    and l.strip() != "Overloaded function."]
+            if not text:
+                missing.append(name)
+            if re.search(r"\barg\d+\b", doc):
+                unnamed.append(name)
+        for name, obj in vars(qel).items():
+            if name.startswith("__"):
+                continue
+            check(name, obj)
+            for member, value in vars(obj).items() if isinstance(obj, type) else ():
+                if not member.startswith("_") or member in ("__init__", "__repr__"):
+                    check(f"{name}.{member}", value)
+        print(json.dumps([missing, unnamed, qel.__version__]))
+    """)
+    assert r.returncode == 0, r.output
+    missing, unnamed, version = json.loads(r.stdout.splitlines()[-1])
+    assert missing == [] and unnamed == []
+    with open(os.path.join(os.path.dirname(__file__), "..", "..", "pyproject.toml"), "rb") as f:
+        assert version == tomllib.load(f)["project"]["version"]
