@@ -1,6 +1,7 @@
 """The module's surface and what init() does with its arguments and the real window."""
 import json
 import os
+import textwrap
 
 import pytest
 
@@ -157,29 +158,35 @@ def test_unusable_sizes_fail_cleanly(run_qel, width, height):
     assert "refused:" in r.stdout or "Present mode: V-Sync" in r.stdout
 
 
-def test_printing_goes_through_sys_stdout_or_nowhere_when_quiet(build_dir, capsys, monkeypatch):
-    # In this process, so pytest's own capture and redirect_stdout are what is tested.
-    import contextlib
-    import io
-    monkeypatch.syspath_prepend(build_dir)
-    import qel
-    qel.init([], 64, 48, offscreen=True)
-    rect = qel.createRectangle(1, 1, 10, 10, "#AbCdEf", 0)
-    out = capsys.readouterr().out
-    assert "\nLoading shaders from: " in out and "Selected Device:" in out and out.endswith("0xabcdef\n")
-    with contextlib.redirect_stdout(io.StringIO()) as caught:
-        assert qel.isInside(rect.id, 5, 5)
-    assert "Rectangle Check:\n\tClick: (5, 5)\n" in caught.getvalue() and capsys.readouterr().out == ""
-    qel.setQuiet(True)
-    try:
-        qel.createCircle(1, 1, 1, "#123456", 0)
-        qel.isInside(rect.id, 5, 5)
-        qel.init([], 32, 32, offscreen=True)
-        qel.nextFrame()
-    finally:
-        qel.setQuiet(False)
-    assert capsys.readouterr().out == ""
-    qel.closeWindow()
+def test_printing_goes_through_sys_stdout_or_nowhere_when_quiet(run_qel, tmp_path):
+    # pytest's own capture and redirect_stdout, in a pytest of its own: the engine and its
+    # driver threads stay out of this process.
+    (tmp_path / "test_capture.py").write_text(textwrap.dedent("""
+        import contextlib, io
+        import qel
+
+        def test_capture(capsys):
+            qel.init([], 64, 48, offscreen=True)
+            rect = qel.createRectangle(1, 1, 10, 10, "#AbCdEf", 0)
+            out = capsys.readouterr().out
+            assert "\\nLoading shaders from: " in out and "Selected Device:" in out and out.endswith("0xabcdef\\n")
+            with contextlib.redirect_stdout(io.StringIO()) as caught:
+                assert qel.isInside(rect.id, 5, 5)
+            assert "Rectangle Check:\\n\\tClick: (5, 5)\\n" in caught.getvalue()
+            assert capsys.readouterr().out == ""
+            qel.setQuiet(True)
+            qel.createCircle(1, 1, 1, "#123456", 0)
+            qel.isInside(rect.id, 5, 5)
+            qel.init([], 32, 32, offscreen=True)
+            qel.nextFrame()
+            qel.setQuiet(False)
+            assert capsys.readouterr().out == ""
+    """))
+    r = run_qel(f"""
+        import sys, pytest
+        sys.exit(pytest.main(["-q", "-p", "no:cacheprovider", {str(tmp_path)!r}]))
+    """, env={"DISPLAY": None}, cwd=str(tmp_path))
+    assert r.returncode == 0 and "1 passed" in r.stdout, r.output
 
 
 def test_every_name_documented_with_named_parameters(run_qel):
