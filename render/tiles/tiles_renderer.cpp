@@ -46,6 +46,9 @@ TilesRenderer::TilesRenderer(OrvDevice& d, std::string directory, const TextureA
       atlas{a},
       output{d, VK_BUFFER_USAGE_STORAGE_BUFFER_BIT | VK_BUFFER_USAGE_TRANSFER_SRC_BIT | VK_BUFFER_USAGE_TRANSFER_DST_BIT,
              "frame pixel"} {
+    VkPhysicalDeviceProperties properties;
+    vkGetPhysicalDeviceProperties(device.getPhysicalDevice(), &properties);
+    maxWorkGroups = properties.limits.maxComputeWorkGroupCount[0];
     createLayouts();
     createDescriptorSets();
 }
@@ -260,10 +263,15 @@ void TilesRenderer::record(VkCommandBuffer commandBuffer, size_t slotIndex, cons
     for (const auto& [pipeline, tiles] : passes) {
         if (tiles != 0) {
             vkCmdBindPipeline(commandBuffer, VK_PIPELINE_BIND_POINT_COMPUTE, pipeline);
-            vkCmdPushConstants(commandBuffer, pipelineLayout, VK_SHADER_STAGE_COMPUTE_BIT, 0, sizeof(push), &push);
-            vkCmdDispatch(commandBuffer, tiles, 1, 1);
         }
-        push.firstRange += tiles;
+        // A large window has more tiles than one dispatch may count along x.
+        for (uint32_t left = tiles; left != 0;) {
+            const uint32_t count = std::min(left, maxWorkGroups);
+            vkCmdPushConstants(commandBuffer, pipelineLayout, VK_SHADER_STAGE_COMPUTE_BIT, 0, sizeof(push), &push);
+            vkCmdDispatch(commandBuffer, count, 1, 1);
+            push.firstRange += count;
+            left -= count;
+        }
     }
 
     // The pixels are written before they are copied; the image, whatever it held, becomes

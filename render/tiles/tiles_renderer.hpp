@@ -76,6 +76,8 @@ private:
     uint64_t outputGeneration = 1;
     // Colour byte order of the swap chain's images: blue first, or red first.
     bool blueFirst = true;
+    // The device's largest dispatch along x.
+    uint32_t maxWorkGroups = 65535;
     // How many tiles of each group the last prepared frame draws, and its clear colour.
     TileBinner::Written tilesDrawn{0, 0, 0};
     uint32_t clearColor = 0;

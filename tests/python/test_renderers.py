@@ -286,3 +286,18 @@ def test_offscreen_draws_the_windowed_pixels_without_a_display(run_qel, tmp_path
     # The score, the badge and the stars are there, and every pixel is the windowed one.
     assert len(np.unique(images["offscreen"].reshape(-1, 4), axis=0)) > 20
     assert np.array_equal(images["offscreen"], images["window"])
+
+
+def test_tiles_splits_a_frame_with_more_tiles_than_one_dispatch_counts(run_qel):
+    # 4096 by 4096 is 65,536 tiles, one more than the largest dispatch along x.
+    r = run_qel("""
+        import qel
+        qel.init([], 4096, 4096, offscreen=True)
+        qel.createRectangle(0, 0, 4096, 4096, "#20c040", 0)
+        qel.poll()
+        px = qel.readPixels()
+        print("CORNERS", list(px[:3]), list(px[-4:-1]))
+    """, env={"QEL_RENDERER": "tiles", "DISPLAY": None}, validation=True, timeout=300)
+    assert r.returncode == 0, r.output
+    assert not r.validation_messages(), r.validation_messages()
+    assert "CORNERS [32, 192, 64] [32, 192, 64]" in r.stdout, r.output
