@@ -61,8 +61,9 @@ void FrameLoop::rebuildTarget() {
     } else if (!offscreen) {
         offscreen = std::make_unique<OffscreenTarget>(device, size, kOffscreenFormat, renderer.imageUsage());
     }
-    needsRebuild = false;
+    // The renderer's buffers for the target are part of the rebuild: if they fail, it stays pending.
     renderer.useTarget(target());
+    needsRebuild = false;
 }
 
 void FrameLoop::drawFrame() {
@@ -242,7 +243,10 @@ std::vector<uint8_t> FrameLoop::readPixels(uint32_t& w, uint32_t& h) {
         throw std::runtime_error("no frame to read: none was drawn since the window was opened or resized "
                                  "(call qel.poll() first)");
     }
-    waitIdle();
+    const VkResult idle = waitIdle();
+    if (idle != VK_SUCCESS) {
+        throw vkError("failed to wait for the last frame to finish", idle);
+    }
     const VkExtent2D extent = target().imageExtent();
     w = extent.width;
     h = extent.height;

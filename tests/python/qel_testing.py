@@ -110,6 +110,13 @@ def injected_faults(stderr):
 
 # ---- used inside snippets ------------------------------------------------------------
 
+def arm_fault(entry):
+    """Under fault_env: makes the Nth call of a Vulkan function from now on fail, as
+    "vkDeviceWaitIdle:1" or "vkAllocateMemory:2:VK_ERROR_OUT_OF_DEVICE_MEMORY" says."""
+    import ctypes
+    if ctypes.CDLL(None).qel_vk_fault_arm(entry.encode()) != 0:
+        raise RuntimeError("cannot arm " + entry)
+
 def window_id(title="Qel Demo"):
     out = subprocess.run(["xdotool", "search", "--name", f"^{title}$"], capture_output=True,
                          text=True, timeout=30).stdout.split()

@@ -171,3 +171,41 @@ def test_failure_during_a_frame_raises_from_poll_and_later_polls_draw(run_qel, b
         assert r["settled"], r
         assert r["size"] == [w, h] and r["shape"] == [h, w, 3], r
         assert r["circle"] == [255, 0, 0] and r["rect"] == [0, 0, 255], r
+
+
+def test_failures_armed_while_running_resize_and_read_back(run_qel, build_dir, renderer):
+    # Armed from inside the script: the frame pixel buffer of a larger window (tiles), and
+    # the wait before reading the last frame back.
+    out, injected = _run(run_qel, build_dir, "", """
+        import json, subprocess, time, qel, qel_testing
+        from qel_testing import arm_fault, pump
+        qel.init([], 320, 240)
+        rect = qel.createRectangle(0, 0, 700, 700, "#00ff00", 0)
+        for i in range(8):  # different frames, so both frame slots have their buffers
+            qel.updateColor(rect.id, 0x00ff00 + i % 2)
+            time.sleep(0.02)
+            qel.poll()
+        qel.updateColor(rect.id, 0x00ff00)
+        errors = []
+        def attempt(call):
+            try:
+                return call()
+            except RuntimeError as e:
+                errors.append(str(e))
+        if qel.getRenderer() == "tiles":
+            arm_fault("vkAllocateMemory:1")
+        # Twice as large: the pixel buffer has to grow.
+        subprocess.run(["xdotool", "windowsize", qel_testing.window_id(), "640", "480"], check=True, timeout=30)
+        for _ in range(20):
+            time.sleep(0.02)
+            attempt(qel.poll)
+        arm_fault("vkDeviceWaitIdle:1")
+        attempt(qel.readPixels)
+        pixels = qel.readPixels()
+        print("RESULT " + json.dumps({"errors": errors, "size": [qel.getWindowWidth(), qel.getWindowHeight()],
+                                      "bytes": len(pixels), "last": list(pixels[-4:])}))
+    """, renderer=renderer)
+    expected = (["frame pixel buffer"] if renderer == "tiles" else []) + ["wait for the last frame"]
+    assert len(out["errors"]) == len(expected) and all(w in e for w, e in zip(expected, out["errors"])), out
+    assert out["size"] == [640, 480] and out["bytes"] == 640 * 480 * 4 and out["last"] == [0, 255, 0, 255]
+    assert [f for f, _ in injected] == (["vkAllocateMemory"] if renderer == "tiles" else []) + ["vkDeviceWaitIdle"]

@@ -7,6 +7,10 @@
 // named (VK_ERROR_OUT_OF_HOST_MEMORY when none is). A failed call returns without reaching
 // the loader and clears the handles it would have written; all other calls go through.
 // Each fault is reported on stderr as "vk-fault: <function> call <n> -> <result>".
+//
+// A running script arms more with qel_vk_fault_arm("vkDeviceWaitIdle:1"), counting from the
+// function's next call (ctypes.CDLL(None).qel_vk_fault_arm(b"...")): a failure at the Nth
+// call after a chosen moment, whatever ran before it.
 
 #include <vulkan/vulkan.h>
 
@@ -16,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -102,8 +107,8 @@ Rule parseRule(const std::string& entry) {
     return rule;
 }
 
-const std::vector<Rule>& rules() {
-    static const std::vector<Rule> parsed = [] {
+std::vector<Rule>& rules() {
+    static std::vector<Rule> parsed = [] {
         std::vector<Rule> list;
         const char* text = std::getenv("QEL_VK_FAULT");
         std::string spec = text != nullptr ? text : "";
@@ -124,6 +129,12 @@ const std::vector<Rule>& rules() {
     return parsed;
 }
 
+// Rules armed by a script join the list while other threads may be making calls.
+std::mutex& rulesMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
 // One interposed function: counts its calls and decides which of them fail.
 class Site;
 std::vector<const Site*>& sites() {
@@ -138,6 +149,7 @@ public:
     // The result to fail this call with, or nothing to let it through.
     std::optional<VkResult> fault() {
         const long call = ++calls;
+        const std::lock_guard<std::mutex> lock{rulesMutex()};
         for (const Rule& rule : rules()) {
             if (rule.function == name && (call == rule.call || (rule.onward && call > rule.call))) {
                 std::fprintf(stderr, "vk-fault: %s call %ld -> %s (%d)\n", name, call, resultName(rule.result),
@@ -160,6 +172,8 @@ public:
         }
         return reinterpret_cast<Fn>(function);
     }
+
+    long count() const { return calls; }
 
     const char* const name;
 
@@ -211,6 +225,7 @@ QEL_FAULT(vkAcquireNextImageKHR,
           (VkDevice d, VkSwapchainKHR chain, uint64_t timeout, VkSemaphore s, VkFence f, uint32_t* index),
           (d, chain, timeout, s, f, index), )
 QEL_FAULT(vkQueuePresentKHR, (VkQueue q, const VkPresentInfoKHR* info), (q, info), )
+QEL_FAULT(vkDeviceWaitIdle, (VkDevice d), (d), )
 
 namespace {
 
@@ -230,3 +245,19 @@ struct RuleCheck {
 } ruleCheck;
 
 }  // namespace
+
+// Arms one more rule, its call number counted from the function's next call. 0 when armed,
+// -1 for a function this library does not interpose.
+extern "C" __attribute__((visibility("default"))) int qel_vk_fault_arm(const char* entry) {
+    Rule rule = parseRule(entry != nullptr ? entry : "");
+    for (const Site* site : sites()) {
+        if (rule.function == site->name) {
+            rule.call += site->count();
+            const std::lock_guard<std::mutex> lock{rulesMutex()};
+            rules().push_back(rule);
+            return 0;
+        }
+    }
+    std::fprintf(stderr, "vk-fault: cannot arm '%s': this library does not interpose that function\n", entry);
+    return -1;
+}
