@@ -74,6 +74,8 @@ def test_failed_upload_allocation_fails_one_frame(run_qel, build_dir, renderer, 
     ("raster", "vkCreateGraphicsPipelines:1", "failed to create graphics pipeline"),
     ("raster", "vkCreateGraphicsPipelines:3:VK_ERROR_OUT_OF_DEVICE_MEMORY", "failed to create graphics pipeline"),
     ("tiles", "vkCreateComputePipelines:1", "failed to create compute pipeline: "),
+    # The first image memory: the texture atlas's sheet.
+    (None, "vkAllocateMemory:1", "failed to allocate image memory!"),
 ])
 def test_failure_during_init_raises_and_a_later_init_works(run_qel, build_dir, renderer, faults, message):
     out, injected = _run(run_qel, build_dir, faults, """
