@@ -25,6 +25,55 @@ OrvPipeline::Fill fillOf(DrawKind kind) {
     }
 }
 
+// What is left of a quad cut to the frame, as parts of the whole along each axis (0 to 1).
+struct QuadPart {
+    float u0 = 0.0f;
+    float v0 = 0.0f;
+    float u1 = 1.0f;
+    float v1 = 1.0f;
+};
+
+// How far beyond the frame a quad may reach before it is cut: the rasteriser keeps positions
+// in fixed point, and a quad billions of pixels wide overflows it.
+constexpr float kCutMargin = 4096.0f;
+
+// Cuts an axis-aligned solid or textured quad reaching far beyond the frame down to the
+// frame and the margin, in place. Discs keep their square, which their shape is drawn from.
+QuadPart cutToFrame(Primitive& p, float width, float height) {
+    QuadPart part;
+    if (p.kindNumber() != kPrimQuad || !p.has(kFlagAxisAligned)) {
+        return part;
+    }
+    const auto cut = [](float& a, float& b, float limit, float& partA, float& partB) {
+        const float low = -kCutMargin;
+        const float high = limit + kCutMargin;
+        if (a >= low && a <= high && b >= low && b <= high) {
+            return;
+        }
+        const double from = a;
+        const double span = static_cast<double>(b) - from;
+        a = std::clamp(a, low, high);
+        b = std::clamp(b, low, high);
+        if (span != 0.0) {
+            partA = static_cast<float>((a - from) / span);
+            partB = static_cast<float>((b - from) / span);
+        }
+    };
+    float left = p.p0[0];
+    float right = p.p1[0];
+    float top = p.p0[1];
+    float bottom = p.p2[1];
+    cut(left, right, width, part.u0, part.u1);
+    cut(top, bottom, height, part.v0, part.v1);
+    p.p0[0] = left;
+    p.p0[1] = top;
+    p.p1[0] = right;
+    p.p1[1] = top;
+    p.p2[0] = left;
+    p.p2[1] = bottom;
+    return part;
+}
+
 Vertex vertexAt(float x, float y, const float color[3]) {
     return Vertex{{x, y}, {color[0], color[1], color[2]}};
 }
@@ -83,23 +132,25 @@ void quadCorners(const Primitive& p, float u0, float v0, float u1, float v1, flo
 
 // A solid primitive seen through: an empty source; a disc's corners carry where they lie
 // across it (-1 to 1) and a source height of -1, which cuts the disc out.
-void placeTranslucent(PictureVertex* out, const Primitive& p) {
+void placeTranslucent(PictureVertex* out, const Primitive& p, const QuadPart& part) {
     float corners[6][4] = {};
     if (p.kindNumber() == kPrimTriangle) {
         const float triangle[6][4] = {{p.p0[0], p.p0[1], 0, 0}, {p.p1[0], p.p1[1], 0, 0}, {p.p2[0], p.p2[1], 0, 0},
                                       {p.p0[0], p.p0[1], 0, 0}, {p.p0[0], p.p0[1], 0, 0}, {p.p0[0], p.p0[1], 0, 0}};
         std::copy(&triangle[0][0], &triangle[0][0] + 24, &corners[0][0]);
     } else {
-        quadCorners(p, -1.0f, -1.0f, 1.0f, 1.0f, corners);
+        quadCorners(p, 2.0f * part.u0 - 1.0f, 2.0f * part.v0 - 1.0f, 2.0f * part.u1 - 1.0f, 2.0f * part.v1 - 1.0f,
+                    corners);
     }
     placeBlended(out, corners, {0.0f, 0.0f, 0.0f, p.kindNumber() == kPrimDisc ? -1.0f : 0.0f},
                  premultiplied(p.color));
 }
 
 // A textured quad: where each corner lies in the picture, and the tint.
-void placePicture(PictureVertex* out, const Primitive& p) {
+void placePicture(PictureVertex* out, const Primitive& p, const QuadPart& part) {
     float corners[6][4] = {};
-    quadCorners(p, 0.0f, 0.0f, p.source[2], p.source[3], corners);
+    quadCorners(p, part.u0 * p.source[2], part.v0 * p.source[3], part.u1 * p.source[2], part.v1 * p.source[3],
+                corners);
     placeBlended(out, corners, {p.source[0], p.source[1], p.source[2], p.source[3]}, premultiplied(p.color));
 }
 
@@ -208,10 +259,16 @@ void RasterRenderer::prepare(size_t slotIndex, const DrawList& list) {
     slot.clearColor = list.clearColor;
     uint32_t next = 0;
     uint32_t nextPicture = 0;
+    const float width = static_cast<float>(list.width);
+    const float height = static_cast<float>(list.height);
     const auto flush = [&] {
         planStretch(
             stretchDiscs, next, slot.draws,
-            [&](size_t i, uint32_t first) { placeSolid(out + first, list.primitives[stretch[i]]); },
+            [&](size_t i, uint32_t first) {
+                Primitive p = list.primitives[stretch[i]];
+                cutToFrame(p, width, height);
+                placeSolid(out + first, p);
+            },
             [&](uint32_t first) {
                 std::fill(out + first, out + first + kQuadVertexCount, Vertex{{-1.0f, -1.0f}, {0.0f, 0.0f, 0.0f}});
             });
@@ -228,10 +285,12 @@ void RasterRenderer::prepare(size_t slotIndex, const DrawList& list) {
             continue;
         }
         flush();
+        Primitive cut = p;
+        const QuadPart part = cutToFrame(cut, width, height);
         if (p.has(kFlagTextured)) {
-            placePicture(pictures + nextPicture, p);
+            placePicture(pictures + nextPicture, cut, part);
         } else {
-            placeTranslucent(pictures + nextPicture, p);
+            placeTranslucent(pictures + nextPicture, cut, part);
         }
         Draw* last = slot.draws.empty() ? nullptr : &slot.draws.back();
         if (last != nullptr && last->kind == DrawKind::Pictures && last->first + last->count == nextPicture) {

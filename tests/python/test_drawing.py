@@ -219,3 +219,23 @@ def test_translucent_shapes_and_text_blend_over_what_is_below(run_qel, renderer)
         for name, colour in want.items():
             assert got[name][3] == 255, (name, got[name])
             assert all(abs(g - w) <= 1 for g, w in zip(got[name], colour)), (name, got[name], colour)
+
+
+def test_shapes_billions_of_pixels_wide_cover_the_frame(run_qel, renderer):
+    # Far beyond the frame a quad's corners overflow the rasteriser's fixed point unless
+    # what lies outside is cut off first.
+    out, _ = run_sampled(run_qel, """
+        import os
+        import numpy as np
+        qel.init([], 320, 240, offscreen=True)
+        qel.createRectangle(-1e10, 10, 40, 2e10, "#ff0000", 0)
+        star = os.path.join(qel_testing.HERE, "..", "..", "demo", "star.png")
+        qel.createSprite(-1e10, 100, star, 2e10, 40)
+        qel.createRectangle(100, -1e10, 2e10, 20, "#0000ff", 0)
+        qel.poll()
+        img = np.frombuffer(qel.readPixels(), np.uint8).reshape(240, 320, 4)
+        out["rect"] = int((img[30, :, 0] == 255).sum())
+        out["sprite"] = int((img[120, :, :3] != 3).any(axis=1).sum())
+        out["column"] = int((img[150:, 110, 2] == 255).sum())
+    """, renderer=renderer, env={"DISPLAY": None})
+    assert out == {"rect": 320, "sprite": 320, "column": 90}
