@@ -67,5 +67,37 @@ TEST(FrameClock, FirstPollAfterLongLoadDraws) {
     EXPECT_EQ(step.frameTime, 2.0);
 }
 
+// nextFrame's schedule: frames a whole interval apart on average whatever each one's lateness,
+// a fresh start after falling behind, and at once after a change of pace.
+TEST(FrameClock, PacedScheduleHoldsItsRateAndRestartsWhenBehind) {
+    FrameClock clock{0};
+    clock.setPace(10'000'000);
+    EXPECT_EQ(clock.dueAt(123), 123);
+    clock.pacedFrameDrawn(1'000);
+    EXPECT_EQ(clock.dueAt(2'000), 10'001'000);
+    clock.pacedFrameDrawn(10'400'000);  // drawn late: the next is still due on the schedule
+    EXPECT_EQ(clock.dueAt(0), 20'001'000);
+    clock.pacedFrameDrawn(45'000'000);  // more than a frame behind: a new schedule from now
+    EXPECT_EQ(clock.dueAt(0), 55'000'000);
+    clock.setPace(0);
+    clock.pacedFrameDrawn(60'000'000);
+    EXPECT_EQ(clock.dueAt(61'000'000), 61'000'000);
+}
+
+// A fixed step: every poll draws, one step after the last frame, whatever the time says.
+TEST(FrameClock, FixedStepReplacesTheTime) {
+    FrameClock clock{1'000};
+    clock.setFixedStep(5'000'000);
+    for (int frame = 1; frame <= 3; ++frame) {
+        const FrameClock::Step step = clock.poll(frame == 2 ? 1'000 : 9'999'999'999);
+        EXPECT_TRUE(step.draw);
+        EXPECT_DOUBLE_EQ(step.frameTime, 0.005);
+        clock.drawn();
+        EXPECT_EQ(clock.now(), 1'000 + frame * 5'000'000);
+    }
+    clock.setFixedStep(0);
+    EXPECT_FALSE(clock.poll(clock.now() + 1'000).draw);
+}
+
 }  // namespace
 }  // namespace orv

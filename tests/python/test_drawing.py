@@ -203,6 +203,9 @@ def test_translucent_shapes_and_text_blend_over_what_is_below(run_qel, renderer)
         qel.updateColor(rect.id, 0x00ff00)
         qel.updateColors([circle.id, ghost.id, text.id], ["#ff000080", (0, 0, 255, 128), 0x0000ff])
         out["second"] = sample(frame())
+        # Nothing else changes: the still scene must still be drawn again.
+        qel.setBackground("white")
+        out["third"] = sample(frame())["background"]
     """, renderer=renderer)
 
     def over(colour, alpha, below):
@@ -215,6 +218,7 @@ def test_translucent_shapes_and_text_blend_over_what_is_below(run_qel, renderer)
     # An int makes the rectangle opaque again; the background drops its alpha.
     expected2 = {"rect_bg": GREEN, "rect_white": GREEN, "circle": over(RED, 128, bg), "ghost": over(BLUE, 128, white),
                  "text": BLUE, "background": bg}
+    assert out["third"] == [255, 255, 255, 255]
     for got, want in ((out["first"], expected), (out["second"], expected2)):
         for name, colour in want.items():
             assert got[name][3] == 255, (name, got[name])
