@@ -437,3 +437,25 @@ def test_step_moves_and_set_color_redraw(run_qel):
     for key, pixels in expected.items():
         for got, want in zip(out[key], pixels):
             assert near(got, want), f"{key}: {out[key]} expected {pixels}"
+
+
+def test_a_step_after_a_pause_covers_one_frame_at_most(run_qel):
+    # Frames of exactly 10 ms: a step five frames after the last one in its direction
+    # still covers one frame's worth, as a held key would.
+    r = run_ok(run_qel, """
+        import json
+        import qel
+        qel.init([], 800, 600, offscreen=True)
+        qel.setFixedStep(0.01)
+        c = qel.createCircle(100, 100, 10, "#ff0000", 100)
+        qel.nextFrame()
+        c.moveRight()
+        moves = [c.center.x]
+        for _ in range(5):
+            qel.nextFrame()
+        c.moveRight()
+        moves.append(c.center.x)
+        print("RESULT " + json.dumps(moves))
+    """, env={"DISPLAY": None})
+    first, after_pause = result_of(r)
+    assert abs(first - 101) < 1e-9 and abs(after_pause - 102) < 1e-9
