@@ -14,9 +14,12 @@ namespace qel {
 
 namespace {
 
+// The engine is taken only once the arguments are converted: a path object's __fspath__ is
+// Python code, which may replace the engine.
 Sprite createSprite(double x, double y, const py::object& path, double width, double height) {
+    const std::string file = pathArgument(path);
     orv::OrvApp& app = requireEngine();
-    const uint32_t id = app.createSprite(x, y, pathArgument(path), width, height);
+    const uint32_t id = app.createSprite(x, y, file, width, height);
     const auto [w, h] = app.drawnSize(id);
     return Sprite{id, Point2D{x, y}, w, h};
 }
@@ -32,8 +35,9 @@ Text createText(double x, double y, const std::string& text, double size, const 
         throw py::type_error("createText() needs a colour: color (or colour)");
     }
     const uint32_t rgba = colourArgument(given);
+    const std::string fontFile = font.is_none() ? std::string() : pathArgument(font);
     orv::OrvApp& app = requireEngine();
-    const uint32_t id = app.createText(x, y, text, size, rgba, font.is_none() ? std::string() : pathArgument(font));
+    const uint32_t id = app.createText(x, y, text, size, rgba, fontFile);
     const auto [w, h] = app.drawnSize(id);
     return Text{id, Point2D{x, y}, w, h};
 }

@@ -102,14 +102,15 @@ void requireSameLength(size_t ids, size_t other, const char* name) {
 }
 }  // namespace
 
+// The batch calls read every column before they take the engine: reading one runs Python
+// code (an __index__, an __iter__), which may replace the engine.
 void moveMany(py::handle ids, py::handle xs, py::handle ys) {
-    orv::OrvApp& app = requireEngine();
     readIdentifiers(ids, "ids", batchIds);
     readCoordinates(xs, "xs", batchXs);
     readCoordinates(ys, "ys", batchYs);
     requireSameLength(batchIds.size(), batchXs.size(), "xs");
     requireSameLength(batchIds.size(), batchYs.size(), "ys");
-    app.moveMany(batchIds.data(), batchXs.data(), batchYs.data(), batchIds.size());
+    requireEngine().moveMany(batchIds.data(), batchXs.data(), batchYs.data(), batchIds.size());
 }
 
 namespace {
@@ -138,7 +139,12 @@ ColourItems colourItems(py::handle column) {
     PyObject** item = PySequence_Fast_ITEMS(items.ptr());
     for (Py_ssize_t i = 0, n = PySequence_Fast_GET_SIZE(items.ptr()); i < n; ++i) {
         if (inColourSyntax(item[i])) {
-            return {items, true};
+            // A tuple: the items' conversions run Python code, which could change a list.
+            py::object fixed = py::reinterpret_steal<py::object>(PySequence_Tuple(items.ptr()));
+            if (!fixed) {
+                throw py::error_already_set();
+            }
+            return {fixed, true};
         }
     }
     return {items};
@@ -169,18 +175,17 @@ void readMixedColours(const py::object& items, std::vector<uint32_t>& out) {
 }  // namespace
 
 void updateColors(py::handle ids, py::handle colours) {
-    orv::OrvApp& app = requireEngine();
     readIdentifiers(ids, "ids", batchIds);
     const ColourItems items = colourItems(colours);
     if (items.syntax) {
         readMixedColours(items.column, batchRgba);
         requireSameLength(batchIds.size(), batchRgba.size(), "colours");
-        app.setColours(batchIds.data(), batchRgba.data(), batchIds.size());
+        requireEngine().setColours(batchIds.data(), batchRgba.data(), batchIds.size());
         return;
     }
     readColours(items.column, "colours", batchColours);
     requireSameLength(batchIds.size(), batchColours.size(), "colours");
-    app.updateColors(batchIds.data(), batchColours.data(), batchIds.size());
+    requireEngine().updateColors(batchIds.data(), batchColours.data(), batchIds.size());
 }
 
 py::bytes readPixels() {
