@@ -287,3 +287,20 @@ def test_batch_colours_take_negative_numbers_as_updateColor_does(run_qel):
         img = grab()
         expect(img, WHITE, (15, 15)); expect(img, GREEN, (45, 15)); expect(img, BLUE, (75, 15))
     """.replace("\n        ", "\n"))
+
+
+def test_a_batch_call_made_while_a_column_is_read_keeps_its_own_values(run_qel):
+    run_ok(run_qel, """
+        qel.init([], 320, 240)
+        outer, inner = (qel.createRectangle(-50, -50, 4, 4, "#000000", 0).id for _ in range(2))
+        class Sneaky:  # a column whose reading makes a batch call of its own
+            def __init__(self, call, values): self.call, self.values = call, values
+            def __iter__(self): self.call(); return iter(self.values)
+        qel.moveMany([outer], Sneaky(lambda: qel.moveMany([inner], [50], [50]), [10]), [10])
+        assert (qel.objectAt(11, 11), qel.objectAt(51, 51)) == (outer, inner)
+        qel.updateColors([outer], Sneaky(lambda: qel.updateColors([inner], ["blue"]), ["red"]))
+        qel.updateColors([inner], Sneaky(lambda: qel.updateColors([outer, outer], [0xFF0000] * 2), [0x00FF00]))
+        pump(qel)
+        img = grab()
+        expect(img, RED, (11, 11)); expect(img, GREEN, (51, 51))
+    """.replace("\n        ", "\n"))
