@@ -1,5 +1,6 @@
 #pragma once
-// A file path argument: a str or any os.PathLike.
+// A file path argument: a str or any os.PathLike. A NUL in it raises ValueError, as open()
+// does, rather than cut the path short where the file system would.
 
 #include <pybind11/pybind11.h>
 

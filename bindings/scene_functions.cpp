@@ -7,6 +7,7 @@
 #include "bindings/color.hpp"
 #include "bindings/colour_argument.hpp"
 #include "bindings/number_columns.hpp"
+#include "bindings/path_argument.hpp"
 #include "bindings/module_state.hpp"
 #include "diagnostics/device_report.hpp"
 #include "render/colour_text.hpp"
@@ -219,12 +220,14 @@ py::bytes readPixels() {
     return py::bytes(reinterpret_cast<const char*>(rgba.data()), rgba.size());
 }
 
-void screenshot(const std::string& path) {
+void screenshot(const py::object& path) {
+    // Converted first: a path object's __fspath__ may replace the engine.
+    const std::string file = pathArgument(path);
     uint32_t width = 0;
     uint32_t height = 0;
     const std::vector<uint8_t> rgba = requireEngine().readPixels(width, height);
     try {
-        orv::writePng(path, rgba.data(), width, height);
+        orv::writePng(file, rgba.data(), width, height);
     } catch (const orv::FileError& e) {
         errno = e.error;
         PyErr_SetFromErrnoWithFilename(PyExc_OSError, e.filename.c_str());

@@ -157,3 +157,26 @@ def test_arguments_are_checked_before_the_engine_is_needed(run_qel):
     """)
     assert r.returncode == 0, r.output
     assert r.stdout == "True\nTrue\nTrue\nTrue\n"
+
+
+def test_paths_are_taken_as_open_takes_them(run_qel, tmp_path):
+    r = run_qel("""
+        import os, sys, qel
+        from PIL import Image
+        D = sys.argv[1]
+        FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
+        pic = os.path.join(D, "pic.png")
+        Image.new("RGB", (3, 2), "red").save(pic)
+        qel.init([], 64, 48, offscreen=True, quiet=True)
+        qel.poll()
+        for call in (lambda: qel.createSprite(0, 0, pic + "\\0x"), lambda: qel.screenshot(pic + "\\0"),
+                     lambda: qel.createText(0, 0, "a", 12, "red", font=FONT + "\\0"),
+                     lambda: qel.init([], 64, 48, offscreen=True, icon=pic + "\\0")):
+            try:
+                call()
+                print("accepted")
+            except ValueError as e:
+                print(e)
+    """, args=[str(tmp_path)])
+    assert r.returncode == 0, r.output
+    assert r.stdout.splitlines() == ["embedded null byte"] * 4, r.output
