@@ -19,7 +19,7 @@ namespace {
 Sprite createSprite(double x, double y, const py::object& path, double width, double height) {
     const std::string file = pathArgument(path);
     orv::OrvApp& app = requireEngine();
-    const uint32_t id = app.createSprite(x, y, file, width, height);
+    const uint32_t id = namingPath([&] { return app.createSprite(x, y, file, width, height); });
     const auto [w, h] = app.drawnSize(id);
     return Sprite{id, Point2D{x, y}, w, h};
 }
@@ -37,7 +37,7 @@ Text createText(double x, double y, const std::string& text, double size, const 
     const uint32_t rgba = colourArgument(given);
     const std::string fontFile = font.is_none() ? std::string() : pathArgument(font);
     orv::OrvApp& app = requireEngine();
-    const uint32_t id = app.createText(x, y, text, size, rgba, fontFile);
+    const uint32_t id = namingPath([&] { return app.createText(x, y, text, size, rgba, fontFile); });
     const auto [w, h] = app.drawnSize(id);
     return Text{id, Point2D{x, y}, w, h};
 }

@@ -3,7 +3,7 @@ import os
 from typing import Any, Callable, List, Optional, Sequence, Tuple, Union, overload
 
 _Text = Union[str, bytes]
-_Path = Union[str, "os.PathLike[str]"]
+_Path = Union[str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"]
 # A column of numbers: any sequence, or a one-dimensional buffer (array.array, NumPy array).
 _Column = Union[Sequence[float], Any]
 # A colour: "#rgb", "#rrggbb", "#rrggbbaa", a CSS name, (r, g, b) or (r, g, b, a) of 0-255 (a list

@@ -161,7 +161,7 @@ def test_arguments_are_checked_before_the_engine_is_needed(run_qel):
 
 def test_paths_are_taken_as_open_takes_them(run_qel, tmp_path):
     r = run_qel("""
-        import os, sys, qel
+        import os, pathlib, sys, qel
         from PIL import Image
         D = sys.argv[1]
         FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
@@ -177,6 +177,15 @@ def test_paths_are_taken_as_open_takes_them(run_qel, tmp_path):
                 print("accepted")
             except ValueError as e:
                 print(e)
+        # bytes and names that are not UTF-8 (os.listdir gives them with surrogate escapes).
+        odd = os.path.join(D, os.fsdecode(b"\\xff.png"))
+        qel.screenshot(os.fsencode(odd))
+        print([qel.createSprite(0, 0, p).width for p in (os.fsencode(pic), odd, pathlib.Path(odd))],
+              sorted(os.listdir(D)) == ["pic.png", os.path.basename(odd)])
+        try:
+            qel.createSprite(0, 0, odd + ".missing")
+        except RuntimeError as e:
+            print("\\\\xff.png.missing" in str(e))
     """, args=[str(tmp_path)])
     assert r.returncode == 0, r.output
-    assert r.stdout.splitlines() == ["embedded null byte"] * 4, r.output
+    assert r.stdout.splitlines() == ["embedded null byte"] * 4 + ["[3.0, 64.0, 64.0] True", "True"], r.output
