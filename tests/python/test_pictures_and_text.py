@@ -153,7 +153,8 @@ for kwargs in fonts:
         print("REFUSED font |", e)
 for call in (lambda: qel.createSprite(5, 5, os.path.join(D, "noise.png"), -1),
              lambda: qel.createSprite(5, 5, os.path.join(D, "noise.png"), 10, float("nan")),
-             lambda: qel.createText(5, 5, "x", 0, "#ffffff"), lambda: qel.createText(5, 5, "x", -3, "#ffffff")):
+             lambda: qel.createText(5, 5, "x", 0, "#ffffff"), lambda: qel.createText(5, 5, "x", -3, "#ffffff"),
+             lambda: qel.createText(5, 5, "x", 0.999, "#ffffff")):
     try:
         call()
         print("CREATED by a bad argument")
