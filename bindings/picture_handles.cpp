@@ -5,6 +5,7 @@
 
 #include "bindings/colour_argument.hpp"
 #include "bindings/path_argument.hpp"
+#include "bindings/text_argument.hpp"
 #include "bindings/module_state.hpp"
 #include "engine/orv_app.hpp"
 
@@ -24,7 +25,7 @@ Sprite createSprite(double x, double y, const py::object& path, double width, do
     return Sprite{id, Point2D{x, y}, w, h};
 }
 
-Text createText(double x, double y, const std::string& text, double size, const py::object& color,
+Text createText(double x, double y, const TextArgument& text, double size, const py::object& color,
                 const py::object& font, const py::object& colour) {
     // `colour` is the other spelling of `color`; None stands for not given.
     if (!color.is_none() && !colour.is_none()) {
@@ -37,7 +38,7 @@ Text createText(double x, double y, const std::string& text, double size, const 
     const uint32_t rgba = colourArgument(given);
     const std::string fontFile = font.is_none() ? std::string() : pathArgument(font);
     orv::OrvApp& app = requireEngine();
-    const uint32_t id = namingPath([&] { return app.createText(x, y, text, size, rgba, fontFile); });
+    const uint32_t id = namingPath([&] { return app.createText(x, y, text.utf8, size, rgba, fontFile); });
     const auto [w, h] = app.drawnSize(id);
     return Text{id, Point2D{x, y}, w, h};
 }
@@ -88,9 +89,9 @@ void registerPictureClasses(py::module_& m) {
         .def_readonly("height", &Text::height, "The drawn height in pixels.")
         .def(
             "setText",
-            [](Text& t, const std::string& text) {
+            [](Text& t, const TextArgument& text) {
                 orv::OrvApp& app = requireEngine();
-                app.setText(t.id, text);
+                app.setText(t.id, text.utf8);
                 const auto [w, h] = app.drawnSize(t.id);
                 t.width = w;
                 t.height = h;

@@ -189,3 +189,19 @@ def test_paths_are_taken_as_open_takes_them(run_qel, tmp_path):
     """, args=[str(tmp_path)])
     assert r.returncode == 0, r.output
     assert r.stdout.splitlines() == ["embedded null byte"] * 4 + ["[3.0, 64.0, 64.0] True", "True"], r.output
+
+
+def test_text_with_lone_surrogates_draws_the_replacement_as_bad_bytes_do(run_qel):
+    r = run_qel("""
+        import numpy as np, qel
+        qel.init([], 200, 120, offscreen=True, quiet=True)
+        texts = [qel.createText(0, 40 * i, t, 20, "white") for i, t in enumerate(["a\\ud800b", b"a\\xffb", "x"])]
+        texts[2].setText("a\\udfffb")
+        qel.poll()
+        px = np.frombuffer(qel.readPixels(), np.uint8).reshape(120, 200, 4)
+        w, h = int(texts[1].width), int(texts[1].height)
+        boxes = [px[40 * i:40 * i + h, :w + 2] for i in range(3)]
+        print(all((t.width, t.height) == (w, h) for t in texts), all((b == boxes[1]).all() for b in boxes))
+    """)
+    assert r.returncode == 0, r.output
+    assert r.stdout == "True True\n", r.output
