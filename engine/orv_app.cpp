@@ -345,7 +345,7 @@ uint32_t OrvApp::createText(double x, double y, const std::string& text, double 
     }
     TextLayout layout;
     // Laid out under the identifier the text is about to take.
-    const uint32_t id = nextObjectId;
+    const uint32_t id = upcomingObjectId();
     library.layOut(id, fontPath, size, text, layout);
     GameObject object;
     object.kind = ObjectKind::Text;
