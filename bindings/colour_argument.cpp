@@ -54,7 +54,8 @@ long long inRange(PyObject* value, long long most) {
 }
 
 std::uint32_t fromComponents(const py::handle& colour) {
-    py::object items = py::reinterpret_steal<py::object>(PySequence_Fast(colour.ptr(), "not a sequence"));
+    // A tuple of the components: their __index__ is Python code, which could change a list.
+    py::object items = py::reinterpret_steal<py::object>(PySequence_Tuple(colour.ptr()));
     if (!items) {
         throw py::error_already_set();
     }

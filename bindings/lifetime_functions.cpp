@@ -174,7 +174,7 @@ void registerInit(py::module_& m) {
             }
             options.background = colourArgument(background);
             // Refused while the running engine and its window are still intact.
-            orv::OrvApp::checkOptions(options);
+            namingPath([&] { orv::OrvApp::checkOptions(options); });
             withOutput([&] { init(items, width, height, options); });
             followWindowSize();
         },

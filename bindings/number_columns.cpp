@@ -173,6 +173,14 @@ void readSequence(py::handle column, Want want, const char* name, std::vector<T>
     }
     const size_t count = static_cast<size_t>(PySequence_Fast_GET_SIZE(items.ptr()));
     PyObject** item = PySequence_Fast_ITEMS(items.ptr());
+    // An item's __float__ or __index__ is Python code, which may change a list being read:
+    // its items are looked up again after it, and a change of size is refused.
+    const auto ranPython = [&] {
+        if (static_cast<size_t>(PySequence_Fast_GET_SIZE(items.ptr())) != count) {
+            refuse(PyExc_RuntimeError, name, "the sequence changed size while it was read");
+        }
+        item = PySequence_Fast_ITEMS(items.ptr());
+    };
     out.resize(count);
     for (size_t i = 0; i < count; ++i) {
         PyObject* value = item[i];
@@ -184,19 +192,23 @@ void readSequence(py::handle column, Want want, const char* name, std::vector<T>
             if (PyUnicode_Check(value) || PyBytes_Check(value) || !PyNumber_Check(value)) {
                 refuse(PyExc_TypeError, name, "item " + std::to_string(i) + " is not a number");
             }
+            const py::object held = py::reinterpret_borrow<py::object>(value);
             const double x = PyFloat_AsDouble(value);
             if (x == -1.0 && PyErr_Occurred()) {
                 throw py::error_already_set();
             }
+            ranPython();
             out[i] = x;
         } else {
             if (PyFloat_Check(value) || !PyIndex_Check(value)) {
                 refuse(PyExc_TypeError, name, "item " + std::to_string(i) + " is not an integer");
             }
+            const py::object held = py::reinterpret_borrow<py::object>(value);
             py::object index = py::reinterpret_steal<py::object>(PyNumber_Index(value));
             if (!index) {
                 throw py::error_already_set();
             }
+            ranPython();
             int overflow = 0;
             const long long x = PyLong_AsLongLongAndOverflow(index.ptr(), &overflow);
             if (x == -1 && PyErr_Occurred()) {

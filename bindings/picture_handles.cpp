@@ -5,6 +5,7 @@
 
 #include "bindings/colour_argument.hpp"
 #include "bindings/path_argument.hpp"
+#include "bindings/text_argument.hpp"
 #include "bindings/module_state.hpp"
 #include "engine/orv_app.hpp"
 
@@ -14,14 +15,17 @@ namespace qel {
 
 namespace {
 
+// The engine is taken only once the arguments are converted: a path object's __fspath__ is
+// Python code, which may replace the engine.
 Sprite createSprite(double x, double y, const py::object& path, double width, double height) {
+    const std::string file = pathArgument(path);
     orv::OrvApp& app = requireEngine();
-    const uint32_t id = app.createSprite(x, y, pathArgument(path), width, height);
+    const uint32_t id = namingPath([&] { return app.createSprite(x, y, file, width, height); });
     const auto [w, h] = app.drawnSize(id);
     return Sprite{id, Point2D{x, y}, w, h};
 }
 
-Text createText(double x, double y, const std::string& text, double size, const py::object& color,
+Text createText(double x, double y, const TextArgument& text, double size, const py::object& color,
                 const py::object& font, const py::object& colour) {
     // `colour` is the other spelling of `color`; None stands for not given.
     if (!color.is_none() && !colour.is_none()) {
@@ -32,8 +36,9 @@ Text createText(double x, double y, const std::string& text, double size, const 
         throw py::type_error("createText() needs a colour: color (or colour)");
     }
     const uint32_t rgba = colourArgument(given);
+    const std::string fontFile = font.is_none() ? std::string() : pathArgument(font);
     orv::OrvApp& app = requireEngine();
-    const uint32_t id = app.createText(x, y, text, size, rgba, font.is_none() ? std::string() : pathArgument(font));
+    const uint32_t id = namingPath([&] { return app.createText(x, y, text.utf8, size, rgba, fontFile); });
     const auto [w, h] = app.drawnSize(id);
     return Text{id, Point2D{x, y}, w, h};
 }
@@ -84,9 +89,9 @@ void registerPictureClasses(py::module_& m) {
         .def_readonly("height", &Text::height, "The drawn height in pixels.")
         .def(
             "setText",
-            [](Text& t, const std::string& text) {
+            [](Text& t, const TextArgument& text) {
                 orv::OrvApp& app = requireEngine();
-                app.setText(t.id, text);
+                app.setText(t.id, text.utf8);
                 const auto [w, h] = app.drawnSize(t.id);
                 t.width = w;
                 t.height = h;

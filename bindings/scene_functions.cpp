@@ -7,6 +7,7 @@
 #include "bindings/color.hpp"
 #include "bindings/colour_argument.hpp"
 #include "bindings/number_columns.hpp"
+#include "bindings/path_argument.hpp"
 #include "bindings/module_state.hpp"
 #include "diagnostics/device_report.hpp"
 #include "render/colour_text.hpp"
@@ -87,12 +88,34 @@ int64_t objectAt(double x, double y) {
 }
 
 namespace {
-// Scratch for the batch calls, kept so a call a frame allocates nothing.
-std::vector<uint32_t> batchIds;
-std::vector<double> batchXs;
-std::vector<double> batchYs;
-std::vector<int32_t> batchColours;
-std::vector<uint32_t> batchRgba;
+struct BatchColumns {
+    std::vector<uint32_t> ids;
+    std::vector<double> xs;
+    std::vector<double> ys;
+    std::vector<int32_t> colours;
+    std::vector<uint32_t> rgba;
+};
+
+// The columns a batch call reads into: kept between calls, so a call a frame allocates
+// nothing, except for a batch call made by Python code that reading a column ran (an
+// __iter__), which gets columns of its own rather than overwrite the outer call's.
+BatchColumns keptColumns;
+bool keptColumnsBusy = false;
+
+class Scratch {
+public:
+    Scratch() : owner(!keptColumnsBusy) { keptColumnsBusy = true; }
+    ~Scratch() {
+        if (owner) keptColumnsBusy = false;
+    }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    BatchColumns* operator->() { return owner ? &keptColumns : &own; }
+
+private:
+    bool owner;
+    BatchColumns own;
+};
 
 void requireSameLength(size_t ids, size_t other, const char* name) {
     if (ids != other) {
@@ -102,14 +125,16 @@ void requireSameLength(size_t ids, size_t other, const char* name) {
 }
 }  // namespace
 
+// The batch calls read every column before they take the engine: reading one runs Python
+// code (an __index__, an __iter__), which may replace the engine.
 void moveMany(py::handle ids, py::handle xs, py::handle ys) {
-    orv::OrvApp& app = requireEngine();
-    readIdentifiers(ids, "ids", batchIds);
-    readCoordinates(xs, "xs", batchXs);
-    readCoordinates(ys, "ys", batchYs);
-    requireSameLength(batchIds.size(), batchXs.size(), "xs");
-    requireSameLength(batchIds.size(), batchYs.size(), "ys");
-    app.moveMany(batchIds.data(), batchXs.data(), batchYs.data(), batchIds.size());
+    Scratch c;
+    readIdentifiers(ids, "ids", c->ids);
+    readCoordinates(xs, "xs", c->xs);
+    readCoordinates(ys, "ys", c->ys);
+    requireSameLength(c->ids.size(), c->xs.size(), "xs");
+    requireSameLength(c->ids.size(), c->ys.size(), "ys");
+    requireEngine().moveMany(c->ids.data(), c->xs.data(), c->ys.data(), c->ids.size());
 }
 
 namespace {
@@ -138,25 +163,30 @@ ColourItems colourItems(py::handle column) {
     PyObject** item = PySequence_Fast_ITEMS(items.ptr());
     for (Py_ssize_t i = 0, n = PySequence_Fast_GET_SIZE(items.ptr()); i < n; ++i) {
         if (inColourSyntax(item[i])) {
-            return {items, true};
+            // A tuple: the items' conversions run Python code, which could change a list.
+            py::object fixed = py::reinterpret_steal<py::object>(PySequence_Tuple(items.ptr()));
+            if (!fixed) {
+                throw py::error_already_set();
+            }
+            return {fixed, true};
         }
     }
     return {items};
 }
 
 // Packed ints read by the int column's rules, the other items by the colour syntax.
-void readMixedColours(const py::object& items, std::vector<uint32_t>& out) {
+void readMixedColours(const py::object& items, std::vector<int32_t>& packed, std::vector<uint32_t>& out) {
     const size_t count = static_cast<size_t>(PySequence_Fast_GET_SIZE(items.ptr()));
     PyObject** item = PySequence_Fast_ITEMS(items.ptr());
     py::list ints(count);
     for (size_t i = 0; i < count; ++i) {
         ints[i] = inColourSyntax(item[i]) ? py::int_(0) : py::reinterpret_borrow<py::object>(item[i]);
     }
-    readColours(ints, "colours", batchColours);
+    readColours(ints, "colours", packed);
     out.resize(count);
     for (size_t i = 0; i < count; ++i) {
         if (!inColourSyntax(item[i])) {
-            out[i] = orv::rgbaOfHex(static_cast<uint32_t>(batchColours[i]));
+            out[i] = orv::rgbaOfHex(static_cast<uint32_t>(packed[i]));
             continue;
         }
         try {
@@ -169,18 +199,18 @@ void readMixedColours(const py::object& items, std::vector<uint32_t>& out) {
 }  // namespace
 
 void updateColors(py::handle ids, py::handle colours) {
-    orv::OrvApp& app = requireEngine();
-    readIdentifiers(ids, "ids", batchIds);
+    Scratch c;
+    readIdentifiers(ids, "ids", c->ids);
     const ColourItems items = colourItems(colours);
     if (items.syntax) {
-        readMixedColours(items.column, batchRgba);
-        requireSameLength(batchIds.size(), batchRgba.size(), "colours");
-        app.setColours(batchIds.data(), batchRgba.data(), batchIds.size());
+        readMixedColours(items.column, c->colours, c->rgba);
+        requireSameLength(c->ids.size(), c->rgba.size(), "colours");
+        requireEngine().setColours(c->ids.data(), c->rgba.data(), c->ids.size());
         return;
     }
-    readColours(items.column, "colours", batchColours);
-    requireSameLength(batchIds.size(), batchColours.size(), "colours");
-    app.updateColors(batchIds.data(), batchColours.data(), batchIds.size());
+    readColours(items.column, "colours", c->colours);
+    requireSameLength(c->ids.size(), c->colours.size(), "colours");
+    requireEngine().updateColors(c->ids.data(), c->colours.data(), c->ids.size());
 }
 
 py::bytes readPixels() {
@@ -190,12 +220,14 @@ py::bytes readPixels() {
     return py::bytes(reinterpret_cast<const char*>(rgba.data()), rgba.size());
 }
 
-void screenshot(const std::string& path) {
+void screenshot(const py::object& path) {
+    // Converted first: a path object's __fspath__ may replace the engine.
+    const std::string file = pathArgument(path);
     uint32_t width = 0;
     uint32_t height = 0;
     const std::vector<uint8_t> rgba = requireEngine().readPixels(width, height);
     try {
-        orv::writePng(path, rgba.data(), width, height);
+        orv::writePng(file, rgba.data(), width, height);
     } catch (const orv::FileError& e) {
         errno = e.error;
         PyErr_SetFromErrnoWithFilename(PyExc_OSError, e.filename.c_str());

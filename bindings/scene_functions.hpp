@@ -33,6 +33,6 @@ int64_t objectAt(double x, double y);
 void moveMany(pybind11::handle ids, pybind11::handle xs, pybind11::handle ys);
 void updateColors(pybind11::handle ids, pybind11::handle colours);
 pybind11::bytes readPixels();
-void screenshot(const std::string& path);
+void screenshot(const pybind11::object& path);
 
 }  // namespace qel

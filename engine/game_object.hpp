@@ -43,7 +43,12 @@ struct GameObject {
     double radius() const { return sizeX; }
 };
 
-// Process-wide: 0 at load, never reset, so identifiers stay unique across engines.
-extern std::uint32_t nextObjectId;
+// Process-wide: 0 at load, never reset, so identifiers stay unique across engines. Wider
+// than an identifier, so having given out the last one (4294967295) shows.
+extern std::uint64_t nextObjectId;
+
+// The identifier the next object takes; once all 2^32 have been given out, a
+// std::runtime_error, as an identifier is never given out twice.
+std::uint32_t upcomingObjectId();
 
 }  // namespace orv

@@ -339,13 +339,13 @@ uint32_t OrvApp::createSprite(double x, double y, const std::string& path, doubl
 
 uint32_t OrvApp::createText(double x, double y, const std::string& text, double size, uint32_t rgba,
                             const std::string& fontPath) {
-    if (!(size > 0.0) || !(size <= kMaxTextSize)) {
-        throw std::invalid_argument("a text's size must be above 0 and at most " + std::to_string(int(kMaxTextSize)) +
-                                    " pixels");
+    if (!(size >= kMinTextSize) || !(size <= kMaxTextSize)) {
+        throw std::invalid_argument("a text's size must be from " + std::to_string(int(kMinTextSize)) + " to " +
+                                    std::to_string(int(kMaxTextSize)) + " pixels");
     }
     TextLayout layout;
     // Laid out under the identifier the text is about to take.
-    const uint32_t id = nextObjectId;
+    const uint32_t id = upcomingObjectId();
     library.layOut(id, fontPath, size, text, layout);
     GameObject object;
     object.kind = ObjectKind::Text;

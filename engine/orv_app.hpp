@@ -128,7 +128,9 @@ public:
 
     double frameTime = 0.0;
 
-    // Text larger than this would fill the atlas with a handful of glyphs.
+    // Text larger than this would fill the atlas with a handful of glyphs; below a pixel the
+    // font's sizes round to nothing and its metrics stop making sense.
+    static constexpr double kMinTextSize = 1.0;
     static constexpr double kMaxTextSize = 1000.0;
 
 private:

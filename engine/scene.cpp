@@ -1,12 +1,23 @@
 #include "engine/scene.hpp"
 
 #include <algorithm>
+#include <cstdint>
+#include <stdexcept>
 
 #include "engine/shape_geometry.hpp"
 
 namespace orv {
 
-uint32_t nextObjectId = 0;
+uint64_t nextObjectId = 0;
+
+uint32_t upcomingObjectId() {
+    if (nextObjectId > UINT32_MAX) {
+        throw std::runtime_error(
+            "every object identifier (0 to 4294967295) has been given out in this process, and none is used twice: "
+            "no more objects can be created");
+    }
+    return static_cast<uint32_t>(nextObjectId);
+}
 
 bool Scene::drawnBefore(uint32_t a, uint32_t b) const {
     const GameObject& x = objects[a];
@@ -15,8 +26,8 @@ bool Scene::drawnBefore(uint32_t a, uint32_t b) const {
 }
 
 uint32_t Scene::add(GameObject object) {
+    object.id = upcomingObjectId();
     ++changes;
-    object.id = nextObjectId;
     uint32_t slot = 0;
     if (!freeSlots.empty()) {
         slot = freeSlots.back();
@@ -45,7 +56,8 @@ uint32_t Scene::add(GameObject object) {
         }
     }
     // Taken only once the object is in, so a failed creation uses up no identifier.
-    return nextObjectId++;
+    ++nextObjectId;
+    return object.id;
 }
 
 GameObject* Scene::find(uint32_t id) {

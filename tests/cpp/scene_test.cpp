@@ -4,6 +4,7 @@
 
 #include <map>
 #include <random>
+#include <stdexcept>
 #include <vector>
 
 #include "engine/id_index.hpp"
@@ -81,6 +82,18 @@ TEST(Scene, RemovalFreesSlotsKeepsOrderAndNeverReusesIdentifiers) {
     EXPECT_EQ(scene.add(shape()), 7u);  // now a freed slot holds it
     EXPECT_EQ(drawnIds(scene), (std::vector<uint32_t>{0, 2, 3, 5, 6, 7}));
     EXPECT_EQ(scene.size(), 6u);
+}
+
+TEST(Scene, TheLastIdentifierIsGivenOutOnceAndThenCreationIsRefused) {
+    nextObjectId = 0xFFFFFFFEu;
+    Scene scene;
+    EXPECT_EQ(scene.add(shape()), 0xFFFFFFFEu);
+    EXPECT_EQ(scene.add(shape()), 0xFFFFFFFFu);
+    EXPECT_THROW(scene.add(shape()), std::runtime_error);
+    EXPECT_THROW(upcomingObjectId(), std::runtime_error);
+    EXPECT_EQ(scene.size(), 2u);
+    EXPECT_EQ(drawnIds(scene), (std::vector<uint32_t>{0xFFFFFFFEu, 0xFFFFFFFFu}));
+    nextObjectId = 0;
 }
 
 TEST(Scene, ManyRemovalsCompactTheSlotsAndKeepEveryLookup) {

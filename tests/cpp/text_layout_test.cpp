@@ -10,6 +10,8 @@ TEST(DecodeUtf8, DecodesOneToFourByteSequences) {
     EXPECT_EQ(decodeUtf8("A\n~\x7f"), U"A\n~\x7f");
     EXPECT_EQ(decodeUtf8("\xc3\xa9\xce\xa9\xd0\x96"), U"\u00e9\u03a9\u0416");  // é Ω Ж
     EXPECT_EQ(decodeUtf8("\xe2\x82\xac\xef\xbf\xbf"), U"\u20ac\uffff");
+    // Three bytes led by 0xE0, whose second byte starts at 0xA0: U+0800 to U+0FFF.
+    EXPECT_EQ(decodeUtf8("\xe0\xa0\x80\xe0\xa4\x85\xe0\xbf\xbf"), U"\u0800\u0905\u0fff");
     EXPECT_EQ(decodeUtf8("\xf0\x9f\x98\x80\xf4\x8f\xbf\xbf"), U"\U0001F600\U0010FFFF");
 }
 

@@ -157,3 +157,51 @@ def test_arguments_are_checked_before_the_engine_is_needed(run_qel):
     """)
     assert r.returncode == 0, r.output
     assert r.stdout == "True\nTrue\nTrue\nTrue\n"
+
+
+def test_paths_are_taken_as_open_takes_them(run_qel, tmp_path):
+    r = run_qel("""
+        import os, pathlib, sys, qel
+        from PIL import Image
+        D = sys.argv[1]
+        FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
+        pic = os.path.join(D, "pic.png")
+        Image.new("RGB", (3, 2), "red").save(pic)
+        qel.init([], 64, 48, offscreen=True, quiet=True)
+        qel.poll()
+        for call in (lambda: qel.createSprite(0, 0, pic + "\\0x"), lambda: qel.screenshot(pic + "\\0"),
+                     lambda: qel.createText(0, 0, "a", 12, "red", font=FONT + "\\0"),
+                     lambda: qel.init([], 64, 48, offscreen=True, icon=pic + "\\0")):
+            try:
+                call()
+                print("accepted")
+            except ValueError as e:
+                print(e)
+        # bytes and names that are not UTF-8 (os.listdir gives them with surrogate escapes).
+        odd = os.path.join(D, os.fsdecode(b"\\xff.png"))
+        qel.screenshot(os.fsencode(odd))
+        print([qel.createSprite(0, 0, p).width for p in (os.fsencode(pic), odd, pathlib.Path(odd))],
+              sorted(os.listdir(D)) == ["pic.png", os.path.basename(odd)])
+        try:
+            qel.createSprite(0, 0, odd + ".missing")
+        except RuntimeError as e:
+            print("\\\\xff.png.missing" in str(e))
+    """, args=[str(tmp_path)])
+    assert r.returncode == 0, r.output
+    assert r.stdout.splitlines() == ["embedded null byte"] * 4 + ["[3.0, 64.0, 64.0] True", "True"], r.output
+
+
+def test_text_with_lone_surrogates_draws_the_replacement_as_bad_bytes_do(run_qel):
+    r = run_qel("""
+        import numpy as np, qel
+        qel.init([], 200, 120, offscreen=True, quiet=True)
+        texts = [qel.createText(0, 40 * i, t, 20, "white") for i, t in enumerate(["a\\ud800b", b"a\\xffb", "x"])]
+        texts[2].setText("a\\udfffb")
+        qel.poll()
+        px = np.frombuffer(qel.readPixels(), np.uint8).reshape(120, 200, 4)
+        w, h = int(texts[1].width), int(texts[1].height)
+        boxes = [px[40 * i:40 * i + h, :w + 2] for i in range(3)]
+        print(all((t.width, t.height) == (w, h) for t in texts), all((b == boxes[1]).all() for b in boxes))
+    """)
+    assert r.returncode == 0, r.output
+    assert r.stdout == "True True\n", r.output

@@ -173,3 +173,69 @@ def test_signal_handler_may_close_or_replace_the_engine_inside_run(run_qel, mode
     assert lines[0] == ending and lines[-1] == "done", r.stdout
     if mode != "closeWindow":
         assert "size 200 150" in lines
+
+
+# Python code run while a call converts its arguments replaces the engine: the call then
+# works on the new engine (what it made or moved is there) or raises RuntimeError.
+REPLACED = """
+import os, sys, qel
+from PIL import Image
+pic = os.path.join(sys.argv[1], "pic.png")
+Image.new("RGB", (4, 4), "red").save(pic)
+FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
+fresh = lambda: qel.init([], 64, 48, offscreen=True, quiet=True)
+class Hostile:
+    def __init__(self, value, then=None): self.value, self.then = value, then
+    def __fspath__(self): fresh(); return self.value
+    def __float__(self): fresh(); self.then(); return float(self.value)
+    def __index__(self): fresh(); self.then(); return self.value
+def made(handle):
+    return qel.removeObject(handle.id)
+def placed():
+    ident = qel.createTri() + 1  # the identifier the object made in Hostile takes
+    box = lambda: qel.createRectangle(0, 0, 4, 4, "#000000", 0)
+    return ident, box
+def moved(column):
+    ident, box = placed()
+    args = [[ident], [30], [20]]
+    args[column] = [Hostile(args[column][0], box)]
+    qel.moveMany(*args)
+    return qel.objectAt(31, 21) == ident
+def coloured(tuple_item):
+    ident, box = placed()
+    qel.updateColors([ident], [(Hostile(255, box), 0, 0)] if tuple_item else [Hostile(0xFF0000, box)])
+    qel.poll()
+    return bytes(qel.readPixels()[:3]) == b"\\xff\\0\\0"
+class Clearing:
+    def __init__(self, items): self.items = items
+    def __index__(self): self.items.clear(); return 0
+cleared = []
+cleared.extend([Clearing(cleared)] + [object() for _ in range(1000)])
+components = []
+components.extend([Clearing(components), 0, 0])
+calls = {
+    "createSprite": lambda: made(qel.createSprite(0, 0, Hostile(pic))),
+    "createText": lambda: made(qel.createText(0, 0, "a", 12, "red", font=Hostile(FONT))),
+    "moveMany ids": lambda: moved(0), "moveMany xs": lambda: moved(1), "moveMany ys": lambda: moved(2),
+    "updateColors int": lambda: coloured(False), "updateColors tuple": lambda: coloured(True),
+    "list cleared": lambda: qel.moveMany(cleared, [0], [0]),
+    "colour cleared": lambda: qel.updateColor(qel.createTri(), components) is None,
+}
+for name, call in calls.items():
+    fresh()
+    try:
+        print(name, "|", call())
+    except RuntimeError as e:
+        print(name, "| RuntimeError", e)
+    qel.poll()
+"""
+
+
+def test_python_code_that_replaces_the_engine_during_a_call(run_qel, tmp_path):
+    r = run_qel(REPLACED, args=[str(tmp_path)], timeout=90)
+    assert r.returncode == 0, r.output
+    outcomes = dict(line.split(" | ", 1) for line in r.stdout.splitlines() if " | " in line)
+    assert len(outcomes) == 9, r.stdout
+    for name, outcome in outcomes.items():
+        assert outcome == "True" or outcome.startswith("RuntimeError"), (name, outcome)
+    assert outcomes["list cleared"].startswith("RuntimeError"), outcomes

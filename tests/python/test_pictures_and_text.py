@@ -153,7 +153,8 @@ for kwargs in fonts:
         print("REFUSED font |", e)
 for call in (lambda: qel.createSprite(5, 5, os.path.join(D, "noise.png"), -1),
              lambda: qel.createSprite(5, 5, os.path.join(D, "noise.png"), 10, float("nan")),
-             lambda: qel.createText(5, 5, "x", 0, "#ffffff"), lambda: qel.createText(5, 5, "x", -3, "#ffffff")):
+             lambda: qel.createText(5, 5, "x", 0, "#ffffff"), lambda: qel.createText(5, 5, "x", -3, "#ffffff"),
+             lambda: qel.createText(5, 5, "x", 0.999, "#ffffff")):
     try:
         call()
         print("CREATED by a bad argument")
@@ -206,7 +207,8 @@ words = qel.createText(10, 10, "Ünïcödé Ωμέγα Жизнь", 24, "#ffcc00
 one = qel.createText(10, 50, "Ab", 24, "#ffcc00")
 two = qel.createText(60, 50, "Ab\\nAb", 24, "#ffcc00")
 empty = qel.createText(200, 200, "", 24, "#ffcc00")
-letters = [qel.createText(10 + 30 * i, 120, c, 24, "#ffcc00") for i, c in enumerate("ЖΩé中文")]
+# The last two are missing from DejaVu Sans; U+0905 is three bytes led by 0xE0.
+letters = [qel.createText(10 + 30 * i, 120, c, 24, "#ffcc00") for i, c in enumerate("ЖΩé中\u0905")]
 regular = qel.createText(10, 160, "Bold", 24, "#ffcc00")
 bold = qel.createText(80, 160, "Bold", 24, "#ffcc00", font=pathlib.Path(sys.argv[2]))
 lay = qel.createText(200, 160, "Lay", 24, "#ffcc00")

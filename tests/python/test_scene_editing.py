@@ -278,12 +278,40 @@ def test_batch_moves_and_colours_take_columns_and_refuse_bad_ones(run_qel):
     run_ok(run_qel, BATCHES)
 
 
-def test_batch_colours_take_negative_numbers_as_updateColor_does(run_qel):
+def test_batch_calls_take_negative_numbers_of_every_signed_type_as_the_single_calls_do(run_qel):
     run_ok(run_qel, """
         qel.init([], 320, 240)
-        ids = [qel.createRectangle(10 + 30 * i, 10, 10, 10, "#000000", 0).id for i in range(3)]
-        qel.updateColors(array("i", ids), array("i", [-1, -2**31 + 0x00FF00, -0x1000000 + 0x0000FF]))
+        values = [-1, -2**31 + 0x00FF00, -0x1000000 + 0x0000FF]
+        for k, of in enumerate([lambda v: array("i", v), lambda v: array("l", v), lambda v: array("q", v),
+                                lambda v: np.array(v, np.int64)]):
+            batch, single = ([qel.createRectangle(10 + 30 * i, y + 40 * k, 10, 10, "#000000", 0).id
+                              for i in range(3)] for y in (10, 25))
+            qel.updateColors(of(batch), of(values))
+            for ident, value in zip(single, values):
+                qel.updateColor(ident, value)
+            qel.moveMany(of([batch[0]]), of([-5 - k]), of([-7]))
+            assert qel.objectAt(-5 - k, -7) == batch[0] and qel.objectAt(-5.5 - k, -7) == -1, k
+            qel.moveTo(batch[0], 10, 10 + 40 * k)
         pump(qel)
         img = grab()
-        expect(img, WHITE, (15, 15)); expect(img, GREEN, (45, 15)); expect(img, BLUE, (75, 15))
+        for k in range(4):
+            for y in (10 + 40 * k, 25 + 40 * k):
+                expect(img, WHITE, (15, y + 5)); expect(img, GREEN, (45, y + 5)); expect(img, BLUE, (75, y + 5))
+    """.replace("\n        ", "\n"))
+
+
+def test_a_batch_call_made_while_a_column_is_read_keeps_its_own_values(run_qel):
+    run_ok(run_qel, """
+        qel.init([], 320, 240)
+        outer, inner = (qel.createRectangle(-50, -50, 4, 4, "#000000", 0).id for _ in range(2))
+        class Sneaky:  # a column whose reading makes a batch call of its own
+            def __init__(self, call, values): self.call, self.values = call, values
+            def __iter__(self): self.call(); return iter(self.values)
+        qel.moveMany([outer], Sneaky(lambda: qel.moveMany([inner], [50], [50]), [10]), [10])
+        assert (qel.objectAt(11, 11), qel.objectAt(51, 51)) == (outer, inner)
+        qel.updateColors([outer], Sneaky(lambda: qel.updateColors([inner], ["blue"]), ["red"]))
+        qel.updateColors([inner], Sneaky(lambda: qel.updateColors([outer, outer], [0xFF0000] * 2), [0x00FF00]))
+        pump(qel)
+        img = grab()
+        expect(img, RED, (11, 11)); expect(img, GREEN, (51, 51))
     """.replace("\n        ", "\n"))

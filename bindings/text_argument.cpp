@@ -1,0 +1,46 @@
+#include "bindings/text_argument.hpp"
+
+namespace py = pybind11;
+
+namespace qel {
+
+std::string utf8OfText(py::handle text) {
+    PyObject* str = text.ptr();
+    Py_ssize_t size = 0;
+    if (const char* utf8 = PyUnicode_AsUTF8AndSize(str, &size)) {
+        return std::string(utf8, static_cast<size_t>(size));
+    }
+    if (!PyErr_ExceptionMatches(PyExc_UnicodeEncodeError)) {
+        throw py::error_already_set();
+    }
+    PyErr_Clear();
+    // Only a lone surrogate stops the encoding: the text is encoded again character by
+    // character, each surrogate as U+FFFD.
+    std::string out;
+    const Py_ssize_t length = PyUnicode_GET_LENGTH(str);
+    out.reserve(static_cast<size_t>(length) * 3);
+    for (Py_ssize_t i = 0; i < length; ++i) {
+        Py_UCS4 c = PyUnicode_READ_CHAR(str, i);
+        if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+}  // namespace qel
