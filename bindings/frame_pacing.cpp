@@ -21,18 +21,33 @@ constexpr std::int64_t kNsPerSecond = 1'000'000'000;
 // that reading them never makes the frame late.
 constexpr std::int64_t kFinalPollNs = 2'000'000;
 
-// Sleeps until the steady clock reads `dueNs`, with the interpreter released so other
-// threads run. A signal cuts the sleep short so its Python handler runs (and may raise).
-void sleepUntil(std::int64_t dueNs) {
+// Sleeps until the steady clock reads `dueNs` or a signal comes, with the interpreter
+// released so other threads run. A signal's Python handler runs here (and may raise).
+void sleepOnce(std::int64_t dueNs) {
     const timespec due{static_cast<time_t>(dueNs / kNsPerSecond), static_cast<long>(dueNs % kNsPerSecond)};
-    while (orv::FrameClock::steadyNowNs() < dueNs) {
-        {
-            py::gil_scoped_release release;
-            clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr);
+    {
+        py::gil_scoped_release release;
+        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr);
+    }
+    if (PyErr_CheckSignals() != 0) {
+        throw py::error_already_set();
+    }
+}
+
+// Sleeps until `before` nanoseconds ahead of when the next frame is due, asking again after
+// every wake: Python code that ran meanwhile may have changed the rate. False when the
+// window was closed meanwhile.
+bool waitForFrame(std::int64_t before) {
+    for (;;) {
+        if (!engine || engine->isClosed()) {
+            return false;
         }
-        if (PyErr_CheckSignals() != 0) {
-            throw py::error_already_set();
+        const std::int64_t now = orv::FrameClock::steadyNowNs();
+        const std::int64_t due = frameClock.dueAt(now) - before;
+        if (now >= due) {
+            return true;
         }
+        sleepOnce(due);
     }
 }
 
@@ -47,7 +62,6 @@ void setFrameRate(double fps) {
         throw py::value_error("the frame rate must be 0 (no waiting) or between 0.1 and 1000000 frames a second");
     }
     frameClock.setPace(fps == 0.0 ? 0 : std::llround(static_cast<double>(kNsPerSecond) / fps));
-    freshSchedule = true;
 }
 
 void setFixedStep(double stepSeconds) {
@@ -56,30 +70,29 @@ void setFixedStep(double stepSeconds) {
         throw py::value_error("the fixed step must be 0 (real time) or between a microsecond and an hour, in seconds");
     }
     frameClock.setFixedStep(std::llround(stepSeconds * static_cast<double>(kNsPerSecond)));
-    freshSchedule = true;
 }
 
 }  // namespace
 
 void restartPacing() {
-    frameClock.setPace(frameClock.pace());
+    frameClock.unschedule();
     freshSchedule = true;
 }
 
 double nextFrame() {
     return withOutput([] {
         orv::OrvApp* app = &requireOpenWindow();
-        if (frameClock.fixedStep() == 0) {
-            const std::int64_t due = frameClock.dueAt(orv::FrameClock::steadyNowNs());
-            sleepUntil(due - kFinalPollNs);
-            // Python ran while the interpreter was released: the engine may be another now.
-            app = &requireOpenWindow();
-            app->pollEvents();
-            sleepUntil(due);
-            app = &requireOpenWindow();
-        } else {
-            app->pollEvents();
+        // Python ran while the interpreter was released: the engine may be another now, or
+        // its window closed, in which case no frame is drawn.
+        if (!waitForFrame(kFinalPollNs)) {
+            return 0.0;
         }
+        app = &requireOpenWindow();
+        app->pollEvents();
+        if (!waitForFrame(0)) {
+            return 0.0;
+        }
+        app = &requireOpenWindow();
         const orv::FrameClock::Step step = frameClock.poll(orv::FrameClock::steadyNowNs());
         const bool first = freshSchedule && frameClock.fixedStep() == 0;
         app->frameTime = first ? seconds(frameClock.pace()) : step.frameTime;
@@ -92,7 +105,11 @@ double nextFrame() {
     });
 }
 
-void runWith(const py::function& update) {
+void runWith(const py::object& update) {
+    if (!PyCallable_Check(update.ptr())) {
+        throw py::type_error("run(update): update must be callable with the frame's seconds, not " +
+                             std::string(py::str(py::type::of(update).attr("__name__"))));
+    }
     const auto running = [] {
         orv::OrvApp& app = requireEngine();
         return !app.isClosed() && !app.shouldClose();
@@ -102,7 +119,13 @@ void runWith(const py::function& update) {
         const double dt = nextFrame();
         if (!running()) break;
         const py::object result = update(dt);
-        if (result.ptr() == Py_False) break;
+        // False, or anything false but None (NumPy's False from a comparison, say), ends the
+        // game; returning nothing goes on.
+        if (!result.is_none()) {
+            const int truth = PyObject_IsTrue(result.ptr());
+            if (truth < 0) throw py::error_already_set();
+            if (truth == 0) break;
+        }
     }
     if (engine && !engineBelongsToParent()) {
         engine->waitIdle();
@@ -112,8 +135,9 @@ void runWith(const py::function& update) {
 void registerFramePacing(py::module_& m) {
     m.def("nextFrame", &nextFrame,
           "Waits (sleeping) until the next frame is due at the frame rate, processes window events, draws the frame "
-          "and returns the seconds since the previous drawn frame (the frame interval for the first). A game loop: "
-          "while not qel.shouldClose(): dt = qel.nextFrame(); ...");
+          "and returns the seconds since the previous drawn frame (the frame interval for the first after init). A "
+          "window closed while it waits (by a signal handler or another thread) ends it with no frame and 0. A game "
+          "loop: while not qel.shouldClose(): dt = qel.nextFrame(); ...");
     m.def("setFrameRate", &setFrameRate, py::arg("fps"),
           "The rate nextFrame and run(update) keep, in frames a second (default 60; 0: no waiting, as fast as "
           "presenting allows). poll keeps its own cap of 60.");

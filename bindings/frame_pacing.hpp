@@ -9,8 +9,9 @@ namespace qel {
 // Waits (sleeping) until the next frame is due, processes events, draws it; the seconds
 // since the previous drawn frame.
 double nextFrame();
-// Calls update(dt) once per drawn frame until the window closes or update returns False.
-void runWith(const pybind11::function& update);
+// Calls update(dt) once per drawn frame until the window closes or update returns something
+// false other than None.
+void runWith(const pybind11::object& update);
 // A new engine starts its own schedule.
 void restartPacing();
 

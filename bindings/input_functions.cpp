@@ -2,6 +2,8 @@
 
 #include <pybind11/stl.h>
 
+#include <cmath>
+
 #include "bindings/module_state.hpp"
 #include "engine/orv_app.hpp"
 #include "input/input_state.hpp"
@@ -31,8 +33,16 @@ Point2D getCursor() {
 namespace {
 
 [[noreturn]] void unknownName(const char* what, const std::string& name, const std::vector<std::string>& known) {
-    const py::list close = py::module_::import("difflib").attr("get_close_matches")(name, known, 4, 0.6);
-    std::string message = "no " + std::string(what) + " is named \"" + name + "\"";
+    // No key name is long; a long one is shown cut short, and as Python shows text, so a NUL
+    // or a stray byte cannot cut or garble the message.
+    constexpr size_t kShown = 40;
+    const std::string shown = name.size() > kShown ? name.substr(0, kShown) : name;
+    const py::object text = py::reinterpret_steal<py::object>(
+        PyUnicode_DecodeUTF8(shown.data(), static_cast<Py_ssize_t>(shown.size()), "backslashreplace"));
+    const py::list close = name.size() > kShown ? py::list()
+                                                : py::module_::import("difflib").attr("get_close_matches")(name, known, 4, 0.6);
+    std::string message = "no " + std::string(what) + " is named " + py::repr(text).cast<std::string>() +
+                          (name.size() > kShown ? " (cut short)" : "");
     if (!close.empty()) {
         message += "; did you mean ";
         for (size_t i = 0; i < close.size(); ++i) {
@@ -76,8 +86,16 @@ void injectKey(const std::string& name, bool down) {
     orv::inputState().inject(std::move(event));
 }
 
+// Injected numbers are what a window system could report: finite.
+void requireFinite(const char* what, double a, double b) {
+    if (!std::isfinite(a) || !std::isfinite(b)) {
+        throw py::value_error(std::string(what) + " must be finite numbers");
+    }
+}
+
 void injectMouse(double x, double y, const py::object& button, const py::object& down) {
     requireEngine();
+    requireFinite("injectMouse's x and y", x, y);
     if (button.is_none() != down.is_none()) {
         throw py::type_error("injectMouse needs both button and down, or neither");
     }
@@ -98,6 +116,7 @@ void injectMouse(double x, double y, const py::object& button, const py::object&
 
 void injectScroll(double dx, double dy) {
     requireEngine();
+    requireFinite("injectScroll's dx and dy", dx, dy);
     orv::InjectedEvent event{orv::InjectedEvent::Kind::Scroll};
     event.x = dx;
     event.y = dy;

@@ -171,6 +171,9 @@ void registerInit(py::module_& m) {
             options.vsync = vsync;
             if (!icon.is_none()) {
                 options.iconPath = pathArgument(icon);
+                if (options.iconPath.empty()) {
+                    throw py::value_error("icon: an empty path names no file (None: no icon)");
+                }
             }
             options.background = colourArgument(background);
             // Refused while the running engine and its window are still intact.

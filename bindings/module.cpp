@@ -35,13 +35,14 @@ PYBIND11_MODULE(qel, m) {
             if (update.is_none()) {
                 qel::run();
             } else {
-                qel::runWith(update.cast<py::function>());
+                qel::runWith(update);
             }
         },
         py::arg("update") = py::none(),
         "Without update: processes events and draws frames, unpaced, until the window is asked to close. With "
         "update: calls update(dt) once per frame at the frame rate (see nextFrame) until the window closes or "
-        "update returns False; an exception in update ends run and propagates.");
+        "update returns False (or another false value; None goes on); an exception in update ends run and "
+        "propagates.");
     m.def("poll", &qel::poll,
           "One step of a frame loop: processes window events, updates deltaTime() and draws a frame when 1/60 s has "
           "passed since the last one.");

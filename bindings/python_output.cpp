@@ -75,8 +75,10 @@ void flushOutput() {
     try {
         write(text);
     } catch (py::error_already_set& error) {
-        // Chatter that cannot be shown is dropped; an interrupt is the script's to handle.
+        // An interrupt is the script's to handle; any other failure of the stream is reported
+        // as Python reports errors it cannot raise, and the text is dropped.
         if (isInterrupt(error)) throw;
+        error.discard_as_unraisable("writing qel's output to sys.stdout");
     }
 }
 

@@ -22,11 +22,8 @@ FrameClock::Step FrameClock::poll(std::int64_t nowNs) {
 }
 
 void FrameClock::pacedFrameDrawn(std::int64_t nowNs) {
-    if (scheduled && paceNs > 0 && nowNs - nextDue < paceNs) {
-        nextDue += paceNs;
-    } else {
-        nextDue = nowNs + paceNs;
-    }
+    const std::int64_t due = placed + paceNs;
+    placed = scheduled && paceNs > 0 && nowNs - due < paceNs ? due : nowNs;
     scheduled = true;
 }
 

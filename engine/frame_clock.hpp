@@ -32,12 +32,17 @@ public:
     // The time of the latest poll.
     std::int64_t now() const { return currentTime; }
 
-    // nextFrame's schedule: frames `intervalNs` apart (0: no waiting).
-    void setPace(std::int64_t intervalNs) { paceNs = intervalNs; scheduled = false; }
+    // nextFrame's schedule: frames `intervalNs` apart (0: no waiting). A new pace counts from
+    // the frame the schedule last placed, so it takes effect with the next frame.
+    void setPace(std::int64_t intervalNs) { paceNs = intervalNs; }
     std::int64_t pace() const { return paceNs; }
-    // When the next paced frame is due: at once for the first, after a change of pace, or
-    // with no pace at all.
-    std::int64_t dueAt(std::int64_t nowNs) const { return scheduled && paceNs > 0 ? nextDue : nowNs; }
+    // Starts the schedule afresh: the next paced frame is due at once.
+    void unschedule() { scheduled = false; }
+    // When the next paced frame is due: at once for the first, with no pace, or under a
+    // fixed step.
+    std::int64_t dueAt(std::int64_t nowNs) const {
+        return scheduled && paceNs > 0 && fixedStepNs == 0 ? placed + paceNs : nowNs;
+    }
     // A paced frame was drawn at `nowNs`. The schedule advances by whole intervals so the
     // rate holds on average; a loop that fell more than a frame behind starts afresh rather
     // than catching up in a burst.
@@ -51,7 +56,8 @@ private:
     std::int64_t currentTime;
     std::int64_t lastFrameTime;
     std::int64_t paceNs = 16'666'667;
-    std::int64_t nextDue = 0;
+    // Where the schedule placed the last paced frame.
+    std::int64_t placed = 0;
     bool scheduled = false;
     std::int64_t fixedStepNs = 0;
 };

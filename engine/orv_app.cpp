@@ -167,7 +167,12 @@ bool OrvApp::isClosed() const {
 Point2D OrvApp::cursor() {
     const InputState& input = inputState();
     if (input.cursorInjected && !isClosed()) {
-        return Point2D{input.cursorX, input.cursorY};
+        // As the window reports it: over the drawing area or nowhere.
+        const VkExtent2D drawn = loop->drawnExtent();
+        const double w = drawn.width != 0 ? drawn.width : width;
+        const double h = drawn.width != 0 ? drawn.height : height;
+        const bool over = input.cursorX >= 0.0 && input.cursorY >= 0.0 && input.cursorX < w && input.cursorY < h;
+        return over ? Point2D{input.cursorX, input.cursorY} : Point2D{-1.0, -1.0};
     }
     return window ? window->cursor() : Point2D{-1.0, -1.0};
 }

@@ -2,6 +2,8 @@
 
 #include <GLFW/glfw3.h>
 
+#include <stdexcept>
+
 namespace orv {
 
 namespace {
@@ -74,6 +76,13 @@ void InputState::typed(char32_t codepoint) {
         return;
     }
     appendUtf8(incoming.text, codepoint);
+}
+
+void InputState::inject(InjectedEvent event) {
+    if (queue.size() >= kMaxQueued) {
+        throw std::length_error("100000 injected events are waiting: poll or draw a frame to deliver them");
+    }
+    queue.push_back(std::move(event));
 }
 
 void InputState::endFrame() {

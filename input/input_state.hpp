@@ -67,8 +67,10 @@ public:
     bool cursorInjected = false;
     bool cursorSeen = false;
 
-    // Injected events wait here until the next poll delivers them.
-    void inject(InjectedEvent event) { queue.push_back(std::move(event)); }
+    // Injected events wait here until the next poll delivers them; a script that injects
+    // without ever polling is stopped before the queue holds more than this.
+    static constexpr size_t kMaxQueued = 100'000;
+    void inject(InjectedEvent event);
     std::vector<InjectedEvent> takeInjected() { return std::exchange(queue, {}); }
 
 private:

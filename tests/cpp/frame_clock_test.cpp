@@ -79,9 +79,13 @@ TEST(FrameClock, PacedScheduleHoldsItsRateAndRestartsWhenBehind) {
     EXPECT_EQ(clock.dueAt(0), 20'001'000);
     clock.pacedFrameDrawn(45'000'000);  // more than a frame behind: a new schedule from now
     EXPECT_EQ(clock.dueAt(0), 55'000'000);
+    clock.setPace(500'000'000);  // a new pace counts from the last frame placed
+    EXPECT_EQ(clock.dueAt(0), 545'000'000);
     clock.setPace(0);
-    clock.pacedFrameDrawn(60'000'000);
     EXPECT_EQ(clock.dueAt(61'000'000), 61'000'000);
+    clock.setPace(10'000'000);
+    clock.unschedule();
+    EXPECT_EQ(clock.dueAt(62'000'000), 62'000'000);
 }
 
 // A fixed step: every poll draws, one step after the last frame, whatever the time says.

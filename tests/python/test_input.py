@@ -309,3 +309,36 @@ def test_every_key_presses_clicks_wheel_and_text(run_qel):
     assert seen["after"] == [[], [0.0, 0.0], False]
     assert 'did you mean "space"' in seen["errors"][0] and '"space"' in seen["errors"][1]
     assert len(seen["errors"]) == 3 and "mouse button" in seen["errors"][2]
+
+
+def test_injected_input_is_held_to_what_a_window_system_could_send(run_qel):
+    r = run_qel("""
+        import json, qel
+        qel.init([], 200, 100, offscreen=True)
+        out = {}
+        def error(call):
+            try:
+                call()
+            except (ValueError, TypeError) as e:
+                return str(e)
+        out["nan"] = [error(lambda: qel.injectMouse(float("nan"), 1)), error(lambda: qel.injectScroll(0, float("inf")))]
+        qel.injectMouse(250, 50)
+        qel.nextFrame()
+        out["outside"] = [qel.getCursor().x, qel.getCursor().y]
+        qel.injectMouse(20, 30)
+        qel.nextFrame()
+        out["inside"] = [qel.getCursor().x, qel.getCursor().y]
+        for _ in range(100000):
+            qel.injectKey("a", True)
+        out["full"] = error(lambda: qel.injectKey("a", False))
+        qel.nextFrame()
+        out["delivered"] = [qel.keyDown("a"), error(lambda: qel.injectKey("a", False))]
+        out["names"] = [error(lambda: qel.keyDown("a\\x00b")), error(lambda: qel.keyDown("x" * 10**6))]
+        print("SEEN " + json.dumps(out))
+    """, env={"DISPLAY": None})
+    assert r.returncode == 0, r.output
+    out = json.loads(r.stdout.splitlines()[-1][len("SEEN "):])
+    assert all("finite" in e for e in out["nan"]), out
+    assert out["outside"] == [-1, -1] and out["inside"] == [20, 30]
+    assert "waiting" in out["full"] and out["delivered"] == [True, None]
+    assert "'a\\x00b'" in out["names"][0] and "cut short" in out["names"][1] and len(out["names"][1]) < 200

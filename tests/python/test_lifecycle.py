@@ -328,10 +328,34 @@ def test_run_with_update_ends_on_false_on_close_and_on_an_exception(run_qel):
             except (ValueError, TypeError) as e:
                 bad.append(type(e).__name__)
         out["bad"] = bad
+        # NumPy's False ends the game too; a handler that closes the window ends it normally.
+        import numpy, signal, time
+        seen.clear()
+        qel.run(until(2, lambda: numpy.False_))
+        out["numpy_false"] = len(seen)
+        signal.signal(signal.SIGALRM, lambda *_: qel.closeWindow())
+        signal.setitimer(signal.ITIMER_REAL, 0.1)
+        qel.run(lambda dt: None)
+        out["closed_by_signal"] = qel.shouldClose()
+        # A new rate counts from the last frame, and one set while nextFrame sleeps holds at once.
+        qel.init([], 64, 48, offscreen=True)
+        qel.nextFrame()
+        qel.setFrameRate(4)
+        start = time.monotonic()
+        dt = qel.nextFrame()
+        out["new_rate"] = [dt >= 0.2, abs(dt - (time.monotonic() - start)) < 0.05]
+        qel.setFrameRate(0.5)
+        qel.nextFrame()
+        signal.signal(signal.SIGALRM, lambda *_: qel.setFrameRate(60))
+        signal.setitimer(signal.ITIMER_REAL, 0.1)
+        start = time.monotonic()
+        qel.nextFrame()
+        out["changed_while_asleep"] = time.monotonic() - start < 1.0
         print({MARK!r}, end="")
         print(json.dumps(out))
     """, env={"DISPLAY": None})
     assert r.returncode == 0, r.output
     _, got = results(r.stdout)
     assert got == {"false": 3, "closed": [6, True], "raised": 8, "positive": True,
-                   "bad": ["ValueError", "ValueError", "ValueError", "TypeError"]}
+                   "bad": ["ValueError", "ValueError", "ValueError", "TypeError"], "numpy_false": 2,
+                   "closed_by_signal": True, "new_rate": [True, True], "changed_while_asleep": True}

@@ -162,7 +162,7 @@ def test_printing_goes_through_sys_stdout_or_nowhere_when_quiet(run_qel, tmp_pat
     # pytest's own capture and redirect_stdout, in a pytest of its own: the engine and its
     # driver threads stay out of this process.
     (tmp_path / "test_capture.py").write_text(textwrap.dedent("""
-        import contextlib, io
+        import contextlib, io, sys
         import qel
 
         def test_capture(capsys):
@@ -181,6 +181,20 @@ def test_printing_goes_through_sys_stdout_or_nowhere_when_quiet(run_qel, tmp_pat
             qel.nextFrame()
             qel.setQuiet(False)
             assert capsys.readouterr().out == ""
+            # A stream that fails is reported as Python reports what it cannot raise.
+            class Broken:
+                def write(self, text):
+                    raise OSError("disk full")
+                def flush(self):
+                    pass
+            seen, hook = [], sys.unraisablehook
+            sys.unraisablehook = lambda u: seen.append(str(u.exc_value))
+            try:
+                with contextlib.redirect_stdout(Broken()):
+                    qel.createRectangle(1, 1, 1, 1, "#010203", 0)
+            finally:
+                sys.unraisablehook = hook
+            assert seen == ["disk full"]
     """))
     r = run_qel(f"""
         import sys, pytest
