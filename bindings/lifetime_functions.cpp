@@ -10,6 +10,7 @@
 #include "bindings/frame_pacing.hpp"
 #include "bindings/module_directory.hpp"
 #include "bindings/python_output.hpp"
+#include "bindings/text_argument.hpp"
 #include "bindings/path_argument.hpp"
 #include "bindings/module_state.hpp"
 #include "bindings/window_functions.hpp"
@@ -165,6 +166,7 @@ void registerInit(py::module_& m) {
             }
             orv::EngineOptions options;
             options.offscreen = offscreen;
+            requireUtf8(title, "a title");
             options.window.title = title;
             options.window.resizable = resizable;
             options.window.fullscreen = fullscreen;

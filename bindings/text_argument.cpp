@@ -43,4 +43,13 @@ std::string utf8OfText(py::handle text) {
     return out;
 }
 
+void requireUtf8(const std::string& text, const char* what) {
+    PyObject* decoded = PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), nullptr);
+    if (decoded == nullptr) {
+        PyErr_Clear();
+        throw pybind11::value_error(std::string(what) + " must be UTF-8 text");
+    }
+    Py_DECREF(decoded);
+}
+
 }  // namespace qel

@@ -16,6 +16,9 @@ struct TextArgument {
 // The str's UTF-8, each lone surrogate as U+FFFD.
 std::string utf8OfText(pybind11::handle text);
 
+// Text the window system takes as UTF-8 (a title): bytes that are not raise ValueError.
+void requireUtf8(const std::string& text, const char* what);
+
 }  // namespace qel
 
 namespace pybind11::detail {

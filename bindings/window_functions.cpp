@@ -1,6 +1,7 @@
 #include "bindings/window_functions.hpp"
 
 #include "bindings/module_state.hpp"
+#include "bindings/text_argument.hpp"
 #include "engine/orv_app.hpp"
 
 namespace py = pybind11;
@@ -14,6 +15,7 @@ void followWindowSize() {
 }
 
 void setTitle(const std::string& title) {
+    requireUtf8(title, "a title");
     requireOpenWindow().setTitle(title);
 }
 

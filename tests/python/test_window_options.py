@@ -76,6 +76,7 @@ def test_title_icon_cursor_and_resize_hints(run_qel, tmp_path):
         qel.setCursorVisible(True)
         out["renamed"] = xprop(wid, "_NET_WM_NAME")
         out["nul_title"] = raised(lambda: qel.setTitle("a\\0b"))
+        out["bytes_title"] = raised(lambda: qel.setTitle(b"\\xff\\xfe"))
         # A bad icon is refused before the running window is replaced.
         out["missing_icon"] = raised(lambda: qel.init([], 320, 240, icon=folder + "/missing.png"))
         out["text_icon"] = raised(lambda: qel.init([], 320, 240, title="Other", icon=folder + "/text.png"))
@@ -100,6 +101,7 @@ def test_title_icon_cursor_and_resize_hints(run_qel, tmp_path):
     assert [int(v) for v in out["icon"]] == [256, 150, (128 << 24) | (200 << 16) | (30 << 8) | 90], out
     assert '"Zweiter Titel"' in out["renamed"]
     assert out["nul_title"] == ["ValueError", "a window title cannot contain NUL characters"]
+    assert out["bytes_title"] == ["ValueError", "a title must be UTF-8 text"]
     assert out["missing_icon"][0] == "RuntimeError" and "missing.png: No such file" in out["missing_icon"][1]
     assert out["text_icon"][0] == "RuntimeError" and "text.png: not a PNG or JPEG" in out["text_icon"][1]
     assert out["still_open"] == [True, False]
