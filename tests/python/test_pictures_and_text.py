@@ -137,6 +137,24 @@ def test_sprites_draw_pictures_blend_and_follow_their_handles(run_qel, tmp_path,
     assert block in r.stdout
 
 
+GROWN = PRELUDE + """
+qel.createSprite(10, 10, os.path.join(D, "noise.png"))
+before = frame()
+qel.createSprite(0, 0, os.path.join(D, "wide.png"))  # replaces the atlas sheet before any frame draws it
+after = np.frombuffer(qel.readPixels(), np.uint8).reshape(H, W, 4)[:, :, :3].astype(int)
+assert (after == before).all() and (after[10:40, 10:50] == picture("noise.png")).all()
+qel.screenshot(os.path.join(D, "shot.png"))
+assert (picture("shot.png") == before).all()
+print("DONE")
+"""
+
+
+def test_the_last_frame_reads_back_after_the_atlas_grew(run_qel, tmp_path, renderer):
+    make_pictures(tmp_path)
+    Image.new("RGB", (600, 600), (9, 90, 200)).save(tmp_path / "wide.png")
+    ok(run_qel(GROWN, args=[str(tmp_path)], env={"QEL_RENDERER": renderer}, timeout=60), GROWN)
+
+
 ERRORS = PRELUDE + """
 for name in sys.argv[2:]:
     try:
