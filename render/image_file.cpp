@@ -9,6 +9,7 @@
 #include <turbojpeg.h>
 
 #include "platform/regular_file.hpp"
+#include "render/picture_limits.hpp"
 
 namespace orv {
 
@@ -28,9 +29,9 @@ void checkSize(uint32_t width, uint32_t height, uint32_t maxSide) {
         throw std::runtime_error("an empty image (" + std::to_string(width) + " by " + std::to_string(height) +
                                  " pixels)");
     }
-    if (width > maxSide || height > maxSide) {
-        throw std::runtime_error(std::to_string(width) + " by " + std::to_string(height) +
-                                 " pixels, larger than the device's largest image (" + std::to_string(maxSide) + ")");
+    const std::string problem = pictureSizeProblem(width, height, maxSide);
+    if (!problem.empty()) {
+        throw std::runtime_error(problem);
     }
 }
 

@@ -162,10 +162,11 @@ for name in sys.argv[2:]:
         print("CREATED", name)
     except RuntimeError as e:
         print("REFUSED", name, "|", e)
-fonts = [dict(font=os.path.join(D, "missing.ttf")), dict(font=os.path.join(D, "text.png")), dict(font=D)]
+fonts = [dict(font=os.path.join(D, "missing.ttf")), dict(font=os.path.join(D, "text.png")), dict(font=D),
+         dict(font=os.path.join(D, "vast.ttf"))]
 for kwargs in fonts:
     try:
-        qel.createText(5, 5, "x", 12, "#ffffff", **kwargs)
+        qel.createText(5, 5, "x", 200, "#ffffff", **kwargs)
         print("CREATED", kwargs)
     except RuntimeError as e:
         print("REFUSED font |", e)
@@ -181,8 +182,37 @@ for call in (lambda: qel.createSprite(5, 5, os.path.join(D, "noise.png"), -1),
 s = qel.createSprite(10, 10, os.path.join(D, "noise.png"))
 assert s.id == 0, s.id
 assert (frame()[10:40, 10:50] == picture("noise.png")).all()
+# Huge pictures and glyphs are refused before they are decoded or rendered.
+import resource
+peak = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss >> 10
+assert peak < 600, f"{peak} MiB at the peak"
 print("DONE")
 """
+
+
+def vast_pictures(folder):
+    """A PNG and a JPEG of a few bytes that declare 16384 by 16384 pixels, and DejaVu Sans made
+    to draw 128 times larger than its em (units per em 16)."""
+    import struct
+    import zlib
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    header = struct.pack(">IIBBBBB", 16384, 16384, 8, 0, 0, 0, 0)
+    (folder / "vast.png").write_bytes(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+                                      chunk(b"IDAT", zlib.compress(b"\0" * 100)) + chunk(b"IEND", b""))
+    Image.new("L", (8, 8)).save(folder / "vast.jpg")
+    jpeg = bytearray((folder / "vast.jpg").read_bytes())
+    sof = jpeg.index(b"\xff\xc0")
+    jpeg[sof + 5:sof + 9] = struct.pack(">HH", 16384, 16384)
+    (folder / "vast.jpg").write_bytes(jpeg)
+    font = bytearray(open("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "rb").read())
+    tables = struct.unpack(">H", font[4:6])[0]
+    for i in range(tables):
+        tag, _, offset, _ = struct.unpack(">4sIII", font[12 + 16 * i:28 + 16 * i])
+        if tag == b"head":
+            font[offset + 18:offset + 20] = struct.pack(">H", 16)
+    (folder / "vast.ttf").write_bytes(font)
 
 
 def test_bad_pictures_fonts_and_sizes_raise_and_create_nothing(run_qel, tmp_path, renderer):
@@ -198,15 +228,18 @@ def test_bad_pictures_fonts_and_sizes_raise_and_create_nothing(run_qel, tmp_path
     (tmp_path / "folder.png").mkdir()
     os.mkfifo(tmp_path / "pipe.png")
     Image.new("RGB", (16385, 1)).save(tmp_path / "wide.png")
+    vast_pictures(tmp_path)
     reasons = {"missing.png": "No such file", "folder.png": "not a regular file", "pipe.png": "not a regular file",
                "cut-whole.png": "PNG data", "cut-whole.jpg": "JPEG data", "text.png": "not a PNG or JPEG",
-               "empty.png": "not a PNG or JPEG", "wide.png": "larger than the device's largest image"}
+               "empty.png": "not a PNG or JPEG", "wide.png": "larger than the device's largest image",
+               "vast.png": "larger than the largest picture", "vast.jpg": "larger than the largest picture"}
     r = ok(run_qel(ERRORS, args=[str(tmp_path), *reasons], env={"QEL_RENDERER": renderer}, timeout=60), ERRORS)
     refused = dict(re.findall(r"^REFUSED (\S+) \| (.*)$", r.stdout, re.M))
     for name, reason in reasons.items():
         assert str(tmp_path / name) in refused.get(name, "") and reason in refused[name], (name, refused.get(name))
     fonts = re.findall(r"^REFUSED font \| (.*)$", r.stdout, re.M)
-    assert len(fonts) == 3 and all(p in m for p, m in zip(["missing.ttf", "text.png", str(tmp_path)], fonts)), fonts
+    assert len(fonts) == 4 and all(p in m for p, m in zip(["missing.ttf", "text.png", str(tmp_path), "vast.ttf"], fonts)), fonts
+    assert "a glyph is" in fonts[3] and "larger than" in fonts[3], fonts[3]
     assert "CREATED" not in r.stdout
 
 
