@@ -1,5 +1,7 @@
 #include "render/font_face.hpp"
 
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 #include <stdexcept>
@@ -134,7 +136,11 @@ const char* FontLibrary::defaultFontPath() {
 }
 
 FontFace& FontLibrary::face(const std::string& path) {
-    const std::string file = path.empty() ? defaultFontPath() : path;
+    // One face a file, however its path is spelt, and a relative path read from the current
+    // folder at each call: the key is the resolved path.
+    const std::string given = path.empty() ? defaultFontPath() : path;
+    char resolved[PATH_MAX];
+    const std::string file = ::realpath(given.c_str(), resolved) != nullptr ? std::string(resolved) : given;
     auto found = faces.find(file);
     if (found == faces.end()) {
         const uint32_t id = static_cast<uint32_t>(faces.size());

@@ -62,8 +62,9 @@ public:
     FontLibrary(const FontLibrary&) = delete;
     FontLibrary& operator=(const FontLibrary&) = delete;
 
-    // The face of the font file at `path` (empty: the default font), loaded once. Throws a
-    // runtime error naming the file when it cannot be read as a font.
+    // The face of the font file at `path` (empty: the default font), loaded once a file (by
+    // its resolved path). Throws a runtime error naming the file when it cannot be read as a
+    // font.
     FontFace& face(const std::string& path);
 
     // DejaVu Sans, where Debian's fonts-dejavu-core puts it.

@@ -301,6 +301,30 @@ def test_text_draws_in_its_box_and_follows_its_handle(run_qel, tmp_path, rendere
     ok(run_qel(TEXT, args=[str(tmp_path), BOLD], env={"QEL_RENDERER": renderer}, timeout=90), TEXT)
 
 
+FONT_FILES = PRELUDE + """
+import resource
+os.chdir(os.path.join(D, "regular"))
+regular = qel.createText(10, 10, "Wide", 24, "#ffffff", font="f.ttf")
+os.chdir(os.path.join(D, "bold"))
+bold = qel.createText(10, 60, "Wide", 24, "#ffffff", font="f.ttf")
+assert bold.width > regular.width, (regular.width, bold.width)
+before = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss >> 10
+spellings = ["." + "/." * i + "/f.ttf" for i in range(200)]
+same = [qel.createText(10, 60, "Wide", 24, "#ffffff", font=name) for name in spellings]
+assert all((t.width, t.height) == (bold.width, bold.height) for t in same)
+grown = (resource.getrusage(resource.RUSAGE_SELF).ru_maxrss >> 10) - before
+assert grown < 40, f"200 spellings of one font file took {grown} MiB"
+print("DONE")
+"""
+
+
+def test_a_font_is_known_by_its_file_not_its_spelling(run_qel, tmp_path):
+    for folder, font in (("regular", "DejaVuSans.ttf"), ("bold", "DejaVuSans-Bold.ttf")):
+        (tmp_path / folder).mkdir()
+        (tmp_path / folder / "f.ttf").symlink_to("/usr/share/fonts/truetype/dejavu/" + font)
+    ok(run_qel(FONT_FILES, args=[str(tmp_path)], timeout=60), FONT_FILES)
+
+
 UPLOADS = PRELUDE + """
 import time
 n, frames = int(sys.argv[2]), int(sys.argv[3])
