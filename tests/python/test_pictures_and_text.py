@@ -182,6 +182,16 @@ for call in (lambda: qel.createSprite(5, 5, os.path.join(D, "noise.png"), -1),
 s = qel.createSprite(10, 10, os.path.join(D, "noise.png"))
 assert s.id == 0, s.id
 assert (frame()[10:40, 10:50] == picture("noise.png")).all()
+# Text that cannot be laid out (a glyph too large) leaves the old text drawn.
+# Its dot is some 1150 by 1870 pixels, about (1945, 10946) from the corner: the window is inside it.
+label = qel.createText(-1785, -10826, ".", 100, "#ffffff", font=os.path.join(D, "vast.ttf"))
+shown, size = frame(), (label.width, label.height)
+try:
+    label.setText("W.")
+    raise AssertionError("laid out")
+except RuntimeError:
+    pass
+assert (frame() == shown).all() and (label.width, label.height) == size and (shown[50:] == 255).all()
 # Huge pictures and glyphs are refused before they are decoded or rendered.
 import resource
 peak = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss >> 10
