@@ -423,6 +423,12 @@ def test_a_16_bit_png_draws_like_its_8_bit_twin(run_qel, tmp_path):
     ok(run_qel(ONE_PICTURE, args=[str(tmp_path), "grey16.png", "128", "128", "128"], timeout=60), ONE_PICTURE)
 
 
+def test_a_cmyk_jpeg_draws_as_pillow_converts_it(run_qel, tmp_path):
+    # Pillow writes Adobe's inverted CMYK; (255 - c) * (255 - k) / 255 is 46, 190, 131.
+    Image.new("CMYK", (320, 4), (200, 30, 100, 40)).save(tmp_path / "cmyk.jpg", "JPEG")
+    ok(run_qel(ONE_PICTURE, args=[str(tmp_path), "cmyk.jpg", "46", "190", "131"], timeout=60), ONE_PICTURE)
+
+
 def test_a_picture_of_the_largest_image_size_draws(run_qel, tmp_path):
     Image.new("RGB", (16384, 1), (255, 0, 0)).save(tmp_path / "widest.png")
     ok(run_qel(ONE_PICTURE, args=[str(tmp_path), "widest.png", "255", "0", "0"], timeout=60), ONE_PICTURE)
