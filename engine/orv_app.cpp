@@ -369,8 +369,10 @@ void OrvApp::setText(uint32_t id, const std::string& text) {
     if (object == nullptr || object->kind != ObjectKind::Text) {
         return;
     }
-    TextLayout& layout = scene.editText(id);
-    if (library.layOutAgain(id, text, layout)) {
+    // Laid out aside: text that cannot be laid out leaves the old text drawn.
+    if (library.layOutAgain(id, text, spareLayout)) {
+        TextLayout& layout = scene.editText(id);
+        std::swap(layout, spareLayout);
         GameObject* laidOut = scene.find(id);
         laidOut->sizeX = layout.width;
         laidOut->sizeY = layout.height;

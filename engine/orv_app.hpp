@@ -149,6 +149,9 @@ private:
     std::unique_ptr<FrameLoop> loop;
     bool offscreenClosed = false;
     PickGrid pickGrid;
+    // setText lays text out here first; it then holds the replaced layout, whose storage the
+    // next setText reuses.
+    TextLayout spareLayout;
 };
 
 }  // namespace orv

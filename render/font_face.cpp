@@ -1,12 +1,17 @@
 #include "render/font_face.hpp"
 
+#include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <stdexcept>
 
 #include "platform/regular_file.hpp"
+#include "render/picture_limits.hpp"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_OUTLINE_H
 
 namespace orv {
 
@@ -63,12 +68,30 @@ uint32_t FontFace::glyphIndex(char32_t character) const {
     return FT_Get_Char_Index(face, static_cast<FT_ULong>(character));
 }
 
-GlyphImage FontFace::render(uint32_t glyph) {
+GlyphImage FontFace::render(uint32_t glyph, uint32_t maxSide) {
     GlyphImage out;
-    if (FT_Load_Glyph(face, glyph, FT_LOAD_RENDER) != 0) {
+    if (FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT) != 0) {
         return out;  // drawn as nothing, with no advance
     }
     const FT_GlyphSlot slot = face->glyph;
+    if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+        // The bitmap covers the outline's box on whole pixels. A font may draw far outside
+        // its em: a glyph too large for any picture is refused before it is rendered.
+        FT_BBox box;
+        FT_Outline_Get_CBox(&slot->outline, &box);
+        const auto pixels = [](FT_Pos from, FT_Pos to) {
+            return to > from ? static_cast<uint64_t>(((to + 63) >> 6) - (from >> 6)) : uint64_t{0};
+        };
+        const std::string problem = pictureSizeProblem(pixels(box.xMin, box.xMax), pixels(box.yMin, box.yMax), maxSide);
+        if (!problem.empty()) {
+            std::ostringstream at;
+            at << "at size " << static_cast<double>(size) / 64.0 << " a glyph is " << problem;
+            throw fontError(file, at.str());
+        }
+    }
+    if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) {
+        return out;
+    }
     const FT_Bitmap& bitmap = slot->bitmap;
     out.left = slot->bitmap_left;
     out.top = slot->bitmap_top;
@@ -113,7 +136,11 @@ const char* FontLibrary::defaultFontPath() {
 }
 
 FontFace& FontLibrary::face(const std::string& path) {
-    const std::string file = path.empty() ? defaultFontPath() : path;
+    // One face a file, however its path is spelt, and a relative path read from the current
+    // folder at each call: the key is the resolved path.
+    const std::string given = path.empty() ? defaultFontPath() : path;
+    char resolved[PATH_MAX];
+    const std::string file = ::realpath(given.c_str(), resolved) != nullptr ? std::string(resolved) : given;
     auto found = faces.find(file);
     if (found == faces.end()) {
         const uint32_t id = static_cast<uint32_t>(faces.size());

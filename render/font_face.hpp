@@ -39,7 +39,9 @@ public:
     void setSize(long size);
     // The glyph for a character; 0, the font's missing-glyph box, when it has none.
     uint32_t glyphIndex(char32_t character) const;
-    GlyphImage render(uint32_t glyphIndex);
+    // Throws, before rendering, when the glyph would be larger than a picture may be
+    // (render/picture_limits.hpp; `maxSide`: the device's largest image side).
+    GlyphImage render(uint32_t glyphIndex, uint32_t maxSide);
     // In 1/64 pixel at the size set.
     long ascender() const;
     long lineHeight() const;
@@ -60,8 +62,9 @@ public:
     FontLibrary(const FontLibrary&) = delete;
     FontLibrary& operator=(const FontLibrary&) = delete;
 
-    // The face of the font file at `path` (empty: the default font), loaded once. Throws a
-    // runtime error naming the file when it cannot be read as a font.
+    // The face of the font file at `path` (empty: the default font), loaded once a file (by
+    // its resolved path). Throws a runtime error naming the file when it cannot be read as a
+    // font.
     FontFace& face(const std::string& path);
 
     // DejaVu Sans, where Debian's fonts-dejavu-core puts it.

@@ -9,6 +9,7 @@
 #include <turbojpeg.h>
 
 #include "platform/regular_file.hpp"
+#include "render/picture_limits.hpp"
 
 namespace orv {
 
@@ -28,9 +29,9 @@ void checkSize(uint32_t width, uint32_t height, uint32_t maxSide) {
         throw std::runtime_error("an empty image (" + std::to_string(width) + " by " + std::to_string(height) +
                                  " pixels)");
     }
-    if (width > maxSide || height > maxSide) {
-        throw std::runtime_error(std::to_string(width) + " by " + std::to_string(height) +
-                                 " pixels, larger than the device's largest image (" + std::to_string(maxSide) + ")");
+    const std::string problem = pictureSizeProblem(width, height, maxSide);
+    if (!problem.empty()) {
+        throw std::runtime_error(problem);
     }
 }
 
@@ -59,6 +60,38 @@ Image decodePng(const uint8_t* data, size_t size, uint32_t maxSide) {
     return image;
 }
 
+// Whether an Adobe APP14 segment comes before the scan: its CMYK is stored inverted, as
+// Photoshop writes it (and libjpeg hands it over unchanged).
+bool hasAdobeMarker(const uint8_t* data, size_t size) {
+    size_t at = 2;
+    while (at + 4 <= size && data[at] == 0xFF) {
+        const uint8_t marker = data[at + 1];
+        const size_t length = size_t{data[at + 2]} << 8 | data[at + 3];
+        if (marker == 0xDA || length < 2) {
+            return false;
+        }
+        if (marker == 0xEE && length >= 7 && at + 9 <= size && std::memcmp(data + at + 4, "Adobe", 5) == 0) {
+            return true;
+        }
+        at += 2 + length;
+    }
+    return false;
+}
+
+// CMYK (from a CMYK or YCCK file) to opaque RGB in place, without colour management: each
+// channel is what its ink and the black leave of white.
+void cmykToRgba(std::vector<uint8_t>& pixels, bool inverted) {
+    for (size_t i = 0; i + 4 <= pixels.size(); i += 4) {
+        uint8_t* p = pixels.data() + i;
+        const unsigned white = inverted ? p[3] : 255u - p[3];
+        for (int c = 0; c < 3; ++c) {
+            const unsigned left = inverted ? p[c] : 255u - p[c];
+            p[c] = static_cast<uint8_t>((left * white + 127) / 255);
+        }
+        p[3] = 255;
+    }
+}
+
 Image decodeJpeg(const uint8_t* data, size_t size, uint32_t maxSide) {
     std::unique_ptr<void, int (*)(tjhandle)> jpeg{tjInitDecompress(), &tjDestroy};
     if (!jpeg) {
@@ -74,10 +107,15 @@ Image decodeJpeg(const uint8_t* data, size_t size, uint32_t maxSide) {
     image.width = static_cast<uint32_t>(width);
     image.height = static_cast<uint32_t>(height);
     image.rgba.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    // libjpeg converts no CMYK to RGB: such files are decoded as CMYK and converted here.
+    const bool cmyk = colorspace == TJCS_CMYK || colorspace == TJCS_YCCK;
     // A warning (a truncated file, say) leaves part of the picture undecoded: refused too.
-    if (tjDecompress2(jpeg.get(), data, static_cast<unsigned long>(size), image.rgba.data(), width, 0, height, TJPF_RGBA,
-                      TJFLAG_STOPONWARNING | TJFLAG_ACCURATEDCT) != 0) {
+    if (tjDecompress2(jpeg.get(), data, static_cast<unsigned long>(size), image.rgba.data(), width, 0, height,
+                      cmyk ? TJPF_CMYK : TJPF_RGBA, TJFLAG_STOPONWARNING | TJFLAG_ACCURATEDCT) != 0) {
         throw std::runtime_error(std::string("truncated or corrupt JPEG data (") + tjGetErrorStr2(jpeg.get()) + ")");
+    }
+    if (cmyk) {
+        cmykToRgba(image.rgba, hasAdobeMarker(data, size));
     }
     return image;
 }

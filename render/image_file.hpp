@@ -21,7 +21,8 @@ constexpr size_t kMaxImageFileBytes = size_t{256} << 20;
 
 // Decodes PNG or JPEG bytes. Throws std::runtime_error with the reason ("truncated or
 // corrupt PNG data (...)", "not a PNG or JPEG image", "4000 by 20000 pixels, larger than
-// the device's largest image (16384)").
+// the device's largest image (16384)"); a picture above render/picture_limits.hpp's limit
+// is refused from its header, before it is decoded.
 Image decodeImage(const uint8_t* data, size_t size, uint32_t maxSide);
 
 // Reads and decodes the regular file at `path`; the error names the file and the reason.

@@ -48,7 +48,7 @@ const GlyphCache::Glyph& GlyphCache::glyph(FontFace& face, long size, uint32_t i
     const auto key = std::make_tuple(face.id(), size, index);
     auto found = glyphs.find(key);
     if (found == glyphs.end()) {
-        const GlyphImage image = face.render(index);
+        const GlyphImage image = face.render(index, atlas.largestSide());
         Glyph g{AtlasRect{}, image.left, image.top, image.advance};
         if (image.width != 0) {
             std::vector<uint8_t> texels(static_cast<size_t>(image.width) * image.height * 4, 255);

@@ -44,6 +44,9 @@ public:
     // Records the slot's staged copies (none: nothing) with the barriers around them.
     void recordUploads(VkCommandBuffer commandBuffer, size_t slot) const;
 
+    // The device's largest image side: no picture may be larger.
+    uint32_t largestSide() const { return maxSide; }
+
     VkImageView view() const { return sheet.view(); }
     VkSampler sampler() const { return nearest; }
     // Changes when the image is replaced, so descriptors naming it are written again.

@@ -24,11 +24,23 @@ OneTimeCommands::OneTimeCommands(OrvDevice& d, OrvQueue& q)
 }
 
 OneTimeCommands::~OneTimeCommands() {
-    if (pending) {
-        // A failed wait in run(): try once more, as a lost device returns at once.
-        VkFence fence = done;
-        vkWaitForFences(device.getDevice(), 1, &fence, VK_TRUE, kNoTimeout);
+    if (pending && !settle()) {
+        // Neither the fence nor the device could be waited for: the commands may still read
+        // the buffer and the fence, so both are left to the device's end rather than freed.
+        commandBuffer.release();
+        done.release();
     }
+}
+
+bool OneTimeCommands::settle() noexcept {
+    VkFence fence = done;
+    const VkResult idle = queue.waitIdle();
+    // A lost device runs nothing more: what the commands used may be freed.
+    if (idle == VK_SUCCESS || idle == VK_ERROR_DEVICE_LOST ||
+        vkWaitForFences(device.getDevice(), 1, &fence, VK_TRUE, kNoTimeout) == VK_SUCCESS) {
+        pending = false;
+    }
+    return !pending;
 }
 
 void OneTimeCommands::run() {
@@ -41,7 +53,13 @@ void OneTimeCommands::run() {
     vkCheck(queue.submit(submit, done), "failed to submit draw command buffer!");
     pending = true;
     VkFence fence = done;
-    vkCheck(vkWaitForFences(device.getDevice(), 1, &fence, VK_TRUE, kNoTimeout), "failed to wait for a frame to finish!");
+    const VkResult waited = vkWaitForFences(device.getDevice(), 1, &fence, VK_TRUE, kNoTimeout);
+    if (waited != VK_SUCCESS) {
+        // The caller frees what the commands use as this throws (a new atlas sheet, a
+        // read-back buffer): they must have finished first.
+        settle();
+        throw vkError("failed to wait for the device to finish copying!", waited);
+    }
     pending = false;
 }
 

@@ -21,10 +21,14 @@ public:
     OneTimeCommands& operator=(const OneTimeCommands&) = delete;
 
     VkCommandBuffer buffer() const { return commandBuffer; }
-    // Ends recording, submits, and waits until the commands have run.
+    // Ends recording, submits, and waits until the commands have run. When the wait fails it
+    // waits for the whole device before it throws, so what the commands use may be freed.
     void run();
 
 private:
+    // Waits for the device, then for the fence; true when the commands are seen finished.
+    bool settle() noexcept;
+
     OrvDevice& device;
     OrvQueue& queue;
     CommandBufferHandle commandBuffer;

@@ -99,6 +99,8 @@ public:
             buffer_ = VK_NULL_HANDLE;
         }
     }
+    // Gives up the buffer without freeing it: its pool frees it when destroyed.
+    VkCommandBuffer release() noexcept { return std::exchange(buffer_, VK_NULL_HANDLE); }
 
 private:
     VkDevice device_ = VK_NULL_HANDLE;

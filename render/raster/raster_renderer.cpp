@@ -210,7 +210,8 @@ void RasterRenderer::createPipelineLayouts() {
 }
 
 void RasterRenderer::writeAtlasDescriptor() {
-    // Written only when the atlas was replaced, which waited for every frame in flight.
+    // Written only when the atlas was replaced, which waited for every frame in flight, and
+    // before a read-back, which waits too.
     const VkDescriptorImageInfo picture{atlas.sampler(), atlas.view(), VK_IMAGE_LAYOUT_GENERAL};
     VkWriteDescriptorSet write{};
     write.sType = VK_STRUCTURE_TYPE_WRITE_DESCRIPTOR_SET;
@@ -370,6 +371,11 @@ void RasterRenderer::readFrame(size_t slot, const RenderTarget& target, OrvQueue
         readBack->imageFormat() != target.imageFormat()) {
         readBack.reset();
         readBack = std::make_unique<OffscreenTarget>(device, extent, target.imageFormat());
+    }
+    // A picture added since the frame was drawn may have replaced the atlas: the set must
+    // name the sheet that lives now (the frame loop waited for the device).
+    if (atlasWritten != atlas.generation()) {
+        writeAtlasDescriptor();
     }
     HostBuffer pixels{device, VK_BUFFER_USAGE_TRANSFER_DST_BIT, "read-back"};
     pixels.reserve(static_cast<VkDeviceSize>(extent.width) * extent.height * 4);

@@ -223,3 +223,46 @@ def test_failures_armed_while_running_resize_and_read_back(run_qel, build_dir, r
     assert len(out["errors"]) == len(expected) and all(w in e for w, e in zip(expected, out["errors"])), out
     assert out["size"] == [640, 480] and out["bytes"] == 640 * 480 * 4 and out["last"] == [0, 255, 0, 255]
     assert [f for f, _ in injected] == ["vkAllocateMemory"] * tiles + ["vkQueueSubmit"] * 6 + ["vkDeviceWaitIdle"]
+
+
+# Work outside the frame loop (reading a frame back, growing the atlas) whose fence wait
+# fails, twice in a row: nothing it uses may be freed while the device may still run it.
+# With a window, the 6th wait is the read-back and the 7th the growth (raster), the 6th the
+# growth (tiles); the fault after it meets the next wait, whichever it is.
+@pytest.mark.parametrize("renderer, call, failing", [("raster", 6, "read"), ("raster", 7, "grow"),
+                                                     ("tiles", 6, "grow")])
+def test_failed_wait_for_one_time_commands_frees_nothing_in_use(run_qel, build_dir, tmp_path, renderer, call,
+                                                                 failing):
+    from PIL import Image
+    Image.new("RGB", (20, 20), (200, 10, 10)).save(tmp_path / "small.png")
+    Image.new("RGB", (600, 600), (9, 90, 200)).save(tmp_path / "big.png")
+    faults = f"vkWaitForFences:{call},vkWaitForFences:{call + 1}"
+    out, injected = _run(run_qel, build_dir, faults, f"""
+        import json, time, qel
+        D = {str(tmp_path)!r}
+        qel.init([], 320, 240)
+        qel.createSprite(0, 0, D + "/small.png")
+        errors = []
+        def step(name, f):
+            try:
+                f()
+            except RuntimeError as e:
+                errors.append([name, str(e)])
+        def polls(n):
+            for _ in range(n):
+                time.sleep(0.02)
+                step("poll", qel.poll)
+        polls(3)
+        step("read", qel.readPixels)
+        step("grow", lambda: qel.createSprite(50, 50, D + "/big.png"))
+        polls(3)
+        step("grow", lambda: qel.createSprite(50, 50, D + "/big.png"))
+        polls(3)
+        px = qel.readPixels()
+        print("RESULT " + json.dumps({{"errors": errors, "pixels": [list(px[i:i + 3]) for i in (0, (60 * 320 + 60) * 4)]}}))
+    """, renderer=renderer)
+    assert injected == [("vkWaitForFences", call), ("vkWaitForFences", call + 1)]
+    (name, error), _ = out["errors"]  # the second: the next wait, whatever it is
+    assert name == failing and error.endswith("failed to wait for the device to finish copying! "
+                                              "(VK_ERROR_OUT_OF_HOST_MEMORY)"), out["errors"]
+    assert out["pixels"] == [[200, 10, 10], [9, 90, 200]]

@@ -137,6 +137,24 @@ def test_sprites_draw_pictures_blend_and_follow_their_handles(run_qel, tmp_path,
     assert block in r.stdout
 
 
+GROWN = PRELUDE + """
+qel.createSprite(10, 10, os.path.join(D, "noise.png"))
+before = frame()
+qel.createSprite(0, 0, os.path.join(D, "wide.png"))  # replaces the atlas sheet before any frame draws it
+after = np.frombuffer(qel.readPixels(), np.uint8).reshape(H, W, 4)[:, :, :3].astype(int)
+assert (after == before).all() and (after[10:40, 10:50] == picture("noise.png")).all()
+qel.screenshot(os.path.join(D, "shot.png"))
+assert (picture("shot.png") == before).all()
+print("DONE")
+"""
+
+
+def test_the_last_frame_reads_back_after_the_atlas_grew(run_qel, tmp_path, renderer):
+    make_pictures(tmp_path)
+    Image.new("RGB", (600, 600), (9, 90, 200)).save(tmp_path / "wide.png")
+    ok(run_qel(GROWN, args=[str(tmp_path)], env={"QEL_RENDERER": renderer}, timeout=60), GROWN)
+
+
 ERRORS = PRELUDE + """
 for name in sys.argv[2:]:
     try:
@@ -144,10 +162,11 @@ for name in sys.argv[2:]:
         print("CREATED", name)
     except RuntimeError as e:
         print("REFUSED", name, "|", e)
-fonts = [dict(font=os.path.join(D, "missing.ttf")), dict(font=os.path.join(D, "text.png")), dict(font=D)]
+fonts = [dict(font=os.path.join(D, "missing.ttf")), dict(font=os.path.join(D, "text.png")), dict(font=D),
+         dict(font=os.path.join(D, "vast.ttf"))]
 for kwargs in fonts:
     try:
-        qel.createText(5, 5, "x", 12, "#ffffff", **kwargs)
+        qel.createText(5, 5, "x", 200, "#ffffff", **kwargs)
         print("CREATED", kwargs)
     except RuntimeError as e:
         print("REFUSED font |", e)
@@ -164,8 +183,47 @@ for call in (lambda: qel.createSprite(5, 5, os.path.join(D, "noise.png"), -1),
 s = qel.createSprite(10, 10, os.path.join(D, "noise.png"))
 assert s.id == 0, s.id
 assert (frame()[10:40, 10:50] == picture("noise.png")).all()
+# Text that cannot be laid out (a glyph too large) leaves the old text drawn.
+# Its dot is some 1150 by 1870 pixels, about (1945, 10946) from the corner: the window is inside it.
+label = qel.createText(-1785, -10826, ".", 100, "#ffffff", font=os.path.join(D, "vast.ttf"))
+shown, size = frame(), (label.width, label.height)
+try:
+    label.setText("W.")
+    raise AssertionError("laid out")
+except RuntimeError:
+    pass
+assert (frame() == shown).all() and (label.width, label.height) == size and (shown[50:] == 255).all()
+# Huge pictures and glyphs are refused before they are decoded or rendered.
+import resource
+peak = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss >> 10
+assert peak < 600, f"{peak} MiB at the peak"
 print("DONE")
 """
+
+
+def vast_pictures(folder):
+    """A PNG and a JPEG of a few bytes that declare 16384 by 16384 pixels, and DejaVu Sans made
+    to draw 128 times larger than its em (units per em 16)."""
+    import struct
+    import zlib
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    header = struct.pack(">IIBBBBB", 16384, 16384, 8, 0, 0, 0, 0)
+    (folder / "vast.png").write_bytes(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+                                      chunk(b"IDAT", zlib.compress(b"\0" * 100)) + chunk(b"IEND", b""))
+    Image.new("L", (8, 8)).save(folder / "vast.jpg")
+    jpeg = bytearray((folder / "vast.jpg").read_bytes())
+    sof = jpeg.index(b"\xff\xc0")
+    jpeg[sof + 5:sof + 9] = struct.pack(">HH", 16384, 16384)
+    (folder / "vast.jpg").write_bytes(jpeg)
+    font = bytearray(open("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "rb").read())
+    tables = struct.unpack(">H", font[4:6])[0]
+    for i in range(tables):
+        tag, _, offset, _ = struct.unpack(">4sIII", font[12 + 16 * i:28 + 16 * i])
+        if tag == b"head":
+            font[offset + 18:offset + 20] = struct.pack(">H", 16)
+    (folder / "vast.ttf").write_bytes(font)
 
 
 def test_bad_pictures_fonts_and_sizes_raise_and_create_nothing(run_qel, tmp_path, renderer):
@@ -181,15 +239,18 @@ def test_bad_pictures_fonts_and_sizes_raise_and_create_nothing(run_qel, tmp_path
     (tmp_path / "folder.png").mkdir()
     os.mkfifo(tmp_path / "pipe.png")
     Image.new("RGB", (16385, 1)).save(tmp_path / "wide.png")
+    vast_pictures(tmp_path)
     reasons = {"missing.png": "No such file", "folder.png": "not a regular file", "pipe.png": "not a regular file",
                "cut-whole.png": "PNG data", "cut-whole.jpg": "JPEG data", "text.png": "not a PNG or JPEG",
-               "empty.png": "not a PNG or JPEG", "wide.png": "larger than the device's largest image"}
+               "empty.png": "not a PNG or JPEG", "wide.png": "larger than the device's largest image",
+               "vast.png": "larger than the largest picture", "vast.jpg": "larger than the largest picture"}
     r = ok(run_qel(ERRORS, args=[str(tmp_path), *reasons], env={"QEL_RENDERER": renderer}, timeout=60), ERRORS)
     refused = dict(re.findall(r"^REFUSED (\S+) \| (.*)$", r.stdout, re.M))
     for name, reason in reasons.items():
         assert str(tmp_path / name) in refused.get(name, "") and reason in refused[name], (name, refused.get(name))
     fonts = re.findall(r"^REFUSED font \| (.*)$", r.stdout, re.M)
-    assert len(fonts) == 3 and all(p in m for p, m in zip(["missing.ttf", "text.png", str(tmp_path)], fonts)), fonts
+    assert len(fonts) == 4 and all(p in m for p, m in zip(["missing.ttf", "text.png", str(tmp_path), "vast.ttf"], fonts)), fonts
+    assert "a glyph is" in fonts[3] and "larger than" in fonts[3], fonts[3]
     assert "CREATED" not in r.stdout
 
 
@@ -250,6 +311,30 @@ print("DONE")
 
 def test_text_draws_in_its_box_and_follows_its_handle(run_qel, tmp_path, renderer):
     ok(run_qel(TEXT, args=[str(tmp_path), BOLD], env={"QEL_RENDERER": renderer}, timeout=90), TEXT)
+
+
+FONT_FILES = PRELUDE + """
+import resource
+os.chdir(os.path.join(D, "regular"))
+regular = qel.createText(10, 10, "Wide", 24, "#ffffff", font="f.ttf")
+os.chdir(os.path.join(D, "bold"))
+bold = qel.createText(10, 60, "Wide", 24, "#ffffff", font="f.ttf")
+assert bold.width > regular.width, (regular.width, bold.width)
+before = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss >> 10
+spellings = ["." + "/." * i + "/f.ttf" for i in range(200)]
+same = [qel.createText(10, 60, "Wide", 24, "#ffffff", font=name) for name in spellings]
+assert all((t.width, t.height) == (bold.width, bold.height) for t in same)
+grown = (resource.getrusage(resource.RUSAGE_SELF).ru_maxrss >> 10) - before
+assert grown < 40, f"200 spellings of one font file took {grown} MiB"
+print("DONE")
+"""
+
+
+def test_a_font_is_known_by_its_file_not_its_spelling(run_qel, tmp_path):
+    for folder, font in (("regular", "DejaVuSans.ttf"), ("bold", "DejaVuSans-Bold.ttf")):
+        (tmp_path / folder).mkdir()
+        (tmp_path / folder / "f.ttf").symlink_to("/usr/share/fonts/truetype/dejavu/" + font)
+    ok(run_qel(FONT_FILES, args=[str(tmp_path)], timeout=60), FONT_FILES)
 
 
 UPLOADS = PRELUDE + """
@@ -338,6 +423,12 @@ print("DONE")
 def test_a_16_bit_png_draws_like_its_8_bit_twin(run_qel, tmp_path):
     Image.fromarray(np.full((4, 320), 32768, np.uint16)).save(tmp_path / "grey16.png")
     ok(run_qel(ONE_PICTURE, args=[str(tmp_path), "grey16.png", "128", "128", "128"], timeout=60), ONE_PICTURE)
+
+
+def test_a_cmyk_jpeg_draws_as_pillow_converts_it(run_qel, tmp_path):
+    # Pillow writes Adobe's inverted CMYK; (255 - c) * (255 - k) / 255 is 46, 190, 131.
+    Image.new("CMYK", (320, 4), (200, 30, 100, 40)).save(tmp_path / "cmyk.jpg", "JPEG")
+    ok(run_qel(ONE_PICTURE, args=[str(tmp_path), "cmyk.jpg", "46", "190", "131"], timeout=60), ONE_PICTURE)
 
 
 def test_a_picture_of_the_largest_image_size_draws(run_qel, tmp_path):
