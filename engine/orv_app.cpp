@@ -329,7 +329,8 @@ uint32_t OrvApp::createSprite(double x, double y, const std::string& path, doubl
     if (!(w >= 0.0) || !(h >= 0.0) || !std::isfinite(w) || !std::isfinite(h)) {
         throw std::invalid_argument("a sprite's width and height must be finite and not negative (0: the picture's own)");
     }
-    const PictureLibrary::Picture& picture = library.picture(path);
+    // Counted for the identifier the sprite is about to take.
+    const PictureLibrary::Picture& picture = library.picture(upcomingObjectId(), path);
     GameObject object;
     object.kind = ObjectKind::Sprite;
     object.x = x;

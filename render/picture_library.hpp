@@ -1,11 +1,15 @@
 #pragma once
 // What sprites and text are drawn from: each picture file decoded and placed in the atlas
 // once, each font loaded once, text laid out into glyphs in the atlas, and every text's font
-// and size, kept for laying its text out again.
+// and size, kept for laying its text out again. Pictures and glyph sizes are counted by the
+// objects that use them; when the atlas is full, the places of those no object uses are
+// given back (until then they stay, ready for the next object that wants them).
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 #include "render/font_face.hpp"
 #include "render/text_layout.hpp"
@@ -16,35 +20,48 @@ namespace orv {
 class PictureLibrary {
 public:
     // Pictures wider or higher than `maxSide` are refused.
-    PictureLibrary(TextureAtlas& sheet, uint32_t largestSide) : atlas{sheet}, glyphs{sheet}, maxSide{largestSide} {}
+    PictureLibrary(TextureAtlas& sheet, uint32_t largestSide);
+    ~PictureLibrary();
+
+    PictureLibrary(const PictureLibrary&) = delete;
+    PictureLibrary& operator=(const PictureLibrary&) = delete;
 
     struct Picture {
         AtlasRect rect;    // in the atlas
         AtlasRect opaque;  // of the picture, fully opaque
+        uint32_t users = 0;
     };
-    // The picture of the file at `path`; a file already loaded (by its resolved path) is not
-    // read again. Throws "cannot load PATH: ..." when it cannot be.
-    const Picture& picture(const std::string& path);
+    // The picture of the file at `path` for sprite `owner`; a file already loaded (by its
+    // resolved path) is not read again. Throws "cannot load PATH: ..." when it cannot be.
+    const Picture& picture(uint32_t owner, const std::string& path);
 
     // Lays out the text of text `owner` in the font file at `fontPath` (empty: DejaVu Sans),
     // `size` pixels high, and keeps both for `layOutAgain`.
     void layOut(uint32_t owner, const std::string& fontPath, double size, const std::string& text, TextLayout& out);
     // Lays a text out anew in its own font and size; false when `owner` has none.
     bool layOutAgain(uint32_t owner, const std::string& text, TextLayout& out);
-    void forget(uint32_t owner) { styles.erase(owner); }
+    // The object `owner` is gone: what it used is one user fewer.
+    void forget(uint32_t owner);
 
 private:
     struct TextStyle {
         FontFace* face;
         double size;
     };
+    using SizeKey = std::pair<uint32_t, long>;  // font, glyph size
+
+    // Gives the atlas back the places of pictures and glyph sizes nothing uses.
+    bool reclaim();
+    void drop(const SizeKey& key);
 
     TextureAtlas& atlas;
     FontLibrary fonts;
     GlyphCache glyphs;
     uint32_t maxSide;
     std::unordered_map<std::string, Picture> pictures;  // by resolved path
+    std::unordered_map<uint32_t, std::string> sprites;  // each sprite's picture
     std::unordered_map<uint32_t, TextStyle> styles;
+    std::map<SizeKey, uint32_t> sizeUsers;
 };
 
 }  // namespace orv

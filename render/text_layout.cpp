@@ -44,6 +44,27 @@ std::u32string decodeUtf8(const std::string& text) {
     return out;
 }
 
+long glyphSize(double size) {
+    return std::lround(size * 64.0);
+}
+
+bool GlyphCache::reclaim(const std::function<bool(uint32_t, long)>& unused) {
+    bool released = false;
+    for (auto g = glyphs.begin(); g != glyphs.end();) {
+        const auto& [font, size, index] = g->first;
+        if (!unused(font, size)) {
+            ++g;
+            continue;
+        }
+        if (g->second.rect.width != 0) {
+            atlas.release(g->second.rect);
+            released = true;
+        }
+        g = glyphs.erase(g);
+    }
+    return released;
+}
+
 const GlyphCache::Glyph& GlyphCache::glyph(FontFace& face, long size, uint32_t index) {
     const auto key = std::make_tuple(face.id(), size, index);
     auto found = glyphs.find(key);
@@ -66,7 +87,7 @@ void GlyphCache::layout(FontFace& face, double size, const std::string& text, Te
     out.glyphs.clear();
     out.width = 0.0f;
     out.height = 0.0f;
-    const long size64 = std::lround(size * 64.0);
+    const long size64 = glyphSize(size);
     face.setSize(size64);
     const long ascender = face.ascender();
     const long lineHeight = face.lineHeight();

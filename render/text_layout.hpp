@@ -4,6 +4,7 @@
 // top-left corner.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <tuple>
@@ -32,9 +33,16 @@ struct TextLayout {
 // The characters of UTF-8 text; bytes that do not decode become U+FFFD.
 std::u32string decodeUtf8(const std::string& text);
 
+// The size glyphs are rendered and kept at for text `size` pixels high, in 1/64 pixel.
+long glyphSize(double size);
+
 class GlyphCache {
 public:
     explicit GlyphCache(TextureAtlas& pictures) : atlas{pictures} {}
+
+    // Gives the atlas places of every glyph of a font and size that `unused(font id, size)`
+    // says no text uses; true when there were any.
+    bool reclaim(const std::function<bool(uint32_t, long)>& unused);
 
     // Lays `text` out in `face` at `size` pixels into `out` (its storage is reused): lines
     // break at '\n', tabs advance four spaces, characters the font lacks show its

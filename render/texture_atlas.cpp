@@ -95,6 +95,9 @@ void TextureAtlas::growTo(uint32_t side) {
 AtlasRect TextureAtlas::add(uint32_t width, uint32_t height, const uint8_t* rgba) {
     AtlasRect rect;
     while (!packer.place(width, height, rect)) {
+        if (reclaimer && reclaimer()) {
+            continue;
+        }
         const uint32_t side = packer.sideLength();
         if (side >= maxSide) {
             throw std::runtime_error("no room for a " + std::to_string(width) + " by " + std::to_string(height) +
@@ -106,6 +109,26 @@ AtlasRect TextureAtlas::add(uint32_t width, uint32_t height, const uint8_t* rgba
     pending.push_back(rect);
     pendingTexels.insert(pendingTexels.end(), rgba, rgba + static_cast<size_t>(width) * height * 4);
     return rect;
+}
+
+void TextureAtlas::release(const AtlasRect& rect) {
+    packer.release(rect);
+    // What a failed frame staged is staged again by the next.
+    staged = 0;
+    stagedTexels = 0;
+    // Texels still queued for it would land on its next picture's.
+    size_t offset = 0;
+    for (size_t i = 0; i < pending.size(); ++i) {
+        const size_t bytes = static_cast<size_t>(pending[i].width) * pending[i].height * 4;
+        const AtlasRect& queued = pending[i];
+        if (queued.x == rect.x && queued.y == rect.y && queued.width == rect.width && queued.height == rect.height) {
+            const auto from = pendingTexels.begin() + static_cast<std::ptrdiff_t>(offset);
+            pendingTexels.erase(from, from + static_cast<std::ptrdiff_t>(bytes));
+            pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(i));
+            return;
+        }
+        offset += bytes;
+    }
 }
 
 TextureAtlas::Upload::Upload(OrvDevice& device) : staging{device, VK_BUFFER_USAGE_TRANSFER_SRC_BIT, "texture upload"} {}

@@ -1,13 +1,15 @@
 #pragma once
 // One texture holding every picture and glyph the scene draws, so both renderers sample a
 // single image. New pictures are placed by the packer and their texels uploaded at the start
-// of the next frame; a full sheet is replaced by one twice as large, its content copied.
+// of the next frame; a full sheet first takes back the places nothing shows (the reclaimer
+// says which), then is replaced by one twice as large, its content copied.
 // The image stays in the general layout, read by shaders and written by copies.
 
 #include <vulkan/vulkan.h>
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -28,10 +30,16 @@ public:
     TextureAtlas(const TextureAtlas&) = delete;
     TextureAtlas& operator=(const TextureAtlas&) = delete;
 
-    // Places a picture of RGBA texels and queues its upload. When the sheet is full it is
+    // Places a picture of RGBA texels and queues its upload. When the sheet is full, the
+    // reclaimer is asked to give back places nothing shows; failing that the sheet is
     // replaced by a larger one (waiting for the device); beyond the device's largest image
     // it throws.
     AtlasRect add(uint32_t width, uint32_t height, const uint8_t* rgba);
+    // Gives a place back for later pictures. Frames already submitted may still read it:
+    // the texels of its next picture are written by a later frame, after their reads.
+    void release(const AtlasRect& rect);
+    // Called when the sheet is full; true when it gave back any place.
+    void setReclaimer(std::function<bool()> reclaim) { reclaimer = std::move(reclaim); }
 
     // Before the commands of the frame in `slot` (whose previous submission is done): copies
     // the queued texels into the slot's staging buffer and plans their copies. May throw;
@@ -70,6 +78,7 @@ private:
     UniqueDeviceImage sheet;
     VkHandle<VkSampler> nearest;
     uint64_t replaced = 1;
+    std::function<bool()> reclaimer;
     // Queued uploads: where each goes, and its texels in `pendingTexels`.
     std::vector<AtlasRect> pending;
     std::vector<uint8_t> pendingTexels;

@@ -62,5 +62,42 @@ TEST(AtlasPacker, RefusesWhatDoesNotFit) {
     EXPECT_FALSE(overlap(r, AtlasRect{0, 0, 63, 63}));
 }
 
+TEST(AtlasPacker, GivenBackPlacesAreTakenAgainAndLivePlacesKeepTheirGaps) {
+    std::mt19937 rng{7};
+    std::uniform_int_distribution<uint32_t> size(1, 60);
+    AtlasPacker packer{256};
+    std::vector<AtlasRect> live;
+    const auto withGap = [](AtlasRect r) { return AtlasRect{r.x, r.y, r.width + 1, r.height + 1}; };
+    for (int step = 0; step < 4000; ++step) {
+        if (step == 2000) {
+            packer.grow(512);
+        }
+        if (rng() % 3 == 0 && !live.empty()) {
+            const size_t i = rng() % live.size();
+            packer.release(live[i]);
+            live.erase(live.begin() + static_cast<std::ptrdiff_t>(i));
+            continue;
+        }
+        AtlasRect r;
+        if (packer.place(size(rng), size(rng), r)) {
+            ASSERT_LE(r.x + r.width, packer.sideLength());
+            ASSERT_LE(r.y + r.height, packer.sideLength());
+            for (const AtlasRect& other : live) {
+                ASSERT_FALSE(overlap(withGap(r), withGap(other))) << r.x << "," << r.y << " against " << other.x << ","
+                                                                   << other.y;
+            }
+            live.push_back(r);
+        }
+    }
+    EXPECT_GT(live.size(), 20u);
+    for (const AtlasRect& r : live) {
+        packer.release(r);
+    }
+    // All given back: the whole sheet is one place again.
+    AtlasRect whole;
+    ASSERT_TRUE(packer.place(512, 512, whole));
+    EXPECT_EQ(whole.x + whole.y, 0u);
+}
+
 }  // namespace
 }  // namespace orv

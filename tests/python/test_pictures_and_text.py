@@ -367,6 +367,40 @@ def test_pictures_and_glyphs_are_uploaded_once(run_qel, build_dir, tmp_path, ren
     assert counts[1] == counts[0], f"1 sprite, 10 frames: {counts[0]} allocations; 200 and 200: {counts[1]}"
 
 
+RECLAIMED = PRELUDE + """
+import resource
+kept = qel.createSprite(300, 0, os.path.join(D, "kept.png"))  # used throughout: keeps its place
+label = qel.createText(0, 200, "Kept", 20, "#ffffff")
+for i in range(70):
+    s = qel.createSprite(0, 0, os.path.join(D, "p%d.png" % i))
+    qel.poll()
+    px = np.frombuffer(qel.readPixels(), np.uint8).reshape(H, W, 4)[:, :, :3].astype(int)
+    assert (px[100, 100] == [i, 255 - i, 7]).all() and (px[0:20, 300:320] == [0, 0, 255]).all(), i
+    assert s.remove()
+first = frame()[200:220].copy()
+for size in range(110):
+    qel.createText(0, 0, "ABCDEFGHIJ", 450 + 5 * size, "#ffffff").remove()
+assert (frame()[200:220] == first).all() and (first != BG).any()
+peak = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss >> 10
+assert peak < 800, f"{peak} MiB at the peak"
+print("DONE")
+"""
+
+
+@pytest.fixture(scope="module")
+def many_pictures(tmp_path_factory):
+    # Each alone fills a sheet of 2048: without reuse the atlas would need 70 of them.
+    folder = tmp_path_factory.mktemp("many")
+    for i in range(70):
+        Image.new("RGB", (2000, 2000), (i, 255 - i, 7)).save(folder / f"p{i}.png", compress_level=1)
+    Image.new("RGB", (20, 20), (0, 0, 255)).save(folder / "kept.png")
+    return folder
+
+
+def test_atlas_places_nothing_shows_are_used_again(run_qel, many_pictures, renderer):
+    ok(run_qel(RECLAIMED, args=[str(many_pictures)], env={"QEL_RENDERER": renderer}, timeout=300), RECLAIMED)
+
+
 SCENE = PRELUDE + """
 import json
 boxes = [edges(qel.createSprite(164.3, 52.6, os.path.join(D, "soft.png"), 64, 128)),
