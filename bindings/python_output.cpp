@@ -16,6 +16,15 @@ class Collector : public std::streambuf {
 public:
     std::string pending;
     bool quiet = false;
+    // What std::cout wrote to before; it gets its buffer back before this one is gone, since
+    // the standard library flushes std::cout at exit, after our statics are destroyed.
+    std::streambuf* previous = nullptr;
+
+    ~Collector() override {
+        if (previous != nullptr) {
+            std::cout.rdbuf(previous);
+        }
+    }
 
 protected:
     int_type overflow(int_type c) override {
@@ -64,7 +73,11 @@ bool isInterrupt(const py::error_already_set& error) {
 
 void captureStandardOutput() {
     std::cout.flush();
-    std::cout.rdbuf(&collector());
+    Collector& c = collector();
+    std::streambuf* previous = std::cout.rdbuf(&c);
+    if (c.previous == nullptr) {
+        c.previous = previous;
+    }
 }
 
 void flushOutput() {
