@@ -382,7 +382,8 @@ for size in range(110):
     qel.createText(0, 0, "ABCDEFGHIJ", 450 + 5 * size, "#ffffff").remove()
 assert (frame()[200:220] == first).all() and (first != BG).any()
 peak = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss >> 10
-assert peak < 800, f"{peak} MiB at the peak"
+# AddressSanitizer holds freed memory in quarantine and keeps shadow memory besides.
+assert peak < (800 if os.environ.get("QEL_SANITIZED") != "1" else 2048), f"{peak} MiB at the peak"
 print("DONE")
 """
 
