@@ -14,11 +14,12 @@ FLAGS=(-std=c++17 -g -O1 -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-r
 mkdir -p "$OUT/artifacts"
 declare -A SOURCES=(
   [color]="bindings/color.cpp render/color.cpp"
-  [key_names]="input/key_tables.cpp input/input_callbacks.cpp"
+  [key_names]="input/key_tables.cpp input/input_callbacks.cpp input/input_state.cpp input/key_names.cpp"
   [image]="render/image_file.cpp platform/regular_file.cpp"
 )
 declare -A LIBS=(
   [image]="$(pkg-config --libs libpng libturbojpeg)"
+  [key_names]="$(pkg-config --libs glfw3)"
 )
 
 status=0
