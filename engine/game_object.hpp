@@ -35,6 +35,8 @@ struct GameObject {
     std::array<float, 2> offset{0.2f, 0.0f};
     std::array<float, 2> scale{2.0f, 0.5f};
     float rotation = 1.5707964f;  // pi / 2
+    // How far the object is turned, in degrees, clockwise as seen (y runs down).
+    double angle = 0.0;
     // A sprite's picture: where its texels are in the texture atlas, and the part of it that
     // is fully opaque (from the picture's corner; width 0 for none).
     AtlasRect picture{};

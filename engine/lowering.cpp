@@ -137,31 +137,34 @@ float pictureCorner(float at, bool ownSize) {
     return ownSize ? std::floor(at + 0.5f) : at;
 }
 
+void lowerObject(const Scene& scene, const GameObject& object, DrawList& out) {
+    // Fully transparent: nothing to draw (a sprite has no colour of its own).
+    if (object.alpha == 0 && object.kind != ObjectKind::Sprite) {
+        return;
+    }
+    switch (object.kind) {
+        case ObjectKind::Triangle:
+            lowerTriangle(object, out);
+            break;
+        case ObjectKind::Rectangle:
+            lowerRectangle(object, out);
+            break;
+        case ObjectKind::Circle:
+            lowerCircle(object, out);
+            break;
+        case ObjectKind::Sprite:
+            lowerSprite(object, out);
+            break;
+        case ObjectKind::Text:
+            lowerText(object, scene.text(object.id), out);
+            break;
+    }
+}
+
 void lowerScene(Scene& scene, uint32_t width, uint32_t height, DrawList& out) {
     out.begin(width, height, scene.background | 0xFF000000u);
     for (uint32_t slot : scene.drawOrder()) {
-        const GameObject& object = scene.at(slot);
-        // Fully transparent: nothing to draw (a sprite has no colour of its own).
-        if (object.alpha == 0 && object.kind != ObjectKind::Sprite) {
-            continue;
-        }
-        switch (object.kind) {
-            case ObjectKind::Triangle:
-                lowerTriangle(object, out);
-                break;
-            case ObjectKind::Rectangle:
-                lowerRectangle(object, out);
-                break;
-            case ObjectKind::Circle:
-                lowerCircle(object, out);
-                break;
-            case ObjectKind::Sprite:
-                lowerSprite(object, out);
-                break;
-            case ObjectKind::Text:
-                lowerText(object, scene.text(object.id), out);
-                break;
-        }
+        lowerObject(scene, scene.at(slot), out);
     }
 }
 

@@ -12,6 +12,9 @@ namespace orv {
 
 // Lowers the scene, topmost object first, for a frame of `width` by `height` pixels.
 void lowerScene(Scene& scene, uint32_t width, uint32_t height, DrawList& out);
+// Lowers one object in world coordinates (no camera), appending its primitives to `out`,
+// whose size must be set (a frame's, or any for shapes alone).
+void lowerObject(const Scene& scene, const GameObject& object, DrawList& out);
 
 // Where a picture anchored at `at` (either axis) is drawn: a picture at its own size lands on
 // whole pixels, so each pixel shows one texel as the image has it (and sampling it needs no

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/camera.hpp"
 #include "engine/game_object.hpp"
 #include "engine/id_index.hpp"
 #include "render/text_layout.hpp"
@@ -66,6 +67,8 @@ public:
 
     // What a frame shows where nothing is drawn, packed RGBA: #030303 unless the script sets it.
     uint32_t background = 0xFF030303u;
+    // Where the world is seen from; objects keep world coordinates.
+    View view;
 
 private:
     // How far ahead batch edits look their identifiers up.
