@@ -25,6 +25,7 @@ slanted.setAngle(45)
 glass = qel.createRect(60, 85, 30, 30, "#ff000080")   # created first: on top of what follows
 qel.createRect(75, 100, 30, 30, "white")
 qel.createDisc(205, 95, 12, (0, 0, 255, 128), outline=4)
+qel.createPolygon([(212, 140), (221.5, 125), (231, 140), (221.5, 155)], "#ffffff80")  # cut along x = 221.5
 qel.moveMany([ell.id], [100.0], [0.0])                 # polygons move by their offset
 qel.updateColors([slant.id], ["#00ff00"])
 hidden = qel.createTriangle(0, 0, 4, 0, 0, 4, (0, 0, 0, 0))   # alpha 0: not drawn
@@ -92,6 +93,7 @@ def reference():
     ell = [(20, 130), (80, 130), (80, 145), (40, 145), (40, 175), (20, 175)]
     ell_inset = [(23, 133), (77, 133), (77, 142), (37, 142), (37, 172), (23, 172)]
     layers = [
+        (polygon([(212, 140), (221.5, 125), (231, 140), (221.5, 155)]), (255, 255, 255, 128)),
         (ring(205, 95, 12, 4), (0, 0, 255, 128)),
         (polygon([(75, 100), (105, 100), (105, 130), (75, 130)]), (255, 255, 255, 255)),
         (polygon([(60, 85), (90, 85), (90, 115), (60, 115)]), (255, 0, 0, 128)),
