@@ -36,6 +36,8 @@ struct Circle {
     double radius = 0.0;
     double speed = 0.0;
     StepClock steps;
+    // Beyond the fields above: the outline's width (0: filled).
+    double outline = 0.0;
 
     // A record whose __init__ never ran reads as id 0 at (0, 0), sizes 0, never stepped.
     static void* operator new(std::size_t size) { return orv::zeroFilled(size); }
@@ -53,6 +55,9 @@ struct Rectangle {
     double width = 0.0;
     double speed = 0.0;
     StepClock steps;
+    // Beyond the fields above: the turn in degrees and the outline's width (0: filled).
+    double angle = 0.0;
+    double outline = 0.0;
 
     static void* operator new(std::size_t size) { return orv::zeroFilled(size); }
     static void operator delete(void* record) noexcept { ::operator delete(record); }

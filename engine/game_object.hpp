@@ -11,7 +11,9 @@
 namespace orv {
 
 // Pictures (sprites) and text are drawn from the texture atlas, blended over what is below.
-enum class ObjectKind : std::uint8_t { Triangle, Rectangle, Circle, Sprite, Text };
+// A line runs from (x, y) by (sizeX, sizeY); a polygon's points (kept by the scene) are
+// offset by (x, y).
+enum class ObjectKind : std::uint8_t { Triangle, Rectangle, Circle, Sprite, Text, Line, Polygon };
 
 // The engine's two fixed triangles, given in clip space (-1 to 1).
 enum class TriangleModel : std::uint8_t { Demo, Full };
@@ -41,6 +43,8 @@ struct GameObject {
     // is fully opaque (from the picture's corner; width 0 for none).
     AtlasRect picture{};
     AtlasRect opaque{};
+    // An outline's width in pixels, drawn inside the shape's edge (0: filled); a line's width.
+    double stroke = 0.0;
 
     double radius() const { return sizeX; }
 };

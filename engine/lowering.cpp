@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/shape_geometry.hpp"
+#include "engine/shape_lowering.hpp"
 #include "render/coverage.hpp"
 
 namespace orv {
@@ -72,6 +73,10 @@ void lowerTriangle(const GameObject& object, DrawList& out) {
 }
 
 void lowerRectangle(const GameObject& object, DrawList& out) {
+    if (object.angle != 0.0 || object.stroke > 0.0) {
+        lowerTurnedRectangle(object, colourOf(object), out);
+        return;
+    }
     const QuadCorners c = cornersOf(object);
     if (!finite(c.left, c.top, c.right, c.bottom)) {
         return;
@@ -93,6 +98,12 @@ void lowerCircle(const GameObject& object, DrawList& out) {
     // Where the pixel lies in the square, -1 to 1 across, less 1.
     p.inverse[0] = 2.0f / (c.right - c.left);
     p.inverse[3] = 2.0f / (c.bottom - c.top);
+    // An outline thinner than the radius is a ring, which hides nothing inside it.
+    if (object.stroke > 0.0 && object.stroke < object.radius()) {
+        p.kind |= kFlagRing;
+        p.source[0] = static_cast<float>((object.radius() - object.stroke) / object.radius());
+        return;
+    }
     if (object.alpha == 255) {
         out.opaque.back() = insideOfDisc(boundsOf(p));
     }
@@ -157,6 +168,12 @@ void lowerObject(const Scene& scene, const GameObject& object, DrawList& out) {
             break;
         case ObjectKind::Text:
             lowerText(object, scene.text(object.id), out);
+            break;
+        case ObjectKind::Line:
+            lowerLine(object, colourOf(object), out);
+            break;
+        case ObjectKind::Polygon:
+            lowerPolygon(object, scene.polygon(object.id), colourOf(object), out);
             break;
     }
 }

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <initializer_list>
 #include <iostream>
 #include <optional>
 #include <stdexcept>
@@ -316,6 +317,118 @@ void OrvApp::updateColors(const uint32_t* ids, const int32_t* colours, size_t co
 
 void OrvApp::setColours(const uint32_t* ids, const uint32_t* rgba, size_t count) {
     scene.forEachFound(ids, count, [&](GameObject& object, size_t i) { paint(object, rgba[i]); });
+}
+
+namespace {
+
+void requireFinite(std::initializer_list<double> values, const char* what) {
+    for (const double v : values) {
+        if (!std::isfinite(v)) {
+            throw std::invalid_argument(std::string(what) + " must be finite numbers");
+        }
+    }
+}
+
+void requireWidth(double width, const char* what) {
+    if (!(width >= 0.0) || !std::isfinite(width)) {
+        throw std::invalid_argument(std::string(what) + " must be a finite number of pixels, 0 or more");
+    }
+}
+
+}  // namespace
+
+uint32_t OrvApp::createLine(double x1, double y1, double x2, double y2, double lineWidth, uint32_t rgba) {
+    requireFinite({x1, y1, x2, y2}, "a line's ends");
+    requireWidth(lineWidth, "a line's width");
+    GameObject object;
+    object.kind = ObjectKind::Line;
+    object.x = x1;
+    object.y = y1;
+    object.sizeX = x2 - x1;
+    object.sizeY = y2 - y1;
+    object.stroke = lineWidth;
+    paint(object, rgba);
+    return scene.add(object);
+}
+
+uint32_t OrvApp::createPolygon(std::vector<Point2D> points, uint32_t rgba, double outline) {
+    requireWidth(outline, "an outline");
+    PolygonShape shape = makePolygonShape(std::move(points));
+    GameObject object;
+    object.kind = ObjectKind::Polygon;
+    object.stroke = outline;
+    paint(object, rgba);
+    const uint32_t id = scene.add(object);
+    scene.setPolygon(id, std::move(shape));
+    return id;
+}
+
+uint32_t OrvApp::createRect(double x, double y, double w, double h, uint32_t rgba, double outline, double angle) {
+    requireFinite({x, y, w, h}, "a rectangle's place and size");
+    requireFinite({angle}, "an angle");
+    requireWidth(outline, "an outline");
+    GameObject object;
+    object.kind = ObjectKind::Rectangle;
+    object.x = x;
+    object.y = y;
+    object.sizeX = w;
+    object.sizeY = h;
+    object.stroke = outline;
+    object.angle = angle;
+    paint(object, rgba);
+    return scene.add(object);
+}
+
+uint32_t OrvApp::createDisc(double x, double y, double radius, uint32_t rgba, double outline) {
+    requireFinite({x, y}, "a disc's centre");
+    requireWidth(radius, "a radius");
+    requireWidth(outline, "an outline");
+    GameObject object;
+    object.kind = ObjectKind::Circle;
+    object.x = x;
+    object.y = y;
+    object.sizeX = radius;
+    object.stroke = outline;
+    paint(object, rgba);
+    return scene.add(object);
+}
+
+void OrvApp::setAngle(uint32_t id, double degrees) {
+    requireFinite({degrees}, "an angle");
+    if (GameObject* object = scene.find(id)) {
+        object->angle = degrees;
+        scene.touch();
+    }
+}
+
+void OrvApp::setOutline(uint32_t id, double outline) {
+    requireWidth(outline, "an outline");
+    if (GameObject* object = scene.find(id)) {
+        object->stroke = outline;
+        scene.touch();
+    }
+}
+
+void OrvApp::setLineEnds(uint32_t id, double x1, double y1, double x2, double y2) {
+    requireFinite({x1, y1, x2, y2}, "a line's ends");
+    GameObject* object = scene.find(id);
+    if (object != nullptr && object->kind == ObjectKind::Line) {
+        object->x = x1;
+        object->y = y1;
+        object->sizeX = x2 - x1;
+        object->sizeY = y2 - y1;
+        scene.touch();
+    }
+}
+
+void OrvApp::setPolygonPoints(uint32_t id, std::vector<Point2D> points) {
+    PolygonShape shape = makePolygonShape(std::move(points));
+    GameObject* object = scene.find(id);
+    if (object != nullptr && object->kind == ObjectKind::Polygon) {
+        object->x = 0.0;
+        object->y = 0.0;
+        scene.setPolygon(id, std::move(shape));
+    }
 }
 
 std::vector<uint8_t> OrvApp::readPixels(uint32_t& w, uint32_t& h) {

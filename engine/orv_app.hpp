@@ -96,6 +96,24 @@ public:
     // The drawn size of a sprite or text, or (0, 0) for anything else.
     std::pair<double, double> drawnSize(uint32_t id) const;
 
+    // Lines, polygons, outlines and turned shapes, coloured packed RGBA. Widths and outlines
+    // are pixels (an outline 0: filled); angles degrees, clockwise as seen. Values that are
+    // not finite, negative widths and polygons that cannot be drawn are refused with
+    // std::invalid_argument.
+    uint32_t createLine(double x1, double y1, double x2, double y2, double width, uint32_t rgba);
+    uint32_t createPolygon(std::vector<Point2D> points, uint32_t rgba, double outline);
+    uint32_t createRect(double x, double y, double width, double height, uint32_t rgba, double outline,
+                        double angle);
+    uint32_t createDisc(double x, double y, double radius, uint32_t rgba, double outline);
+    // A rectangle turns about its centre, a polygon about its centroid, a line about its middle.
+    void setAngle(uint32_t id, double degrees);
+    // A rectangle's, circle's or polygon's outline, or a line's width.
+    void setOutline(uint32_t id, double width);
+    void setLineEnds(uint32_t id, double x1, double y1, double x2, double y2);
+    // New points for a polygon, where it is drawn: cut into triangles again, its offset back
+    // to (0, 0), its turn kept.
+    void setPolygonPoints(uint32_t id, std::vector<Point2D> points);
+
     // The last frame drawn, as RGBA bytes, rows from the top. Throws when no frame was drawn
     // since the engine started or the swap chain was last replaced.
     std::vector<uint8_t> readPixels(uint32_t& width, uint32_t& height);

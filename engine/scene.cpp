@@ -82,6 +82,9 @@ bool Scene::remove(uint32_t id) {
     if (objects[slot].kind == ObjectKind::Text) {
         texts.erase(id);
     }
+    if (objects[slot].kind == ObjectKind::Polygon) {
+        polygons.erase(id);
+    }
     live[slot] = false;
     pendingFree.push_back(slot);
     orderStale = true;
@@ -114,6 +117,16 @@ TextLayout& Scene::editText(uint32_t id) {
     return texts[id];
 }
 
+const PolygonShape* Scene::polygon(uint32_t id) const {
+    const auto found = polygons.find(id);
+    return found == polygons.end() ? nullptr : &found->second;
+}
+
+void Scene::setPolygon(uint32_t id, PolygonShape shape) {
+    ++changes;
+    polygons[id] = std::move(shape);
+}
+
 size_t Scene::glyphCount() const {
     size_t count = 0;
     for (const auto& [id, layout] : texts) {
@@ -125,6 +138,7 @@ size_t Scene::glyphCount() const {
 void Scene::clear() {
     ++changes;
     texts.clear();
+    polygons.clear();
     objects.clear();
     live.clear();
     advanced.clear();

@@ -11,6 +11,7 @@
 #include "engine/camera.hpp"
 #include "engine/game_object.hpp"
 #include "engine/id_index.hpp"
+#include "engine/polygon_shape.hpp"
 #include "render/text_layout.hpp"
 
 namespace orv {
@@ -53,6 +54,11 @@ public:
     // The glyphs of all text objects together.
     size_t glyphCount() const;
 
+    // A polygon's points and triangles, kept beside its record; null for other objects.
+    const PolygonShape* polygon(uint32_t id) const;
+    // Gives the object with `id` (a polygon) its points and triangles.
+    void setPolygon(uint32_t id, PolygonShape shape);
+
     // Turns every triangle a frame further; until the next advance, the frame can be taken
     // back (a frame that is not drawn after all does not count).
     void advanceTriangles();
@@ -92,6 +98,7 @@ private:
     // The triangles' rotations before the last advance.
     std::vector<std::pair<uint32_t, float>> advanced;
     std::unordered_map<uint32_t, TextLayout> texts;
+    std::unordered_map<uint32_t, PolygonShape> polygons;
 };
 
 }  // namespace orv

@@ -69,6 +69,8 @@ bool circleContains(const QuadCorners& c, double radius, const Point2D& point, s
 HitArea hitAreaOf(const GameObject& object) {
     switch (object.kind) {
         case ObjectKind::Triangle:
+        case ObjectKind::Line:
+        case ObjectKind::Polygon:
             return HitArea{};
         case ObjectKind::Circle:
             return HitArea{HitArea::Shape::Disc, cornersOf(object), object.radius()};

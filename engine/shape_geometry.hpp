@@ -34,7 +34,7 @@ bool rectangleContains(const QuadCorners& corners, const Point2D& point, std::os
 bool circleContains(const QuadCorners& corners, double radius, const Point2D& point, std::ostream& out);
 
 // What an object's hit test tests: a box (rectangles, and sprites and text as the rectangle
-// of their drawn size), a disc (circles), or nothing (triangles).
+// of their drawn size), a disc (circles), or nothing (triangles, lines, polygons).
 struct HitArea {
     enum class Shape : uint8_t { None, Box, Disc };
     Shape shape = Shape::None;

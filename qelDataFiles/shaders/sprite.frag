@@ -14,9 +14,10 @@ layout(location = 0) out vec4 outColor;
 
 void main() {
     // An empty source is a solid primitive seen through; a disc's (height -1) is cut out of its
-    // quad, across which `texel` runs from -1 to 1.
+    // quad, across which `texel` runs from -1 to 1, less a ring's hole (radius rect.x).
     if (rect.z == 0.0) {
-        if (rect.w < 0.0 && dot(texel, texel) > 1.0) {
+        const float along = dot(texel, texel);
+        if (rect.w < 0.0 && (along > 1.0 || along < rect.x * rect.x)) {
             discard;
         }
         outColor = tint;

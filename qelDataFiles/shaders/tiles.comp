@@ -128,7 +128,15 @@ uint shapeRows(uint kind, uint index, float px, uint top) {
         const float down = 2.0 / (p2.y - p0.y);
         const float lx = (px - p0.x) * (2.0 / (p1.x - p0.x)) - 1.0;
         const float spread = sqrt(max(1.0 - lx * lx, 0.0));
-        return lx * lx <= 1.0 ? rowsBetween(p0.y + (1.0 - spread) / down, p0.y + (1.0 + spread) / down, top) : 0u;
+        const uint rows = lx * lx <= 1.0 ? rowsBetween(p0.y + (1.0 - spread) / down, p0.y + (1.0 + spread) / down, top) : 0u;
+        if ((kind & kFlagRing) == 0u) {
+            return rows;
+        }
+        // A ring leaves out the rows of its inner ellipse.
+        const float inner = shapes[index].source.x;
+        const float ix = lx / inner;
+        const float hole = sqrt(max(1.0 - ix * ix, 0.0)) * inner;
+        return ix * ix < 1.0 ? rows & ~rowsBetween(p0.y + (1.0 - hole) / down, p0.y + (1.0 + hole) / down, top) : rows;
     }
     // Only the most general pass draws turned quads: the others leave the test out altogether,
     // since a CPU driver pays for every branch any lane might take.

@@ -131,7 +131,8 @@ void quadCorners(const Primitive& p, float u0, float v0, float u1, float v1, flo
 }
 
 // A solid primitive seen through: an empty source; a disc's corners carry where they lie
-// across it (-1 to 1) and a source height of -1, which cuts the disc out.
+// across it (-1 to 1) and a source height of -1, which cuts the disc out (and a ring's hole,
+// its inner radius as a part of the outer, in the source's x).
 void placeTranslucent(PictureVertex* out, const Primitive& p, const QuadPart& part) {
     float corners[6][4] = {};
     if (p.kindNumber() == kPrimTriangle) {
@@ -142,7 +143,8 @@ void placeTranslucent(PictureVertex* out, const Primitive& p, const QuadPart& pa
         quadCorners(p, 2.0f * part.u0 - 1.0f, 2.0f * part.v0 - 1.0f, 2.0f * part.u1 - 1.0f, 2.0f * part.v1 - 1.0f,
                     corners);
     }
-    placeBlended(out, corners, {0.0f, 0.0f, 0.0f, p.kindNumber() == kPrimDisc ? -1.0f : 0.0f},
+    const bool disc = p.kindNumber() == kPrimDisc;
+    placeBlended(out, corners, {disc && p.has(kFlagRing) ? p.source[0] : 0.0f, 0.0f, 0.0f, disc ? -1.0f : 0.0f},
                  premultiplied(p.color));
 }
 
@@ -279,7 +281,8 @@ void RasterRenderer::prepare(size_t slotIndex, const DrawList& list) {
     // Back to front: the topmost primitive is drawn last.
     for (size_t i = count; i-- > 0;) {
         const Primitive& p = list.primitives[i];
-        const bool blends = p.has(kFlagTextured) || p.color >> 24 != 0xFFu;
+        // Rings, opaque or not, are cut out by the blending pipeline, which knows their hole.
+        const bool blends = p.has(kFlagTextured) || p.color >> 24 != 0xFFu || p.has(kFlagRing);
         if (!blends) {
             stretch.push_back(static_cast<uint32_t>(i));
             stretchDiscs.push_back(p.kindNumber() == kPrimDisc ? 1 : 0);

@@ -43,7 +43,9 @@ bool covers(const Primitive& p, double x, double y) {
         case kPrimDisc: {
             double u = 0, v = 0;
             sourceAt(p, x, y, u, v);
-            return (u - 1) * (u - 1) + (v - 1) * (v - 1) <= 1.0;
+            const double along = (u - 1) * (u - 1) + (v - 1) * (v - 1);
+            const double hole = p.has(kFlagRing) ? p.source[0] : 0.0;
+            return along <= 1.0 && along >= hole * hole;
         }
         default: {
             if (p.has(kFlagAxisAligned)) {
@@ -145,6 +147,9 @@ double edgeDistance(const DrawList& list, double x, double y) {
             const double ry = (b.bottom - b.top) / 2;
             const double along = std::hypot((x - b.left - rx) / rx, (y - b.top - ry) / ry);
             best = std::min(best, std::abs(along - 1.0) * std::max(rx, ry));
+            if (p.has(kFlagRing) && p.source[0] > 0.0f) {
+                best = std::min(best, std::abs(along / p.source[0] - 1.0) * p.source[0] * std::max(rx, ry));
+            }
             continue;
         }
         float x3 = 0, y3 = 0;

@@ -40,6 +40,18 @@ void compareWithReference(RendererChoice choice) {
     app.setLayer(triangle, -1);
     app.loadGameObjects();
     app.setLayer(own, 1);
+    // Rings, polygons (concave, outlined, seen through), an outlined turned rectangle, a line.
+    app.createDisc(40.0, 110.0, 22.0, 0xFFE6B43Cu, 6.0);
+    app.createPolygon({{200, 140}, {260, 140}, {260, 155}, {220, 155}, {220, 190}, {200, 190}}, 0xFF40C0A0u, 0.0);
+    std::vector<Point2D> spikes;
+    for (int i = 0; i < 14; ++i) {
+        const double r = i % 2 == 0 ? 45.0 : 20.0;
+        spikes.push_back({150.0 + r * std::cos(i * 0.4488), 140.0 + r * std::sin(i * 0.4488)});
+    }
+    app.createPolygon(spikes, 0xA0FF6020u, 0.0);
+    app.createPolygon(spikes, 0xFF20FF60u, 3.5);
+    app.createRect(120.0, 10.0, 50.0, 30.0, 0xFFE05020u, 5.0, 30.0);
+    app.createLine(100.0, 195.0, 310.0, 120.0, 3.0, 0xFFFFFFFFu);
     // What no object lowers to yet: quads turned by a third of a right angle, solid and
     // textured with the picture, and a rectangle and a disc seen through.
     const AtlasRect place = app.pictureOf(own);

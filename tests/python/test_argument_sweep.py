@@ -161,6 +161,12 @@ def sweep_everything(window_open, handles=()):
                     + [h for h in handles if isinstance(h, qel.Circle)])
         sweep_class(qel.Rectangle, [qel.Rectangle(1, point, 4.0, 3.0)]
                     + [h for h in handles if isinstance(h, qel.Rectangle)])
+        # Lines and polygons are made only by their functions: their methods are swept.
+        if window_open:
+            for shape in (qel.createLine(0, 0, 5, 5), qel.createTriangle(0, 0, 5, 0, 0, 5, "red")):
+                for name in sorted(vars(type(shape))):
+                    if not name.startswith("__") and callable(getattr(shape, name)):
+                        sweep_callable(f"{type(shape).__name__}.{name}", getattr(shape, name))
     finally:
         os.dup2(saved, 1)
         os.close(devnull)
