@@ -119,6 +119,9 @@ public:
     void setFullscreen(bool fullscreen);
     void setCursorVisible(bool visible);
 
+    // The camera and the layers it leaves alone.
+    View& view() { return scene.view; }
+
     RendererKind rendererKind() const { return renderer->kind(); }
     FrameLoop& frameLoop() { return *loop; }
     // The size of the latest recorded frame; zero before the first.
