@@ -45,7 +45,9 @@ def test_module_surface_before_init(run_qel):
         "screenshot", "createSprite", "createText", "keyDown", "keyPressed", "keyReleased", "keysDown",
         "mouseDown", "mousePressed", "mouseReleased", "clicks", "scroll", "typedText", "injectKey", "injectMouse",
         "injectScroll", "injectText", "nextFrame", "setFrameRate", "setFixedStep", "setQuiet", "setTitle", "setFullscreen", "setCursorVisible",
-        "setBackground", "Sprite", "Text"]
+        "setBackground",
+        "setCamera", "getCamera", "setLayerFixed", "screenToWorld", "worldToScreen",
+        "Sprite", "Text"]
     assert got["data"] == "null"
     assert got["size"] == [0, 0]
 
