@@ -52,6 +52,17 @@ PixelBox placeBox(const CameraTransform& t, const PixelBox& box) {
     return PixelBox{std::fmin(a[0], b[0]), std::fmin(a[1], b[1]), std::fmax(a[0], b[0]), std::fmax(a[1], b[1])};
 }
 
+// A disc's hint (inside it) scales with it about its corner, whatever the turn.
+PixelBox placeDiscBox(const Primitive& before, const Primitive& after, double zoom, const PixelBox& box) {
+    if (!(box.left <= box.right) || !(box.top <= box.bottom)) {
+        return PixelBox{};
+    }
+    const auto along = [&](float at, int axis) {
+        return static_cast<float>(after.p0[axis] + (static_cast<double>(at) - before.p0[axis]) * zoom);
+    };
+    return PixelBox{along(box.left, 0), along(box.top, 1), along(box.right, 0), along(box.bottom, 1)};
+}
+
 // Whether any of the primitive may show in the frame (false for corners that overflowed).
 bool reachesFrame(const Primitive& p, float width, float height) {
     const PixelBox box = boundsOf(p);
@@ -97,7 +108,9 @@ void applyCamera(const CameraTransform& camera, DrawList& list, size_t first) {
         if (!reachesFrame(p, width, height)) {
             continue;
         }
-        list.opaque[kept] = placeBox(camera, list.opaque[i]);
+        const Primitive& before = list.primitives[i];
+        list.opaque[kept] = p.kindNumber() == kPrimDisc ? placeDiscBox(before, p, camera.zoom, list.opaque[i])
+                                                        : placeBox(camera, list.opaque[i]);
         list.primitives[kept] = p;
         ++kept;
     }

@@ -27,7 +27,8 @@ struct CameraTransform {
 CameraTransform transformOf(const Camera& camera);
 
 // Moves the primitives of `list` from index `first` on through the camera, with their
-// opaque hints; those left wholly outside the frame are dropped.
+// opaque hints (kept for discs and for quarter turns, dropped otherwise); those left wholly
+// outside the frame are dropped.
 void applyCamera(const CameraTransform& camera, DrawList& list, size_t first);
 
 }  // namespace orv
