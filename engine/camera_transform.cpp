@@ -63,11 +63,20 @@ PixelBox placeDiscBox(const Primitive& before, const Primitive& after, double zo
     return PixelBox{along(box.left, 0), along(box.top, 1), along(box.right, 0), along(box.bottom, 1)};
 }
 
-// Whether any of the primitive may show in the frame (false for corners that overflowed).
+// Whether any of the primitive may show in the frame: false for corners that overflowed, and
+// for a primitive zoomed down to nothing (a triangle without area, as lowering drops them; a
+// quad or disc whose place in its source is no longer finite).
 bool reachesFrame(const Primitive& p, float width, float height) {
+    if (p.kindNumber() == kPrimTriangle) {
+        const float area = (p.p1[0] - p.p0[0]) * (p.p2[1] - p.p0[1]) - (p.p1[1] - p.p0[1]) * (p.p2[0] - p.p0[0]);
+        if (!(area != 0.0f) || !std::isfinite(area)) {
+            return false;
+        }
+    }
     const PixelBox box = boundsOf(p);
     return box.right >= 0.0f && box.bottom >= 0.0f && box.left <= width && box.top <= height &&
-           std::isfinite(box.right - box.left) && std::isfinite(box.bottom - box.top);
+           std::isfinite(box.right - box.left) && std::isfinite(box.bottom - box.top) &&
+           std::isfinite(p.inverse[0] + p.inverse[1] + p.inverse[2] + p.inverse[3]);
 }
 
 }  // namespace

@@ -112,6 +112,8 @@ TEST(CameraTransform, TheDefaultCameraLeavesTheListAsItWas) {
     // Far away: nothing is left to draw. On a fixed layer: not moved.
     EXPECT_EQ(flagsAfter(Camera{1e6, 0.0, 1.0, 0.0, 0.0, 0.0}, 0), 0u);
     EXPECT_EQ(lowered.size(), 0u);
+    flagsAfter(Camera{48.0, 48.0, 1e-300, 0.0, 48.0, 48.0}, 0);  // zoomed down to nothing
+    EXPECT_EQ(lowered.size(), 0u);
     scene.view.fixedLayers = {0, -1};
     flagsAfter(Camera{1e6, 0.0, 3.0, 30.0, 0.0, 0.0}, 0);
     EXPECT_TRUE(lowered.sameAs(plain));
