@@ -3,6 +3,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include "bindings/camera_functions.hpp"
 #include "bindings/colour_functions.hpp"
 #include "bindings/fast_move_to.hpp"
 #include "bindings/frame_pacing.hpp"
@@ -116,6 +117,7 @@ PYBIND11_MODULE(qel, m) {
     qel::registerWindowFunctions(m);
     qel::registerColourFunctions(m);
     qel::registerShapeFunctions(m);
+    qel::registerCameraFunctions(m);
     for (const char* name : {"Sprite", "Text"}) {
         py::object cls = m.attr(name);
         py::delattr(m, name);

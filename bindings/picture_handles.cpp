@@ -8,6 +8,7 @@
 #include "bindings/text_argument.hpp"
 #include "bindings/module_state.hpp"
 #include "engine/orv_app.hpp"
+#include "render/font_face.hpp"
 
 namespace py = pybind11;
 
@@ -25,8 +26,27 @@ Sprite createSprite(double x, double y, const py::object& path, double width, do
     return Sprite{id, Point2D{x, y}, w, h};
 }
 
+// The str of text given as UTF-8 (bytes that do not decode read as U+FFFD).
+py::object strOf(const std::string& utf8) {
+    PyObject* text = PyUnicode_DecodeUTF8(utf8.data(), static_cast<Py_ssize_t>(utf8.size()), "replace");
+    if (text == nullptr) {
+        throw py::error_already_set();
+    }
+    return py::reinterpret_steal<py::object>(text);
+}
+
+// Puts the text's anchor point where the handle holds it, for the text's drawn size now.
+void placeText(Text& t, orv::OrvApp& app) {
+    const auto [w, h] = app.drawnSize(t.id);
+    t.width = w;
+    t.height = h;
+    t.top_left = Point2D{t.at.x - t.anchor.offsetX(w), t.at.y - t.anchor.offsetY(h)};
+    app.moveTo(t.id, t.top_left.x, t.top_left.y);
+}
+
 Text createText(double x, double y, const TextArgument& text, double size, const py::object& color,
-                const py::object& font, const py::object& colour) {
+                const py::object& font, const py::object& colour, const py::object& anchor, bool bold,
+                bool italic) {
     // `colour` is the other spelling of `color`; None stands for not given.
     if (!color.is_none() && !colour.is_none()) {
         throw py::type_error("createText() got both color and colour: give one of them");
@@ -35,12 +55,22 @@ Text createText(double x, double y, const TextArgument& text, double size, const
     if (given.is_none()) {
         throw py::type_error("createText() needs a colour: color (or colour)");
     }
+    if ((bold || italic) && !font.is_none()) {
+        throw py::value_error("bold and italic choose a style of DejaVu Sans: with font, give the styled font file");
+    }
     const uint32_t rgba = colourArgument(given);
-    const std::string fontFile = font.is_none() ? std::string() : pathArgument(font);
+    const Anchor held = anchorArgument(anchor);
+    const std::string fontFile =
+        font.is_none() ? (bold || italic ? orv::FontLibrary::styledFontPath(bold, italic) : std::string())
+                       : pathArgument(font);
+    Text handle;
+    handle.anchor = held;
+    handle.at = Point2D{x, y};
+    handle.text = strOf(text.utf8);
     orv::OrvApp& app = requireEngine();
-    const uint32_t id = namingPath([&] { return app.createText(x, y, text.utf8, size, rgba, fontFile); });
-    const auto [w, h] = app.drawnSize(id);
-    return Text{id, Point2D{x, y}, w, h};
+    handle.id = namingPath([&] { return app.createText(x, y, text.utf8, size, rgba, fontFile); });
+    placeText(handle, app);
+    return handle;
 }
 
 template <typename Handle>
@@ -84,19 +114,30 @@ void registerPictureClasses(py::module_& m) {
 
     py::class_<Text>(m, "Text", "Text drawn in a font, made by createText.")
         .def_readonly("id", &Text::id, "The object's identifier.")
-        .def_readonly("top_left", &Text::top_left, "Where the text's top-left corner was placed.")
+        .def_readonly("top_left", &Text::top_left, "Where the text's top-left corner is drawn.")
         .def_readonly("width", &Text::width, "The drawn width in pixels.")
         .def_readonly("height", &Text::height, "The drawn height in pixels.")
+        .def_property_readonly(
+            "text", [](const Text& t) { return t.text ? t.text : py::str(""); },
+            "The text drawn (a lone surrogate in what was given reads as U+FFFD).")
         .def(
             "setText",
             [](Text& t, const TextArgument& text) {
                 orv::OrvApp& app = requireEngine();
                 app.setText(t.id, text.utf8);
-                const auto [w, h] = app.drawnSize(t.id);
-                t.width = w;
-                t.height = h;
+                t.text = strOf(text.utf8);
+                placeText(t, app);
             },
-            py::arg("text"), "Draws other text in the same place, font, size and colour.")
+            py::arg("text"), "Draws other text in the same font, size and colour, its anchor point staying put.")
+        .def(
+            "setSize",
+            [](Text& t, double size) {
+                const std::string utf8 = t.text ? utf8OfText(t.text) : std::string();
+                orv::OrvApp& app = requireEngine();
+                app.setTextSize(t.id, utf8, size);
+                placeText(t, app);
+            },
+            py::arg("size"), "Lays the text out again size pixels high (1 to 1000), its anchor point staying put.")
         .def(
             "setColor",
             [](const Text& t, const py::object& color) {
@@ -104,7 +145,14 @@ void registerPictureClasses(py::module_& m) {
                 requireEngine().setColour(t.id, rgba);
             },
             py::arg("color"), "Recolours the text: a colour such as '#rrggbbaa', 'red', (r, g, b, a) or 0xRRGGBB.")
-        .def("moveTo", &moveHandle<Text>, py::arg("x"), py::arg("y"), "Places the text's top-left corner.")
+        .def(
+            "moveTo",
+            [](Text& t, double x, double y) {
+                orv::OrvApp& app = requireEngine();
+                t.at = Point2D{x, y};
+                placeText(t, app);
+            },
+            py::arg("x"), py::arg("y"), "Places the text's anchor point (its top-left corner unless createText said).")
         .def(
             "setLayer", [](const Text& t, int32_t layer) { requireEngine().setLayer(t.id, layer); },
             py::arg("layer"), "Puts the text on a layer: higher layers are drawn above lower ones.")
@@ -120,9 +168,12 @@ void registerPictureFunctions(py::module_& m) {
           "scaled to width by height (a zero keeps the picture's own). Transparent parts show what is below.");
     m.def("createText", &createText, py::arg("x"), py::arg("y"), py::arg("text"), py::arg("size"),
           py::arg("color") = py::none(), py::kw_only(), py::arg("font") = py::none(), py::arg("colour") = py::none(),
-          "Draws text (lines split at '\\n') with its top-left corner at (x, y), size pixels high, in a colour "
-          "such as '#ffcc00', 'red' or (r, g, b, a) (the keyword colour is the same as color), in DejaVu Sans or "
-          "the TrueType/OpenType font file given as font.");
+          py::arg("anchor") = "topleft", py::arg("bold") = false, py::arg("italic") = false,
+          "Draws text (lines split at '\\n') with the point anchor of its drawn box (a name such as 'center', or "
+          "a pixel offset (x, y) from its top-left corner) at (x, y), size pixels high, in a colour "
+          "such as '#ffcc00', 'red' or (r, g, b, a) (the keyword colour is the same as color), in DejaVu Sans "
+          "(bold, italic: its Bold, Oblique or BoldOblique style) or the TrueType/OpenType font file given as font "
+          "(not with bold or italic).");
 }
 
 }  // namespace qel

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "bindings/anchor_argument.hpp"
 #include "platform/point2d.hpp"
 #include "platform/zero_filled.hpp"
 
@@ -28,6 +29,12 @@ struct Text {
     Point2D top_left;
     double width = 0.0;   // of the drawn text
     double height = 0.0;
+    // The point of the drawn box the text is held by, and where that point is: it stays
+    // put when the text or its size changes.
+    Anchor anchor{false, 0.0, 0.0};
+    Point2D at;
+    // The text drawn, as a str (null only for a record whose __init__ never ran).
+    pybind11::object text;
 
     static void* operator new(std::size_t size) { return orv::zeroFilled(size); }
     static void operator delete(void* storage) noexcept { ::operator delete(storage); }

@@ -19,15 +19,18 @@ void display(const Point2D& point) {
     withOutput([&] { std::cout << formatPoint(point) << std::endl; });
 }
 
-// The step moves read the handle's step clock and the drawing area, then push the new
-// position.
+// The step moves read the handle's step clock and the area shapes stay in, then push the
+// new position.
 template <typename Handle, typename StepFn>
 void stepAndMove(Handle& handle, const Point2D& position, Step step, StepFn stepFn) {
     orv::OrvApp& app = requireEngine();
     const double W = static_cast<double>(truncateSize(windowWidth));
     const double H = static_cast<double>(truncateSize(windowHeight));
     const double dt = handle.steps.take(step, frameClock.now(), app.frameTime);
-    stepFn(handle, step, dt, W, H);
+    // The window's area, or with a camera the world area it shows.
+    StepArea area;
+    app.view().camera.visibleArea(W, H, area.left, area.top, area.right, area.bottom);
+    stepFn(handle, step, dt, area);
     app.moveTo(handle.id, position.x, position.y);
 }
 

@@ -17,25 +17,25 @@ double StepClock::take(Step step, std::int64_t now, double frameTime) {
     return seconds;
 }
 
-void stepCircle(Circle& circle, Step step, double dt, double W, double H) {
+void stepCircle(Circle& circle, Step step, double dt, const StepArea& area) {
     const double delta = dt * circle.speed;
     Point2D& c = circle.center;
     switch (step) {
-        case Step::Up: c.y = std::max(c.y - delta, circle.radius); break;
-        case Step::Down: c.y = std::min(c.y + delta, H - circle.radius); break;
-        case Step::Left: c.x = std::max(c.x - delta, circle.radius); break;
-        case Step::Right: c.x = std::min(c.x + delta, W - circle.radius); break;
+        case Step::Up: c.y = std::max(c.y - delta, area.top + circle.radius); break;
+        case Step::Down: c.y = std::min(c.y + delta, area.bottom - circle.radius); break;
+        case Step::Left: c.x = std::max(c.x - delta, area.left + circle.radius); break;
+        case Step::Right: c.x = std::min(c.x + delta, area.right - circle.radius); break;
     }
 }
 
-void stepRectangle(Rectangle& rectangle, Step step, double dt, double W, double H) {
+void stepRectangle(Rectangle& rectangle, Step step, double dt, const StepArea& area) {
     const double delta = dt * rectangle.speed;
     Point2D& p = rectangle.top_left;
     switch (step) {
-        case Step::Up: p.y = std::max(p.y - delta, 0.0); break;
-        case Step::Down: p.y = std::min(p.y + delta, H - rectangle.height); break;
-        case Step::Left: p.x = std::max(p.x - delta, 0.0); break;
-        case Step::Right: p.x = std::min(p.x + delta, W - rectangle.width); break;
+        case Step::Up: p.y = std::max(p.y - delta, area.top); break;
+        case Step::Down: p.y = std::min(p.y + delta, area.bottom - rectangle.height); break;
+        case Step::Left: p.x = std::max(p.x - delta, area.left); break;
+        case Step::Right: p.x = std::min(p.x + delta, area.right - rectangle.width); break;
     }
 }
 

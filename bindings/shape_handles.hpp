@@ -63,10 +63,19 @@ struct Rectangle {
     static void operator delete(void* record) noexcept { ::operator delete(record); }
 };
 
+// Where the step moves keep shapes: the drawing area, 0 to W by 0 to H, or with a camera the
+// world area the window shows.
+struct StepArea {
+    double left = 0.0;
+    double top = 0.0;
+    double right = 0.0;
+    double bottom = 0.0;
+};
+
 // Advances one coordinate by dt * speed, clamped on the side it moves towards only:
-// the shape's disc or area stays inside a W by H drawing area.
-void stepCircle(Circle& circle, Step step, double dt, double W, double H);
-void stepRectangle(Rectangle& rectangle, Step step, double dt, double W, double H);
+// the shape's disc or area stays inside `area`.
+void stepCircle(Circle& circle, Step step, double dt, const StepArea& area);
+void stepRectangle(Rectangle& rectangle, Step step, double dt, const StepArea& area);
 
 // "(x, y)" with the stream's default number formatting.
 std::string formatPoint(const Point2D& point);

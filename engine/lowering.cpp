@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "engine/camera_transform.hpp"
 #include "engine/shape_geometry.hpp"
 #include "engine/shape_lowering.hpp"
 #include "render/coverage.hpp"
@@ -180,8 +181,16 @@ void lowerObject(const Scene& scene, const GameObject& object, DrawList& out) {
 
 void lowerScene(Scene& scene, uint32_t width, uint32_t height, DrawList& out) {
     out.begin(width, height, scene.background | 0xFF000000u);
+    // The default camera leaves the list as it was, bit for bit.
+    const bool moved = !scene.view.camera.isDefault();
+    const CameraTransform camera = transformOf(scene.view.camera);
     for (uint32_t slot : scene.drawOrder()) {
-        lowerObject(scene, scene.at(slot), out);
+        const size_t first = out.size();
+        const GameObject& object = scene.at(slot);
+        lowerObject(scene, object, out);
+        if (moved && !scene.view.isFixed(object.layer)) {
+            applyCamera(camera, out, first);
+        }
     }
 }
 

@@ -493,6 +493,25 @@ void OrvApp::setText(uint32_t id, const std::string& text) {
     }
 }
 
+void OrvApp::setTextSize(uint32_t id, const std::string& text, double size) {
+    if (!(size >= kMinTextSize) || !(size <= kMaxTextSize)) {
+        throw std::invalid_argument("a text's size must be from " + std::to_string(int(kMinTextSize)) + " to " +
+                                    std::to_string(int(kMaxTextSize)) + " pixels");
+    }
+    const GameObject* object = scene.find(id);
+    if (object == nullptr || object->kind != ObjectKind::Text) {
+        return;
+    }
+    // Laid out aside, as setText does: a size that fails leaves the old text drawn.
+    if (library.layOutAtSize(id, size, text, spareLayout)) {
+        TextLayout& layout = scene.editText(id);
+        std::swap(layout, spareLayout);
+        GameObject* laidOut = scene.find(id);
+        laidOut->sizeX = layout.width;
+        laidOut->sizeY = layout.height;
+    }
+}
+
 std::pair<double, double> OrvApp::drawnSize(uint32_t id) const {
     const GameObject* object = scene.find(id);
     if (object == nullptr || (object->kind != ObjectKind::Sprite && object->kind != ObjectKind::Text)) {

@@ -93,6 +93,8 @@ public:
                         const std::string& fontPath);
     // Lays a text object's text out anew; other objects are left alone.
     void setText(uint32_t id, const std::string& text);
+    // Lays a text object's text (UTF-8) out anew at `size` pixels high, in its own font.
+    void setTextSize(uint32_t id, const std::string& text, double size);
     // The drawn size of a sprite or text, or (0, 0) for anything else.
     std::pair<double, double> drawnSize(uint32_t id) const;
 
@@ -136,6 +138,9 @@ public:
     void setTitle(const std::string& title);
     void setFullscreen(bool fullscreen);
     void setCursorVisible(bool visible);
+
+    // The camera and the layers it leaves alone.
+    View& view() { return scene.view; }
 
     RendererKind rendererKind() const { return renderer->kind(); }
     FrameLoop& frameLoop() { return *loop; }

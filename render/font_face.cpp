@@ -6,6 +6,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include <unistd.h>
+
 #include "platform/regular_file.hpp"
 #include "render/picture_limits.hpp"
 
@@ -133,6 +135,19 @@ FontLibrary::~FontLibrary() {
 
 const char* FontLibrary::defaultFontPath() {
     return "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+}
+
+std::string FontLibrary::styledFontPath(bool bold, bool italic) {
+    if (!bold && !italic) {
+        return defaultFontPath();
+    }
+    const std::string path = std::string("/usr/share/fonts/truetype/dejavu/DejaVuSans-") +
+                             (bold ? (italic ? "BoldOblique" : "Bold") : "Oblique") + ".ttf";
+    if (::access(path.c_str(), R_OK) != 0) {
+        throw std::runtime_error("the " + std::string(bold ? "bold " : "") + (italic ? "italic " : "") +
+                                 "style of DejaVu Sans is not installed: " + path + " (package fonts-dejavu-core)");
+    }
+    return path;
 }
 
 FontFace& FontLibrary::face(const std::string& path) {

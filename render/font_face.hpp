@@ -69,6 +69,9 @@ public:
 
     // DejaVu Sans, where Debian's fonts-dejavu-core puts it.
     static const char* defaultFontPath();
+    // DejaVu Sans Bold, Oblique or BoldOblique from the same package (the default font when
+    // neither); a runtime error naming the file when it is not installed.
+    static std::string styledFontPath(bool bold, bool italic);
 
 private:
     FT_Library library = nullptr;

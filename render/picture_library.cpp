@@ -61,6 +61,26 @@ bool PictureLibrary::layOutAgain(uint32_t owner, const std::string& text, TextLa
     return true;
 }
 
+bool PictureLibrary::layOutAtSize(uint32_t owner, double size, const std::string& text, TextLayout& out) {
+    const auto style = styles.find(owner);
+    if (style == styles.end()) {
+        return false;
+    }
+    FontFace& face = *style->second.face;
+    // The new size is counted first, so its glyphs are not given back as they are placed.
+    const SizeKey key{face.id(), glyphSize(size)};
+    ++sizeUsers[key];
+    try {
+        glyphs.layout(face, size, text, out);
+    } catch (...) {
+        drop(key);
+        throw;
+    }
+    drop(SizeKey{face.id(), glyphSize(style->second.size)});
+    style->second.size = size;
+    return true;
+}
+
 void PictureLibrary::drop(const SizeKey& key) {
     const auto users = sizeUsers.find(key);
     if (users != sizeUsers.end() && --users->second == 0) {

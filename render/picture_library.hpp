@@ -40,6 +40,9 @@ public:
     void layOut(uint32_t owner, const std::string& fontPath, double size, const std::string& text, TextLayout& out);
     // Lays a text out anew in its own font and size; false when `owner` has none.
     bool layOutAgain(uint32_t owner, const std::string& text, TextLayout& out);
+    // Lays a text out anew in its own font at another size, which it keeps from then on;
+    // false when `owner` has none.
+    bool layOutAtSize(uint32_t owner, double size, const std::string& text, TextLayout& out);
     // The object `owner` is gone: what it used is one user fewer.
     void forget(uint32_t owner);
 

@@ -39,9 +39,62 @@ constexpr float kCutMargin = 4096.0f;
 
 // Cuts an axis-aligned solid or textured quad reaching far beyond the frame down to the
 // frame and the margin, in place. Discs keep their square, which their shape is drawn from.
+// A turned quad reaching beyond the margin keeps the parallelogram of its own (u, v) ranges
+// that holds the frame and the margin; one missing them altogether shrinks to nothing.
+QuadPart cutTurned(Primitive& p, float width, float height) {
+    QuadPart part;
+    const PixelBox box = boundsOf(p);
+    const float low = -kCutMargin;
+    if (box.left >= low && box.top >= low && box.right <= width + kCutMargin && box.bottom <= height + kCutMargin) {
+        return part;
+    }
+    double ox = p.p0[0];
+    double oy = p.p0[1];
+    double ax = p.p1[0] - ox;
+    double ay = p.p1[1] - oy;
+    double bx = p.p2[0] - ox;
+    double by = p.p2[1] - oy;
+    const double det = ax * by - ay * bx;
+    if (!(det != 0.0) || !std::isfinite(det)) {
+        return part;
+    }
+    double u0 = 1.0, u1 = 0.0, v0 = 1.0, v1 = 0.0;
+    for (const double x : {double{low}, double{width} + kCutMargin}) {
+        for (const double y : {double{low}, double{height} + kCutMargin}) {
+            const double u = ((x - ox) * by - (y - oy) * bx) / det;
+            const double v = (ax * (y - oy) - ay * (x - ox)) / det;
+            u0 = std::min(u0, u);
+            u1 = std::max(u1, u);
+            v0 = std::min(v0, v);
+            v1 = std::max(v1, v);
+        }
+    }
+    u0 = std::max(u0, 0.0);
+    v0 = std::max(v0, 0.0);
+    u1 = std::min(u1, 1.0);
+    v1 = std::min(v1, 1.0);
+    if (!(u0 < u1) || !(v0 < v1)) {
+        u1 = u0 = v1 = v0 = 0.0;
+        ox = oy = -1.0;
+        ax = ay = bx = by = 0.0;
+    }
+    const auto at = [&](double u, double v, float (&point)[2]) {
+        point[0] = static_cast<float>(ox + u * ax + v * bx);
+        point[1] = static_cast<float>(oy + u * ay + v * by);
+    };
+    at(u0, v0, p.p0);
+    at(u1, v0, p.p1);
+    at(u0, v1, p.p2);
+    part = QuadPart{static_cast<float>(u0), static_cast<float>(v0), static_cast<float>(u1), static_cast<float>(v1)};
+    return part;
+}
+
 QuadPart cutToFrame(Primitive& p, float width, float height) {
     QuadPart part;
-    if (p.kindNumber() != kPrimQuad || !p.has(kFlagAxisAligned)) {
+    if (p.kindNumber() == kPrimQuad && !p.has(kFlagAxisAligned)) {
+        return cutTurned(p, width, height);
+    }
+    if (p.kindNumber() != kPrimQuad) {
         return part;
     }
     const auto cut = [](float& a, float& b, float limit, float& partA, float& partB) {

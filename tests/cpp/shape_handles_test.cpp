@@ -65,14 +65,14 @@ TEST(ShapeHandles, StepMovesAndClampsOnOneSide) {
         Point2D got;
         if (c.circle) {
             Circle circle{7, c.start, c.radiusOrWidth, c.speed};
-            stepCircle(circle, c.step, c.dt, kW, kH);
+            stepCircle(circle, c.step, c.dt, StepArea{0, 0, kW, kH});
             EXPECT_EQ(circle.id, 7u);
             EXPECT_EQ(circle.radius, c.radiusOrWidth);
             EXPECT_EQ(circle.speed, c.speed);
             got = circle.center;
         } else {
             Rectangle rectangle{9, c.start, c.height, c.radiusOrWidth, c.speed};
-            stepRectangle(rectangle, c.step, c.dt, kW, kH);
+            stepRectangle(rectangle, c.step, c.dt, StepArea{0, 0, kW, kH});
             EXPECT_EQ(rectangle.id, 9u);
             EXPECT_EQ(rectangle.height, c.height);
             EXPECT_EQ(rectangle.width, c.radiusOrWidth);
@@ -85,20 +85,29 @@ TEST(ShapeHandles, StepMovesAndClampsOnOneSide) {
 
 TEST(ShapeHandles, RepeatedStepsKeepClamping) {
     Circle circle{0, {100, 100}, 20, 50};
-    stepCircle(circle, Step::Up, 0.5, kW, kH);
+    stepCircle(circle, Step::Up, 0.5, StepArea{0, 0, kW, kH});
     EXPECT_DOUBLE_EQ(circle.center.y, 75);
     circle.center.y = 30;
-    stepCircle(circle, Step::Up, 0.5, kW, kH);
+    stepCircle(circle, Step::Up, 0.5, StepArea{0, 0, kW, kH});
     EXPECT_DOUBLE_EQ(circle.center.y, 20);
-    stepCircle(circle, Step::Up, 0.5, kW, kH);
+    stepCircle(circle, Step::Up, 0.5, StepArea{0, 0, kW, kH});
     EXPECT_DOUBLE_EQ(circle.center.y, 20);
 
     // Too tall for the window: down pins it at H - height, up then pins it at 0.
     Rectangle tall{0, {100, 10}, 700, 100, 50};
-    stepRectangle(tall, Step::Down, 0.5, kW, kH);
+    stepRectangle(tall, Step::Down, 0.5, StepArea{0, 0, kW, kH});
     EXPECT_DOUBLE_EQ(tall.top_left.y, -100);
-    stepRectangle(tall, Step::Up, 0.5, kW, kH);
+    stepRectangle(tall, Step::Up, 0.5, StepArea{0, 0, kW, kH});
     EXPECT_DOUBLE_EQ(tall.top_left.y, 0);
+
+    // The world area a camera shows need not start at 0: its sides are the limits.
+    const StepArea seen{-200, 50, 600, 650};
+    stepCircle(circle, Step::Left, 100, seen);
+    EXPECT_DOUBLE_EQ(circle.center.x, -180);
+    stepRectangle(tall, Step::Up, 0.5, seen);
+    EXPECT_DOUBLE_EQ(tall.top_left.y, 50);
+    stepRectangle(tall, Step::Right, 100, seen);
+    EXPECT_DOUBLE_EQ(tall.top_left.x, 500);
 }
 
 TEST(ShapeHandles, StepClockCoversTimeSincePreviousStepAtMostFrameTime) {
@@ -114,10 +123,10 @@ TEST(ShapeHandles, StepClockCoversTimeSincePreviousStepAtMostFrameTime) {
 
     // A second step in the same poll moves nothing but still applies the limit.
     Circle circle{0, {100, 10}, 20, 50};
-    stepCircle(circle, Step::Up, circle.steps.take(Step::Up, kPoll, 0.5), kW, kH);
+    stepCircle(circle, Step::Up, circle.steps.take(Step::Up, kPoll, 0.5), StepArea{0, 0, kW, kH});
     EXPECT_DOUBLE_EQ(circle.center.y, 20);
     circle.center.y = 5;
-    stepCircle(circle, Step::Up, circle.steps.take(Step::Up, kPoll, 0.5), kW, kH);
+    stepCircle(circle, Step::Up, circle.steps.take(Step::Up, kPoll, 0.5), StepArea{0, 0, kW, kH});
     EXPECT_DOUBLE_EQ(circle.center.y, 20);
 }
 

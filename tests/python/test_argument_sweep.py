@@ -219,6 +219,7 @@ for h in handles[2:]:
     h.moveRight(); h.moveDown(); h.move()
 top = qel.createRectangle(20, 20, 60, 60, "#ff0000", 0)
 top.setLayer(1000)
+qel.setLayerFixed(1000)  # whatever camera the sweep left
 qel_testing.pump(qel, frames=8)
 print("PIXEL", *qel_testing.grab()[50, 50])
 '''

@@ -47,6 +47,7 @@ def test_module_surface_before_init(run_qel):
         "injectScroll", "injectText", "nextFrame", "setFrameRate", "setFixedStep", "setQuiet", "setTitle", "setFullscreen", "setCursorVisible",
         "setBackground",
         "createLine", "createPolygon", "createTriangle", "createRect", "createDisc", "Line", "Polygon",
+        "setCamera", "getCamera", "setLayerFixed", "screenToWorld", "worldToScreen",
         "Sprite", "Text"]
     assert got["data"] == "null"
     assert got["size"] == [0, 0]

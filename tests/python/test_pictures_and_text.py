@@ -313,6 +313,70 @@ def test_text_draws_in_its_box_and_follows_its_handle(run_qel, tmp_path, rendere
     ok(run_qel(TEXT, args=[str(tmp_path), BOLD], env={"QEL_RENDERER": renderer}, timeout=90), TEXT)
 
 
+TEXT_OPTIONS = PRELUDE + """
+def lit(h, px):
+    return int(np.any(box(h, px) != BG, axis=2).sum())
+def drawn_only_in(handles, px):
+    outside = np.ones((H, W), bool)
+    for h in handles:
+        outside[int(h.top_left.y):int(h.top_left.y + h.height) + 1, int(h.top_left.x):int(h.top_left.x + h.width) + 1] = False
+    return (px[outside] == BG).all()
+regular = qel.createText(10, 10, "Wide", 24, "white")
+bold = qel.createText(10, 40, "Wide", 24, "white", bold=True)
+italic = qel.createText(10, 70, "Wide", 24, "white", italic=True)
+both = qel.createText(10, 100, "Wide", 24, "white", bold=True, italic=True)
+named = qel.createText(110, 40, "Wide", 24, "white", font=sys.argv[2])
+assert bold.width > regular.width and (bold.width, bold.height) == (named.width, named.height)
+mid = qel.createText(200, 180, "Mid", 24, "white", anchor="center")
+corner = qel.createText(300, 230, "Br", 24, "white", anchor="bottomright")
+offset = qel.createText(150, 150, "Off", 24, "white", anchor=(5, 7))
+assert (mid.top_left.x + mid.width / 2, mid.top_left.y + mid.height / 2) == (200, 180)
+assert (corner.top_left.x + corner.width, corner.top_left.y + corner.height) == (300, 230)
+assert (offset.top_left.x, offset.top_left.y) == (145, 143)
+odd = qel.createText(10, 200, "a\\ud800b", 12, "white")
+assert odd.text == "a\\ufffdb" and mid.text == "Mid"
+px = frame()
+assert (box(bold, px) == box(named, px)).all(), "bold is not DejaVu Sans Bold"
+assert lit(bold, px) > lit(regular, px)
+assert all((box(a, px).shape != box(b, px).shape) or (box(a, px) != box(b, px)).any()
+           for a, b in [(regular, italic), (bold, both), (italic, both)])
+assert drawn_only_in([regular, bold, italic, both, named, mid, corner, offset, odd], px)
+
+# New text and a new size keep the anchor point where it was.
+mid.setText("Much wider")
+assert mid.text == "Much wider" and mid.top_left.x + mid.width / 2 == 200
+corner.setSize(48)
+assert corner.height > 40 and (corner.top_left.x + corner.width, corner.top_left.y + corner.height) == (300, 230)
+offset.setSize(12)
+assert (offset.top_left.x, offset.top_left.y) == (145, 143) and offset.height < 20
+mid.moveTo(160, 60)
+assert mid.top_left.y + mid.height / 2 == 60
+for bad in [0, 1e9, float("nan")]:
+    try:
+        corner.setSize(bad)
+        raise AssertionError(bad)
+    except ValueError:
+        pass
+assert corner.height > 40
+px = frame()
+assert drawn_only_in([regular, bold, italic, both, named, mid, corner, offset, odd], px)
+assert lit(corner, px) > 3 * lit(offset, px)
+
+for kwargs, error in [(dict(bold=True, font=sys.argv[2]), ValueError), (dict(anchor="middle"), ValueError),
+                      (dict(anchor=(1, 2, 3)), ValueError), (dict(anchor=3), TypeError)]:
+    try:
+        qel.createText(0, 0, "x", 12, "white", **kwargs)
+        raise AssertionError(kwargs)
+    except error as e:
+        assert str(e)
+print("DONE")
+"""
+
+
+def test_text_anchors_styles_sizes_and_its_text(run_qel, tmp_path, renderer):
+    ok(run_qel(TEXT_OPTIONS, args=[str(tmp_path), BOLD], env={"QEL_RENDERER": renderer}, timeout=90), TEXT_OPTIONS)
+
+
 FONT_FILES = PRELUDE + """
 import resource
 os.chdir(os.path.join(D, "regular"))
