@@ -217,6 +217,7 @@ def vast_pictures(folder):
     sof = jpeg.index(b"\xff\xc0")
     jpeg[sof + 5:sof + 9] = struct.pack(">HH", 16384, 16384)
     (folder / "vast.jpg").write_bytes(jpeg)
+    (folder / "vast.gif").write_bytes(b"GIF89a" + struct.pack("<HHBBB", 16384, 16384, 0x80, 0, 0) + bytes(6) + b";")
     font = bytearray(open("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "rb").read())
     tables = struct.unpack(">H", font[4:6])[0]
     for i in range(tables):
@@ -231,7 +232,8 @@ def test_bad_pictures_fonts_and_sizes_raise_and_create_nothing(run_qel, tmp_path
     rng = np.random.default_rng(4)
     Image.fromarray(rng.integers(0, 256, (64, 64, 3), dtype=np.uint8)).save(tmp_path / "whole.png")
     Image.fromarray(rng.integers(0, 256, (64, 64, 3), dtype=np.uint8)).save(tmp_path / "whole.jpg")
-    for name in ("whole.png", "whole.jpg"):
+    Image.fromarray(rng.integers(0, 256, (64, 64, 3), dtype=np.uint8)).save(tmp_path / "whole.gif")
+    for name in ("whole.png", "whole.jpg", "whole.gif"):
         data = (tmp_path / name).read_bytes()
         (tmp_path / ("cut-" + name)).write_bytes(data[:len(data) // 2])
     (tmp_path / "text.png").write_text("hello, not a picture\n")
@@ -241,9 +243,10 @@ def test_bad_pictures_fonts_and_sizes_raise_and_create_nothing(run_qel, tmp_path
     Image.new("RGB", (16385, 1)).save(tmp_path / "wide.png")
     vast_pictures(tmp_path)
     reasons = {"missing.png": "No such file", "folder.png": "not a regular file", "pipe.png": "not a regular file",
-               "cut-whole.png": "PNG data", "cut-whole.jpg": "JPEG data", "text.png": "not a PNG or JPEG",
-               "empty.png": "not a PNG or JPEG", "wide.png": "larger than the device's largest image",
-               "vast.png": "larger than the largest picture", "vast.jpg": "larger than the largest picture"}
+               "cut-whole.png": "PNG data", "cut-whole.jpg": "JPEG data", "cut-whole.gif": "GIF data",
+               "text.png": "not a PNG, JPEG or GIF", "empty.png": "not a PNG, JPEG or GIF",
+               "wide.png": "larger than the device's largest image", "vast.png": "larger than the largest picture",
+               "vast.jpg": "larger than the largest picture", "vast.gif": "larger than the largest picture"}
     r = ok(run_qel(ERRORS, args=[str(tmp_path), *reasons], env={"QEL_RENDERER": renderer}, timeout=60), ERRORS)
     refused = dict(re.findall(r"^REFUSED (\S+) \| (.*)$", r.stdout, re.M))
     for name, reason in reasons.items():
