@@ -33,6 +33,8 @@ QEL_UINT_CONST(kFlagTextured, 0x200u)
 // A textured quad at the source's own size on whole pixels: each pixel centre falls on a
 // texel centre, so one texel read a pixel draws it exactly.
 QEL_UINT_CONST(kFlagOneTexelAPixel, 0x400u)
+// A textured quad shows the texel under each pixel centre, unfiltered (pixel art).
+QEL_UINT_CONST(kFlagNearest, 0x800u)
 QEL_UINT_CONST(kKindMask, 0xFFu)
 
 // Colours are packed as 8-bit unsigned normalised RGBA, red in the low byte and alpha in the

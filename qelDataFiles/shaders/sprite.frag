@@ -22,5 +22,10 @@ void main() {
         outColor = tint;
         return;
     }
+    // A picture drawn texel by texel carries its height negated.
+    if (rect.w < 0.0) {
+        outColor = nearestPicture(atlas, texel, vec4(rect.xyz, -rect.w)) * tint;
+        return;
+    }
     outColor = samplePicture(atlas, texel, rect) * tint;
 }

@@ -191,7 +191,8 @@ void main() {
                 if ((rows & (1u << k)) != 0u) {
                     const float dy = float(top + k) + 0.5 - p0.y;
                     const vec2 at = vec2(inverse.x * dx + inverse.y * dy, inverse.z * dx + inverse.w * dy);
-                    const vec4 source = (kFilter ? samplePicture(atlas, at, q) : nearestPicture(atlas, at, q)) * tint;
+                    const bool filtered = kFilter && (kind & kFlagNearest) == 0u;
+                    const vec4 source = (filtered ? samplePicture(atlas, at, q) : nearestPicture(atlas, at, q)) * tint;
                     blended[k] += (1.0 - blended[k].a) * source;
                     done |= blended[k].a >= 1.0 ? 1u << k : 0u;
                 }

@@ -151,7 +151,9 @@ void placePicture(PictureVertex* out, const Primitive& p, const QuadPart& part) 
     float corners[6][4] = {};
     quadCorners(p, part.u0 * p.source[2], part.v0 * p.source[3], part.u1 * p.source[2], part.v1 * p.source[3],
                 corners);
-    placeBlended(out, corners, {p.source[0], p.source[1], p.source[2], p.source[3]}, premultiplied(p.color));
+    // The fragment shader reads a negated height as "the nearest texel".
+    const float height = p.has(kFlagNearest) ? -p.source[3] : p.source[3];
+    placeBlended(out, corners, {p.source[0], p.source[1], p.source[2], height}, premultiplied(p.color));
 }
 
 }  // namespace
