@@ -13,6 +13,8 @@
 #include "bindings/python_output.hpp"
 #include "bindings/scene_functions.hpp"
 #include "bindings/shape_classes.hpp"
+#include "bindings/sprite_frames.hpp"
+#include "bindings/sprite_looks.hpp"
 #include "bindings/window_functions.hpp"
 
 namespace py = pybind11;
@@ -114,6 +116,8 @@ PYBIND11_MODULE(qel, m) {
           "still raise. Otherwise what qel prints goes to sys.stdout.");
     qel::registerWindowFunctions(m);
     qel::registerColourFunctions(m);
+    qel::registerSpriteFrames(m);
+    qel::registerSpriteLooks(m);
     for (const char* name : {"Sprite", "Text"}) {
         py::object cls = m.attr(name);
         py::delattr(m, name);

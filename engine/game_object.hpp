@@ -7,6 +7,7 @@
 
 #include "render/atlas_packer.hpp"
 #include "render/color.hpp"
+#include "engine/sprite_look.hpp"
 
 namespace orv {
 
@@ -41,6 +42,8 @@ struct GameObject {
     // is fully opaque (from the picture's corner; width 0 for none).
     AtlasRect picture{};
     AtlasRect opaque{};
+    // A sprite's scale, flips, anchor, tint, opacity and filtering.
+    SpriteLook look{};
 
     double radius() const { return sizeX; }
 };

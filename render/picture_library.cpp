@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "render/gif_file.hpp"
 #include "render/image_file.hpp"
 #include "render/opaque_region.hpp"
 
@@ -18,22 +19,94 @@ PictureLibrary::~PictureLibrary() {
     atlas.setReclaimer(nullptr);
 }
 
+namespace {
+
+// Texels of the key's RGB become fully transparent.
+void applyColorKey(Image& image, uint32_t rgb) {
+    const uint8_t r = static_cast<uint8_t>(rgb >> 16);
+    const uint8_t g = static_cast<uint8_t>(rgb >> 8);
+    const uint8_t b = static_cast<uint8_t>(rgb);
+    for (size_t i = 0; i + 4 <= image.rgba.size(); i += 4) {
+        uint8_t* t = image.rgba.data() + i;
+        if (t[0] == r && t[1] == g && t[2] == b) {
+            t[3] = 0;
+        }
+    }
+}
+
+}  // namespace
+
 const PictureLibrary::Picture& PictureLibrary::picture(uint32_t owner, const std::string& path) {
+    return picture(owner, PictureSource{path});
+}
+
+const PictureLibrary::Picture& PictureLibrary::picture(uint32_t owner, const PictureSource& source) {
+    const std::string key = keyOf(source);
+    Picture& found = loaded(source, key);
+    // Counted before the old picture is let go: the same picture stays counted throughout.
+    ++found.users;
+    const auto [previous, first] = sprites.try_emplace(owner, key);
+    if (!first) {
+        const auto old = pictures.find(previous->second);
+        if (old != pictures.end() && old->second.users > 0) {
+            --old->second.users;
+        }
+        previous->second = key;
+    }
+    return found;
+}
+
+const PictureLibrary::Picture& PictureLibrary::load(const PictureSource& source) {
+    return loaded(source, keyOf(source));
+}
+
+const PictureLibrary::Picture* PictureLibrary::pictureOf(uint32_t owner) const {
+    const auto sprite = sprites.find(owner);
+    if (sprite == sprites.end()) {
+        return nullptr;
+    }
+    const auto found = pictures.find(sprite->second);
+    return found != pictures.end() ? &found->second : nullptr;
+}
+
+std::string PictureLibrary::keyOf(const PictureSource& source) {
     char resolved[PATH_MAX];
-    const std::string key = ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
+    std::string key = ::realpath(source.path.c_str(), resolved) != nullptr ? std::string(resolved) : source.path;
+    // After a NUL, which no path holds.
+    if (source.keyed) {
+        key += std::string(1, '\0') + "key " + std::to_string(source.colorKey);
+    }
+    if (source.allFrames) {
+        key += std::string(1, '\0') + "frames";
+    }
+    return key;
+}
+
+PictureLibrary::Picture& PictureLibrary::loaded(const PictureSource& source, const std::string& key) {
     auto found = pictures.find(key);
     if (found == pictures.end()) {
-        const Image image = loadImageFile(path, maxSide);
+        ImageFrames decoded;
+        if (source.allFrames) {
+            decoded = loadImageFrames(source.path, maxSide);
+        } else {
+            decoded.image = loadImageFile(source.path, maxSide);
+            decoded.frames.push_back(AtlasRect{0, 0, decoded.image.width, decoded.image.height});
+            decoded.delays.push_back(0.0);
+        }
+        if (source.keyed) {
+            applyColorKey(decoded.image, source.colorKey);
+        }
         AtlasRect rect;
         try {
-            rect = atlas.add(image.width, image.height, image.rgba.data());
+            rect = atlas.add(decoded.image.width, decoded.image.height, decoded.image.rgba.data());
         } catch (const std::runtime_error& e) {
-            throw std::runtime_error("cannot load " + path + ": " + e.what());
+            throw std::runtime_error("cannot load " + source.path + ": " + e.what());
         }
-        found = pictures.emplace(key, Picture{rect, opaqueRegion(image), 0}).first;
+        found = pictures
+                    .emplace(key, Picture{rect, opaqueRegion(decoded.image), 0, std::move(decoded.frames),
+                                          std::move(decoded.delays)})
+                    .first;
     }
-    ++found->second.users;
-    sprites[owner] = key;
     return found->second;
 }
 

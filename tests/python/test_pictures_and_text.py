@@ -405,6 +405,25 @@ def test_atlas_places_nothing_shows_are_used_again(run_qel, many_pictures, rende
     ok(run_qel(RECLAIMED, args=[str(many_pictures)], env={"QEL_RENDERER": renderer}, timeout=300), RECLAIMED)
 
 
+# One sprite shown each picture in turn: each it leaves is one user fewer, so its place is taken back.
+SWAPPED = PRELUDE + """
+import resource
+s = qel.createSprite(0, 0, os.path.join(D, "kept.png"), 200, 200)
+for i in range(70):
+    s.setImage(os.path.join(D, "p%d.png" % i), frame=(0, 0, 40, 40))
+    qel.poll()
+    px = np.frombuffer(qel.readPixels(), np.uint8).reshape(H, W, 4)[:, :, :3].astype(int)
+    assert (px[100, 100] == [i, 255 - i, 7]).all() and (s.width, s.height) == (200, 200), i
+peak = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss >> 10
+assert peak < (800 if os.environ.get("QEL_SANITIZED") != "1" else 2048), f"{peak} MiB at the peak"
+print("DONE")
+"""
+
+
+def test_a_sprite_shown_other_pictures_lets_the_old_ones_go(run_qel, many_pictures):
+    ok(run_qel(SWAPPED, args=[str(many_pictures)], env={"QEL_RENDERER": "tiles"}, timeout=300), SWAPPED)
+
+
 SCENE = PRELUDE + """
 import json
 boxes = [edges(qel.createSprite(164.3, 52.6, os.path.join(D, "soft.png"), 64, 128)),
