@@ -114,6 +114,29 @@ def test_turned_scaled_flipped_tinted_sprites_match_the_reference(run_qel, tmp_p
     assert looks[9][7] is False and looks[0][3] is True and looks[10][5] == 0.5 and looks[12][1] == [2.0, 1.0]
 
 
+HUGE = """
+import sys, numpy as np, qel, qel_testing
+qel.init([], 64, 48, offscreen=True)
+s = qel.createSprite(20, 30, sys.argv[1])
+s.anchor, s.angle = (2.5, 1.5), 30
+for scale in (1e6, 1e9, 1e20):
+    s.scale = scale
+    qel_testing.pump(qel, 2)
+    px = np.frombuffer(qel.readPixels(), np.uint8).reshape(48, 64, 4)[..., :3]
+    print(scale, np.unique(px.reshape(-1, 3), axis=0).tolist())
+"""
+
+
+def test_a_turned_sprite_far_larger_than_the_frame_fills_it(run_qel, tmp_path, renderer):
+    # Its anchor lies on the centre of texel (2, 1): that texel fills the frame, however far its edges are.
+    pic = np.random.default_rng(4).integers(0, 256, (6, 8, 3), dtype=np.uint8)
+    Image.fromarray(pic).save(tmp_path / "pic.png")
+    r = run_qel(HUGE, args=[str(tmp_path / "pic.png")], env={"QEL_RENDERER": renderer}, timeout=60)
+    assert r.returncode == 0, r.output[-3000:]
+    lines = r.stdout.strip().splitlines()[-3:]
+    assert all(line.split(" ", 1)[1] == str([pic[1, 2].tolist()]) for line in lines), lines
+
+
 def gif(width, height, frames):
     """A GIF written by hand: palette index i is (i, 255 - i, 7i mod 256), 255 transparent where
     a frame says so; frames are (left, top, indices, disposal, centiseconds)."""
