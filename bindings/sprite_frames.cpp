@@ -97,6 +97,8 @@ Sheet loadSheet(const py::object& path, const py::object& frameWidth, const py::
         return app.loadPicture(sheet.source);
     });
     if (fw == 0) {
+        // A still picture's sheet names it as sprites do.
+        sheet.source.allFrames = picture.frames.size() > 1;
         sheet.frames = picture.frames;
         sheet.delays = picture.delays;
         return sheet;

@@ -41,8 +41,13 @@ const PictureLibrary::Picture& PictureLibrary::picture(uint32_t owner, const std
 }
 
 const PictureLibrary::Picture& PictureLibrary::picture(uint32_t owner, const PictureSource& source) {
-    const std::string key = keyOf(source);
+    std::string key = keyOf(source);
     Picture& found = loaded(source, key);
+    if (source.allFrames && found.frames.size() == 1) {
+        PictureSource still = source;
+        still.allFrames = false;
+        key = keyOf(still);  // where a still picture is kept
+    }
     // Counted before the old picture is let go: the same picture stays counted throughout.
     ++found.users;
     const auto [previous, first] = sprites.try_emplace(owner, key);
@@ -88,26 +93,42 @@ PictureLibrary::Picture& PictureLibrary::loaded(const PictureSource& source, con
         ImageFrames decoded;
         if (source.allFrames) {
             decoded = loadImageFrames(source.path, maxSide);
+            // A still picture is the same however it was asked for: one picture, one upload.
+            if (decoded.frames.size() == 1) {
+                PictureSource still = source;
+                still.allFrames = false;
+                const std::string stillKey = keyOf(still);
+                found = pictures.find(stillKey);
+                if (found != pictures.end()) {
+                    return found->second;
+                }
+                return place(stillKey, still, std::move(decoded));
+            }
         } else {
             decoded.image = loadImageFile(source.path, maxSide);
             decoded.frames.push_back(AtlasRect{0, 0, decoded.image.width, decoded.image.height});
             decoded.delays.push_back(0.0);
         }
-        if (source.keyed) {
-            applyColorKey(decoded.image, source.colorKey);
-        }
-        AtlasRect rect;
-        try {
-            rect = atlas.add(decoded.image.width, decoded.image.height, decoded.image.rgba.data());
-        } catch (const std::runtime_error& e) {
-            throw std::runtime_error("cannot load " + source.path + ": " + e.what());
-        }
-        found = pictures
-                    .emplace(key, Picture{rect, opaqueRegion(decoded.image), 0, std::move(decoded.frames),
-                                          std::move(decoded.delays)})
-                    .first;
+        return place(key, source, std::move(decoded));
     }
     return found->second;
+}
+
+PictureLibrary::Picture& PictureLibrary::place(const std::string& key, const PictureSource& source,
+                                               ImageFrames decoded) {
+    if (source.keyed) {
+        applyColorKey(decoded.image, source.colorKey);
+    }
+    AtlasRect rect;
+    try {
+        rect = atlas.add(decoded.image.width, decoded.image.height, decoded.image.rgba.data());
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error("cannot load " + source.path + ": " + e.what());
+    }
+    return pictures
+        .emplace(key, Picture{rect, opaqueRegion(decoded.image), 0, std::move(decoded.frames),
+                              std::move(decoded.delays)})
+        .first->second;
 }
 
 void PictureLibrary::layOut(uint32_t owner, const std::string& fontPath, double size, const std::string& text,

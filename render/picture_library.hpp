@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "render/font_face.hpp"
+#include "render/gif_file.hpp"
 #include "render/text_layout.hpp"
 #include "render/texture_atlas.hpp"
 
@@ -75,6 +76,8 @@ private:
     static std::string keyOf(const PictureSource& source);
     // The picture known by `key`, decoded and placed in the atlas unless it is already.
     Picture& loaded(const PictureSource& source, const std::string& key);
+    // Places a decoded picture in the atlas under `key`.
+    Picture& place(const std::string& key, const PictureSource& source, ImageFrames decoded);
     // Gives the atlas back the places of pictures and glyph sizes nothing uses.
     bool reclaim();
     void drop(const SizeKey& key);

@@ -28,6 +28,10 @@ TEST(SpriteFrames, FramesOfALoadedPictureUploadNothing) {
     const uint32_t b = app.createSprite(10.0, 10.0, star, 0.0, 0.0, &part);
     app.setFrame(a, AtlasRect{0, 16, 32, 16});
     app.setImage(b, star, nullptr);
+    // Asked for all its frames, a still picture is the one already loaded.
+    PictureSource frames = star;
+    frames.allFrames = true;
+    EXPECT_EQ(app.loadPicture(frames).rect.x, whole.x);
     app.drawFrame();
     EXPECT_EQ(app.atlasUploads(), uploads);
     EXPECT_EQ(app.pictureOf(a).y, whole.y + 16);
