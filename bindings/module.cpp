@@ -15,6 +15,8 @@
 #include "bindings/scene_functions.hpp"
 #include "bindings/shape_classes.hpp"
 #include "bindings/shape_functions.hpp"
+#include "bindings/sprite_frames.hpp"
+#include "bindings/sprite_looks.hpp"
 #include "bindings/window_functions.hpp"
 
 namespace py = pybind11;
@@ -118,6 +120,8 @@ PYBIND11_MODULE(qel, m) {
     qel::registerColourFunctions(m);
     qel::registerShapeFunctions(m);
     qel::registerCameraFunctions(m);
+    qel::registerSpriteFrames(m);
+    qel::registerSpriteLooks(m);
     for (const char* name : {"Sprite", "Text"}) {
         py::object cls = m.attr(name);
         py::delattr(m, name);

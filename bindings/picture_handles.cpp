@@ -5,6 +5,7 @@
 
 #include "bindings/colour_argument.hpp"
 #include "bindings/path_argument.hpp"
+#include "bindings/sprite_frames.hpp"
 #include "bindings/text_argument.hpp"
 #include "bindings/module_state.hpp"
 #include "engine/orv_app.hpp"
@@ -18,10 +19,12 @@ namespace {
 
 // The engine is taken only once the arguments are converted: a path object's __fspath__ is
 // Python code, which may replace the engine.
-Sprite createSprite(double x, double y, const py::object& path, double width, double height) {
-    const std::string file = pathArgument(path);
+Sprite createSprite(double x, double y, const py::object& path, double width, double height, const py::object& frame,
+                    const py::object& colorKey) {
+    const SpritePicture picture = spritePicture(path, frame, colorKey);
     orv::OrvApp& app = requireEngine();
-    const uint32_t id = namingPath([&] { return app.createSprite(x, y, file, width, height); });
+    const uint32_t id =
+        namingPath([&] { return app.createSprite(x, y, picture.source, width, height, picture.framePart()); });
     const auto [w, h] = app.drawnSize(id);
     return Sprite{id, Point2D{x, y}, w, h};
 }
@@ -105,6 +108,11 @@ void registerPictureClasses(py::module_& m) {
                 s.width = width == 0.0 ? (picture.width != 0 ? picture.width : s.width) : width;
                 s.height = height == 0.0 ? (picture.height != 0 ? picture.height : s.height) : height;
                 app.resizeObject(s.id, s.width, s.height);
+                // Kept for another picture or frame: a size given stays, a 0 follows the picture.
+                app.editSprite(s.id, [&](orv::GameObject& o) {
+                    o.look.askedWidth = width;
+                    o.look.askedHeight = height;
+                });
             },
             py::arg("width"), py::arg("height"),
             "Draws the picture scaled to width by height pixels; 0 keeps the picture's own size.")
@@ -163,9 +171,11 @@ void registerPictureClasses(py::module_& m) {
 
 void registerPictureFunctions(py::module_& m) {
     m.def("createSprite", &createSprite, py::arg("x"), py::arg("y"), py::arg("path"), py::arg("width") = 0.0,
-          py::arg("height") = 0.0,
-          "Draws the PNG or JPEG picture at path with its top-left corner at (x, y), at its own size or "
-          "scaled to width by height (a zero keeps the picture's own). Transparent parts show what is below.");
+          py::arg("height") = 0.0, py::kw_only(), py::arg("frame") = py::none(), py::arg("colorKey") = py::none(),
+          "Draws the PNG, JPEG or GIF picture at path with its top-left corner at (x, y), at its own size or "
+          "scaled to width by height (a zero keeps the picture's own). Transparent parts show what is below. "
+          "frame: (x, y, width, height), the part of the picture to draw, in its pixels; path may be a Sheet, "
+          "frame then its index (0 by default). colorKey: a colour whose exact RGB becomes transparent.");
     m.def("createText", &createText, py::arg("x"), py::arg("y"), py::arg("text"), py::arg("size"),
           py::arg("color") = py::none(), py::kw_only(), py::arg("font") = py::none(), py::arg("colour") = py::none(),
           py::arg("anchor") = "topleft", py::arg("bold") = false, py::arg("italic") = false,

@@ -7,6 +7,7 @@
 
 #include "render/atlas_packer.hpp"
 #include "render/color.hpp"
+#include "engine/sprite_look.hpp"
 
 namespace orv {
 
@@ -45,6 +46,8 @@ struct GameObject {
     AtlasRect opaque{};
     // An outline's width in pixels, drawn inside the shape's edge (0: filled); a line's width.
     double stroke = 0.0;
+    // A sprite's scale, flips, anchor, tint, opacity and filtering.
+    SpriteLook look{};
 
     double radius() const { return sizeX; }
 };

@@ -1,5 +1,6 @@
 #include "engine/lowering.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/camera_transform.hpp"
@@ -10,8 +11,6 @@
 namespace orv {
 
 namespace {
-
-constexpr uint32_t kWhite = 0xFFFFFFFFu;
 
 // The object's colour and alpha packed for the draw list.
 uint32_t colourOf(const GameObject& object) {
@@ -110,10 +109,116 @@ void lowerCircle(const GameObject& object, DrawList& out) {
     }
 }
 
+// A turn's cosine and sine, exact for whole quarter turns (so those stay on whole pixels).
+void turnOf(double degrees, double& c, double& s) {
+    double turn = std::fmod(degrees, 360.0);
+    turn += turn < 0.0 ? 360.0 : 0.0;
+    if (turn == 0.0 || turn == 90.0 || turn == 180.0 || turn == 270.0) {
+        const int quarter = static_cast<int>(turn / 90.0);
+        const double cosines[4] = {1.0, 0.0, -1.0, 0.0};
+        c = cosines[quarter];
+        s = cosines[(quarter + 3) % 4];
+        return;
+    }
+    const double radians = turn * (3.14159265358979323846 / 180.0);
+    c = std::cos(radians);
+    s = std::sin(radians);
+}
+
+// The opaque part of a picture drawn mirrored along an axis, mirrored with it.
+AtlasRect mirrored(AtlasRect opaque, const AtlasRect& picture, bool acrossX, bool acrossY) {
+    if (opaque.width != 0 && acrossX) {
+        opaque.x = picture.width - opaque.x - opaque.width;
+    }
+    if (opaque.height != 0 && acrossY) {
+        opaque.y = picture.height - opaque.y - opaque.height;
+    }
+    return opaque;
+}
+
+// A sprite turned, scaled or flipped about its anchor: box point q lands at
+// anchor + turn(flipScale(q - anchorOffset)); the quad is the image of the box.
+void lowerTransformedSprite(const GameObject& object, float w, float h, uint32_t colour, DrawList& out) {
+    const SpriteLook& look = object.look;
+    const AtlasRect& r = object.picture;
+    double c = 1.0;
+    double s = 0.0;
+    turnOf(object.angle, c, s);
+    const double fx = look.scaleX * (look.flipX ? -1.0 : 1.0);
+    const double fy = look.scaleY * (look.flipY ? -1.0 : 1.0);
+    if (!(fx != 0.0) || !(fy != 0.0) || !std::isfinite(fx) || !std::isfinite(fy)) {
+        return;
+    }
+    const double ax = look.anchorOffsetX(w);
+    const double ay = look.anchorOffsetY(h);
+    const double px = object.x + ax;
+    const double py = object.y + ay;
+    const auto place = [&](double qx, double qy, float (&at)[2]) {
+        const double dx = (qx - ax) * fx;
+        const double dy = (qy - ay) * fy;
+        at[0] = static_cast<float>(px + c * dx - s * dy);
+        at[1] = static_cast<float>(py + s * dx + c * dy);
+    };
+    Primitive p{};
+    place(0.0, 0.0, p.p0);
+    place(w, 0.0, p.p1);
+    place(0.0, h, p.p2);
+    const float sourceW = static_cast<float>(r.width) / w;
+    const float sourceH = static_cast<float>(r.height) / h;
+    p.inverse[0] = static_cast<float>(c / fx) * sourceW;
+    p.inverse[1] = static_cast<float>(s / fx) * sourceW;
+    p.inverse[2] = static_cast<float>(-s / fy) * sourceH;
+    p.inverse[3] = static_cast<float>(c / fy) * sourceH;
+    if (!finite(p.p0[0], p.p0[1], p.p1[0], p.p1[1]) || !finite(p.p2[0], p.p2[1], p.inverse[0], p.inverse[3])) {
+        return;
+    }
+    p.source[0] = static_cast<float>(r.x);
+    p.source[1] = static_cast<float>(r.y);
+    p.source[2] = static_cast<float>(r.width);
+    p.source[3] = static_cast<float>(r.height);
+    p.color = colour;
+    p.kind = kPrimQuad | kFlagTextured | (look.smooth ? 0u : kFlagNearest);
+    PixelBox opaque{};
+    if (s == 0.0) {
+        // Half turns and flips keep the sides along x and y; at one texel a pixel the picture
+        // lands on whole pixels as an unturned one does.
+        p.kind |= kFlagAxisAligned;
+        const bool ownSize = std::fabs(fx) == 1.0 && std::fabs(fy) == 1.0 && w == static_cast<float>(r.width) &&
+                             h == static_cast<float>(r.height);
+        if (ownSize) {
+            p.kind |= kFlagOneTexelAPixel;
+            const float left = std::min(p.p0[0], p.p1[0]);
+            const float top = std::min(p.p0[1], p.p2[1]);
+            const float shiftX = pictureCorner(left, true) - left;
+            const float shiftY = pictureCorner(top, true) - top;
+            for (float* corner : {p.p0, p.p1, p.p2}) {
+                corner[0] += shiftX;
+                corner[1] += shiftY;
+            }
+        }
+        if (colour >> 24 == 0xFFu) {
+            opaque = opaquePartOfPicture(boundsOf(p), r.width, r.height, std::fabs(p.inverse[0]),
+                                         std::fabs(p.inverse[3]),
+                                         mirrored(object.opaque, r, p.inverse[0] < 0.0f, p.inverse[3] < 0.0f));
+        }
+    }
+    out.add() = p;
+    out.opaque.back() = opaque;
+}
+
 void lowerSprite(const GameObject& object, DrawList& out) {
     const float w = static_cast<float>(object.sizeX);
     const float h = static_cast<float>(object.sizeY);
     if (!(w > 0.0f) || !(h > 0.0f) || !std::isfinite(w) || !std::isfinite(h)) {
+        return;
+    }
+    const SpriteLook& look = object.look;
+    const uint32_t colour = look.colour();
+    if (colour >> 24 == 0) {
+        return;
+    }
+    if (!look.unscaled() || std::fmod(object.angle, 360.0) != 0.0) {
+        lowerTransformedSprite(object, w, h, colour, out);
         return;
     }
     const AtlasRect& r = object.picture;
@@ -123,8 +228,14 @@ void lowerSprite(const GameObject& object, DrawList& out) {
     if (!finite(x, y, x + w, y + h)) {
         return;
     }
-    const Primitive& p = pictureQuad(out, x, y, w, h, r, kWhite, ownSize);
-    out.opaque.back() = opaquePartOfPicture(boundsOf(p), r.width, r.height, p.inverse[0], p.inverse[3], object.opaque);
+    Primitive& p = pictureQuad(out, x, y, w, h, r, colour, ownSize);
+    if (!look.smooth) {
+        p.kind |= kFlagNearest;
+    }
+    if (colour >> 24 == 0xFFu) {
+        out.opaque.back() =
+            opaquePartOfPicture(boundsOf(p), r.width, r.height, p.inverse[0], p.inverse[3], object.opaque);
+    }
 }
 
 void lowerText(const GameObject& object, const TextLayout* layout, DrawList& out) {

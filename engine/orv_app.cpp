@@ -439,21 +439,7 @@ std::vector<uint8_t> OrvApp::readPixels(uint32_t& w, uint32_t& h) {
 }
 
 uint32_t OrvApp::createSprite(double x, double y, const std::string& path, double w, double h) {
-    if (!(w >= 0.0) || !(h >= 0.0) || !std::isfinite(w) || !std::isfinite(h)) {
-        throw std::invalid_argument("a sprite's width and height must be finite and not negative (0: the picture's own)");
-    }
-    // Counted for the identifier the sprite is about to take.
-    const PictureLibrary::Picture& picture = library.picture(upcomingObjectId(), path);
-    GameObject object;
-    object.kind = ObjectKind::Sprite;
-    object.x = x;
-    object.y = y;
-    object.picture = picture.rect;
-    object.opaque = picture.opaque;
-    object.sizeX = w == 0.0 ? object.picture.width : w;
-    object.sizeY = h == 0.0 ? object.picture.height : h;
-    object.color = {1.0f, 1.0f, 1.0f};
-    return scene.add(object);
+    return createSprite(x, y, PictureSource{path}, w, h, nullptr);
 }
 
 uint32_t OrvApp::createText(double x, double y, const std::string& text, double size, uint32_t rgba,

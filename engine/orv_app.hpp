@@ -87,6 +87,32 @@ public:
     // A picture file drawn with its top-left corner at (x, y), `width` by `height` pixels
     // (0: the picture's own). A file is decoded and uploaded once, whatever uses it.
     uint32_t createSprite(double x, double y, const std::string& path, double width, double height);
+    // Sprites' pictures, frames and looks (engine/sprite_pictures.cpp). `frame` is a part of the
+    // picture in its texels (null: the whole picture); one outside it is std::invalid_argument.
+    uint32_t createSprite(double x, double y, const PictureSource& source, double width, double height,
+                          const AtlasRect* frame);
+    // Another picture (and frame) for a sprite: same identifier, layer and place, drawn at its
+    // own size along each axis the script gave no size for.
+    void setImage(uint32_t id, const PictureSource& source, const AtlasRect* frame);
+    void setFrame(uint32_t id, const AtlasRect& frame);
+    // The picture of `source` as sheets see it (its frames and delays), loaded if need be.
+    const PictureLibrary::Picture& loadPicture(const PictureSource& source);
+    // A sprite's record, or null when `id` names no sprite.
+    const GameObject* sprite(uint32_t id) const;
+    // Changes a sprite's record (its look, angle, asked size); false when `id` names no sprite.
+    template <typename Edit>
+    bool editSprite(uint32_t id, Edit&& edit) {
+        GameObject* object = scene.find(id);
+        if (object == nullptr || object->kind != ObjectKind::Sprite) {
+            return false;
+        }
+        edit(*object);
+        scene.touch();
+        return true;
+    }
+    // How many pictures and glyphs the atlas has queued for upload, ever.
+    uint64_t atlasUploads() const { return atlas.uploadsQueued(); }
+
     // Text (UTF-8) with its top-left corner at (x, y), `size` pixels high, coloured packed RGBA,
     // in a font file (empty: DejaVu Sans).
     uint32_t createText(double x, double y, const std::string& text, double size, uint32_t rgba,

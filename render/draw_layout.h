@@ -36,6 +36,8 @@ QEL_UINT_CONST(kFlagOneTexelAPixel, 0x400u)
 // A disc drawn as a ring: only where it lies outside the ellipse `source.x` times its size
 // (0 to 1) about the same centre.
 QEL_UINT_CONST(kFlagRing, 0x800u)
+// A textured quad shows the texel under each pixel centre, unfiltered (pixel art).
+QEL_UINT_CONST(kFlagNearest, 0x1000u)
 QEL_UINT_CONST(kKindMask, 0xFFu)
 
 // Colours are packed as 8-bit unsigned normalised RGBA, red in the low byte and alpha in the

@@ -9,6 +9,7 @@
 #include <turbojpeg.h>
 
 #include "platform/regular_file.hpp"
+#include "render/gif_file.hpp"
 #include "render/picture_limits.hpp"
 
 namespace orv {
@@ -129,10 +130,28 @@ Image decodeImage(const uint8_t* data, size_t size, uint32_t maxSide) {
     if (isJpeg(data, size)) {
         return decodeJpeg(data, size, maxSide);
     }
-    throw std::runtime_error("not a PNG or JPEG image");
+    if (isGif(data, size)) {
+        return std::move(decodeGif(data, size, maxSide, false).image);
+    }
+    throw std::runtime_error("not a PNG, JPEG or GIF image");
 }
 
-Image loadImageFile(const std::string& path, uint32_t maxSide) {
+ImageFrames decodeImageFrames(const uint8_t* data, size_t size, uint32_t maxSide) {
+    if (isGif(data, size)) {
+        return decodeGif(data, size, maxSide, true);
+    }
+    ImageFrames one;
+    one.image = decodeImage(data, size, maxSide);
+    one.frames.push_back(AtlasRect{0, 0, one.image.width, one.image.height});
+    one.delays.push_back(0.0);
+    return one;
+}
+
+namespace {
+
+// Reads the regular file at `path` and decodes it; the error names the file and the reason.
+template <typename Decode>
+auto loadFile(const std::string& path, Decode&& decode) {
     const auto fail = [&path](const std::string& why) { return std::runtime_error("cannot load " + path + ": " + why); };
     std::vector<uint8_t> bytes;
     try {
@@ -141,10 +160,21 @@ Image loadImageFile(const std::string& path, uint32_t maxSide) {
         throw fail(e.what());
     }
     try {
-        return decodeImage(bytes.data(), bytes.size(), maxSide);
+        return decode(bytes.data(), bytes.size());
     } catch (const std::runtime_error& e) {
         throw fail(e.what());
     }
+}
+
+}  // namespace
+
+Image loadImageFile(const std::string& path, uint32_t maxSide) {
+    return loadFile(path, [maxSide](const uint8_t* data, size_t size) { return decodeImage(data, size, maxSide); });
+}
+
+ImageFrames loadImageFrames(const std::string& path, uint32_t maxSide) {
+    return loadFile(path,
+                    [maxSide](const uint8_t* data, size_t size) { return decodeImageFrames(data, size, maxSide); });
 }
 
 void writePng(const std::string& path, const uint8_t* rgba, uint32_t width, uint32_t height) {

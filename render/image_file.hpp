@@ -1,6 +1,6 @@
 #pragma once
-// Reading pictures for sprites: PNG (libpng) and JPEG (libjpeg-turbo) into RGBA bytes with
-// straight alpha, rows from the top; and writing a frame as a PNG file.
+// Reading pictures for sprites: PNG (libpng), JPEG (libjpeg-turbo) and GIF (giflib) into RGBA
+// bytes with straight alpha, rows from the top; and writing a frame as a PNG file.
 
 #include <cstddef>
 #include <cstdint>
@@ -19,14 +19,20 @@ struct Image {
 // Files larger than this are not pictures a game loads.
 constexpr size_t kMaxImageFileBytes = size_t{256} << 20;
 
-// Decodes PNG or JPEG bytes. Throws std::runtime_error with the reason ("truncated or
-// corrupt PNG data (...)", "not a PNG or JPEG image", "4000 by 20000 pixels, larger than
-// the device's largest image (16384)"); a picture above render/picture_limits.hpp's limit
-// is refused from its header, before it is decoded.
+// Decodes PNG, JPEG or GIF bytes (a GIF's first frame). Throws std::runtime_error with the
+// reason ("truncated or corrupt PNG data (...)", "not a PNG, JPEG or GIF image", "4000 by
+// 20000 pixels, larger than the device's largest image (16384)"); a picture above
+// render/picture_limits.hpp's limit is refused from its header, before it is decoded.
 Image decodeImage(const uint8_t* data, size_t size, uint32_t maxSide);
 
 // Reads and decodes the regular file at `path`; the error names the file and the reason.
 Image loadImageFile(const std::string& path, uint32_t maxSide);
+
+// As decodeImage and loadImageFile, every frame: an animated GIF's (render/gif_file.hpp), or
+// the whole picture as one still frame.
+struct ImageFrames;
+ImageFrames decodeImageFrames(const uint8_t* data, size_t size, uint32_t maxSide);
+ImageFrames loadImageFrames(const std::string& path, uint32_t maxSide);
 
 // Raised when a file cannot be written; `error` is the errno value.
 struct FileError : std::runtime_error {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "render/gif_file.hpp"
 #include "render/image_file.hpp"
 #include "render/opaque_region.hpp"
 
@@ -18,23 +19,116 @@ PictureLibrary::~PictureLibrary() {
     atlas.setReclaimer(nullptr);
 }
 
+namespace {
+
+// Texels of the key's RGB become fully transparent.
+void applyColorKey(Image& image, uint32_t rgb) {
+    const uint8_t r = static_cast<uint8_t>(rgb >> 16);
+    const uint8_t g = static_cast<uint8_t>(rgb >> 8);
+    const uint8_t b = static_cast<uint8_t>(rgb);
+    for (size_t i = 0; i + 4 <= image.rgba.size(); i += 4) {
+        uint8_t* t = image.rgba.data() + i;
+        if (t[0] == r && t[1] == g && t[2] == b) {
+            t[3] = 0;
+        }
+    }
+}
+
+}  // namespace
+
 const PictureLibrary::Picture& PictureLibrary::picture(uint32_t owner, const std::string& path) {
+    return picture(owner, PictureSource{path});
+}
+
+const PictureLibrary::Picture& PictureLibrary::picture(uint32_t owner, const PictureSource& source) {
+    std::string key = keyOf(source);
+    Picture& found = loaded(source, key);
+    if (source.allFrames && found.frames.size() == 1) {
+        PictureSource still = source;
+        still.allFrames = false;
+        key = keyOf(still);  // where a still picture is kept
+    }
+    // Counted before the old picture is let go: the same picture stays counted throughout.
+    ++found.users;
+    const auto [previous, first] = sprites.try_emplace(owner, key);
+    if (!first) {
+        const auto old = pictures.find(previous->second);
+        if (old != pictures.end() && old->second.users > 0) {
+            --old->second.users;
+        }
+        previous->second = key;
+    }
+    return found;
+}
+
+const PictureLibrary::Picture& PictureLibrary::load(const PictureSource& source) {
+    return loaded(source, keyOf(source));
+}
+
+const PictureLibrary::Picture* PictureLibrary::pictureOf(uint32_t owner) const {
+    const auto sprite = sprites.find(owner);
+    if (sprite == sprites.end()) {
+        return nullptr;
+    }
+    const auto found = pictures.find(sprite->second);
+    return found != pictures.end() ? &found->second : nullptr;
+}
+
+std::string PictureLibrary::keyOf(const PictureSource& source) {
     char resolved[PATH_MAX];
-    const std::string key = ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
+    std::string key = ::realpath(source.path.c_str(), resolved) != nullptr ? std::string(resolved) : source.path;
+    // After a NUL, which no path holds.
+    if (source.keyed) {
+        key += std::string(1, '\0') + "key " + std::to_string(source.colorKey);
+    }
+    if (source.allFrames) {
+        key += std::string(1, '\0') + "frames";
+    }
+    return key;
+}
+
+PictureLibrary::Picture& PictureLibrary::loaded(const PictureSource& source, const std::string& key) {
     auto found = pictures.find(key);
     if (found == pictures.end()) {
-        const Image image = loadImageFile(path, maxSide);
-        AtlasRect rect;
-        try {
-            rect = atlas.add(image.width, image.height, image.rgba.data());
-        } catch (const std::runtime_error& e) {
-            throw std::runtime_error("cannot load " + path + ": " + e.what());
+        ImageFrames decoded;
+        if (source.allFrames) {
+            decoded = loadImageFrames(source.path, maxSide);
+            // A still picture is the same however it was asked for: one picture, one upload.
+            if (decoded.frames.size() == 1) {
+                PictureSource still = source;
+                still.allFrames = false;
+                const std::string stillKey = keyOf(still);
+                found = pictures.find(stillKey);
+                if (found != pictures.end()) {
+                    return found->second;
+                }
+                return place(stillKey, still, std::move(decoded));
+            }
+        } else {
+            decoded.image = loadImageFile(source.path, maxSide);
+            decoded.frames.push_back(AtlasRect{0, 0, decoded.image.width, decoded.image.height});
+            decoded.delays.push_back(0.0);
         }
-        found = pictures.emplace(key, Picture{rect, opaqueRegion(image), 0}).first;
+        return place(key, source, std::move(decoded));
     }
-    ++found->second.users;
-    sprites[owner] = key;
     return found->second;
+}
+
+PictureLibrary::Picture& PictureLibrary::place(const std::string& key, const PictureSource& source,
+                                               ImageFrames decoded) {
+    if (source.keyed) {
+        applyColorKey(decoded.image, source.colorKey);
+    }
+    AtlasRect rect;
+    try {
+        rect = atlas.add(decoded.image.width, decoded.image.height, decoded.image.rgba.data());
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error("cannot load " + source.path + ": " + e.what());
+    }
+    return pictures
+        .emplace(key, Picture{rect, opaqueRegion(decoded.image), 0, std::move(decoded.frames),
+                              std::move(decoded.delays)})
+        .first->second;
 }
 
 void PictureLibrary::layOut(uint32_t owner, const std::string& fontPath, double size, const std::string& text,

@@ -10,12 +10,24 @@
 #include <string>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "render/font_face.hpp"
+#include "render/gif_file.hpp"
 #include "render/text_layout.hpp"
 #include "render/texture_atlas.hpp"
 
 namespace orv {
+
+// Where a picture comes from: a file; with `keyed`, its texels of the RGB colour `colorKey`
+// (0xRRGGBB) made transparent; with `allFrames`, every frame of an animated GIF laid out on it.
+// Each way of loading a file is a picture of its own.
+struct PictureSource {
+    std::string path;
+    bool keyed = false;
+    uint32_t colorKey = 0;
+    bool allFrames = false;
+};
 
 class PictureLibrary {
 public:
@@ -30,10 +42,20 @@ public:
         AtlasRect rect;    // in the atlas
         AtlasRect opaque;  // of the picture, fully opaque
         uint32_t users = 0;
+        // Its frames (in its own texels) and their delays in seconds: one, the whole picture,
+        // unless loaded with all of a GIF's frames.
+        std::vector<AtlasRect> frames;
+        std::vector<double> delays;
     };
     // The picture of the file at `path` for sprite `owner`; a file already loaded (by its
     // resolved path) is not read again. Throws "cannot load PATH: ..." when it cannot be.
     const Picture& picture(uint32_t owner, const std::string& path);
+    // As above, loaded as `source` says; the picture `owner` used before has a user fewer.
+    const Picture& picture(uint32_t owner, const PictureSource& source);
+    // The picture loaded for no object (until one uses it, the atlas may take its place back).
+    const Picture& load(const PictureSource& source);
+    // The picture `owner` uses, or null.
+    const Picture* pictureOf(uint32_t owner) const;
 
     // Lays out the text of text `owner` in the font file at `fontPath` (empty: DejaVu Sans),
     // `size` pixels high, and keeps both for `layOutAgain`.
@@ -53,6 +75,12 @@ private:
     };
     using SizeKey = std::pair<uint32_t, long>;  // font, glyph size
 
+    // The resolved path, with the colour key and the frames asked for after a NUL.
+    static std::string keyOf(const PictureSource& source);
+    // The picture known by `key`, decoded and placed in the atlas unless it is already.
+    Picture& loaded(const PictureSource& source, const std::string& key);
+    // Places a decoded picture in the atlas under `key`.
+    Picture& place(const std::string& key, const PictureSource& source, ImageFrames decoded);
     // Gives the atlas back the places of pictures and glyph sizes nothing uses.
     bool reclaim();
     void drop(const SizeKey& key);

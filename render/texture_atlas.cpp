@@ -108,6 +108,7 @@ AtlasRect TextureAtlas::add(uint32_t width, uint32_t height, const uint8_t* rgba
     }
     pending.push_back(rect);
     pendingTexels.insert(pendingTexels.end(), rgba, rgba + static_cast<size_t>(width) * height * 4);
+    ++added;
     return rect;
 }
 

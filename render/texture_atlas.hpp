@@ -52,6 +52,9 @@ public:
     // Records the slot's staged copies (none: nothing) with the barriers around them.
     void recordUploads(VkCommandBuffer commandBuffer, size_t slot) const;
 
+    // How many pictures and glyphs were placed and queued for upload, ever.
+    uint64_t uploadsQueued() const { return added; }
+
     // The device's largest image side: no picture may be larger.
     uint32_t largestSide() const { return maxSide; }
 
@@ -85,6 +88,7 @@ private:
     std::array<std::unique_ptr<Upload>, MAX_FRAMES_IN_FLIGHT> uploads;
     size_t staged = 0;
     size_t stagedTexels = 0;
+    uint64_t added = 0;
 };
 
 }  // namespace orv

@@ -15,10 +15,10 @@ mkdir -p "$OUT/artifacts"
 declare -A SOURCES=(
   [color]="bindings/color.cpp render/color.cpp"
   [key_names]="input/key_tables.cpp input/input_callbacks.cpp input/input_state.cpp input/key_names.cpp"
-  [image]="render/image_file.cpp platform/regular_file.cpp"
+  [image]="render/image_file.cpp render/gif_file.cpp platform/regular_file.cpp"
 )
 declare -A LIBS=(
-  [image]="$(pkg-config --libs libpng libturbojpeg)"
+  [image]="$(pkg-config --libs libpng libturbojpeg libgif)"
   [key_names]="$(pkg-config --libs glfw3)"
 )
 

@@ -9,7 +9,7 @@ PACKAGES=(
   glslc spirv-tools libgtest-dev python3-pytest python3-numpy python3-pil
   xvfb x11-apps x11-utils xdotool imagemagick
   python3-pygame python3-mypy python3-pip python3-venv python3-setuptools python3-wheel
-  clang libclang-rt-14-dev libpng-dev libturbojpeg0-dev libfreetype-dev fonts-dejavu-core
+  clang libclang-rt-14-dev libpng-dev libturbojpeg0-dev libgif-dev libfreetype-dev fonts-dejavu-core
 )
 
 missing=()

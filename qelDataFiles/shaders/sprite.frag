@@ -23,5 +23,15 @@ void main() {
         outColor = tint;
         return;
     }
+    // Outside the picture: part of a turned picture's bounds, drawn for it when it reaches far
+    // beyond the frame.
+    if (any(lessThan(texel, vec2(0.0))) || any(greaterThanEqual(texel, abs(rect.zw)))) {
+        discard;
+    }
+    // A picture drawn texel by texel carries its height negated.
+    if (rect.w < 0.0) {
+        outColor = nearestPicture(atlas, texel, vec4(rect.xyz, -rect.w)) * tint;
+        return;
+    }
     outColor = samplePicture(atlas, texel, rect) * tint;
 }

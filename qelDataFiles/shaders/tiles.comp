@@ -19,7 +19,7 @@ const uint kAllRows = 0xFFFFu;
 layout(local_size_x = 16, local_size_y = 1, local_size_z = 1) in;
 layout(constant_id = 0) const bool kBlend = false;
 // Some picture in these tiles is scaled, or some quad turned: sample with bilinear filtering
-// and test quads' sides. Without it every picture lies at its own size on whole pixels, one
+// (unless a picture asks for the nearest texel) and test quads' sides. Without it every picture lies at its own size on whole pixels, one
 // texel a pixel, and every quad's sides run along x and y.
 layout(constant_id = 1) const bool kFilter = false;
 
@@ -199,7 +199,8 @@ void main() {
                 if ((rows & (1u << k)) != 0u) {
                     const float dy = float(top + k) + 0.5 - p0.y;
                     const vec2 at = vec2(inverse.x * dx + inverse.y * dy, inverse.z * dx + inverse.w * dy);
-                    const vec4 source = (kFilter ? samplePicture(atlas, at, q) : nearestPicture(atlas, at, q)) * tint;
+                    const bool filtered = kFilter && (kind & kFlagNearest) == 0u;
+                    const vec4 source = (filtered ? samplePicture(atlas, at, q) : nearestPicture(atlas, at, q)) * tint;
                     blended[k] += (1.0 - blended[k].a) * source;
                     done |= blended[k].a >= 1.0 ? 1u << k : 0u;
                 }

@@ -206,7 +206,42 @@ void placePicture(PictureVertex* out, const Primitive& p, const QuadPart& part) 
     float corners[6][4] = {};
     quadCorners(p, part.u0 * p.source[2], part.v0 * p.source[3], part.u1 * p.source[2], part.v1 * p.source[3],
                 corners);
-    placeBlended(out, corners, {p.source[0], p.source[1], p.source[2], p.source[3]}, premultiplied(p.color));
+    // The fragment shader reads a negated height as "the nearest texel".
+    const float height = p.has(kFlagNearest) ? -p.source[3] : p.source[3];
+    placeBlended(out, corners, {p.source[0], p.source[1], p.source[2], height}, premultiplied(p.color));
+}
+
+// A turned picture reaching beyond the frame and the margin is drawn as the part of its
+// bounds within them, each corner's place in the picture found through the inverse (the
+// fragment shader drops what lies outside the picture); false when it stays within.
+bool placeCutPicture(PictureVertex* out, const Primitive& p, float width, float height) {
+    const PixelBox bounds = boundsOf(p);
+    if (p.has(kFlagAxisAligned) || (bounds.left >= -kCutMargin && bounds.top >= -kCutMargin &&
+                                    bounds.right <= width + kCutMargin && bounds.bottom <= height + kCutMargin)) {
+        return false;
+    }
+    const float left = std::clamp(bounds.left, -kCutMargin, width + kCutMargin);
+    const float right = std::clamp(bounds.right, -kCutMargin, width + kCutMargin);
+    const float top = std::clamp(bounds.top, -kCutMargin, height + kCutMargin);
+    const float bottom = std::clamp(bounds.bottom, -kCutMargin, height + kCutMargin);
+    const auto corner = [&p](float x, float y, float (&c)[4]) {
+        const double dx = static_cast<double>(x) - p.p0[0];
+        const double dy = static_cast<double>(y) - p.p0[1];
+        c[0] = x;
+        c[1] = y;
+        c[2] = static_cast<float>(p.inverse[0] * dx + p.inverse[1] * dy);
+        c[3] = static_cast<float>(p.inverse[2] * dx + p.inverse[3] * dy);
+    };
+    float corners[6][4] = {};
+    corner(left, top, corners[0]);
+    corner(left, bottom, corners[1]);
+    corner(right, bottom, corners[2]);
+    corner(right, top, corners[5]);
+    std::copy(corners[0], corners[0] + 4, corners[3]);
+    std::copy(corners[2], corners[2] + 4, corners[4]);
+    const float sourceHeight = p.has(kFlagNearest) ? -p.source[3] : p.source[3];
+    placeBlended(out, corners, {p.source[0], p.source[1], p.source[2], sourceHeight}, premultiplied(p.color));
+    return true;
 }
 
 }  // namespace
@@ -345,7 +380,9 @@ void RasterRenderer::prepare(size_t slotIndex, const DrawList& list) {
         Primitive cut = p;
         const QuadPart part = cutToFrame(cut, width, height);
         if (p.has(kFlagTextured)) {
-            placePicture(pictures + nextPicture, cut, part);
+            if (!placeCutPicture(pictures + nextPicture, p, width, height)) {
+                placePicture(pictures + nextPicture, cut, part);
+            }
         } else {
             placeTranslucent(pictures + nextPicture, cut, part);
         }

@@ -21,14 +21,16 @@ struct FramePush {
     uint32_t firstRange;
 };
 
-// The pass a primitive's tiles need: pictures blend, scaled ones are filtered too, and only
+// The pass a primitive's tiles need: pictures blend, smooth scaled ones are filtered too, and only
 // the filtering pass tests the sides of a turned quad.
 TileBinner::Pass passOf(const Primitive& p) {
     if (p.kindNumber() == kPrimQuad && !p.has(kFlagAxisAligned)) {
         return TileBinner::Pass::Filtered;
     }
     if (p.has(kFlagTextured)) {
-        return p.has(kFlagOneTexelAPixel) ? TileBinner::Pass::Blended : TileBinner::Pass::Filtered;
+        // The blending pass reads the texel under each pixel centre, unfiltered.
+        return p.has(kFlagOneTexelAPixel) || p.has(kFlagNearest) ? TileBinner::Pass::Blended
+                                                                   : TileBinner::Pass::Filtered;
     }
     return p.color >> 24 == 0xFFu ? TileBinner::Pass::Opaque : TileBinner::Pass::Blended;
 }

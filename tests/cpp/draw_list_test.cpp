@@ -129,6 +129,50 @@ TEST(Lowering, EachKindBecomesItsPrimitive) {
     EXPECT_EQ(tri.p1[1], 100.0f);
 }
 
+TEST(Lowering, FlippedSpritesMirrorTheirOpaquePartAndTurnedOnesHideNothing) {
+    nextObjectId = 0;
+    Scene scene;
+    // An 8 x 8 picture whose left half is opaque, mirrored left to right about its centre.
+    GameObject flipped = object(ObjectKind::Sprite, 10.6, 20.0, 8, 8);
+    flipped.picture = AtlasRect{64, 32, 8, 8};
+    flipped.opaque = AtlasRect{0, 0, 4, 8};
+    flipped.look.flipX = true;
+    scene.add(flipped);
+    GameObject turned = flipped;
+    turned.look.flipX = false;
+    turned.angle = 90.0;
+    scene.add(turned);
+    GameObject faded = flipped;
+    faded.look.opacity = 0.0f;  // shows nothing
+    scene.add(faded);
+    GameObject tinted = flipped;
+    tinted.look.tint = 0x80FFFFFFu;
+    scene.add(tinted);
+
+    DrawList list;
+    lowerScene(scene, 200, 100, list);
+    ASSERT_EQ(list.size(), 3u);
+    // Still on whole pixels, one texel a pixel, read from the right.
+    const Primitive& mirror = list.primitives[0];
+    EXPECT_EQ(mirror.kind, kPrimQuad | kFlagAxisAligned | kFlagTextured | kFlagOneTexelAPixel);
+    EXPECT_EQ(mirror.p0[0], 19.0f);
+    EXPECT_EQ(mirror.p1[0], 11.0f);
+    EXPECT_EQ(mirror.inverse[0], -1.0f);
+    EXPECT_EQ(list.opaque[0].left, 15.5f);  // from the centre of the first opaque texel
+    EXPECT_EQ(list.opaque[0].right, 19.0f);
+    // A quarter turn clockwise about the centre (14.6, 24): texel (0, 0) lands top right.
+    const Primitive& quarter = list.primitives[1];
+    EXPECT_EQ(quarter.kind, kPrimQuad | kFlagTextured);
+    EXPECT_FLOAT_EQ(quarter.p0[0], 18.6f);
+    EXPECT_FLOAT_EQ(quarter.p0[1], 20.0f);
+    EXPECT_FLOAT_EQ(quarter.p1[1], 28.0f);
+    EXPECT_EQ(quarter.inverse[1], 1.0f);
+    EXPECT_LT(list.opaque[1].right, list.opaque[1].left);
+    // Seen through: its colour carries the alpha, and nothing below is hidden.
+    EXPECT_EQ(list.primitives[2].color, 0x80FFFFFFu);
+    EXPECT_LT(list.opaque[2].right, list.opaque[2].left);
+}
+
 TEST(DrawBatches, MixedRunsPutDiscsOnEvenSlotsAndLongRunsDrawAlone) {
     const auto plan = [](const std::vector<uint8_t>& discs, std::vector<uint32_t>& placed, uint32_t& pads) {
         std::vector<Draw> draws;

@@ -39,8 +39,8 @@ TEST(DecodeImage, RefusesTruncatedOversizedAndForeignBytes) {
     EXPECT_NE(failure({kPixelPng.begin(), kPixelPng.begin() + 20}).find("PNG data"), std::string::npos);
     EXPECT_NE(failure(kPixelPng, 0).find("larger than the device's largest image (0)"), std::string::npos);
     EXPECT_NE(failure({0xff, 0xd8, 0xff, 0xe0, 0x00}), "decoded");  // a JPEG's first marker, cut
-    EXPECT_EQ(failure({'h', 'e', 'l', 'l', 'o', '\n', 0, 1, 2, 3}), "not a PNG or JPEG image");
-    EXPECT_EQ(failure({}), "not a PNG or JPEG image");
+    EXPECT_EQ(failure({'h', 'e', 'l', 'l', 'o', '\n', 0, 1, 2, 3}), "not a PNG, JPEG or GIF image");
+    EXPECT_EQ(failure({}), "not a PNG, JPEG or GIF image");
 }
 
 }  // namespace

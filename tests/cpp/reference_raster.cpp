@@ -68,10 +68,10 @@ Rgba texelAt(const TexelLookup& texel, const Primitive& p, int tx, int ty) {
     return {t[0] / 255.0 * a, t[1] / 255.0 * a, t[2] / 255.0 * a, a};
 }
 
-// A picture's colour at a place in it: one texel at its own size on whole pixels, else
+// A picture's colour at a place in it: one texel at its own size on whole pixels or unfiltered, else
 // bilinear between the four around it, clamped to the picture.
 Rgba sample(const TexelLookup& texel, const Primitive& p, double u, double v) {
-    if (p.has(kFlagOneTexelAPixel)) {
+    if (p.has(kFlagOneTexelAPixel) || p.has(kFlagNearest)) {
         return texelAt(texel, p, static_cast<int>(std::floor(u)), static_cast<int>(std::floor(v)));
     }
     const double su = std::clamp(u - 0.5, 0.0, p.source[2] - 1.0);

@@ -35,6 +35,18 @@ void compareWithReference(RendererChoice choice) {
     app.createCircle(300.0, 190.0, 30.0, 0x9B59B6);            // cut by the frame's corner
     const uint32_t own = app.createSprite(100.4, 50.6, star, 0, 0);
     const uint32_t scaled = app.createSprite(200.25, 100.5, star, 48, 40);
+    // Sprites turned, tinted and seen through; flipped and scaled texel by texel; half turned.
+    app.editSprite(app.createSprite(230.3, 130.7, star, 0, 0), [](GameObject& o) {
+        o.angle = 30.0;
+        o.look.tint = 0xC080FFFFu;
+        o.look.opacity = 0.7f;
+    });
+    app.editSprite(app.createSprite(140.0, 120.0, star, 0, 0), [](GameObject& o) {
+        o.look.scaleX = -2.0;
+        o.look.scaleY = 2.0;
+        o.look.smooth = false;
+    });
+    app.editSprite(app.createSprite(270.5, 60.25, star, 0, 0), [](GameObject& o) { o.angle = 180.0; });
     app.createText(12.3, 150.6, "qel", 24, 0xFFFFFFFFu, "");  // packed RGBA
     const uint32_t triangle = app.createTri();
     app.setLayer(triangle, -1);

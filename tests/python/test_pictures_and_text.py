@@ -217,6 +217,7 @@ def vast_pictures(folder):
     sof = jpeg.index(b"\xff\xc0")
     jpeg[sof + 5:sof + 9] = struct.pack(">HH", 16384, 16384)
     (folder / "vast.jpg").write_bytes(jpeg)
+    (folder / "vast.gif").write_bytes(b"GIF89a" + struct.pack("<HHBBB", 16384, 16384, 0x80, 0, 0) + bytes(6) + b";")
     font = bytearray(open("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "rb").read())
     tables = struct.unpack(">H", font[4:6])[0]
     for i in range(tables):
@@ -231,7 +232,8 @@ def test_bad_pictures_fonts_and_sizes_raise_and_create_nothing(run_qel, tmp_path
     rng = np.random.default_rng(4)
     Image.fromarray(rng.integers(0, 256, (64, 64, 3), dtype=np.uint8)).save(tmp_path / "whole.png")
     Image.fromarray(rng.integers(0, 256, (64, 64, 3), dtype=np.uint8)).save(tmp_path / "whole.jpg")
-    for name in ("whole.png", "whole.jpg"):
+    Image.fromarray(rng.integers(0, 256, (64, 64, 3), dtype=np.uint8)).save(tmp_path / "whole.gif")
+    for name in ("whole.png", "whole.jpg", "whole.gif"):
         data = (tmp_path / name).read_bytes()
         (tmp_path / ("cut-" + name)).write_bytes(data[:len(data) // 2])
     (tmp_path / "text.png").write_text("hello, not a picture\n")
@@ -241,9 +243,10 @@ def test_bad_pictures_fonts_and_sizes_raise_and_create_nothing(run_qel, tmp_path
     Image.new("RGB", (16385, 1)).save(tmp_path / "wide.png")
     vast_pictures(tmp_path)
     reasons = {"missing.png": "No such file", "folder.png": "not a regular file", "pipe.png": "not a regular file",
-               "cut-whole.png": "PNG data", "cut-whole.jpg": "JPEG data", "text.png": "not a PNG or JPEG",
-               "empty.png": "not a PNG or JPEG", "wide.png": "larger than the device's largest image",
-               "vast.png": "larger than the largest picture", "vast.jpg": "larger than the largest picture"}
+               "cut-whole.png": "PNG data", "cut-whole.jpg": "JPEG data", "cut-whole.gif": "GIF data",
+               "text.png": "not a PNG, JPEG or GIF", "empty.png": "not a PNG, JPEG or GIF",
+               "wide.png": "larger than the device's largest image", "vast.png": "larger than the largest picture",
+               "vast.jpg": "larger than the largest picture", "vast.gif": "larger than the largest picture"}
     r = ok(run_qel(ERRORS, args=[str(tmp_path), *reasons], env={"QEL_RENDERER": renderer}, timeout=60), ERRORS)
     refused = dict(re.findall(r"^REFUSED (\S+) \| (.*)$", r.stdout, re.M))
     for name, reason in reasons.items():
@@ -464,6 +467,25 @@ def many_pictures(tmp_path_factory):
 
 def test_atlas_places_nothing_shows_are_used_again(run_qel, many_pictures, renderer):
     ok(run_qel(RECLAIMED, args=[str(many_pictures)], env={"QEL_RENDERER": renderer}, timeout=300), RECLAIMED)
+
+
+# One sprite shown each picture in turn: each it leaves is one user fewer, so its place is taken back.
+SWAPPED = PRELUDE + """
+import resource
+s = qel.createSprite(0, 0, os.path.join(D, "kept.png"), 200, 200)
+for i in range(70):
+    s.setImage(os.path.join(D, "p%d.png" % i), frame=(0, 0, 40, 40))
+    qel.poll()
+    px = np.frombuffer(qel.readPixels(), np.uint8).reshape(H, W, 4)[:, :, :3].astype(int)
+    assert (px[100, 100] == [i, 255 - i, 7]).all() and (s.width, s.height) == (200, 200), i
+peak = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss >> 10
+assert peak < (800 if os.environ.get("QEL_SANITIZED") != "1" else 2048), f"{peak} MiB at the peak"
+print("DONE")
+"""
+
+
+def test_a_sprite_shown_other_pictures_lets_the_old_ones_go(run_qel, many_pictures):
+    ok(run_qel(SWAPPED, args=[str(many_pictures)], env={"QEL_RENDERER": "tiles"}, timeout=300), SWAPPED)
 
 
 SCENE = PRELUDE + """

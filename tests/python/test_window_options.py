@@ -103,7 +103,7 @@ def test_title_icon_cursor_and_resize_hints(run_qel, tmp_path):
     assert out["nul_title"] == ["ValueError", "a window title cannot contain NUL characters"]
     assert out["bytes_title"] == ["ValueError", "a title must be UTF-8 text"]
     assert out["missing_icon"][0] == "RuntimeError" and "missing.png: No such file" in out["missing_icon"][1]
-    assert out["text_icon"][0] == "RuntimeError" and "text.png: not a PNG or JPEG" in out["text_icon"][1]
+    assert out["text_icon"][0] == "RuntimeError" and "text.png: not a PNG, JPEG or GIF" in out["text_icon"][1]
     assert out["still_open"] == [True, False]
     assert out["closed"] == [["RuntimeError", "the window is closed: call qel.init() to open a new one"]] * 3
     assert out["offscreen"] == [64, 48, 64 * 48]

@@ -1,0 +1,145 @@
+#include "bindings/sprite_looks.hpp"
+
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+#include "bindings/anchor_argument.hpp"
+#include "bindings/colour_argument.hpp"
+#include "bindings/module_state.hpp"
+#include "bindings/picture_handles.hpp"
+#include "engine/orv_app.hpp"
+
+namespace py = pybind11;
+
+namespace qel {
+
+namespace {
+
+// The sprite's record; reading the look of a sprite no longer in the scene is an error.
+const orv::GameObject& spriteOf(const Sprite& s) {
+    const orv::GameObject* object = requireEngine().sprite(s.id);
+    if (object == nullptr) {
+        throw std::runtime_error("Sprite<" + std::to_string(s.id) + "> is not in the scene (removed, or made by an "
+                              "engine since replaced)");
+    }
+    return *object;
+}
+
+// A property read from the record and written by an edit of it (a sprite that is gone is
+// left alone, as moveTo leaves it). `Value` is converted before the engine is taken.
+template <typename Value, typename Get, typename Set>
+void property(py::class_<Sprite>& sprite, const char* name, Get get, Set set, const char* doc) {
+    sprite.def_property(
+        name, [get](const Sprite& s) { return get(spriteOf(s)); },
+        [set](const Sprite& s, const Value& value) {
+            const auto edit = set(value);
+            requireEngine().editSprite(s.id, edit);
+        },
+        doc);
+}
+
+// A number as float() reads it (Python code may run); TypeError for anything else.
+double numberArgument(const py::handle& value, const char* what) {
+    py::detail::make_caster<double> number;
+    if (!number.load(value, true)) {
+        throw py::type_error(std::string(what) + " is a number, not " +
+                             std::string(py::str(py::type::of(value).attr("__name__"))));
+    }
+    return static_cast<double>(number);
+}
+
+double finiteNumber(double value, const char* what) {
+    if (!std::isfinite(value)) {
+        throw py::value_error(std::string(what) + " must be finite");
+    }
+    return value;
+}
+
+}  // namespace
+
+void registerSpriteLooks(py::module_& m) {
+    auto sprite = py::reinterpret_borrow<py::class_<Sprite>>(m.attr("Sprite"));
+    property<double>(
+        sprite, "angle", [](const orv::GameObject& o) { return o.angle; },
+        [](double degrees) {
+            const double angle = finiteNumber(degrees, "a sprite's angle");
+            return [angle](orv::GameObject& o) { o.angle = angle; };
+        },
+        "How far the sprite is turned about its anchor, in degrees, clockwise as seen.");
+    property<py::object>(
+        sprite, "anchor",
+        [](const orv::GameObject& o) {
+            return py::make_tuple(o.look.anchorOffsetX(o.sizeX), o.look.anchorOffsetY(o.sizeY));
+        },
+        [](const py::object& given) {
+            const Anchor anchor = anchorArgument(given);
+            return [anchor](orv::GameObject& o) {
+                o.look.anchorFraction = anchor.fraction;
+                o.look.anchorX = anchor.x;
+                o.look.anchorY = anchor.y;
+            };
+        },
+        "The point the sprite turns and scales about: 'center' (the default), 'topleft', ... or a pixel offset "
+        "(x, y) from its top-left corner. Reads as (x, y) pixels in the sprite's box as drawn before scale.");
+    property<py::object>(
+        sprite, "scale", [](const orv::GameObject& o) { return py::make_tuple(o.look.scaleX, o.look.scaleY); },
+        [](const py::object& given) {
+            double sx = 0.0;
+            double sy = 0.0;
+            if (py::isinstance<py::tuple>(given) || py::isinstance<py::list>(given)) {
+                const py::sequence pair = py::reinterpret_borrow<py::sequence>(given);
+                if (pair.size() != 2) {
+                    throw py::value_error("a sprite's scale is a number or a pair (sx, sy)");
+                }
+                sx = numberArgument(pair[0], "a sprite's scale");
+                sy = numberArgument(pair[1], "a sprite's scale");
+            } else {
+                sx = sy = numberArgument(given, "a sprite's scale");
+            }
+            finiteNumber(sx, "a sprite's scale");
+            finiteNumber(sy, "a sprite's scale");
+            return [sx, sy](orv::GameObject& o) {
+                o.look.scaleX = sx;
+                o.look.scaleY = sy;
+            };
+        },
+        "How much the sprite is scaled about its anchor: a number, or (sx, sy); a negative one flips it. "
+        "Reads as (sx, sy).");
+    property<bool>(
+        sprite, "flipX", [](const orv::GameObject& o) { return o.look.flipX; },
+        [](bool flip) { return [flip](orv::GameObject& o) { o.look.flipX = flip; }; },
+        "Whether the picture is mirrored left to right (about its anchor).");
+    property<bool>(
+        sprite, "flipY", [](const orv::GameObject& o) { return o.look.flipY; },
+        [](bool flip) { return [flip](orv::GameObject& o) { o.look.flipY = flip; }; },
+        "Whether the picture is mirrored top to bottom (about its anchor).");
+    property<double>(
+        sprite, "opacity", [](const orv::GameObject& o) { return static_cast<double>(o.look.opacity); },
+        [](double opacity) {
+            if (!(opacity >= 0.0 && opacity <= 1.0)) {
+                throw py::value_error("a sprite's opacity must be from 0 to 1");
+            }
+            return [opacity](orv::GameObject& o) { o.look.opacity = static_cast<float>(opacity); };
+        },
+        "How opaque the sprite is, 0 (not drawn) to 1 (as the picture is).");
+    property<py::object>(
+        sprite, "tint",
+        [](const orv::GameObject& o) {
+            const uint32_t t = o.look.tint;
+            return py::make_tuple(t & 0xFFu, t >> 8 & 0xFFu, t >> 16 & 0xFFu, t >> 24);
+        },
+        [](const py::object& colour) {
+            const uint32_t rgba = colourArgument(colour);
+            return [rgba](orv::GameObject& o) { o.look.tint = rgba; };
+        },
+        "A colour multiplied into every texel, alpha included ('white' leaves the picture as it is). "
+        "Reads as (r, g, b, a).");
+    property<bool>(
+        sprite, "smooth", [](const orv::GameObject& o) { return o.look.smooth; },
+        [](bool smooth) { return [smooth](orv::GameObject& o) { o.look.smooth = smooth; }; },
+        "True (the default): a scaled or turned picture is filtered bilinearly; False: each pixel shows the "
+        "nearest texel, for pixel art.");
+}
+
+}  // namespace qel
