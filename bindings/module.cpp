@@ -3,6 +3,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include "bindings/audio_functions.hpp"
 #include "bindings/colour_functions.hpp"
 #include "bindings/fast_move_to.hpp"
 #include "bindings/frame_pacing.hpp"
@@ -114,7 +115,13 @@ PYBIND11_MODULE(qel, m) {
           "still raise. Otherwise what qel prints goes to sys.stdout.");
     qel::registerWindowFunctions(m);
     qel::registerColourFunctions(m);
+    qel::registerAudioFunctions(m);
     for (const char* name : {"Sprite", "Text"}) {
+        py::object cls = m.attr(name);
+        py::delattr(m, name);
+        m.attr(name) = cls;
+    }
+    for (const char* name : {"Sound", "Voice"}) {
         py::object cls = m.attr(name);
         py::delattr(m, name);
         m.attr(name) = cls;
@@ -124,6 +131,7 @@ PYBIND11_MODULE(qel, m) {
     // all still alive, so a script that never calls closeWindow still exits cleanly.
     py::module_::import("atexit").attr("register")(py::cpp_function([] {
         qel::destroyEngine();
+        qel::stopAudio();
         qel::flushOutputQuietly();
     }));
 }

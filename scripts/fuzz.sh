@@ -16,14 +16,16 @@ declare -A SOURCES=(
   [color]="bindings/color.cpp render/color.cpp"
   [key_names]="input/key_tables.cpp input/input_callbacks.cpp input/input_state.cpp input/key_names.cpp"
   [image]="render/image_file.cpp platform/regular_file.cpp"
+  [sound]="audio/sound_decoder.cpp audio/cut_short.cpp"
 )
 declare -A LIBS=(
   [image]="$(pkg-config --libs libpng libturbojpeg)"
   [key_names]="$(pkg-config --libs glfw3)"
+  [sound]="$(pkg-config --libs sndfile)"
 )
 
 status=0
-for target in color key_names image; do
+for target in color key_names image sound; do
   echo "== ${target}_fuzzer: build"
   # shellcheck disable=SC2086
   "$CXX" "${FLAGS[@]}" "fuzz/${target}_fuzzer.cpp" ${SOURCES[$target]} -o "$OUT/${target}_fuzzer" ${LIBS[$target]:-}
