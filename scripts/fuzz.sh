@@ -34,7 +34,7 @@ for target in color key_names image sound; do
   rm -rf "$work"
   cp -r "fuzz/corpus/$target" "$work"
   echo "== ${target}_fuzzer: ${SECONDS_EACH}s on a copy of fuzz/corpus/$target"
-  if ! "$OUT/${target}_fuzzer" -max_total_time="$SECONDS_EACH" -print_final_stats=1 \
+  if ! LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan_suppressions.txt${LSAN_OPTIONS:+:$LSAN_OPTIONS}" "$OUT/${target}_fuzzer" -max_total_time="$SECONDS_EACH" -print_final_stats=1 \
         -artifact_prefix="$OUT/artifacts/${target}-" "$work" 2>"$OUT/${target}.log"; then
     status=1
     echo "!! ${target}_fuzzer failed; last lines of $OUT/${target}.log:"
