@@ -144,13 +144,18 @@ with warnings.catch_warnings(record=True) as caught:
     print([v.playing for v in voices[:3]], extra.playing)
     voices[0].stop(); voices[1].volume = 0.5; voices[1].pan = 1.0
     print(voices[0].playing, voices[1].volume, voices[1].pan)
-    qel.playMusic({snd!r}, loop=False); qel.setMasterVolume(0.3); time.sleep(0.6)
-    print(qel.musicPlaying(), len(caught), caught[0].category.__name__)
+    # Paused, a voice keeps its place and is still held; resumed, it plays the rest.
+    p = s.play(); p.pause(); time.sleep(0.4); held = p.playing; p.resume(); time.sleep(0.1)
+    resumed = p.playing
+    qel.playMusic({snd!r}, loop=False); qel.pauseMusic(); paused = qel.musicPlaying(); time.sleep(0.4)
+    qel.resumeMusic(); print(held, resumed, paused, qel.musicPlaying())
+    qel.setMasterVolume(0.3); time.sleep(0.6)
+    print(qel.musicPlaying(), p.playing, len(caught), caught[0].category.__name__)
 """
     r = run_snippet(code, build_dir, env=audio_env(tmp_path, out=False), cwd=str(tmp_path))
     assert r.returncode == 0, r.output
     assert r.stdout.splitlines() == ["none none", "[True, False, True] True", "False 0.5 1.0",
-                                     "False 1 RuntimeWarning"]
+                                     "True True False True", "False False 1 RuntimeWarning"]
     quiet = run_snippet("import qel, warnings\nwarnings.simplefilter('error')\nqel.setQuiet(True)\n"
                         "print(qel.audioDevice())", build_dir, env=audio_env(tmp_path, out=False))
     assert quiet.returncode == 0 and quiet.stdout == "none\n", quiet.output
@@ -205,6 +210,9 @@ except TypeError:
 def test_audio_needs_no_window_and_ends_cleanly_at_exit(build_dir, tmp_path, renderer):
     snd = write_wav(tmp_path / "t.wav", tone(440, 2.0))
     code = f"""
+import atexit, os
+# Registered before qel's own hook, so it runs after audio has stopped.
+atexit.register(lambda: print("threads at exit", len(os.listdir("/proc/self/task"))))
 import qel
 s = qel.loadSound({snd!r}); v = s.play(loop=True); qel.playMusic({snd!r})
 qel.init([], 64, 48, offscreen=True, quiet=True)
@@ -214,4 +222,5 @@ print(v.playing, qel.musicPlaying(), qel.audioDevice())
 keep = [s, v, s.play(loop=True)]  # collected after audio stops at exit
 """
     r = run_snippet(code, build_dir, env=dict(audio_env(tmp_path), QEL_RENDERER=renderer), timeout=60)
-    assert r.returncode == 0 and r.stdout.splitlines()[-1] == "True True Wave File Writer", r.output
+    assert r.returncode == 0 and r.stdout.splitlines()[-2:] == ["True True Wave File Writer", "threads at exit 1"], \
+        r.output
