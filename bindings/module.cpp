@@ -4,6 +4,7 @@
 #include <pybind11/stl.h>
 
 #include "bindings/camera_functions.hpp"
+#include "bindings/audio_functions.hpp"
 #include "bindings/colour_functions.hpp"
 #include "bindings/fast_move_to.hpp"
 #include "bindings/frame_pacing.hpp"
@@ -122,7 +123,13 @@ PYBIND11_MODULE(qel, m) {
     qel::registerCameraFunctions(m);
     qel::registerSpriteFrames(m);
     qel::registerSpriteLooks(m);
+    qel::registerAudioFunctions(m);
     for (const char* name : {"Sprite", "Text"}) {
+        py::object cls = m.attr(name);
+        py::delattr(m, name);
+        m.attr(name) = cls;
+    }
+    for (const char* name : {"Sound", "Voice"}) {
         py::object cls = m.attr(name);
         py::delattr(m, name);
         m.attr(name) = cls;
@@ -132,6 +139,7 @@ PYBIND11_MODULE(qel, m) {
     // all still alive, so a script that never calls closeWindow still exits cleanly.
     py::module_::import("atexit").attr("register")(py::cpp_function([] {
         qel::destroyEngine();
+        qel::stopAudio();
         qel::flushOutputQuietly();
     }));
 }

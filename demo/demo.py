@@ -32,6 +32,8 @@ GROWTH, MAX_RADIUS = 3, 70  # px the ball grows per point, and its largest radiu
 BADGE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "star.png")  # made by make_art.py
 BADGE_LAYER, SCORE_LAYER = 2, 3  # the badge rides on the ball; the score is above everything
 SCORE_COLOUR, SCORE_SIZE = "#ffffff", 28  # the text's colour and its height in px
+HERE = os.path.dirname(os.path.abspath(__file__))
+CATCH_SOUND, MUSIC = os.path.join(HERE, "catch.wav"), os.path.join(HERE, "music.wav")  # make_art.py too
 
 
 def column(values, kind=float):
@@ -82,6 +84,7 @@ class Game:
         self.counts = {"popped": 0, "caught": 0, "lost": 0}
         self.until_spawn = SPAWN_EVERY
         self.player, self.badge, self.score_text = build_scene(self)
+        self.catch_sound = qel.loadSound(CATCH_SOUND)
 
     def spawn(self, y=None):
         """A new star, just above the window unless `y` says where."""
@@ -96,6 +99,8 @@ class Game:
         self.counts[how] += 1
         self.player.resize(min(self.player.radius + GROWTH, MAX_RADIUS))
         self.score_text.setText(f"Score: {self.score}")  # new glyphs only when the score changes
+        if how == "caught":
+            self.catch_sound.play(volume=0.8)
         print(f"Score {self.score}: {how} a star, ball radius {self.player.radius:g}", flush=True)
 
 
@@ -171,6 +176,7 @@ def main(seconds=None, seed=None, watch=None, offscreen=False):
     device = json.loads(qel.getData())["selectedDevice"]["name"]
     print("Drawing on:", device, flush=True)
     game = Game(seed)
+    qel.playMusic(MUSIC, volume=0.4, fade_in=1.0)  # loops until the game ends
 
     started = time.monotonic()
     while not qel.shouldClose():
@@ -186,6 +192,7 @@ def main(seconds=None, seed=None, watch=None, offscreen=False):
         update(game, dt)
 
     print(f"Final score {game.score}:", ", ".join(f"{n} {how}" for how, n in game.counts.items()), flush=True)
+    qel.stopMusic()
     qel.closeWindow()
 
 

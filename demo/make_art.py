@@ -1,11 +1,13 @@
 """Draws the demo's picture, star.png: a 32x32 golden star with a pale heart on a transparent
-background. Standard library only; run it again after changing the drawing.
+background, and makes its sounds: catch.wav, a short rising chime, and music.wav, a calm
+loop. Standard library only; run it again after changing the drawing or the tunes.
 
     python3 demo/make_art.py
 """
 import math
 import os
 import struct
+import wave
 import zlib
 
 SIZE, SAMPLES = 32, 4  # pixels a side; samples a side within a pixel, for smooth edges
@@ -47,6 +49,49 @@ def png(width, height, rows):
     return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
 
 
+RATE = 22050  # samples a second: plenty for these tones, and small files
+
+
+def note(freq, seconds, level, attack=0.01):
+    """A soft tone: sine with a little of its octave, a quick rise and an exponential fall."""
+    n = int(seconds * RATE)
+    return [level * min(1.0, i / (attack * RATE)) * math.exp(-3.0 * i / n) *
+            (0.8 * math.sin(2 * math.pi * freq * i / RATE) + 0.2 * math.sin(4 * math.pi * freq * i / RATE))
+            for i in range(n)]
+
+
+def catch_sound():
+    """Two quick notes a fifth apart, the second higher: a small reward."""
+    return note(880, 0.07, 0.6) + note(1320, 0.13, 0.6)
+
+
+def music():
+    """Four bars of a slow arpeggio over a low root, made to loop: each bar ends where it
+    began, at silence."""
+    chords = [(220.0, 261.6, 329.6), (174.6, 220.0, 261.6), (196.0, 246.9, 293.7), (220.0, 261.6, 329.6)]
+    beat = 0.25
+    out = []
+    for root, third, fifth in chords:
+        bar = [0.0] * int(8 * beat * RATE)
+        for k, freq in enumerate([root, third, fifth, 2 * root, fifth, third, root, third]):
+            start = int(k * beat * RATE)
+            for i, v in enumerate(note(freq * 2, beat, 0.25)):
+                bar[start + i] += v
+        for i, v in enumerate(note(root / 2, 8 * beat, 0.3, attack=0.05)):
+            bar[i] += v
+        out += bar
+    return out
+
+
+def write_wav(path, samples):
+    with wave.open(path, "wb") as out:
+        out.setnchannels(1)
+        out.setsampwidth(2)
+        out.setframerate(RATE)
+        out.writeframes(b"".join(struct.pack("<h", round(32767 * max(-1.0, min(1.0, v)))) for v in samples))
+    print("wrote", path)
+
+
 if __name__ == "__main__":
     outline, heart = star(15.5, 0.45), star(7, 0.45)
     rows = [b"".join(pixel(x, y, outline, heart) for x in range(SIZE)) for y in range(SIZE)]
@@ -54,3 +99,6 @@ if __name__ == "__main__":
     with open(path, "wb") as out:
         out.write(png(SIZE, SIZE, rows))
     print("wrote", path)
+    here = os.path.dirname(path)
+    write_wav(os.path.join(here, "catch.wav"), catch_sound())
+    write_wav(os.path.join(here, "music.wav"), music())

@@ -16,14 +16,16 @@ declare -A SOURCES=(
   [color]="bindings/color.cpp render/color.cpp"
   [key_names]="input/key_tables.cpp input/input_callbacks.cpp input/input_state.cpp input/key_names.cpp"
   [image]="render/image_file.cpp render/gif_file.cpp platform/regular_file.cpp"
+  [sound]="audio/sound_decoder.cpp audio/cut_short.cpp"
 )
 declare -A LIBS=(
   [image]="$(pkg-config --libs libpng libturbojpeg libgif)"
   [key_names]="$(pkg-config --libs glfw3)"
+  [sound]="$(pkg-config --libs sndfile)"
 )
 
 status=0
-for target in color key_names image; do
+for target in color key_names image sound; do
   echo "== ${target}_fuzzer: build"
   # shellcheck disable=SC2086
   "$CXX" "${FLAGS[@]}" "fuzz/${target}_fuzzer.cpp" ${SOURCES[$target]} -o "$OUT/${target}_fuzzer" ${LIBS[$target]:-}
@@ -32,7 +34,7 @@ for target in color key_names image; do
   rm -rf "$work"
   cp -r "fuzz/corpus/$target" "$work"
   echo "== ${target}_fuzzer: ${SECONDS_EACH}s on a copy of fuzz/corpus/$target"
-  if ! "$OUT/${target}_fuzzer" -max_total_time="$SECONDS_EACH" -print_final_stats=1 \
+  if ! LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan_suppressions.txt${LSAN_OPTIONS:+:$LSAN_OPTIONS}" "$OUT/${target}_fuzzer" -max_total_time="$SECONDS_EACH" -print_final_stats=1 \
         -artifact_prefix="$OUT/artifacts/${target}-" "$work" 2>"$OUT/${target}.log"; then
     status=1
     echo "!! ${target}_fuzzer failed; last lines of $OUT/${target}.log:"

@@ -23,7 +23,7 @@ qel.closeWindow()
 
 # The source folders from the top of the include order down: a file includes headers of its
 # own folder and of folders below it, never of one above.
-LAYERS = ["bindings", "engine", "render", "platform", "input", "vulkan", "diagnostics"]
+LAYERS = ["bindings", "engine", "render", "audio", "platform", "input", "vulkan", "diagnostics"]
 
 
 def test_includes_run_one_way():

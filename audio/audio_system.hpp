@@ -1,0 +1,54 @@
+#pragma once
+// Audio for the whole process: started by the first call that needs it, independent of the
+// window and the engine, stopped once at interpreter exit.
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "audio/audio_device.hpp"
+#include "audio/music_player.hpp"
+#include "audio/sound_buffer.hpp"
+#include "audio/voice_pool.hpp"
+
+namespace orv {
+
+class AudioSystem {
+public:
+    // The running audio, started now if need be. Throws std::runtime_error when OpenAL
+    // cannot start at all.
+    static AudioSystem& get();
+    // Whether get() has started it (and shutdown() not stopped it).
+    static bool running();
+    // Stops the music thread and every voice, deletes all buffers and closes the device.
+    static void shutdown();
+
+    // The decoded sound of a file; a file already loaded and still held is shared.
+    // Throws std::runtime_error with the reason alone.
+    std::shared_ptr<const SoundBuffer> loadSound(const std::string& path);
+
+    VoicePool& voices() { return voices_; }
+    MusicPlayer& music() { return music_; }
+    const AudioDevice& device() const { return device_; }
+    void setMasterVolume(float volume);
+
+private:
+    AudioSystem() = default;
+
+    // Declared in the order they are made; destroyed the other way, device last.
+    AudioDevice device_;
+    // Buffers Python still holds are deleted after the sources, before the device.
+    struct BufferSweep {
+        BufferSweep() = default;
+        BufferSweep(const BufferSweep&) = delete;
+        BufferSweep& operator=(const BufferSweep&) = delete;
+        ~BufferSweep() { deleteAllSoundBuffers(); }
+    } sweep_;
+    VoicePool voices_;
+    MusicPlayer music_;
+    std::mutex soundsMutex_;
+    std::map<std::string, std::weak_ptr<const SoundBuffer>> sounds_;
+};
+
+}  // namespace orv
