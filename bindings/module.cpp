@@ -3,6 +3,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include "bindings/collision_functions.hpp"
 #include "bindings/colour_functions.hpp"
 #include "bindings/fast_move_to.hpp"
 #include "bindings/frame_pacing.hpp"
@@ -114,6 +115,7 @@ PYBIND11_MODULE(qel, m) {
           "still raise. Otherwise what qel prints goes to sys.stdout.");
     qel::registerWindowFunctions(m);
     qel::registerColourFunctions(m);
+    qel::registerCollisionFunctions(m);
     for (const char* name : {"Sprite", "Text"}) {
         py::object cls = m.attr(name);
         py::delattr(m, name);

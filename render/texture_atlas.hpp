@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "render/alpha_mask.hpp"
 #include "render/atlas_packer.hpp"
 #include "vulkan/device_image.hpp"
 #include "vulkan/frame_ring.hpp"
@@ -52,6 +53,10 @@ public:
     // Records the slot's staged copies (none: nothing) with the barriers around them.
     void recordUploads(VkCommandBuffer commandBuffer, size_t slot) const;
 
+    // Which texels are opaque, for collisions by a picture's shape: set when a picture is
+    // placed; a released place keeps its bits until the next picture there.
+    const AlphaMask& alpha() const { return alphaMask; }
+
     // The device's largest image side: no picture may be larger.
     uint32_t largestSide() const { return maxSide; }
 
@@ -75,6 +80,7 @@ private:
     OrvQueue& queue;
     uint32_t maxSide;
     AtlasPacker packer;
+    AlphaMask alphaMask;
     UniqueDeviceImage sheet;
     VkHandle<VkSampler> nearest;
     uint64_t replaced = 1;

@@ -78,7 +78,8 @@ TEST(PickGrid, FindsWhatAWalkOfTheDrawOrderFindsThroughMovesLayersAndRemovals) {
             points.push_back({coordinate(rng, kWidth), coordinate(rng, kHeight)});
         }
         for (const Point2D& point : points) {
-            ASSERT_EQ(grid.find(scene, scene.version(), kWidth, kHeight, point), walkDrawOrder(scene, point))
+            grid.update(scene, scene.version());
+            ASSERT_EQ(grid.find(scene, point), walkDrawOrder(scene, point))
                 << stage << ": at (" << point.x << ", " << point.y << ")";
         }
     };
