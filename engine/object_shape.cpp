@@ -10,9 +10,9 @@ namespace orv {
 bool hitByArea(const GameObject& object) {
     switch (object.kind) {
         case ObjectKind::Triangle:
+        case ObjectKind::Circle:  // turning a circle changes nothing
             return true;
         case ObjectKind::Rectangle:
-        case ObjectKind::Circle:
         case ObjectKind::Sprite:
         case ObjectKind::Text:
             return std::fmod(object.angle, 360.0) == 0.0;

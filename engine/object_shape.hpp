@@ -1,6 +1,6 @@
 #pragma once
 // An object's shape for hit tests and collisions, as pieces in its own coordinates (the world,
-// or the window for a fixed layer). Rectangles, circles, sprites and text at no angle keep
+// or the window for a fixed layer). Circles, and rectangles, sprites and text at no angle, keep
 // the hit areas they always had (inclusive boxes and discs, text by its box); every other
 // object is the pieces it is lowered into, so any kind that draws collides as it is drawn.
 

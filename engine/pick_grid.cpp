@@ -128,11 +128,18 @@ void PickGrid::build(Scene& scene) {
     const double mean = measured != 0 ? extents / static_cast<double>(measured) : 0.0;
     cell = std::ldexp(1.0, std::clamp(static_cast<int>(std::ceil(std::log2(std::max(mean, 8.0)))), 3, 40));
 
-    tableKeys.clear();
-    tableCells.clear();
+    // Room for about two cells an object without growing.
+    size_t tableSize = 64;
+    while (tableSize < entries.size() * 4) {
+        tableSize *= 2;
+    }
+    tableKeys.assign(tableSize, 0);
+    tableCells.assign(tableSize, kNoCell);
     cellCount = 0;
+    starts.reserve(entries.size() * 2 + 1);
     starts.assign(1, 0);
     large.clear();
+    cellsInOrder.clear();
     spans.resize(entries.size());
     // Counting pass, then a prefix sum and a filling pass in drawing order.
     for (size_t rank = 0; rank < entries.size(); ++rank) {
@@ -147,6 +154,7 @@ void PickGrid::build(Scene& scene) {
         for (int64_t r = span[1]; r <= span[3]; ++r) {
             for (int64_t c = span[0]; c <= span[2]; ++c) {
                 const uint32_t index = addCell(keyOf(c, r));
+                cellsInOrder.push_back(index);
                 if (index + 2 > starts.size()) {
                     starts.resize(index + 2, 0);
                 }
@@ -159,11 +167,13 @@ void PickGrid::build(Scene& scene) {
     }
     ranks.resize(starts.back());
     std::vector<uint32_t> cursor(starts.begin(), starts.end() - 1);
+    const uint32_t* index = cellsInOrder.data();
     for (size_t rank = 0; rank < entries.size(); ++rank) {
         const std::array<int64_t, 4>& span = spans[rank];
-        for (int64_t r = span[1]; r <= span[3] && span[0] <= span[2]; ++r) {
-            for (int64_t c = span[0]; c <= span[2]; ++c) {
-                ranks[cursor[cellIndex(keyOf(c, r))]++] = static_cast<uint32_t>(rank);
+        if (span[0] <= span[2]) {
+            const int64_t cells = (span[2] - span[0] + 1) * (span[3] - span[1] + 1);
+            for (int64_t i = 0; i < cells; ++i) {
+                ranks[cursor[*index++]++] = static_cast<uint32_t>(rank);
             }
         }
     }
@@ -183,7 +193,9 @@ void PickGrid::candidates(const std::array<double, 4>& box, std::vector<uint32_t
         }
         return;
     }
-    if (++seenMark == 0) {
+    // One cell (a point, mostly): its list is in order and holds each object once.
+    const bool single = span[0] == span[2] && span[1] == span[3];
+    if (!single && ++seenMark == 0) {
         std::fill(seen.begin(), seen.end(), 0);
         seenMark = 1;
     }
@@ -195,19 +207,24 @@ void PickGrid::candidates(const std::array<double, 4>& box, std::vector<uint32_t
             }
             for (uint32_t i = starts[index]; i < starts[index + 1]; ++i) {
                 const uint32_t rank = ranks[i];
-                if (seen[rank] != seenMark && meets(entries[rank].box, box)) {
+                if ((single || seen[rank] != seenMark) && meets(entries[rank].box, box)) {
                     seen[rank] = seenMark;
                     out.push_back(rank);
                 }
             }
         }
     }
+    const size_t inCells = out.size();
     for (uint32_t rank : large) {
         if (meets(entries[rank].box, box)) {
             out.push_back(rank);
         }
     }
-    std::sort(out.begin(), out.end());
+    if (single) {
+        std::inplace_merge(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(inCells), out.end());
+    } else {
+        std::sort(out.begin(), out.end());
+    }
 }
 
 int64_t PickGrid::find(const Scene& scene, const Point2D& point) {

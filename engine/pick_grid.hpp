@@ -65,6 +65,7 @@ private:
     std::vector<uint32_t> large;   // objects with too many cells, topmost first
     // Scratch kept between builds and questions.
     std::vector<std::array<int64_t, 4>> spans;
+    std::vector<uint32_t> cellsInOrder;  // each object's cells, as the counting pass met them
     std::vector<uint32_t> seen;
     uint32_t seenMark = 0;
     std::vector<uint32_t> found;
