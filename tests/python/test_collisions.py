@@ -1,7 +1,7 @@
 """collides, overlapping and objectsIn on a small scene: touching rules, topmost-first order,
-sprites by box and by opaque texels, moves, layers and removals seen, and bad arguments.
-The geometry of every pairing and the camera are covered by tests/cpp/collision_test.cpp and
-pick_grid_test.cpp."""
+sprites by box and by opaque texels, moves, layers and removals seen, bad arguments, and the
+window questions through a camera with a fixed layer. The geometry of every pairing is
+covered by tests/cpp/collision_test.cpp, the grid by pick_grid_test.cpp."""
 import json
 
 SNIPPET = r"""
@@ -77,3 +77,28 @@ def test_collisions_overlaps_and_regions(run_qel, renderer, tmp_path):
     assert out["moved"] == [False, [i["r"]], []]
     assert out["errors"] == ["TypeError", "ValueError", "ValueError", "TypeError", "ValueError", "ValueError",
                              "TypeError"]
+
+
+CAMERA = r"""
+import json
+import qel
+qel.init([], 240, 240, offscreen=True, quiet=True)
+world = qel.createRectangle(100, 100, 10, 10, "#ffffff", 0)
+hud = qel.createRectangle(110, 125, 5, 5, "#ffffff", 0)
+hud.setLayer(5)
+before = [qel.objectAt(105, 105), qel.collides(world, hud), qel.objectsIn(100, 120, 1, 1)]
+# World (100, 100) shows at (120, 120), twice as large, turned a quarter clockwise: the
+# rectangle covers window x 100..120, y 120..140, under the fixed one.
+qel._replaceViewForTests(100, 100, 2, 90, 120, 120, [5])
+after = [qel.objectAt(105, 105), qel.objectAt(101, 139), qel.objectAt(112, 127), qel.collides(world, hud),
+         qel.objectsIn(100, 120, 1, 1), qel.objectsIn(111, 126, 1, 1), qel.overlapping(hud)]
+print("RESULT " + json.dumps([before, after, world.id, hud.id]))
+"""
+
+
+def test_window_questions_through_a_camera(run_qel):
+    r = run_qel(CAMERA)
+    assert r.returncode == 0, r.output
+    before, after, world, hud = json.loads(r.stdout.split("RESULT ", 1)[1])
+    assert before == [world, False, []]
+    assert after == [-1, world, hud, True, [world], [hud, world], [world]]
