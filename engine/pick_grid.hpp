@@ -34,7 +34,7 @@ public:
     void meeting(const Scene& scene, const std::vector<Piece>& region, bool fixed, Contact contact, int64_t skip,
                  std::vector<uint32_t>& ids);
 
-    // What the grid knows of an object: its pieces (for objects hit by their areas too).
+    // What the grid knows of an object: its place in the scene and its pieces.
     struct Entry {
         uint32_t slot;
         uint32_t id;
@@ -48,7 +48,7 @@ private:
     void build(Scene& scene);
     uint32_t cellIndex(uint64_t key) const;
     uint32_t addCell(uint64_t key);
-    // Calls visit(rank) for every object whose box may meet the box, ranks ascending.
+    // The ranks of the objects whose boxes meet the box, ascending.
     void candidates(const std::array<double, 4>& box, std::vector<uint32_t>& ranks);
     bool cellSpan(const std::array<double, 4>& box, int64_t span[4]) const;
 
