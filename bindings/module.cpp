@@ -5,6 +5,7 @@
 
 #include "bindings/camera_functions.hpp"
 #include "bindings/audio_functions.hpp"
+#include "bindings/collision_functions.hpp"
 #include "bindings/colour_functions.hpp"
 #include "bindings/fast_move_to.hpp"
 #include "bindings/frame_pacing.hpp"
@@ -124,6 +125,7 @@ PYBIND11_MODULE(qel, m) {
     qel::registerSpriteFrames(m);
     qel::registerSpriteLooks(m);
     qel::registerAudioFunctions(m);
+    qel::registerCollisionFunctions(m);
     for (const char* name : {"Sprite", "Text"}) {
         py::object cls = m.attr(name);
         py::delattr(m, name);

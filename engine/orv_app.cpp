@@ -1,5 +1,6 @@
 #include "engine/orv_app.hpp"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "engine/object_shape.hpp"
 #include "engine/shape_geometry.hpp"
 #include "input/input_callbacks.hpp"
 #include "input/input_state.hpp"
@@ -294,10 +296,62 @@ void OrvApp::setLayer(uint32_t id, int32_t layer) {
 }
 
 int64_t OrvApp::objectAt(const Point2D& point) {
-    const VkExtent2D drawn = loop->drawnExtent();
-    const VkExtent2D extent =
-        drawn.width != 0 ? drawn : VkExtent2D{static_cast<uint32_t>(width), static_cast<uint32_t>(height)};
-    return pickGrid.find(scene, scene.version(), extent.width, extent.height, point);
+    pickGrid.update(scene, scene.version());
+    return pickGrid.find(scene, point);
+}
+
+bool OrvApp::collides(uint32_t a, uint32_t b, bool mask) {
+    const GameObject* first = scene.find(a);
+    const GameObject* second = scene.find(b);
+    if (first == nullptr || second == nullptr) {
+        return false;
+    }
+    shapeA.clear();
+    shapeB.clear();
+    shapeOf(scene, *first, mask, shapeA, shapeScratch);
+    shapeOf(scene, *second, mask, shapeB, shapeScratch);
+    // A fixed layer's shape is taken into the world when the other is there.
+    const View& view = scene.view;
+    if (!view.camera.isDefault() && view.isFixed(first->layer) != view.isFixed(second->layer)) {
+        std::vector<Piece>& fixed = view.isFixed(first->layer) ? shapeA : shapeB;
+        for (Piece& piece : fixed) {
+            piece = seenThrough(piece, view.camera, false);
+        }
+    }
+    const AlphaMask* alpha = mask ? &atlas.alpha() : nullptr;
+    for (const Piece& p : shapeA) {
+        for (const Piece& q : shapeB) {
+            if (overlaps(p, q, alpha)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+std::vector<uint32_t> OrvApp::overlapping(uint32_t id, bool mask) {
+    std::vector<uint32_t> ids;
+    const GameObject* object = scene.find(id);
+    if (object == nullptr) {
+        return ids;
+    }
+    pickGrid.update(scene, scene.version());
+    std::vector<Piece> region;
+    shapeOf(scene, *object, false, region, shapeScratch);
+    pickGrid.meeting(scene, region, scene.view.isFixed(object->layer), Contact::Area, id, ids);
+    if (mask) {
+        // Texels lie within their quads: the boxes' answers are the candidates.
+        ids.erase(std::remove_if(ids.begin(), ids.end(), [&](uint32_t other) { return !collides(id, other, true); }),
+                  ids.end());
+    }
+    return ids;
+}
+
+std::vector<uint32_t> OrvApp::objectsIn(double x, double y, double w, double h) {
+    std::vector<uint32_t> ids;
+    pickGrid.update(scene, scene.version());
+    pickGrid.meeting(scene, {Piece::box(x, y, x + w, y + h)}, true, Contact::Touching, -1, ids);
+    return ids;
 }
 
 void OrvApp::moveMany(const uint32_t* ids, const double* xs, const double* ys, size_t count) {
@@ -510,6 +564,13 @@ bool OrvApp::isInside(uint32_t id, const Point2D& point) const {
     const GameObject* object = scene.find(id);
     if (object == nullptr) {
         return false;
+    }
+    if (!hitByArea(*object)) {
+        // Turned and newer kinds: inside one of the pieces it is drawn as, with no report.
+        std::vector<Piece> pieces;
+        DrawList scratch;
+        shapeOf(scene, *object, false, pieces, scratch);
+        return shapeHolds(*object, pieces.data(), pieces.size(), point);
     }
     const bool inside = hitsReporting(hitAreaOf(*object), point, std::cout);
     std::cout.flush();

@@ -77,6 +77,17 @@ public:
     // The identifier of the topmost object (layers, then creation order) whose hit test
     // holds the point, or -1. Prints nothing.
     int64_t objectAt(const Point2D& point);
+    // Collisions by drawn shape (engine/object_shape.hpp). Whether the two objects share area;
+    // with `mask`, pictures count only their texels of alpha 128 or more. False when either
+    // identifier names nothing.
+    bool collides(uint32_t a, uint32_t b, bool mask);
+    // The objects sharing area with the object, topmost first, not itself; none when unknown.
+    std::vector<uint32_t> overlapping(uint32_t id, bool mask);
+    // The objects whose shapes meet the rectangle in window pixels (edges included), topmost first.
+    std::vector<uint32_t> objectsIn(double x, double y, double w, double h);
+    // Sets the camera and fixed layers directly: a hook for the collision tests.
+    void replaceViewForTests(const View& view) { scene.view = view; }
+
     // moveTo and updateColor for many objects; unknown identifiers are skipped.
     void moveMany(const uint32_t* ids, const double* xs, const double* ys, size_t count);
     void updateColors(const uint32_t* ids, const int32_t* colours, size_t count);
@@ -198,6 +209,10 @@ private:
     std::unique_ptr<FrameLoop> loop;
     bool offscreenClosed = false;
     PickGrid pickGrid;
+    // Scratch for collision shapes.
+    DrawList shapeScratch;
+    std::vector<Piece> shapeA;
+    std::vector<Piece> shapeB;
     // setText lays text out here first; it then holds the replaced layout, whose storage the
     // next setText reuses.
     TextLayout spareLayout;

@@ -38,6 +38,7 @@ TextureAtlas::TextureAtlas(OrvDevice& d, OrvQueue& q) : device{d}, queue{q}, max
     maxSide = properties.limits.maxImageDimension2D;
     const uint32_t first = std::min(kFirstSide, maxSide);
     packer.grow(first);
+    alphaMask.growTo(packer.sideLength());
     VkSamplerCreateInfo samplerInfo{};
     samplerInfo.sType = VK_STRUCTURE_TYPE_SAMPLER_CREATE_INFO;
     samplerInfo.magFilter = VK_FILTER_NEAREST;
@@ -89,6 +90,7 @@ void TextureAtlas::growTo(uint32_t side) {
     }
     sheet = std::move(next);
     packer.grow(side);
+    alphaMask.growTo(side);
     ++replaced;
 }
 
@@ -106,6 +108,7 @@ AtlasRect TextureAtlas::add(uint32_t width, uint32_t height, const uint8_t* rgba
         }
         growTo(std::min(side * 2, maxSide));
     }
+    alphaMask.set(rect, rgba);
     pending.push_back(rect);
     pendingTexels.insert(pendingTexels.end(), rgba, rgba + static_cast<size_t>(width) * height * 4);
     ++added;

@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "render/alpha_mask.hpp"
 #include "render/atlas_packer.hpp"
 #include "vulkan/device_image.hpp"
 #include "vulkan/frame_ring.hpp"
@@ -54,6 +55,9 @@ public:
 
     // How many pictures and glyphs were placed and queued for upload, ever.
     uint64_t uploadsQueued() const { return added; }
+    // Which texels are opaque, for collisions by a picture's shape: set when a picture is
+    // placed; a released place keeps its bits until the next picture there.
+    const AlphaMask& alpha() const { return alphaMask; }
 
     // The device's largest image side: no picture may be larger.
     uint32_t largestSide() const { return maxSide; }
@@ -78,6 +82,7 @@ private:
     OrvQueue& queue;
     uint32_t maxSide;
     AtlasPacker packer;
+    AlphaMask alphaMask;
     UniqueDeviceImage sheet;
     VkHandle<VkSampler> nearest;
     uint64_t replaced = 1;

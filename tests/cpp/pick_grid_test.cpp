@@ -5,6 +5,7 @@
 #include <random>
 #include <vector>
 
+#include "engine/object_shape.hpp"
 #include "engine/scene.hpp"
 #include "engine/shape_geometry.hpp"
 
@@ -78,7 +79,8 @@ TEST(PickGrid, FindsWhatAWalkOfTheDrawOrderFindsThroughMovesLayersAndRemovals) {
             points.push_back({coordinate(rng, kWidth), coordinate(rng, kHeight)});
         }
         for (const Point2D& point : points) {
-            ASSERT_EQ(grid.find(scene, scene.version(), kWidth, kHeight, point), walkDrawOrder(scene, point))
+            grid.update(scene, scene.version());
+            ASSERT_EQ(grid.find(scene, point), walkDrawOrder(scene, point))
                 << stage << ": at (" << point.x << ", " << point.y << ")";
         }
     };
@@ -103,6 +105,67 @@ TEST(PickGrid, FindsWhatAWalkOfTheDrawOrderFindsThroughMovesLayersAndRemovals) {
         }
     }
     compare("removed");
+}
+
+// Objects anywhere in a large world, a few far larger than the rest, seen through a turned,
+// zoomed camera with one fixed layer: what the grid finds is what a walk of every object finds.
+TEST(PickGrid, PointsAndRegionsAnywhereInTheWorldMatchAWalkOfEveryObject) {
+    nextObjectId = 0;
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<double> at(-20000.0, 20000.0);
+    std::uniform_real_distribution<double> size(0.0, 60.0);
+    Scene scene;
+    for (int i = 0; i < 3000; ++i) {
+        GameObject object;
+        object.kind = i % 2 ? ObjectKind::Circle : ObjectKind::Rectangle;
+        object.layer = static_cast<int32_t>(rng() % 3);
+        object.x = i % 3 ? at(rng) : at(rng) / 100.0;  // a third crowd near the origin
+        object.y = i % 3 ? at(rng) : at(rng) / 100.0;
+        object.sizeX = i % 500 == 0 ? 30000.0 : size(rng);
+        object.sizeY = size(rng);
+        scene.add(object);
+    }
+    scene.view.camera = Camera{10.0, -20.0, 2.5, 30.0, 160.0, 120.0};
+    scene.view.fixedLayers = {2};
+    std::vector<std::vector<Piece>> shapes;
+    std::vector<uint32_t> slots;
+    DrawList scratch;
+    for (uint32_t slot : scene.drawOrder()) {
+        slots.push_back(slot);
+        shapes.emplace_back();
+        shapeOf(scene, scene.at(slot), false, shapes.back(), scratch);
+    }
+    PickGrid grid;
+    grid.update(scene, scene.version());
+    std::uniform_real_distribution<double> window(-200.0, 500.0);
+    std::vector<uint32_t> ids;
+    int found = 0;
+    int several = 0;
+    for (int n = 0; n < 2000; ++n) {
+        const Point2D point{window(rng), window(rng)};
+        const Piece region = Piece::box(point.x, point.y, point.x + size(rng), point.y + size(rng));
+        int64_t topmost = -1;
+        std::vector<uint32_t> meeting;
+        for (size_t i = 0; i < slots.size(); ++i) {
+            const GameObject& object = scene.at(slots[i]);
+            const bool fixed = scene.view.isFixed(object.layer);
+            const Point2D seen = fixed ? point : scene.view.camera.toWorld(point);
+            if (topmost < 0 && shapeHolds(object, shapes[i].data(), shapes[i].size(), seen)) {
+                topmost = object.id;
+            }
+            const Piece there = fixed ? region : seenThrough(region, scene.view.camera, false);
+            if (!shapes[i].empty() && overlaps(there, shapes[i][0], Contact::Touching)) {
+                meeting.push_back(object.id);
+            }
+        }
+        ASSERT_EQ(grid.find(scene, point), topmost) << n;
+        grid.meeting(scene, {region}, true, Contact::Touching, -1, ids);
+        ASSERT_EQ(ids, meeting) << n;
+        found += topmost >= 0;
+        several += meeting.size() > 1;
+    }
+    EXPECT_GT(found, 400);
+    EXPECT_GT(several, 400);
 }
 
 }  // namespace
