@@ -71,21 +71,6 @@ void registerCollisionFunctions(py::module_& m) {
         py::arg("x"), py::arg("y"), py::arg("w"), py::arg("h"),
         "The identifiers of the objects whose shapes meet the rectangle from (x, y), w by h window pixels, edges "
         "included (objectAt's rule: fixed layers as given, the rest through the camera), topmost first.");
-    // Private, for the tests: the camera and the fixed layers, set without the camera's functions.
-    m.def(
-        "_replaceViewForTests",
-        [](double x, double y, double zoom, double angle, double anchorX, double anchorY,
-           const std::vector<int32_t>& fixedLayers) {
-            if (!(zoom > 0.0) || !std::isfinite(zoom)) {
-                throw py::value_error("zoom must be finite and above 0");
-            }
-            orv::View view;
-            view.camera = orv::Camera{x, y, zoom, angle, anchorX, anchorY};
-            view.fixedLayers = fixedLayers;
-            requireEngine().replaceViewForTests(view);
-        },
-        py::arg("x"), py::arg("y"), py::arg("zoom"), py::arg("angle"), py::arg("anchorX"), py::arg("anchorY"),
-        py::arg("fixedLayers"));
 }
 
 }  // namespace qel

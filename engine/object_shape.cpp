@@ -12,8 +12,10 @@ bool hitByArea(const GameObject& object) {
         case ObjectKind::Triangle:
         case ObjectKind::Circle:  // turning a circle changes nothing
             return true;
-        case ObjectKind::Rectangle:
         case ObjectKind::Sprite:
+            // A scaled or flipped picture is drawn away from its box.
+            return std::fmod(object.angle, 360.0) == 0.0 && object.look.unscaled();
+        case ObjectKind::Rectangle:
         case ObjectKind::Text:
             return std::fmod(object.angle, 360.0) == 0.0;
         default:
@@ -41,6 +43,9 @@ void shapeOf(const Scene& scene, const GameObject& object, bool texels, std::vec
     }
     GameObject opaque = object;
     opaque.alpha = 255;
+    // A faded sprite keeps its shape, as a transparent shape does.
+    opaque.look.opacity = 1.0f;
+    opaque.look.tint |= 0xFF000000u;
     scratch.begin(1, 1, 0);
     lowerObject(scene, opaque, scratch);
     for (const Primitive& primitive : scratch.primitives) {

@@ -85,8 +85,6 @@ public:
     std::vector<uint32_t> overlapping(uint32_t id, bool mask);
     // The objects whose shapes meet the rectangle in window pixels (edges included), topmost first.
     std::vector<uint32_t> objectsIn(double x, double y, double w, double h);
-    // Sets the camera and fixed layers directly: a hook for the collision tests.
-    void replaceViewForTests(const View& view) { scene.view = view; }
 
     // moveTo and updateColor for many objects; unknown identifiers are skipped.
     void moveMany(const uint32_t* ids, const double* xs, const double* ys, size_t count);

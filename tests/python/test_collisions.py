@@ -89,7 +89,8 @@ hud.setLayer(5)
 before = [qel.objectAt(105, 105), qel.collides(world, hud), qel.objectsIn(100, 120, 1, 1)]
 # World (100, 100) shows at (120, 120), twice as large, turned a quarter clockwise: the
 # rectangle covers window x 100..120, y 120..140, under the fixed one.
-qel._replaceViewForTests(100, 100, 2, 90, 120, 120, [5])
+qel.setCamera(100, 100, 2, 90, anchor=(120, 120))
+qel.setLayerFixed(5)
 after = [qel.objectAt(105, 105), qel.objectAt(101, 139), qel.objectAt(112, 127), qel.collides(world, hud),
          qel.objectsIn(100, 120, 1, 1), qel.objectsIn(111, 126, 1, 1), qel.overlapping(hud)]
 print("RESULT " + json.dumps([before, after, world.id, hud.id]))
