@@ -126,12 +126,8 @@ PYBIND11_MODULE(qel, m) {
     qel::registerSpriteLooks(m);
     qel::registerAudioFunctions(m);
     qel::registerCollisionFunctions(m);
-    for (const char* name : {"Sprite", "Text"}) {
-        py::object cls = m.attr(name);
-        py::delattr(m, name);
-        m.attr(name) = cls;
-    }
-    for (const char* name : {"Sound", "Voice"}) {
+    // The added classes, after every added function.
+    for (const char* name : {"Line", "Polygon", "Sheet", "Sprite", "Text", "Sound", "Voice"}) {
         py::object cls = m.attr(name);
         py::delattr(m, name);
         m.attr(name) = cls;

@@ -82,12 +82,6 @@ void registerShapeFunctions(py::module_& m) {
           py::arg("outline") = 0.0,
           "Draws a disc centred on (x, y) in a colour such as '#rrggbbaa', 'red' or (r, g, b, a); outline: only a "
           "ring that many pixels wide inside its edge. Returns a Circle (speed 0).");
-    // The classes are listed after the functions, as the module lists its others.
-    for (const char* name : {"Line", "Polygon"}) {
-        py::object cls = m.attr(name);
-        py::delattr(m, name);
-        m.attr(name) = cls;
-    }
 }
 
 }  // namespace qel

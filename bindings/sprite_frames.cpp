@@ -171,7 +171,8 @@ void registerSpriteFrames(py::module_& m) {
         .def_property_readonly(
             "delays", [](const Sheet& s) { return s.delays; },
             "Seconds each frame shows for, as the GIF says (0 for a still picture).")
-        .def("__repr__", [](const Sheet& s) { return "Sheet<" + std::to_string(s.frames.size()) + " frames>"; });
+        .def("__repr__", [](const Sheet& s) { return "Sheet<" + std::to_string(s.frames.size()) + " frames>"; },
+             "Sheet<N frames>.");
 
     m.def("loadSheet", &loadSheet, py::arg("path"), py::arg("frame_width") = py::none(),
           py::arg("frame_height") = py::none(), py::kw_only(), py::arg("colorKey") = py::none(),

@@ -4,8 +4,9 @@
     left click on a star    pops it: one point
     Escape                  quit
     a star that falls into the middle of the ball is caught: one point
+    a spinning, twinkling bonus star that touches the ball: three points
     each point makes the ball grow and shows in the score at the top left
-    stars that fall out of the window are lost
+    stars that fall out of the window are lost, and the view shakes
     close the window        quit
 
 Run it with `python3 demo/demo.py [seconds]` once the module is built.
@@ -34,6 +35,10 @@ BADGE_LAYER, SCORE_LAYER = 2, 3  # the badge rides on the ball; the score is abo
 SCORE_COLOUR, SCORE_SIZE = "#ffffff", 28  # the text's colour and its height in px
 HERE = os.path.dirname(os.path.abspath(__file__))
 CATCH_SOUND, MUSIC = os.path.join(HERE, "catch.wav"), os.path.join(HERE, "music.wav")  # make_art.py too
+SHEET = os.path.join(HERE, "twinkle.png")  # the bonus star's four 32x32 frames, by make_art.py
+FIRST_BONUS, BONUS_EVERY, BONUS_POINTS = 1.0, 6.0, 3  # seconds to the first, between two; its worth
+BONUS_SPEED, BONUS_SPIN, BONUS_FRAME = 110, 150, 0.1  # px/s falling, degrees/s turning, s a frame
+SHAKE_SECONDS, SHAKE_PIXELS = 0.3, 6  # how long and how far the view shakes when a star is lost
 
 
 def column(values, kind=float):
@@ -81,8 +86,11 @@ class Game:
         self.rng = random.Random(seed)
         self.stars = Swarm()
         self.score = 0
-        self.counts = {"popped": 0, "caught": 0, "lost": 0}
+        self.counts = {"popped": 0, "caught": 0, "bonus": 0, "lost": 0}
         self.until_spawn = SPAWN_EVERY
+        self.sheet = qel.loadSheet(SHEET, 32, 32)  # frames of one picture: one upload for all
+        self.bonus, self.bonus_age, self.until_bonus = None, 0.0, FIRST_BONUS
+        self.shaking = 0.0  # seconds of shaking left
         self.player, self.badge, self.score_text = build_scene(self)
         self.catch_sound = qel.loadSound(CATCH_SOUND)
 
@@ -93,13 +101,13 @@ class Game:
         star = qel.createCircle(x, -radius if y is None else y, radius, self.rng.choice(STAR_COLOURS), 0)
         self.stars.add(star, self.rng.uniform(*STAR_SPEEDS))
 
-    def point(self, how):
-        """One point, for a star popped or caught: the ball grows and the score is shown."""
-        self.score += 1
+    def point(self, how, points=1):
+        """Points for a star popped or caught: the ball grows and the score is shown."""
+        self.score += points
         self.counts[how] += 1
         self.player.resize(min(self.player.radius + GROWTH, MAX_RADIUS))
         self.score_text.setText(f"Score: {self.score}")  # new glyphs only when the score changes
-        if how == "caught":
+        if how != "popped":
             self.catch_sound.play(volume=0.8)
         print(f"Score {self.score}: {how} a star, ball radius {self.player.radius:g}", flush=True)
 
@@ -117,6 +125,7 @@ def build_scene(game):
     pin_badge(badge, player)
     score_text = qel.createText(12, 8, "Score: 0", SCORE_SIZE, SCORE_COLOUR)
     score_text.setLayer(SCORE_LAYER)  # falling stars pass under it
+    qel.setLayerFixed(SCORE_LAYER)  # and the camera's shake leaves it still
     return player, badge, score_text
 
 
@@ -137,6 +146,40 @@ def steer(ball):
         ball.moveRight()
 
 
+def drop_bonus(game, dt):
+    """The bonus star: one at a time, falling while it turns and plays its frames; it scores
+    when its turned picture touches the ball."""
+    game.until_bonus -= dt
+    if game.bonus is None and game.until_bonus <= 0:
+        x = game.rng.uniform(0, WIDTH - 48)
+        game.bonus = qel.createSprite(x, -48, game.sheet, frame=0)
+        game.bonus.scale = 1.5  # about its centre, like the turn
+        game.bonus_age, game.until_bonus = 0.0, BONUS_EVERY
+    if game.bonus is None:
+        return
+    bonus = game.bonus
+    game.bonus_age += dt
+    bonus.angle = game.bonus_age * BONUS_SPIN % 360
+    bonus.setFrame(game.sheet, int(game.bonus_age / BONUS_FRAME) % len(game.sheet))
+    bonus.moveTo(bonus.top_left.x, bonus.top_left.y + BONUS_SPEED * dt)
+    if qel.collides(game.player, bonus):  # by the shapes as drawn: the ball and the turned box
+        bonus.remove()
+        game.bonus = None
+        game.point("bonus", BONUS_POINTS)
+    elif bonus.top_left.y > HEIGHT + 16:
+        bonus.remove()
+        game.bonus = None
+
+
+def shake(game, dt):
+    """While shaking, the camera looks from a little way off each frame, less and less."""
+    if game.shaking <= 0:
+        return
+    game.shaking = max(game.shaking - dt, 0.0)
+    reach = SHAKE_PIXELS * game.shaking / SHAKE_SECONDS
+    qel.setCamera(game.rng.uniform(-reach, reach), game.rng.uniform(-reach, reach))  # (0, 0) at the end
+
+
 def update(game, dt):
     """One frame of play, after it was drawn: steer, spawn, fall, then clicks, catches and losses."""
     steer(game.player)
@@ -149,6 +192,8 @@ def update(game, dt):
 
     stars = game.stars
     stars.fall(dt)
+    drop_bonus(game, dt)
+    shake(game, dt)
 
     # Every press since the last frame, where it happened.
     for button, x, y in qel.clicks():
@@ -164,6 +209,8 @@ def update(game, dt):
     if any(caught) or any(lost):
         stars.remove([c or o for c, o in zip(caught, lost)])
         game.counts["lost"] += sum(lost)
+        if any(lost):
+            game.shaking = SHAKE_SECONDS
         for _ in range(sum(caught)):
             game.point("caught")
 

@@ -219,6 +219,9 @@ def watch(game):
     return True
 
 
+# The checks read exact pixels where the ball and a star are: no bonus star may pass over them,
+# and the view must not shake.
+demo.FIRST_BONUS, demo.SHAKE_PIXELS = float("inf"), 0
 player = threading.Thread(target=play, daemon=True)
 player.start()
 demo.main(seconds=MAX_SECONDS, seed=SEED, watch=watch)

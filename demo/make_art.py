@@ -1,5 +1,5 @@
-"""Draws the demo's picture, star.png: a 32x32 golden star with a pale heart on a transparent
-background, and makes its sounds: catch.wav, a short rising chime, and music.wav, a calm
+"""Draws the demo's pictures, star.png: a 32x32 golden star with a pale heart on a transparent
+background, and twinkle.png: four frames of it with a heart that swells and shrinks, and makes its sounds: catch.wav, a short rising chime, and music.wav, a calm
 loop. Standard library only; run it again after changing the drawing or the tunes.
 
     python3 demo/make_art.py
@@ -99,6 +99,11 @@ if __name__ == "__main__":
     with open(path, "wb") as out:
         out.write(png(SIZE, SIZE, rows))
     print("wrote", path)
+    # The bonus star's four frames side by side: its heart swells and shrinks as it twinkles.
+    frames = [(outline, star(r, 0.45)) for r in (5, 7.5, 10, 7.5)]
+    sheet = [b"".join(pixel(x, y, o, h) for o, h in frames for x in range(SIZE)) for y in range(SIZE)]
+    with open(os.path.join(os.path.dirname(path), "twinkle.png"), "wb") as out:
+        out.write(png(SIZE * len(frames), SIZE, sheet))
     here = os.path.dirname(path)
     write_wav(os.path.join(here, "catch.wav"), catch_sound())
     write_wav(os.path.join(here, "music.wav"), music())

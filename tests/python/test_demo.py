@@ -124,7 +124,8 @@ def test_demo_replays_offscreen_from_injected_input_quietly(run_qel, renderer):
                     qel.injectMouse(x, y, "left", False)
                 elif n == 90:
                     print("RESULT", hashlib.sha256(qel.readPixels()).hexdigest(), game.player.center.x,
-                          game.counts["popped"], qel.deltaTime())
+                          game.counts["popped"], qel.deltaTime(), game.bonus.angle, game.bonus.scale[0],
+                          game.sheet.frame(0) != game.sheet.frame(1))
                     return False
             demo.main(seed=3, watch=watch, offscreen=True)
     """, env={"QEL_RENDERER": renderer, "DISPLAY": None})
@@ -135,6 +136,8 @@ def test_demo_replays_offscreen_from_injected_input_quietly(run_qel, renderer):
     # 1/60 s (to the nanosecond) at 260 px/s.
     assert abs(float(results[0][1]) - (400 + 45 * 260 / 60)) < 1e-4
     assert results[0][2] == "1" and abs(float(results[0][3]) - 1 / 60) < 1e-9
+    # The bonus star, out since the first second, turns as it falls, scaled, from a sheet of frames.
+    assert abs(float(results[0][4]) - (90 - 60 + 1) / 60 * 150) < 1e-3 and results[0][5:] == ["1.5", "True"]
     ours = [line for line in r.stdout.splitlines()
             if not line.startswith(("Drawing on:", "Score ", "Final score", "RESULT"))]
     assert ours == [], r.stdout

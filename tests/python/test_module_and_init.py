@@ -46,9 +46,11 @@ def test_module_surface_before_init(run_qel):
         "mouseDown", "mousePressed", "mouseReleased", "clicks", "scroll", "typedText", "injectKey", "injectMouse",
         "injectScroll", "injectText", "nextFrame", "setFrameRate", "setFixedStep", "setQuiet", "setTitle", "setFullscreen", "setCursorVisible",
         "setBackground",
-        "createLine", "createPolygon", "createTriangle", "createRect", "createDisc", "Line", "Polygon",
-        "setCamera", "getCamera", "setLayerFixed", "screenToWorld", "worldToScreen",
-        "Sprite", "Text"]
+        "createLine", "createPolygon", "createTriangle", "createRect", "createDisc",
+        "setCamera", "getCamera", "setLayerFixed", "screenToWorld", "worldToScreen", "loadSheet",
+        "loadSound", "playMusic", "stopMusic", "pauseMusic", "resumeMusic", "musicPlaying", "setMasterVolume",
+        "audioDevice", "collides", "overlapping", "objectsIn",
+        "Line", "Polygon", "Sheet", "Sprite", "Text", "Sound", "Voice"]
     assert got["data"] == "null"
     assert got["size"] == [0, 0]
 
