@@ -4,7 +4,10 @@
 #include <AL/alc.h>
 #include <AL/alext.h>
 
+#include <dlfcn.h>
+
 #include <chrono>
+#include <cstdlib>
 #include <stdexcept>
 #include <vector>
 
@@ -24,9 +27,26 @@ std::string deviceName(ALCdevice* device) {
     return name && *name ? name : "unnamed";
 }
 
+extern "C" void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// Without a sound card, ALSA and OpenAL Soft each print their failures on standard error
+// while a device is looked for; qel says so once itself, as a warning a script can silence.
+void quietLibraryLogs() {
+    setenv("ALSOFT_LOGLEVEL", "0", 0);  // a level the user set stays
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    // The same library instance OpenAL Soft loads; kept open so the handler stays valid.
+    if (void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL)) {
+        if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler"))) {
+            set(&ignoreAlsaError);
+        }
+    }
+}
+
 }  // namespace
 
 AudioDevice::AudioDevice() {
+    quietLibraryLogs();
     device_ = alcOpenDevice(nullptr);
     if (device_) {
         name_ = deviceName(device_);

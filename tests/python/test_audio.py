@@ -163,6 +163,10 @@ with warnings.catch_warnings(record=True) as caught:
     quiet = run_snippet("import qel, warnings\nwarnings.simplefilter('error')\nqel.setQuiet(True)\n"
                         "print(qel.audioDevice())", build_dir, env=audio_env(tmp_path, out=False))
     assert quiet.returncode == 0 and quiet.stdout == "none\n", quiet.output
+    # Looking for a real device (ALSA, PulseAudio) prints nothing of the libraries' own.
+    default = run_snippet("import qel\nqel.setQuiet(True)\nqel.audioDevice()", build_dir,
+                          env={"ALSOFT_CONF": None, "ALSOFT_DRIVERS": None})
+    assert default.returncode == 0 and "ALSA lib" not in default.stderr and "AL lib" not in default.stderr, default.output
 
 
 def test_bad_files_and_values_are_refused(build_dir, tmp_path):
