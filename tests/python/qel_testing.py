@@ -18,6 +18,13 @@ SANITIZER_MARKS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime e
                    "SUMMARY: UndefinedBehaviorSanitizer")
 
 
+def tool_env():
+    """The environment for the X tools a test runs (Xvfb, xprop, xdotool): without the
+    sanitizer runtimes a test run may preload, as the tools are not ours to instrument (under
+    them a tool may stall at exit)."""
+    return {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
+
+
 def start_xvfb(first, geometry):
     """Starts a private Xvfb on the first free display from `first`; returns (process, ":N")
     once it accepts clients. -noreset: a server that resets when its last client leaves
@@ -25,8 +32,7 @@ def start_xvfb(first, geometry):
     num = first
     while os.path.exists(f"/tmp/.X11-unix/X{num}") or os.path.exists(f"/tmp/.X{num}-lock"):
         num += 1
-    # Not the sanitizer runtimes a test run may preload: the server is not ours.
-    env = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
+    env = tool_env()
     server = subprocess.Popen(["Xvfb", f":{num}", "-screen", "0", f"{geometry}x24", "-noreset", "-nolisten", "tcp"],
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
     for _ in range(200):
@@ -119,7 +125,7 @@ def arm_fault(entry):
 
 def window_id(title="Qel Demo"):
     out = subprocess.run(["xdotool", "search", "--name", f"^{title}$"], capture_output=True,
-                         text=True, timeout=30).stdout.split()
+                         text=True, timeout=30, env=tool_env()).stdout.split()
     if not out:
         raise RuntimeError("no window titled " + title)
     return out[-1]

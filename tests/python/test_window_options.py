@@ -16,10 +16,12 @@ import numpy as np
 import qel, qel_testing
 
 def xprop(wid, *names):
-    return subprocess.run(["xprop", "-id", wid, *names], capture_output=True, text=True, timeout=30).stdout
+    return subprocess.run(["xprop", "-id", wid, *names], capture_output=True, text=True, timeout=30,
+                          env=qel_testing.tool_env()).stdout
 
 def geometry(wid):
-    info = subprocess.run(["xwininfo", "-id", wid], capture_output=True, text=True, timeout=30).stdout
+    info = subprocess.run(["xwininfo", "-id", wid], capture_output=True, text=True, timeout=30,
+                          env=qel_testing.tool_env()).stdout
     return info.split("-geometry", 1)[1].strip()
 
 def frame_shape():
