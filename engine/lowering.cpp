@@ -21,26 +21,6 @@ bool finite(float a, float b, float c, float d) {
     return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
 }
 
-// An axis-aligned quad between the corners (left, top) and (right, bottom), as given (a
-// negative size swaps its sides), added to the list.
-Primitive& boxQuad(DrawList& out, uint32_t kind, float left, float top, float right, float bottom, uint32_t color) {
-    Primitive& p = out.add();
-    p.p0[0] = left;
-    p.p0[1] = top;
-    p.p1[0] = right;
-    p.p1[1] = top;
-    p.p2[0] = left;
-    p.p2[1] = bottom;
-    p.color = color;
-    p.kind = kind | kFlagAxisAligned;
-    // A solid quad's source is the unit square.
-    p.source[2] = 1.0f;
-    p.source[3] = 1.0f;
-    p.inverse[0] = 1.0f / (right - left);
-    p.inverse[3] = 1.0f / (bottom - top);
-    return p;
-}
-
 // A picture's texels `rect` stretched over w by h pixels from (x, y).
 Primitive& pictureQuad(DrawList& out, float x, float y, float w, float h, const AtlasRect& rect, uint32_t tint,
                        bool ownSize) {

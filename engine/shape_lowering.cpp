@@ -43,19 +43,7 @@ void solidQuad(DrawList& out, double x, double y, double e1x, double e1y, double
         if (!(left < right) || !(top < bottom) || !finite(left, right, top, bottom)) {
             return;
         }
-        Primitive& p = out.add();
-        p.p0[0] = left;
-        p.p0[1] = top;
-        p.p1[0] = right;
-        p.p1[1] = top;
-        p.p2[0] = left;
-        p.p2[1] = bottom;
-        p.color = color;
-        p.kind = kPrimQuad | kFlagAxisAligned;
-        p.source[2] = 1.0f;
-        p.source[3] = 1.0f;
-        p.inverse[0] = 1.0f / (right - left);
-        p.inverse[3] = 1.0f / (bottom - top);
+        boxQuad(out, kPrimQuad, left, top, right, bottom, color);
         return;
     }
     const float p0x = static_cast<float>(x);

@@ -59,6 +59,10 @@ struct DrawList {
     bool sameAs(const DrawList& other) const;
 };
 
+// An axis-aligned quad between the corners (left, top) and (right, bottom), as given (a
+// negative size swaps its sides), added to the list; a solid one's source is the unit square.
+Primitive& boxQuad(DrawList& out, uint32_t kind, float left, float top, float right, float bottom, uint32_t color);
+
 // The colour packed as the draw list holds it (alpha 0 to 1).
 inline uint32_t packColor(const Color& color, float alpha = 1.0f) {
     return static_cast<uint32_t>(toUnorm8(color[0])) | static_cast<uint32_t>(toUnorm8(color[1])) << 8 |
