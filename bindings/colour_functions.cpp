@@ -33,15 +33,39 @@ void registerColourFunctions(py::module_& m) {
             requireEngine().setColour(id, rgba);
         },
         py::arg("id"), py::arg("colour"), py::pos_only(),
-        "Recolours the object: an int 0xRRGGBB (opaque; bits 24 to 31 ignored), or a colour such as '#rrggbbaa', "
-        "'red' or (r, g, b, a); translucent shapes blend over what is below, alpha 0 draws nothing.");
+        R"doc(The same, with a colour given as text, a tuple or a list, such as ``"#rrggbbaa"``, ``"red"`` or
+``(r, g, b, a)``.
+)doc");
     m.def(
         "setBackground",
         [](const py::object& colour) {
             const std::uint32_t rgba = colourArgument(colour);
             requireEngine().setBackground(rgba);
         },
-        py::arg("colour"), "The colour frames show where nothing is drawn, from the next frame on; always opaque.");
+        py::arg("colour"), R"doc(Sets the colour frames show where nothing is drawn.
+
+Takes effect from the next frame; the background is always opaque (a colour's alpha is
+ignored). ``init``'s ``background`` option sets it at the start (default ``"#030303"``).
+
+Args:
+    colour (str or int or tuple or list): ``"#rgb"``, ``"#rrggbb"``, ``"#rrggbbaa"``, a CSS
+        name such as ``"navy"``, ``(r, g, b)`` or ``(r, g, b, a)`` of 0 to 255, or
+        ``0xRRGGBB``.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first").
+    ValueError: when ``colour`` is not a colour ("not a colour: ...").
+
+Example:
+    >>> qel.setBackground("navy")
+    >>> _ = qel.nextFrame()
+    >>> tuple(qel.readPixels()[:4])
+    (0, 0, 128, 255)
+    >>> qel.setBackground("#030303")
+)doc");
 }
 
 }  // namespace qel

@@ -133,17 +133,73 @@ void runWith(const py::object& update) {
 }
 
 void registerFramePacing(py::module_& m) {
-    m.def("nextFrame", &nextFrame,
-          "Waits (sleeping) until the next frame is due at the frame rate, processes window events, draws the frame "
-          "and returns the seconds since the previous drawn frame (the frame interval for the first after init). A "
-          "window closed while it waits (by a signal handler or another thread) ends it with no frame and 0. A game "
-          "loop: while not qel.shouldClose(): dt = qel.nextFrame(); ...");
-    m.def("setFrameRate", &setFrameRate, py::arg("fps"),
-          "The rate nextFrame and run(update) keep, in frames a second (default 60; 0: no waiting, as fast as "
-          "presenting allows). poll keeps its own cap of 60.");
-    m.def("setFixedStep", &setFixedStep, py::arg("seconds"),
-          "Every frame is exactly this long: deltaTime(), nextFrame() and the step moves see it, and frames are "
-          "drawn without waiting, so a run with injected input replays to the same pixels. 0 restores real time.");
+    m.def("nextFrame", &nextFrame, R"doc(Waits for the next frame's turn, processes window events and draws the frame.
+
+Sleeps (with the interpreter released, so signal handlers and other threads run) until the
+next frame is due at the frame rate (see ``setFrameRate``), reads the window's events about
+2 ms before that, then draws. Frames keep a fixed schedule; a loop more than a frame behind
+starts a fresh one instead of catching up in a burst.
+
+Returns:
+    float: the seconds since the previous drawn frame (the frame interval for the first
+    frame after ``init``; the step under ``setFixedStep``); 0 when the window was closed
+    while it waited, and no frame was drawn.
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first") or once the window is
+        closed ("the window is closed: call qel.init() to open a new one").
+
+Example:
+    >>> qel.setFixedStep(0.02)
+    >>> for _ in range(3):
+    ...     dt = qel.nextFrame()
+    >>> dt
+    0.02
+    >>> qel.setFixedStep(0)
+)doc");
+    m.def("setFrameRate", &setFrameRate, py::arg("fps"), R"doc(Sets the rate ``nextFrame`` and ``run(update)`` keep.
+
+A new rate counts from the last frame and takes effect at once. ``poll`` keeps its own cap
+of 60 frames a second. Works before ``init``.
+
+Args:
+    fps (float): frames a second, from 0.1 to 1000000; 0 never waits (frames as fast as
+        presenting allows). Default 60.
+
+Returns:
+    None
+
+Raises:
+    ValueError: when ``fps`` is neither 0 nor between 0.1 and 1000000.
+    TypeError: when ``fps`` is not a number.
+
+Example:
+    >>> qel.setFrameRate(30)
+    >>> qel.setFrameRate(60)
+)doc");
+    m.def("setFixedStep", &setFixedStep, py::arg("seconds"), R"doc(Makes every frame exactly ``seconds`` long, for replays and tests.
+
+``deltaTime()``, ``nextFrame()`` and the step moves see the step, and frames are drawn
+without waiting, so a run with injected input replays to the same pixels. Works before
+``init``.
+
+Args:
+    seconds (float): the length of a frame, from a microsecond to an hour; 0 (the default)
+        restores real time.
+
+Returns:
+    None
+
+Raises:
+    ValueError: when ``seconds`` is not 0 nor between 1e-6 and 3600.
+    TypeError: when ``seconds`` is not a number.
+
+Example:
+    >>> qel.setFixedStep(1 / 50)
+    >>> qel.nextFrame()
+    0.02
+    >>> qel.setFixedStep(0)
+)doc");
 }
 
 }  // namespace qel

@@ -136,17 +136,82 @@ void registerInputFunctions(py::module_& m) {
     using orv::InputState;
     m.def(
         "keyDown", [](const std::string& name) { return anyKey(name, [](const InputState& s, int c) { return s.down(c); }); },
-        py::arg("name"),
-        "Whether the key is held now. Keys are named in lower case: \"space\", \"escape\", \"enter\", \"a\", \"7\", "
-        "\"f1\", \"up\", \"left shift\", \"shift\" (either), ...; an unknown name raises ValueError.");
+        py::arg("name"), R"doc(Whether the key ``name`` is held now.
+
+Every key is recorded from ``init`` on. Keys are named by where they sit on a US keyboard,
+in lower case: ``"space"``, ``"escape"``, ``"enter"``, ``"a"``, ``"7"``, ``"f1"``, ``"up"``,
+``"left shift"``, ``"shift"`` (either side), ``"keypad 0"``, ``"comma"``...; the ten names
+of ``buttonDown`` work too.
+
+Args:
+    name (str): the key's name.
+
+Returns:
+    bool: True while the key is held.
+
+Raises:
+    ValueError: when no key has the name ("no key is named 'spce'; did you mean "space"?").
+    TypeError: when ``name`` is not text.
+
+Example:
+    >>> qel.injectKey("space", True)
+    >>> _ = qel.nextFrame()
+    >>> qel.keyDown("space"), qel.keyDown("a")
+    (True, False)
+    >>> qel.injectKey("space", False)
+    >>> _ = qel.nextFrame()
+)doc");
     m.def(
         "keyPressed",
         [](const std::string& name) { return anyKey(name, [](const InputState& s, int c) { return s.pressed(c); }); },
-        py::arg("name"), "Whether the key went down between the last two drawn frames (key repeat does not count).");
+        py::arg("name"), R"doc(Whether the key ``name`` went down between the last two drawn frames.
+
+A tap shorter than a frame counts as pressed and released; the keyboard's repeat does not
+count again.
+
+Args:
+    name (str): the key's name, as ``keyDown`` takes it.
+
+Returns:
+    bool: True for the frame after the key went down.
+
+Raises:
+    ValueError: when no key has the name ("no key is named 'spce'; did you mean "space"?").
+    TypeError: when ``name`` is not text.
+
+Example:
+    >>> qel.injectKey("enter", True)
+    >>> _ = qel.nextFrame()
+    >>> qel.keyPressed("enter")
+    True
+    >>> _ = qel.nextFrame()
+    >>> qel.keyPressed("enter")
+    False
+    >>> qel.injectKey("enter", False)
+    >>> _ = qel.nextFrame()
+)doc");
     m.def(
         "keyReleased",
         [](const std::string& name) { return anyKey(name, [](const InputState& s, int c) { return s.released(c); }); },
-        py::arg("name"), "Whether the key came up between the last two drawn frames.");
+        py::arg("name"), R"doc(Whether the key ``name`` came up between the last two drawn frames.
+
+Args:
+    name (str): the key's name, as ``keyDown`` takes it.
+
+Returns:
+    bool: True for the frame after the key came up.
+
+Raises:
+    ValueError: when no key has the name ("no key is named 'spce'; did you mean "space"?").
+    TypeError: when ``name`` is not text.
+
+Example:
+    >>> qel.injectKey("x", True)
+    >>> qel.injectKey("x", False)
+    >>> _ = qel.nextFrame()
+    >>> qel.keyPressed("x"), qel.keyReleased("x"), qel.keyDown("x")
+    (True, True, False)
+)doc");
     m.def(
         "keysDown",
         [] {
@@ -157,16 +222,84 @@ void registerInputFunctions(py::module_& m) {
             }
             return names;
         },
-        "The names of the keys held now.");
+        R"doc(The names of the keys held now.
+
+Returns:
+    list[str]: the keys' names, as ``keyDown`` takes them.
+
+Example:
+    >>> qel.injectKey("left shift", True)
+    >>> _ = qel.nextFrame()
+    >>> qel.keysDown()
+    ['left shift']
+    >>> qel.injectKey("left shift", False)
+    >>> _ = qel.nextFrame()
+)doc");
     m.def(
         "mouseDown", [](const std::string& button) { return orv::inputState().down(mouseCode(button)); },
-        py::arg("button"), "Whether the mouse button (\"left\", \"right\" or \"middle\") is held now.");
+        py::arg("button"), R"doc(Whether the mouse button is held now.
+
+Args:
+    button (str): ``"left"``, ``"right"`` or ``"middle"``.
+
+Returns:
+    bool: True while the button is held.
+
+Raises:
+    ValueError: when no mouse button has the name ("no mouse button is named ...").
+    TypeError: when ``button`` is not text.
+
+Example:
+    >>> qel.injectMouse(10, 10, "left", True)
+    >>> _ = qel.nextFrame()
+    >>> qel.mouseDown("left"), qel.mouseDown("right")
+    (True, False)
+    >>> qel.injectMouse(10, 10, "left", False)
+    >>> _ = qel.nextFrame()
+)doc");
     m.def(
         "mousePressed", [](const std::string& button) { return orv::inputState().pressed(mouseCode(button)); },
-        py::arg("button"), "Whether the mouse button went down between the last two drawn frames.");
+        py::arg("button"), R"doc(Whether the mouse button went down between the last two drawn frames.
+
+Args:
+    button (str): ``"left"``, ``"right"`` or ``"middle"``.
+
+Returns:
+    bool: True for the frame after the button went down.
+
+Raises:
+    ValueError: when no mouse button has the name ("no mouse button is named ...").
+    TypeError: when ``button`` is not text.
+
+Example:
+    >>> qel.injectMouse(10, 10, "right", True)
+    >>> _ = qel.nextFrame()
+    >>> qel.mousePressed("right")
+    True
+    >>> qel.injectMouse(10, 10, "right", False)
+    >>> _ = qel.nextFrame()
+)doc");
     m.def(
         "mouseReleased", [](const std::string& button) { return orv::inputState().released(mouseCode(button)); },
-        py::arg("button"), "Whether the mouse button came up between the last two drawn frames.");
+        py::arg("button"), R"doc(Whether the mouse button came up between the last two drawn frames.
+
+Args:
+    button (str): ``"left"``, ``"right"`` or ``"middle"``.
+
+Returns:
+    bool: True for the frame after the button came up.
+
+Raises:
+    ValueError: when no mouse button has the name ("no mouse button is named ...").
+    TypeError: when ``button`` is not text.
+
+Example:
+    >>> qel.injectMouse(10, 10, "middle", True)
+    >>> qel.injectMouse(10, 10, "middle", False)
+    >>> _ = qel.nextFrame()
+    >>> qel.mouseReleased("middle")
+    True
+)doc");
     m.def(
         "clicks",
         [] {
@@ -179,20 +312,148 @@ void registerInputFunctions(py::module_& m) {
             }
             return out;
         },
-        "The mouse presses between the last two drawn frames, in order: a list of (button, x, y).");
+        R"doc(The mouse presses between the last two drawn frames, in order.
+
+Returns:
+    list[tuple[str, float, float]]: ``(button, x, y)`` for each press, with the cursor's
+    position in window pixels at the press; buttons past the third are named
+    ``"button 4"`` and so on.
+
+Example:
+    >>> qel.injectMouse(25, 35, "left", True)
+    >>> qel.injectMouse(25, 35, "left", False)
+    >>> _ = qel.nextFrame()
+    >>> qel.clicks()
+    [('left', 25.0, 35.0)]
+)doc");
     m.def(
         "scroll", [] { return orv::inputState().scroll(); },
-        "How far the wheel turned between the last two drawn frames, in steps: (dx, dy); dy is positive when the wheel turns away from the user.");
+        R"doc(How far the mouse wheel turned between the last two drawn frames.
+
+Returns:
+    tuple[float, float]: ``(dx, dy)`` in wheel steps; ``dy`` is positive when the wheel
+    turns away from the user.
+
+Example:
+    >>> qel.injectScroll(0, 2)
+    >>> _ = qel.nextFrame()
+    >>> qel.scroll()
+    (0.0, 2.0)
+)doc");
     m.def(
         "typedText", [] { return orv::inputState().text(); },
-        "The characters typed between the last two drawn frames, as the keyboard layout made them.");
+        R"doc(The characters typed between the last two drawn frames.
+
+The characters are those the user's keyboard layout made (dead keys and input methods
+included), for name entry and chat boxes.
+
+Returns:
+    str: the characters, in order; empty when nothing was typed.
+
+Example:
+    >>> qel.injectText("héllo")
+    >>> _ = qel.nextFrame()
+    >>> qel.typedText()
+    'héllo'
+)doc");
     m.def("injectKey", &injectKey, py::arg("name"), py::arg("down"),
-          "Delivers a key press (down=True) or release at the next poll, as the window system would.");
+          R"doc(Hands the engine a key press or release, delivered at the next poll.
+
+The event reaches the key queries and the button queries as the window system's own would;
+it works with a window and offscreen, so a game can play itself. At most 100,000 injected
+events wait for a poll.
+
+Args:
+    name (str): the key's name, as ``keyDown`` takes it (a name for either side means the
+        left one).
+    down (bool): True for a press, False for a release.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first").
+    ValueError: when no key has the name, or too many events wait.
+    TypeError: when ``name`` is not text or ``down`` not a bool.
+
+Example:
+    >>> qel.injectKey("d", True)
+    >>> _ = qel.nextFrame()
+    >>> qel.keyDown("d")
+    True
+    >>> qel.injectKey("d", False)
+    >>> _ = qel.nextFrame()
+)doc");
     m.def("injectMouse", &injectMouse, py::arg("x"), py::arg("y"), py::arg("button") = py::none(),
-          py::arg("down") = py::none(),
-          "Moves the cursor to (x, y) at the next poll; with button and down, presses or releases that button there.");
-    m.def("injectScroll", &injectScroll, py::arg("dx"), py::arg("dy"), "Turns the wheel at the next poll.");
-    m.def("injectText", &injectText, py::arg("text"), "Types the characters at the next poll.");
+          py::arg("down") = py::none(), R"doc(Hands the engine a cursor move, and a button press or release, delivered at the next poll.
+
+The injected cursor is what ``getCursor()`` reports until the real one moves.
+
+Args:
+    x (float): the cursor's x, in window pixels from the left.
+    y (float): the cursor's y, in window pixels from the top.
+    button (str or None): ``"left"``, ``"right"`` or ``"middle"`` to press or release
+        there; default ``None``, a move only.
+    down (bool or None): True to press ``button``, False to release it; given with
+        ``button``, default ``None``.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first").
+    ValueError: when x or y is not finite, no button has the name, or too many events wait.
+    TypeError: when only one of ``button`` and ``down`` is given
+        ("injectMouse needs both button and down, or neither").
+
+Example:
+    >>> qel.injectMouse(100, 50, "left", True)
+    >>> _ = qel.nextFrame()
+    >>> qel.mousePressed("left"), qel.getCursor()
+    (True, (100, 50))
+    >>> qel.injectMouse(100, 50, "left", False)
+    >>> _ = qel.nextFrame()
+)doc");
+    m.def("injectScroll", &injectScroll, py::arg("dx"), py::arg("dy"),
+          R"doc(Hands the engine a turn of the mouse wheel, delivered at the next poll.
+
+Args:
+    dx (float): sideways steps.
+    dy (float): steps, positive away from the user.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first").
+    ValueError: when dx or dy is not finite, or too many events wait.
+    TypeError: when dx or dy is not a number.
+
+Example:
+    >>> qel.injectScroll(0, -1)
+    >>> _ = qel.nextFrame()
+    >>> qel.scroll()
+    (0.0, -1.0)
+)doc");
+    m.def("injectText", &injectText, py::arg("text"), R"doc(Hands the engine typed characters, delivered at the next poll.
+
+Args:
+    text (str): the characters, as ``typedText()`` will give them.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first").
+    ValueError: when too many events wait.
+    TypeError: when ``text`` is not text.
+
+Example:
+    >>> qel.injectText("ok")
+    >>> _ = qel.nextFrame()
+    >>> qel.typedText()
+    'ok'
+)doc");
 }
 
 }  // namespace qel

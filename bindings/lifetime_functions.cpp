@@ -187,9 +187,47 @@ void registerInit(py::module_& m) {
         py::arg("offscreen") = false, py::arg("title") = "Qel Demo", py::arg("resizable") = false,
         py::arg("fullscreen") = false, py::arg("vsync") = true, py::arg("icon") = py::none(),
         py::arg("background") = "#030303", py::arg("quiet") = py::none(),
-        "Opens a width by height window (items: a list of text, unused) and starts the engine; a second call "
-        "replaces the engine. offscreen: no window, frames drawn into an image. icon: a picture file. background: "
-        "the colour where nothing is drawn. quiet: print nothing (see setQuiet; None keeps the current mode).");
+        R"doc(Opens a window of ``width`` by ``height`` pixels and starts the engine.
+
+A second call replaces the engine, its window and its scene. Prints a start-up trace unless
+qel is quiet. The options are checked before anything changes, so a bad one leaves a running
+engine and its window as they were.
+
+Args:
+    items (list[str]): a list of text, unused (kept for older scripts; ``[]`` will do).
+    width (int): the drawing area's width in pixels.
+    height (int): the drawing area's height in pixels.
+    offscreen (bool): no window: frames are drawn into an image of the engine's own, for
+        ``readPixels`` and ``screenshot``; needs no display. Default False.
+    title (str): the window's title. Default ``"Qel Demo"``.
+    resizable (bool): whether the user may resize the window. Default False.
+    fullscreen (bool): cover the primary monitor at its current video mode. Default False.
+    vsync (bool): present in step with the display; False picks the fastest mode offered.
+        Default True.
+    icon (str or bytes or os.PathLike or None): a PNG or JPEG file for the window's icon.
+        Default None, no icon.
+    background (str or int or tuple or list): the colour where nothing is drawn, as
+        ``setBackground`` takes it. Default ``"#030303"``.
+    quiet (bool or None): True prints nothing, False prints (see ``setQuiet``); default
+        None keeps the current mode.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: when the size is not 1 to 32767 pixels a side ("failed to create window:
+        the size 0 by 240 is not between 1 and 32767 pixels"), the window or the Vulkan device
+        cannot be set up, the icon file cannot be read ("cannot load PATH: ..."), an item of
+        ``items`` is not text, or ``QEL_RENDERER`` names no renderer.
+    ValueError: when the title or the icon path holds a NUL character, or ``background`` is
+        not a colour ("not a colour: ...").
+    TypeError: when an argument has the wrong type (``items`` not a list, a size not an int).
+
+Example:
+    >>> qel.init([], 320, 240, offscreen=True, quiet=True)
+    >>> qel.getWindowWidth(), qel.getWindowHeight()
+    (320, 240)
+)doc");
 }
 
 bool shouldClose() {

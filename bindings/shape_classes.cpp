@@ -45,50 +45,318 @@ void moveRectangle(Rectangle& r, Step step) {
 }  // namespace
 
 void registerShapeClasses(py::module_& m) {
-    py::class_<Point2D>(m, "Point2D", "A point in window pixels, origin top-left, y down.")
+    py::class_<Point2D>(m, "Point2D", R"doc(A point in pixels: origin at the window's top-left corner, y down.
+
+Made directly, or given by ``getCursor()`` and by the handles (``Circle.center``,
+``Rectangle.top_left``). Shows as ``(x, y)``, whole numbers without decimals.
+
+Example:
+    >>> p = qel.Point2D(3, 4.5)
+    >>> p
+    (3, 4.5)
+    >>> p.x += 1
+    >>> p.x
+    4.0
+)doc")
         .def(py::init([](double x, double y) { return Point2D{x, y}; }), py::arg("x"), py::arg("y"), py::pos_only(),
-             "A point at (x, y).")
-        .def_readwrite("x", &Point2D::x, "Pixels from the left edge.")
-        .def_readwrite("y", &Point2D::y, "Pixels from the top edge.")
+             R"doc(A point at (x, y).
+
+Args:
+    x (float): pixels from the left.
+    y (float): pixels from the top.
+
+Raises:
+    TypeError: when x or y is not a number.
+)doc")
+        .def_readwrite("x", &Point2D::x, "float: pixels from the left edge; read and written.")
+        .def_readwrite("y", &Point2D::y, "float: pixels from the top edge; read and written.")
         .def("__repr__", &formatPoint, "(x, y), with whole numbers shown without decimals.");
 
-    py::class_<Circle>(m, "Circle",
-                       "The handle of a circle, from createCircle: where the script keeps it and how fast it moves. "
-                       "The set methods change the handle; move() and the step moves change the drawn circle.")
+    py::class_<Circle>(m, "Circle", R"doc(The handle of a circle: its identifier, and where the script keeps it and how fast it moves.
+
+Given by ``createCircle`` (and ``createDisc``). The set methods change the handle only;
+``move()``, ``resize()`` and the step moves (``moveUp()`` and the like) change the drawn
+circle too. Shows as ``Circle<id>``.
+
+Example:
+    >>> c = qel.createCircle(50, 60, 10, "#ff0000", 30)
+    >>> c.setX(80)
+    >>> c.move()
+    >>> qel.objectAt(80, 60) == c.id
+    True
+    >>> c.remove()
+    True
+)doc")
         .def(py::init([](uint32_t id, const Point2D& center, double radius, double speed) {
                  return Circle{id, center, radius, speed};
              }),
              py::arg("id"), py::arg("center"), py::arg("radius"), py::arg("speed"), py::pos_only(),
-             "A handle for the circle with that identifier; createCircle makes both.")
-        .def_readonly("id", &Circle::id, "The object's identifier.")
-        .def_readonly("center", &Circle::center, "The centre the handle holds.")
-        .def_readonly("radius", &Circle::radius, "The radius the handle holds.")
-        .def_readonly("speed", &Circle::speed, "Pixels a second for the step moves.")
+             R"doc(A handle for the circle with identifier ``id``; ``createCircle`` makes both.
+
+Args:
+    id (int): the drawn circle's identifier.
+    center (Point2D): the centre, in window pixels.
+    radius (float): the radius in pixels.
+    speed (float): the speed of the step moves, in pixels a second.
+
+Raises:
+    TypeError: when an argument has the wrong type.
+)doc")
+        .def_readonly("id", &Circle::id, "int: the drawn circle's identifier; read only.")
+        .def_readonly("center", &Circle::center, "Point2D: the centre the handle holds, in pixels; read only (see setX).")
+        .def_readonly("radius", &Circle::radius, "float: the radius the handle holds, in pixels; read only (see setRadius).")
+        .def_readonly("speed", &Circle::speed, "float: the step moves' speed, in pixels a second; read only (see setSpeed).")
         .def("setX", [](Circle& c, double v) { c.center.x = v; }, py::arg("x"), py::pos_only(),
-             "Sets the handle's centre x; move() shows it.")
+             R"doc(Sets the x of the handle's centre; ``move()`` draws the circle there.
+
+Args:
+    x (float): pixels from the left.
+
+Returns:
+    None
+
+Raises:
+    TypeError: when ``x`` is not a number.
+
+Example:
+    >>> c = qel.createCircle(50, 50, 10, "#ffffff", 0)
+    >>> c.setX(70)
+    >>> c.center
+    (70, 50)
+    >>> c.remove()
+    True
+)doc")
         .def("setY", [](Circle& c, double v) { c.center.y = v; }, py::arg("y"), py::pos_only(),
-             "Sets the handle's centre y; move() shows it.")
+             R"doc(Sets the y of the handle's centre; ``move()`` draws the circle there.
+
+Args:
+    y (float): pixels from the top.
+
+Returns:
+    None
+
+Raises:
+    TypeError: when ``y`` is not a number.
+
+Example:
+    >>> c = qel.createCircle(50, 50, 10, "#ffffff", 0)
+    >>> c.setY(90)
+    >>> c.center
+    (50, 90)
+    >>> c.remove()
+    True
+)doc")
         .def("setRadius", [](Circle& c, double v) { c.radius = v; }, py::arg("radius"), py::pos_only(),
-             "Sets the handle's radius (the drawn circle keeps its own; see resize).")
+             R"doc(Sets the handle's radius; the drawn circle keeps its own (``resize`` changes both).
+
+The step moves keep the circle inside the window by the handle's radius.
+
+Args:
+    radius (float): pixels.
+
+Returns:
+    None
+
+Raises:
+    TypeError: when ``radius`` is not a number.
+
+Example:
+    >>> c = qel.createCircle(50, 50, 10, "#ffffff", 0)
+    >>> c.setRadius(4)
+    >>> c.radius
+    4.0
+    >>> c.remove()
+    True
+)doc")
         .def("setSpeed", [](Circle& c, double v) { c.speed = v; }, py::arg("speed"), py::pos_only(),
-             "Sets the speed of the step moves, in pixels a second.")
+             R"doc(Sets the speed of the step moves.
+
+Args:
+    speed (float): pixels a second.
+
+Returns:
+    None
+
+Raises:
+    TypeError: when ``speed`` is not a number.
+
+Example:
+    >>> c = qel.createCircle(50, 50, 10, "#ffffff", 0)
+    >>> c.setSpeed(120)
+    >>> c.speed
+    120.0
+    >>> c.remove()
+    True
+)doc")
         .def("setColor", [](const Circle& c, const std::string& color) { withOutput([&] { setColorById(c.id, color); }); },
-             py::arg("colour"), py::pos_only(), "Recolours the circle with colour text '#rrggbb' (printed as it is read).")
-        .def("display", [](const Circle& c) { display(c.center); }, "Prints the handle's centre.")
+             py::arg("colour"), py::pos_only(), R"doc(Recolours the drawn circle.
+
+The colour text is printed as it is read, unless qel is quiet (see ``setQuiet``).
+
+Args:
+    colour (str): the colour as ``"#rrggbb"`` text.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first").
+    ValueError: when the colour text is not ``#`` and hex digits ("invalid stoul argument").
+    IndexError: when the colour text is empty.
+    TypeError: when ``colour`` is not text.
+
+Example:
+    >>> c = qel.createCircle(50, 50, 10, "#ffffff", 0)
+    >>> c.setColor("#00ff00")
+    >>> c.remove()
+    True
+)doc")
+        .def("display", [](const Circle& c) { display(c.center); }, R"doc(Prints the handle's centre as ``(x, y)``.
+
+Prints nothing when qel is quiet (see ``setQuiet``).
+
+Returns:
+    None
+
+Example:
+    >>> c = qel.createCircle(50, 60, 10, "#ffffff", 0)
+    >>> qel.setQuiet(False)
+    >>> c.display()
+    (50, 60)
+    >>> qel.setQuiet(True)
+    >>> c.remove()
+    True
+)doc")
         .def("move", [](const Circle& c) { requireEngine().moveTo(c.id, c.center.x, c.center.y); },
-             "Draws the circle where the handle says.")
+             R"doc(Draws the circle at the centre the handle holds.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first").
+
+Example:
+    >>> c = qel.createCircle(50, 50, 10, "#ffffff", 0)
+    >>> c.setX(200)
+    >>> c.move()
+    >>> qel.objectAt(200, 50) == c.id
+    True
+    >>> c.remove()
+    True
+)doc")
         .def("moveUp", [](Circle& c) { moveCircle(c, Step::Up); },
-             "Moves up by speed times the frame's time, stopping at the window's edge.")
+             R"doc(Moves the circle up by its speed times the time since its previous step up, at most
+``deltaTime()``, stopping where it would leave the window (or the area the camera shows).
+
+Updates the handle's center and the drawn circle. A second step the same way before the next
+frame moves nothing, so a shape covers ``speed`` pixels a second however often it steps.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first").
+
+Example:
+    >>> c = qel.createCircle(100, 100, 10, "#ffffff", 20)
+    >>> qel.setFixedStep(0.5)
+    >>> _ = qel.nextFrame()
+    >>> c.moveUp()
+    >>> c.center
+    (100, 90)
+    >>> qel.setFixedStep(0)
+    >>> c.remove()
+    True
+)doc")
         .def("moveDown", [](Circle& c) { moveCircle(c, Step::Down); },
-             "Moves down by speed times the frame's time, stopping at the window's edge.")
+             R"doc(Moves the circle down by its speed times the time since its previous step down, at most
+``deltaTime()``, stopping where it would leave the window (or the area the camera shows).
+
+Updates the handle's center and the drawn circle. A second step the same way before the next
+frame moves nothing, so a shape covers ``speed`` pixels a second however often it steps.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first").
+
+Example:
+    >>> c = qel.createCircle(100, 100, 10, "#ffffff", 20)
+    >>> qel.setFixedStep(0.5)
+    >>> _ = qel.nextFrame()
+    >>> c.moveDown()
+    >>> c.center
+    (100, 110)
+    >>> qel.setFixedStep(0)
+    >>> c.remove()
+    True
+)doc")
         .def("moveLeft", [](Circle& c) { moveCircle(c, Step::Left); },
-             "Moves left by speed times the frame's time, stopping at the window's edge.")
+             R"doc(Moves the circle left by its speed times the time since its previous step left, at most
+``deltaTime()``, stopping where it would leave the window (or the area the camera shows).
+
+Updates the handle's center and the drawn circle. A second step the same way before the next
+frame moves nothing, so a shape covers ``speed`` pixels a second however often it steps.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first").
+
+Example:
+    >>> c = qel.createCircle(100, 100, 10, "#ffffff", 20)
+    >>> qel.setFixedStep(0.5)
+    >>> _ = qel.nextFrame()
+    >>> c.moveLeft()
+    >>> c.center
+    (90, 100)
+    >>> qel.setFixedStep(0)
+    >>> c.remove()
+    True
+)doc")
         .def("moveRight", [](Circle& c) { moveCircle(c, Step::Right); },
-             "Moves right by speed times the frame's time, stopping at the window's edge.")
+             R"doc(Moves the circle right by its speed times the time since its previous step right, at most
+``deltaTime()``, stopping where it would leave the window (or the area the camera shows).
+
+Updates the handle's center and the drawn circle. A second step the same way before the next
+frame moves nothing, so a shape covers ``speed`` pixels a second however often it steps.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first").
+
+Example:
+    >>> c = qel.createCircle(100, 100, 10, "#ffffff", 20)
+    >>> qel.setFixedStep(0.5)
+    >>> _ = qel.nextFrame()
+    >>> c.moveRight()
+    >>> c.center
+    (110, 100)
+    >>> qel.setFixedStep(0)
+    >>> c.remove()
+    True
+)doc")
         .def("__repr__", [](const Circle& c) { return "Circle<" + std::to_string(c.id) + ">"; }, "Circle<id>.")
         // Beyond the methods above.
         .def("remove", [](const Circle& c) { return requireEngine().removeObject(c.id); },
-             "Removes the circle; True when it was there.")
+             R"doc(Removes the drawn circle, as ``removeObject(id)`` does.
+
+Returns:
+    bool: True when the circle was there, False when it was removed already.
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first").
+
+Example:
+    >>> c = qel.createCircle(50, 50, 10, "#ffffff", 0)
+    >>> c.remove(), c.remove()
+    (True, False)
+)doc")
         .def(
             "resize",
             [](Circle& c, double radius) {
@@ -96,39 +364,221 @@ void registerShapeClasses(py::module_& m) {
                 c.radius = radius;
                 app.resizeObject(c.id, radius, 0.0);
             },
-            py::arg("radius"), "Sets the radius of the handle and of the drawn circle.")
+            py::arg("radius"), R"doc(Sets the radius of the handle and of the drawn circle.
+
+Args:
+    radius (float): pixels.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first").
+    TypeError: when ``radius`` is not a number.
+
+Example:
+    >>> c = qel.createCircle(50, 50, 10, "#ffffff", 0)
+    >>> c.resize(30)
+    >>> c.radius, qel.objectAt(75, 50) == c.id
+    (30.0, True)
+    >>> c.remove()
+    True
+)doc")
         .def(
             "setLayer", [](const Circle& c, int32_t layer) { requireEngine().setLayer(c.id, layer); },
-            py::arg("layer"), "Puts the circle on a layer: higher layers are drawn above lower ones.");
+            py::arg("layer"), R"doc(Puts the circle on a layer, as ``setLayer(id, layer)`` does.
 
-    py::class_<Rectangle>(m, "Rectangle",
-                          "The handle of a rectangle, from createRectangle: where the script keeps it and how fast "
-                          "it moves. The set methods change the handle; move(), moveTo() and the step moves change "
-                          "the drawn rectangle.")
+Args:
+    layer (int): higher layers are drawn above lower ones; every object starts on 0.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first").
+    TypeError: when ``layer`` is not an int from -2**31 to 2**31-1.
+
+Example:
+    >>> c = qel.createCircle(50, 50, 10, "#ffffff", 0)
+    >>> c.setLayer(2)
+    >>> c.remove()
+    True
+)doc");
+
+    py::class_<Rectangle>(m, "Rectangle", R"doc(The handle of a rectangle: its identifier, and where the script keeps it and how fast it moves.
+
+Given by ``createRectangle`` (and ``createRect``). The set methods change the handle only;
+``move()``, ``moveTo()``, ``resize()`` and the step moves (``moveUp()`` and the like) change
+the drawn rectangle too. Shows as ``Rectangle<id>``.
+
+Example:
+    >>> r = qel.createRectangle(10, 10, 20, 40, "#0000ff", 50)
+    >>> r.moveTo(100, 60)
+    >>> r.top_left, qel.objectAt(120, 70) == r.id
+    ((100, 60), True)
+    >>> r.remove()
+    True
+)doc")
         .def(py::init([](uint32_t id, const Point2D& topLeft, double height, double width) {
                  return Rectangle{id, topLeft, height, width, 0.0};
              }),
              py::arg("id"), py::arg("top_left"), py::arg("height"), py::arg("width"), py::pos_only(),
-             "A handle for the rectangle with that identifier; createRectangle makes both.")
-        .def_readonly("id", &Rectangle::id, "The object's identifier.")
-        .def_readonly("top_left", &Rectangle::top_left, "The top-left corner the handle holds.")
-        .def_readonly("height", &Rectangle::height, "The height the handle holds.")
-        .def_readonly("width", &Rectangle::width, "The width the handle holds.")
-        .def_readonly("speed", &Rectangle::speed, "Pixels a second for the step moves.")
+             R"doc(A handle for the rectangle with identifier ``id``, at speed 0; ``createRectangle`` makes both.
+
+Args:
+    id (int): the drawn rectangle's identifier.
+    top_left (Point2D): the top-left corner, in window pixels.
+    height (float): the height in pixels.
+    width (float): the width in pixels.
+
+Raises:
+    TypeError: when an argument has the wrong type.
+)doc")
+        .def_readonly("id", &Rectangle::id, "int: the drawn rectangle's identifier; read only.")
+        .def_readonly("top_left", &Rectangle::top_left,
+                      "Point2D: the top-left corner the handle holds, in pixels; read only (see setX, moveTo).")
+        .def_readonly("height", &Rectangle::height, "float: the height the handle holds, in pixels; read only (see resize).")
+        .def_readonly("width", &Rectangle::width, "float: the width the handle holds, in pixels; read only (see setWidth).")
+        .def_readonly("speed", &Rectangle::speed, "float: the step moves' speed, in pixels a second; read only (see setSpeed).")
         .def("setX", [](Rectangle& r, double v) { r.top_left.x = v; }, py::arg("x"), py::pos_only(),
-             "Sets the handle's left edge; move() shows it.")
+             R"doc(Sets the handle's left edge; ``move()`` draws the rectangle there.
+
+Args:
+    x (float): pixels from the left.
+
+Returns:
+    None
+
+Raises:
+    TypeError: when ``x`` is not a number.
+
+Example:
+    >>> r = qel.createRectangle(10, 10, 20, 20, "#ffffff", 0)
+    >>> r.setX(30)
+    >>> r.top_left
+    (30, 10)
+    >>> r.remove()
+    True
+)doc")
         .def("setY", [](Rectangle& r, double v) { r.top_left.y = v; }, py::arg("y"), py::pos_only(),
-             "Sets the handle's top edge; move() shows it.")
+             R"doc(Sets the handle's top edge; ``move()`` draws the rectangle there.
+
+Args:
+    y (float): pixels from the top.
+
+Returns:
+    None
+
+Raises:
+    TypeError: when ``y`` is not a number.
+
+Example:
+    >>> r = qel.createRectangle(10, 10, 20, 20, "#ffffff", 0)
+    >>> r.setY(30)
+    >>> r.top_left
+    (10, 30)
+    >>> r.remove()
+    True
+)doc")
         .def("setWidth", [](Rectangle& r, double v) { r.width = v; }, py::arg("width"), py::pos_only(),
-             "Sets the handle's width (the drawn rectangle keeps its own; see resize).")
+             R"doc(Sets the handle's width; the drawn rectangle keeps its own (``resize`` changes both).
+
+The step moves keep the rectangle inside the window by the handle's size.
+
+Args:
+    width (float): pixels.
+
+Returns:
+    None
+
+Raises:
+    TypeError: when ``width`` is not a number.
+
+Example:
+    >>> r = qel.createRectangle(10, 10, 20, 20, "#ffffff", 0)
+    >>> r.setWidth(50)
+    >>> r.width
+    50.0
+    >>> r.remove()
+    True
+)doc")
         .def("setSpeed", [](Rectangle& r, double v) { r.speed = v; }, py::arg("speed"), py::pos_only(),
-             "Sets the speed of the step moves, in pixels a second.")
+             R"doc(Sets the speed of the step moves.
+
+Args:
+    speed (float): pixels a second.
+
+Returns:
+    None
+
+Raises:
+    TypeError: when ``speed`` is not a number.
+
+Example:
+    >>> r = qel.createRectangle(10, 10, 20, 20, "#ffffff", 0)
+    >>> r.setSpeed(75)
+    >>> r.speed
+    75.0
+    >>> r.remove()
+    True
+)doc")
         .def("setColor", [](const Rectangle& r, const std::string& color) { withOutput([&] { setColorById(r.id, color); }); },
-             py::arg("colour"), py::pos_only(),
-             "Recolours the rectangle with colour text '#rrggbb' (printed as it is read).")
-        .def("display", [](const Rectangle& r) { display(r.top_left); }, "Prints the handle's top-left corner.")
+             py::arg("colour"), py::pos_only(), R"doc(Recolours the drawn rectangle.
+
+The colour text is printed as it is read, unless qel is quiet (see ``setQuiet``).
+
+Args:
+    colour (str): the colour as ``"#rrggbb"`` text.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first").
+    ValueError: when the colour text is not ``#`` and hex digits ("invalid stoul argument").
+    IndexError: when the colour text is empty.
+    TypeError: when ``colour`` is not text.
+
+Example:
+    >>> r = qel.createRectangle(10, 10, 20, 20, "#ffffff", 0)
+    >>> r.setColor("#ff00ff")
+    >>> r.remove()
+    True
+)doc")
+        .def("display", [](const Rectangle& r) { display(r.top_left); }, R"doc(Prints the handle's top-left corner as ``(x, y)``.
+
+Prints nothing when qel is quiet (see ``setQuiet``).
+
+Returns:
+    None
+
+Example:
+    >>> r = qel.createRectangle(10, 20, 5, 5, "#ffffff", 0)
+    >>> qel.setQuiet(False)
+    >>> r.display()
+    (10, 20)
+    >>> qel.setQuiet(True)
+    >>> r.remove()
+    True
+)doc")
         .def("move", [](const Rectangle& r) { requireEngine().moveTo(r.id, r.top_left.x, r.top_left.y); },
-             "Draws the rectangle where the handle says.")
+             R"doc(Draws the rectangle at the top-left corner the handle holds.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first").
+
+Example:
+    >>> r = qel.createRectangle(10, 10, 20, 20, "#ffffff", 0)
+    >>> r.setY(150)
+    >>> r.move()
+    >>> qel.objectAt(15, 155) == r.id
+    True
+    >>> r.remove()
+    True
+)doc")
         .def(
             "moveTo",
             [](Rectangle& r, double x, double y) {
@@ -136,20 +586,140 @@ void registerShapeClasses(py::module_& m) {
                 r.top_left = Point2D{x, y};
                 app.moveTo(r.id, x, y);
             },
-            py::arg("x"), py::arg("y"), py::pos_only(), "Places the top-left corner, on the handle and on screen.")
+            py::arg("x"), py::arg("y"), py::pos_only(), R"doc(Places the top-left corner at (x, y), on the handle and on screen.
+
+Args:
+    x (float): pixels from the left.
+    y (float): pixels from the top.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first").
+    TypeError: when x or y is not a number.
+
+Example:
+    >>> r = qel.createRectangle(10, 10, 20, 20, "#ffffff", 0)
+    >>> r.moveTo(200, 100)
+    >>> r.top_left
+    (200, 100)
+    >>> r.remove()
+    True
+)doc")
         .def("moveUp", [](Rectangle& r) { moveRectangle(r, Step::Up); },
-             "Moves up by speed times the frame's time, stopping at the window's edge.")
+             R"doc(Moves the rectangle up by its speed times the time since its previous step up, at most
+``deltaTime()``, stopping where it would leave the window (or the area the camera shows).
+
+Updates the handle's top_left and the drawn rectangle. A second step the same way before the next
+frame moves nothing, so a shape covers ``speed`` pixels a second however often it steps.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first").
+
+Example:
+    >>> r = qel.createRectangle(100, 100, 10, 10, "#ffffff", 20)
+    >>> qel.setFixedStep(0.5)
+    >>> _ = qel.nextFrame()
+    >>> r.moveUp()
+    >>> r.top_left
+    (100, 90)
+    >>> qel.setFixedStep(0)
+    >>> r.remove()
+    True
+)doc")
         .def("moveDown", [](Rectangle& r) { moveRectangle(r, Step::Down); },
-             "Moves down by speed times the frame's time, stopping at the window's edge.")
+             R"doc(Moves the rectangle down by its speed times the time since its previous step down, at most
+``deltaTime()``, stopping where it would leave the window (or the area the camera shows).
+
+Updates the handle's top_left and the drawn rectangle. A second step the same way before the next
+frame moves nothing, so a shape covers ``speed`` pixels a second however often it steps.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first").
+
+Example:
+    >>> r = qel.createRectangle(100, 100, 10, 10, "#ffffff", 20)
+    >>> qel.setFixedStep(0.5)
+    >>> _ = qel.nextFrame()
+    >>> r.moveDown()
+    >>> r.top_left
+    (100, 110)
+    >>> qel.setFixedStep(0)
+    >>> r.remove()
+    True
+)doc")
         .def("moveLeft", [](Rectangle& r) { moveRectangle(r, Step::Left); },
-             "Moves left by speed times the frame's time, stopping at the window's edge.")
+             R"doc(Moves the rectangle left by its speed times the time since its previous step left, at most
+``deltaTime()``, stopping where it would leave the window (or the area the camera shows).
+
+Updates the handle's top_left and the drawn rectangle. A second step the same way before the next
+frame moves nothing, so a shape covers ``speed`` pixels a second however often it steps.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first").
+
+Example:
+    >>> r = qel.createRectangle(100, 100, 10, 10, "#ffffff", 20)
+    >>> qel.setFixedStep(0.5)
+    >>> _ = qel.nextFrame()
+    >>> r.moveLeft()
+    >>> r.top_left
+    (90, 100)
+    >>> qel.setFixedStep(0)
+    >>> r.remove()
+    True
+)doc")
         .def("moveRight", [](Rectangle& r) { moveRectangle(r, Step::Right); },
-             "Moves right by speed times the frame's time, stopping at the window's edge.")
+             R"doc(Moves the rectangle right by its speed times the time since its previous step right, at most
+``deltaTime()``, stopping where it would leave the window (or the area the camera shows).
+
+Updates the handle's top_left and the drawn rectangle. A second step the same way before the next
+frame moves nothing, so a shape covers ``speed`` pixels a second however often it steps.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first").
+
+Example:
+    >>> r = qel.createRectangle(100, 100, 10, 10, "#ffffff", 20)
+    >>> qel.setFixedStep(0.5)
+    >>> _ = qel.nextFrame()
+    >>> r.moveRight()
+    >>> r.top_left
+    (110, 100)
+    >>> qel.setFixedStep(0)
+    >>> r.remove()
+    True
+)doc")
         .def("__repr__", [](const Rectangle& r) { return "Rectangle<" + std::to_string(r.id) + ">"; },
              "Rectangle<id>.")
         // Beyond the methods above.
         .def("remove", [](const Rectangle& r) { return requireEngine().removeObject(r.id); },
-             "Removes the rectangle; True when it was there.")
+             R"doc(Removes the drawn rectangle, as ``removeObject(id)`` does.
+
+Returns:
+    bool: True when the rectangle was there, False when it was removed already.
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first").
+
+Example:
+    >>> r = qel.createRectangle(10, 10, 20, 20, "#ffffff", 0)
+    >>> r.remove(), r.remove()
+    (True, False)
+)doc")
         .def(
             "resize",
             [](Rectangle& r, double width, double height) {
@@ -158,10 +728,49 @@ void registerShapeClasses(py::module_& m) {
                 r.height = height;
                 app.resizeObject(r.id, width, height);
             },
-            py::arg("width"), py::arg("height"), "Sets the width and height of the handle and of the drawn rectangle.")
+            py::arg("width"), py::arg("height"), R"doc(Sets the width and height of the handle and of the drawn rectangle.
+
+Mind the order: the width comes first here, unlike ``createRectangle``.
+
+Args:
+    width (float): pixels, along x.
+    height (float): pixels, along y.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first").
+    TypeError: when width or height is not a number.
+
+Example:
+    >>> r = qel.createRectangle(10, 10, 20, 20, "#ffffff", 0)
+    >>> r.resize(60, 30)
+    >>> r.width, r.height
+    (60.0, 30.0)
+    >>> r.remove()
+    True
+)doc")
         .def(
             "setLayer", [](const Rectangle& r, int32_t layer) { requireEngine().setLayer(r.id, layer); },
-            py::arg("layer"), "Puts the rectangle on a layer: higher layers are drawn above lower ones.");
+            py::arg("layer"), R"doc(Puts the rectangle on a layer, as ``setLayer(id, layer)`` does.
+
+Args:
+    layer (int): higher layers are drawn above lower ones; every object starts on 0.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first").
+    TypeError: when ``layer`` is not an int from -2**31 to 2**31-1.
+
+Example:
+    >>> r = qel.createRectangle(10, 10, 20, 20, "#ffffff", 0)
+    >>> r.setLayer(-1)
+    >>> r.remove()
+    True
+)doc");
 }
 
 }  // namespace qel

@@ -29,12 +29,67 @@ void setCursorVisible(bool visible) {
 }
 
 void registerWindowFunctions(py::module_& m) {
-    m.def("setTitle", &setTitle, py::arg("title"), "Sets the window's title (no effect offscreen).");
-    m.def("setFullscreen", &setFullscreen, py::arg("fullscreen"),
-          "Switches the window to cover the primary monitor (True) or back to its windowed size and place "
-          "(False); getWindowWidth/getWindowHeight report the new size at once (no effect offscreen).");
-    m.def("setCursorVisible", &setCursorVisible, py::arg("visible"),
-          "Shows (True) or hides (False) the mouse cursor over the window (no effect offscreen).");
+    m.def("setTitle", &setTitle, py::arg("title"), R"doc(Sets the window's title.
+
+Offscreen, nothing changes.
+
+Args:
+    title (str): the new title.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first") or once the window is
+        closed ("the window is closed: call qel.init() to open a new one").
+    ValueError: when the title holds a NUL character.
+    TypeError: when ``title`` is not text.
+
+Example:
+    >>> qel.setTitle("Level 2")
+)doc");
+    m.def("setFullscreen", &setFullscreen, py::arg("fullscreen"), R"doc(Switches the window to full screen or back.
+
+Full screen covers the primary monitor at its current video mode; windowed gives back the
+size and place the window had (or, for a window opened full screen, ``init``'s size in the
+middle of the monitor). ``getWindowWidth()`` and ``getWindowHeight()`` tell the new size at
+once. Offscreen, nothing changes.
+
+Args:
+    fullscreen (bool): True to cover the monitor, False for the windowed size.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first") or once the window is
+        closed ("the window is closed: call qel.init() to open a new one").
+    TypeError: when ``fullscreen`` is not a bool.
+
+Example:
+    >>> qel.setFullscreen(False)
+    >>> qel.getWindowWidth(), qel.getWindowHeight()
+    (320, 240)
+)doc");
+    m.def("setCursorVisible", &setCursorVisible, py::arg("visible"), R"doc(Shows or hides the mouse cursor over the window.
+
+Offscreen, nothing changes.
+
+Args:
+    visible (bool): True to show the cursor, False to hide it.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before ``init`` ("qel.init() must be called first") or once the window is
+        closed ("the window is closed: call qel.init() to open a new one").
+    TypeError: when ``visible`` is not a bool.
+
+Example:
+    >>> qel.setCursorVisible(False)
+    >>> qel.setCursorVisible(True)
+)doc");
 }
 
 }  // namespace qel
