@@ -1,6 +1,8 @@
 """The module's surface and what init() does with its arguments and the real window."""
+import ast
 import json
 import os
+import re
 import textwrap
 
 import pytest
@@ -208,31 +210,101 @@ def test_printing_goes_through_sys_stdout_or_nowhere_when_quiet(run_qel, tmp_pat
     assert r.returncode == 0 and "1 passed" in r.stdout, r.output
 
 
-def test_every_name_documented_with_named_parameters(run_qel):
+# Documented on another branch (the added features' own docstrings): the merge empties this.
+PENDING = {
+    "Circle.setOutline", "Rectangle.setAngle", "Rectangle.setOutline",
+    "Line", "Line.moveTo", "Line.remove", "Line.setAngle", "Line.setColor", "Line.setLayer", "Line.setPoints",
+    "Line.setWidth", "Polygon", "Polygon.moveTo", "Polygon.remove", "Polygon.setAngle", "Polygon.setColor",
+    "Polygon.setLayer", "Polygon.setOutline", "Polygon.setPoints", "Sheet", "Sheet.frame", "Sound", "Sound.play",
+    "Sprite", "Sprite.moveTo", "Sprite.remove", "Sprite.resize", "Sprite.setFrame", "Sprite.setImage",
+    "Sprite.setLayer", "Text", "Text.moveTo", "Text.remove", "Text.setColor", "Text.setLayer", "Text.setSize",
+    "Text.setText", "Voice", "Voice.pause", "Voice.resume", "Voice.stop", "Sound.__eq__",
+    "audioDevice", "collides", "createDisc", "createLine", "createPolygon", "createRect", "createSprite",
+    "createText", "createTriangle", "getCamera", "loadSheet", "loadSound", "musicPlaying", "objectsIn",
+    "overlapping", "pauseMusic", "playMusic", "resumeMusic", "screenToWorld", "setCamera", "setLayerFixed",
+    "setMasterVolume", "stopMusic", "worldToScreen"}
+
+
+def _signatures(doc):
+    """The parameters of each signature line pybind11 put in a docstring, as (name, kind) lists."""
+    lines = doc.splitlines()
+    if len(lines) > 1 and lines[1] == "Overloaded function.":
+        lines = [re.sub(r"^\d+\. ", "", l) for l in lines if re.match(r"^\d+\. \w+\(", l)]
+    else:
+        lines = lines[:1]
+    # Defaults shown as <object at 0x...> are no Python.
+    return [_parameters(ast.parse("def " + re.sub(r"<[^<>]*>", "None", l) + ": ...").body[0]) for l in lines]
+
+
+def _parameters(func):
+    a = func.args
+    return ([(x.arg, "positional-only") for x in a.posonlyargs] + [(x.arg, "positional") for x in a.args]
+            + [(x.arg, "*") for x in [a.vararg] if x] + [(x.arg, "keyword-only") for x in a.kwonlyargs]
+            + [(x.arg, "**") for x in [a.kwarg] if x])
+
+
+def _stub_signatures():
+    with open(os.path.join(os.path.dirname(__file__), "..", "..", "python", "qel.pyi")) as f:
+        tree = ast.parse(f.read())
+    stub = {}
+    for node in tree.body:
+        members = [(f"{node.name}.{n.name}", n) for n in node.body
+                   if isinstance(n, ast.FunctionDef)] if isinstance(node, ast.ClassDef) else []
+        for qual, item in [(getattr(node, "name", None), node)] + members:
+            decorators = [ast.unparse(d) for d in getattr(item, "decorator_list", [])]
+            if isinstance(item, ast.FunctionDef) and not any(d.endswith((".setter", "property")) for d in decorators):
+                stub.setdefault(qual, []).append(_parameters(item))
+    return stub
+
+
+def test_docstrings_stubs_and_help_agree(run_qel):
+    # Every public function, class, method and property: documented, every parameter named as the stub
+    # names it (and of the same kind), described under Args:, and shown working under Example:.
     import tomllib
-    r = run_qel(r"""
-        import json, re, qel
-        SIGNATURE = re.compile(r"^(\d+\. )?\w+\(.*\)( -> .*)?$")
-        missing, unnamed = [], []
-        def check(name, obj):
-            doc = obj.__doc__ or ""
-            text = [l for l in doc.splitlines() if l.strip() and not SIGNATURE.match(l.strip())
-                    and l.strip() != "Overloaded function."]
-            if not text:
-                missing.append(name)
-            if re.search(r"\barg\d+\b", doc):
-                unnamed.append(name)
+    r = run_qel("""
+        import json, qel
+        out = {}
         for name, obj in vars(qel).items():
             if name.startswith("__"):
                 continue
-            check(name, obj)
+            out[name] = ["class" if isinstance(obj, type) else "function", obj.__doc__ or ""]
             for member, value in vars(obj).items() if isinstance(obj, type) else ():
-                if not member.startswith("_") or member in ("__init__", "__repr__"):
-                    check(f"{name}.{member}", value)
-        print(json.dumps([missing, unnamed, qel.__version__]))
+                if not member.startswith("_") or member == "__init__":
+                    kind = "property" if isinstance(value, property) else "method"
+                    out[f"{name}.{member}"] = [kind, value.__doc__ or ""]
+                elif callable(value):
+                    out[f"{name}.{member}"] = ["special", getattr(value, "__doc__", "") or ""]
+        print(json.dumps([out, qel.__version__]))
     """)
     assert r.returncode == 0, r.output
-    missing, unnamed, version = json.loads(r.stdout.splitlines()[-1])
-    assert missing == [] and unnamed == []
+    names, version = json.loads(r.stdout.splitlines()[-1])
+    stub = _stub_signatures()
+    problems = {}
+    for name, (kind, doc) in names.items():
+        if name.endswith(".__init__") and name not in stub:
+            continue  # no constructor: the handles come from functions
+        found = ["unnamed parameters"] if re.search(r"\barg\d+\b", doc) else []
+        if kind == "special":  # __eq__ and the like: help() shows their signatures, nothing more is asked
+            problems.update({name: found} if found else {})
+            continue
+        if not (doc.partition("\n")[2] if kind in ("function", "method") else doc).strip():
+            found.append("no docstring")
+        if kind in ("function", "method"):
+            signatures, stubbed = _signatures(doc), stub.get(name, [])
+            # The stub may split one signature into overloads, each a part of it (createText's colour spellings).
+            split = len(signatures) == 1 < len(stubbed) and {p for s in stubbed for p in s} == set(signatures[0]) \
+                and all(s == [p for p in signatures[0] if p in s] for s in stubbed)
+            if signatures != stubbed and not split:
+                found.append(f"signature {signatures} but the stub has {stubbed}")
+            for param in {p for s in signatures for p, _ in s} - {"self"}:
+                if not re.search(rf"^\s*Args:\s*$.*?^\s+\**{param} ?(\([^)]*\))?:", doc, re.S | re.M):
+                    found.append(f"{param} not under Args:")
+        if kind != "property" and not name.endswith(".__init__") \
+                and not re.search(r"^\s*Examples?:\s*\n\s+>>> ", doc, re.M):
+            found.append("no Example:")
+        if found:
+            problems[name] = found
+    assert {n: p for n, p in problems.items() if n not in PENDING} == {}
+    assert PENDING - set(problems) == set(), "documented now: drop these from PENDING"
     with open(os.path.join(os.path.dirname(__file__), "..", "..", "pyproject.toml"), "rb") as f:
         assert version == tomllib.load(f)["project"]["version"]
