@@ -123,7 +123,7 @@ Example:
 )doc")
         .def_property_readonly(
             "playing", [](const Voice& v) { auto* pool = poolOf(v); return pool && pool->playing(v.id); },
-            R"doc(bool, read-only: whether the voice still holds its sound (playing or paused); False
+            R"doc(bool: Read-only. Whether the voice still holds its sound (playing or paused); False
 once stopped, finished, or taken by another play.)doc")
         .def_property(
             "volume", [](const Voice& v) { return v.volume; },
@@ -133,7 +133,7 @@ once stopped, finished, or taken by another play.)doc")
                     if (auto* pool = poolOf(v)) pool->setVolume(v.id, v.volume);
                 },
                 py::name("volume"), py::is_method(voice), py::arg("volume")),
-            R"doc(float, read/write: the voice's gain from 0.0 (silent) to 1.0 (as recorded);
+            R"doc(float: Read/write. The voice's gain from 0.0 (silent) to 1.0 (as recorded);
 ValueError outside.)doc")
         .def_property(
             "pan", [](const Voice& v) { return v.pan; },
@@ -143,7 +143,7 @@ ValueError outside.)doc")
                     if (auto* pool = poolOf(v)) pool->setPan(v.id, v.pan);
                 },
                 py::name("pan"), py::is_method(voice), py::arg("pan")),
-            R"doc(float, read/write: where the voice sounds, from -1.0 (left only) through 0.0 (centre,
+            R"doc(float: Read/write. Where the voice sounds, from -1.0 (left only) through 0.0 (centre,
 each side at equal power) to 1.0 (right only); ValueError outside.)doc");
 
     py::class_<Sound>(m, "Sound", R"doc(A decoded sound file, to play as often as wanted, several times at once.
@@ -162,7 +162,7 @@ Example:
     True
 )doc")
         .def_property_readonly("duration", [](const Sound& s) { return s.buffer->duration(); },
-                               "float, read-only: the sound's length in seconds.")
+                               "float: Read-only. The sound's length in seconds.")
         .def_property_readonly(
             "path",
             [](const Sound& s) {
@@ -170,9 +170,16 @@ Example:
                 return py::reinterpret_steal<py::str>(
                     PyUnicode_DecodeFSDefaultAndSize(s.path.data(), static_cast<Py_ssize_t>(s.path.size())));
             },
-            "str, read-only: the file it was loaded from, as given to loadSound.")
+            "str: Read-only. The file it was loaded from, as given to loadSound.")
         .def("__eq__", [](const Sound& a, const Sound& b) { return a.buffer == b.buffer; }, py::is_operator(),
-             py::arg("other"), "Whether both hold the same decoded samples.")
+             py::arg("other"), R"doc(Tells whether both hold the same decoded samples (the same file, loaded while held).
+
+Args:
+    other (Sound): the sound to compare with.
+
+Returns:
+    bool: True for the same samples.
+)doc")
         .def("__hash__", [](const Sound& s) { return std::hash<const void*>()(s.buffer.get()); })
         .def(
             "play",

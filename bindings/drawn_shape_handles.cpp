@@ -111,13 +111,13 @@ Example:
     >>> line.remove()
     True
 )doc")
-        .def_readonly("id", &Line::id, "int, read-only: the object's identifier, for the functions that take one.")
+        .def_readonly("id", &Line::id, "int: Read-only. The object's identifier, for the functions that take one.")
         .def_property_readonly(
             "points", [](const Line& l) { return py::make_tuple(py::make_tuple(l.x1, l.y1), py::make_tuple(l.x2, l.y2)); },
-            "tuple, read-only: its ends ((x1, y1), (x2, y2)) in pixels, before it is turned.")
-        .def_readonly("width", &Line::width, "float, read-only: its width in pixels (setWidth changes it).")
+            "tuple: Read-only. Its ends ((x1, y1), (x2, y2)) in pixels, before it is turned.")
+        .def_readonly("width", &Line::width, "float: Read-only. Its width in pixels (setWidth changes it).")
         .def_readonly("angle", &Line::angle,
-                      "float, read-only: how far it is turned about its middle, in degrees clockwise.")
+                      "float: Read-only. How far it is turned about its middle, in degrees clockwise.")
         .def(
             "moveTo",
             [](Line& l, double x, double y) {
@@ -324,13 +324,13 @@ Example:
     >>> hill.remove()
     True
 )doc")
-        .def_readonly("id", &Polygon::id, "int, read-only: the object's identifier, for the functions that take one.")
+        .def_readonly("id", &Polygon::id, "int: Read-only. The object's identifier, for the functions that take one.")
         .def_property_readonly(
             "points", [](const Polygon& p) { return pointList(p.points, p.offset); },
-            "list, read-only: its points [(x, y), ...] in pixels where they are drawn, before it is turned.")
+            "list: Read-only. Its points [(x, y), ...] in pixels where they are drawn, before it is turned.")
         .def_readonly("angle", &Polygon::angle,
-                      "float, read-only: how far it is turned about its centroid, in degrees clockwise.")
-        .def_readonly("outline", &Polygon::outline, "float, read-only: its outline's width in pixels (0: filled).")
+                      "float: Read-only. How far it is turned about its centroid, in degrees clockwise.")
+        .def_readonly("outline", &Polygon::outline, "float: Read-only. Its outline's width in pixels (0: filled).")
         .def(
             "moveTo",
             [](Polygon& p, double x, double y) {
@@ -522,8 +522,8 @@ Example:
     // Rectangle and Circle were registered with the twenty functions; these come after them.
     auto rectangle = py::reinterpret_borrow<py::class_<Rectangle>>(py::object(m.attr("Rectangle")));
     rectangle.def_readonly("angle", &Rectangle::angle,
-                           "float, read-only: how far it is turned about its centre, in degrees clockwise.")
-        .def_readonly("outline", &Rectangle::outline, "float, read-only: its outline's width in pixels (0: filled).")
+                           "float: Read-only. How far it is turned about its centre, in degrees clockwise.")
+        .def_readonly("outline", &Rectangle::outline, "float: Read-only. Its outline's width in pixels (0: filled).")
         .def("setAngle", &setAngle<Rectangle>, py::arg("degrees"),
              R"doc(Turns the rectangle about its centre; top_left stays the unturned corner.
 
@@ -570,7 +570,7 @@ Example:
     True
 )doc");
     auto circle = py::reinterpret_borrow<py::class_<Circle>>(py::object(m.attr("Circle")));
-    circle.def_readonly("outline", &Circle::outline, "float, read-only: its outline's width in pixels (0: filled).")
+    circle.def_readonly("outline", &Circle::outline, "float: Read-only. Its outline's width in pixels (0: filled).")
         .def("setOutline", &setOutline<Circle>, py::arg("width"),
              R"doc(Draws only a ring this many pixels wide inside its edge, or fills it again.
 

@@ -104,11 +104,11 @@ Example:
     >>> ship.remove()
     True
 )doc")
-        .def_readonly("id", &Sprite::id, "int, read-only: the object's identifier, for the functions that take one.")
+        .def_readonly("id", &Sprite::id, "int: Read-only. The object's identifier, for the functions that take one.")
         .def_readonly("top_left", &Sprite::top_left,
-                      "Point2D, read-only: where the sprite's top-left corner was placed, in pixels.")
-        .def_readonly("width", &Sprite::width, "float, read-only: the drawn width in pixels, before scale.")
-        .def_readonly("height", &Sprite::height, "float, read-only: the drawn height in pixels, before scale.")
+                      "Point2D: Read-only. Where the sprite's top-left corner was placed, in pixels.")
+        .def_readonly("width", &Sprite::width, "float: Read-only. The drawn width in pixels, before scale.")
+        .def_readonly("height", &Sprite::height, "float: Read-only. The drawn height in pixels, before scale.")
         .def("moveTo", &moveHandle<Sprite>, py::arg("x"), py::arg("y"),
              R"doc(Places the sprite's top-left corner (before it is turned or scaled) at (x, y).
 
@@ -253,13 +253,13 @@ Example:
     >>> score.remove()
     True
 )doc")
-        .def_readonly("id", &Text::id, "int, read-only: the object's identifier, for the functions that take one.")
-        .def_readonly("top_left", &Text::top_left, "Point2D, read-only: where the text's top-left corner is drawn, in pixels.")
-        .def_readonly("width", &Text::width, "float, read-only: the drawn width in pixels.")
-        .def_readonly("height", &Text::height, "float, read-only: the drawn height in pixels.")
+        .def_readonly("id", &Text::id, "int: Read-only. The object's identifier, for the functions that take one.")
+        .def_readonly("top_left", &Text::top_left, "Point2D: Read-only. Where the text's top-left corner is drawn, in pixels.")
+        .def_readonly("width", &Text::width, "float: Read-only. The drawn width in pixels.")
+        .def_readonly("height", &Text::height, "float: Read-only. The drawn height in pixels.")
         .def_property_readonly(
             "text", [](const Text& t) { return t.text ? t.text : py::str(""); },
-            "str, read-only: the text drawn (a lone surrogate in what was given reads as U+FFFD).")
+            "str: Read-only. The text drawn (a lone surrogate in what was given reads as U+FFFD).")
         .def(
             "setText",
             [](Text& t, const TextArgument& text) {

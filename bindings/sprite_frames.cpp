@@ -200,7 +200,7 @@ Example:
 )doc")
         .def_property_readonly(
             "delays", [](const Sheet& s) { return s.delays; },
-            "list[float], read-only: the seconds each frame shows for, as an animated GIF says (0.0 for "
+            "list[float]: Read-only. The seconds each frame shows for, as an animated GIF says (0.0 for "
             "frames cut from a still picture).")
         .def("__repr__", [](const Sheet& s) { return "Sheet<" + std::to_string(s.frames.size()) + " frames>"; },
              R"doc(Shows the sheet as Sheet<N frames>.

@@ -69,7 +69,7 @@ void registerSpriteLooks(py::module_& m) {
             const double angle = finiteNumber(degrees, "a sprite's angle");
             return [angle](orv::GameObject& o) { o.angle = angle; };
         },
-        "float, read/write: how far the sprite is turned about its anchor, in degrees clockwise as seen "
+        "float: Read/write. How far the sprite is turned about its anchor, in degrees clockwise as seen "
         "(finite; default 0.0).");
     property<py::object>(
         sprite, "anchor",
@@ -84,7 +84,7 @@ void registerSpriteLooks(py::module_& m) {
                 o.look.anchorY = anchor.y;
             };
         },
-        "tuple[float, float], read/write: the point the sprite turns, scales and flips about. Set a name "
+        "tuple[float, float]: Read/write. The point the sprite turns, scales and flips about. Set a name "
         "('center', the default, 'topleft', 'top', ... 'bottomright') or a pixel offset (x, y) from its top-left "
         "corner; reads as (x, y) pixels in the sprite's box as drawn before scale.");
     property<py::object>(
@@ -109,16 +109,16 @@ void registerSpriteLooks(py::module_& m) {
                 o.look.scaleY = sy;
             };
         },
-        "tuple[float, float], read/write: how much the sprite is scaled about its anchor. Set a number, or "
+        "tuple[float, float]: Read/write. How much the sprite is scaled about its anchor. Set a number, or "
         "(sx, sy) for each axis (finite; a negative one flips it); reads as (sx, sy). Default (1.0, 1.0).");
     property<bool>(
         sprite, "flipX", [](const orv::GameObject& o) { return o.look.flipX; },
         [](bool flip) { return [flip](orv::GameObject& o) { o.look.flipX = flip; }; },
-        "bool, read/write: whether the picture is mirrored left to right, about its anchor. Default False.");
+        "bool: Read/write. Whether the picture is mirrored left to right, about its anchor. Default False.");
     property<bool>(
         sprite, "flipY", [](const orv::GameObject& o) { return o.look.flipY; },
         [](bool flip) { return [flip](orv::GameObject& o) { o.look.flipY = flip; }; },
-        "bool, read/write: whether the picture is mirrored top to bottom, about its anchor. Default False.");
+        "bool: Read/write. Whether the picture is mirrored top to bottom, about its anchor. Default False.");
     property<double>(
         sprite, "opacity", [](const orv::GameObject& o) { return static_cast<double>(o.look.opacity); },
         [](double opacity) {
@@ -127,7 +127,7 @@ void registerSpriteLooks(py::module_& m) {
             }
             return [opacity](orv::GameObject& o) { o.look.opacity = static_cast<float>(opacity); };
         },
-        "float, read/write: how opaque the sprite is, from 0.0 (not drawn) to 1.0 (as the picture is, the "
+        "float: Read/write. How opaque the sprite is, from 0.0 (not drawn) to 1.0 (as the picture is, the "
         "default); ValueError outside.");
     property<py::object>(
         sprite, "tint",
@@ -139,13 +139,13 @@ void registerSpriteLooks(py::module_& m) {
             const uint32_t rgba = colourArgument(colour);
             return [rgba](orv::GameObject& o) { o.look.tint = rgba; };
         },
-        "tuple[int, int, int, int], read/write: a colour multiplied into every texel, alpha included. Set any "
+        "tuple[int, int, int, int]: Read/write. A colour multiplied into every texel, alpha included. Set any "
         "colour ('#rrggbbaa', 'red', (r, g, b, a), 0xRRGGBB); reads as (r, g, b, a) of 0 to 255. Default "
         "'white', which leaves the picture as it is.");
     property<bool>(
         sprite, "smooth", [](const orv::GameObject& o) { return o.look.smooth; },
         [](bool smooth) { return [smooth](orv::GameObject& o) { o.look.smooth = smooth; }; },
-        "bool, read/write: True (the default) filters a scaled or turned picture bilinearly; False shows "
+        "bool: Read/write. True (the default) filters a scaled or turned picture bilinearly; False shows "
         "each pixel's nearest texel, for pixel art.");
 }
 
