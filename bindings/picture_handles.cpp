@@ -90,7 +90,8 @@ void registerPictureClasses(py::module_& m) {
 
 createSprite returns one. It can be moved, scaled, turned, flipped, faded and tinted, and
 show another picture or another frame of a sheet; collides and objectAt treat it where it is
-drawn.
+drawn. Once it is removed, its methods and setting its looks do nothing, and reading a look
+(angle, anchor, scale, flipX, flipY, opacity, tint, smooth) raises RuntimeError.
 
 Example:
     >>> import os, tempfile
