@@ -96,7 +96,8 @@ drawn. Once it is removed, its methods and setting its looks do nothing, and rea
 Example:
     >>> import os, tempfile
     >>> path = os.path.join(tempfile.mkdtemp(), "picture.png")
-    >>> qel.poll(); qel.screenshot(path)  # a 320 by 240 PNG to draw
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
     >>> ship = qel.createSprite(100, 80, path, 32, 24)
     >>> ship.angle = 90
     >>> ship.scale = 2
@@ -127,7 +128,8 @@ Raises:
 Example:
     >>> import os, tempfile
     >>> path = os.path.join(tempfile.mkdtemp(), "picture.png")
-    >>> qel.poll(); qel.screenshot(path)  # a 320 by 240 PNG to draw
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
     >>> sprite = qel.createSprite(0, 0, path, 32, 24)
     >>> sprite.moveTo(200, 150)
     >>> sprite.top_left.x, sprite.top_left.y
@@ -155,7 +157,8 @@ Raises:
 Example:
     >>> import os, tempfile
     >>> path = os.path.join(tempfile.mkdtemp(), "picture.png")
-    >>> qel.poll(); qel.screenshot(path)  # a 320 by 240 PNG to draw
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
     >>> sprite = qel.createSprite(0, 0, path, 32, 24)
     >>> sprite.setLayer(3)
     >>> sprite.remove()
@@ -201,7 +204,8 @@ Raises:
 Example:
     >>> import os, tempfile
     >>> path = os.path.join(tempfile.mkdtemp(), "picture.png")
-    >>> qel.poll(); qel.screenshot(path)  # a 320 by 240 PNG to draw
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
     >>> sprite = qel.createSprite(0, 0, path, 32, 24)
     >>> sprite.resize(64, 0)
     >>> sprite.width, sprite.height
@@ -221,7 +225,8 @@ Raises:
 Example:
     >>> import os, tempfile
     >>> path = os.path.join(tempfile.mkdtemp(), "picture.png")
-    >>> qel.poll(); qel.screenshot(path)  # a 320 by 240 PNG to draw
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
     >>> sprite = qel.createSprite(0, 0, path, 32, 24)
     >>> sprite.remove()
     True
@@ -233,7 +238,8 @@ Example:
 Example:
     >>> import os, tempfile
     >>> path = os.path.join(tempfile.mkdtemp(), "picture.png")
-    >>> qel.poll(); qel.screenshot(path)  # a 320 by 240 PNG to draw
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
     >>> sprite = qel.createSprite(0, 0, path, 32, 24)
     >>> repr(sprite) == f"Sprite<{sprite.id}>"
     True
@@ -461,7 +467,8 @@ Raises:
 Example:
     >>> import os, tempfile
     >>> path = os.path.join(tempfile.mkdtemp(), "picture.png")
-    >>> qel.poll(); qel.screenshot(path)  # a 320 by 240 PNG to draw
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
     >>> whole = qel.createSprite(0, 0, path)
     >>> whole.width, whole.height
     (320.0, 240.0)

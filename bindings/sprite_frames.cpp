@@ -160,7 +160,8 @@ frame i as (x, y, width, height) in the picture's pixels; delays gives each fram
 Example:
     >>> import os, tempfile
     >>> path = os.path.join(tempfile.mkdtemp(), "sheet.png")
-    >>> qel.poll(); qel.screenshot(path)  # a 320 by 240 PNG to cut
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
     >>> sheet = qel.loadSheet(path, 80, 60)
     >>> len(sheet), sheet[0], sheet[-1]
     (16, (0, 0, 80, 60), (240, 180, 80, 60))
@@ -193,7 +194,8 @@ Raises:
 Example:
     >>> import os, tempfile
     >>> path = os.path.join(tempfile.mkdtemp(), "sheet.png")
-    >>> qel.poll(); qel.screenshot(path)  # a 320 by 240 PNG to cut
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
     >>> sheet = qel.loadSheet(path, 80, 60)
     >>> sheet.frame(5)
     (80, 60, 80, 60)
@@ -208,7 +210,8 @@ Example:
 Example:
     >>> import os, tempfile
     >>> path = os.path.join(tempfile.mkdtemp(), "sheet.png")
-    >>> qel.poll(); qel.screenshot(path)  # a 320 by 240 PNG to cut
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
     >>> qel.loadSheet(path, 160, 120)
     Sheet<4 frames>
 )doc");
@@ -244,7 +247,8 @@ Raises:
 Example:
     >>> import os, tempfile
     >>> path = os.path.join(tempfile.mkdtemp(), "sheet.png")
-    >>> qel.poll(); qel.screenshot(path)  # a 320 by 240 PNG to cut
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
     >>> sheet = qel.loadSheet(path, 32, 32, colorKey="#000000")
     >>> len(sheet)
     70
@@ -292,7 +296,8 @@ Raises:
 Example:
     >>> import os, tempfile
     >>> path = os.path.join(tempfile.mkdtemp(), "sheet.png")
-    >>> qel.poll(); qel.screenshot(path)  # a 320 by 240 PNG to cut
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
     >>> sprite = qel.createSprite(0, 0, path, frame=(0, 0, 10, 10))
     >>> sprite.setImage(path, frame=(0, 0, 40, 20))
     >>> sprite.width, sprite.height
@@ -346,7 +351,8 @@ Raises:
 Example:
     >>> import os, tempfile
     >>> path = os.path.join(tempfile.mkdtemp(), "sheet.png")
-    >>> qel.poll(); qel.screenshot(path)  # a 320 by 240 PNG to cut
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
     >>> sheet = qel.loadSheet(path, 80, 60)
     >>> walker = qel.createSprite(50, 50, sheet)
     >>> walker.setFrame(sheet, 1)
