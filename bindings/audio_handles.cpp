@@ -52,35 +52,117 @@ float checkedRange(double value, double low, double high, const char* what) {
 }
 
 void registerAudioClasses(py::module_& m) {
-    py::class_<Voice>(m, "Voice", "One playing of a Sound, returned by Sound.play.")
+    py::class_<Voice> voice(m, "Voice", R"doc(One playing of a Sound: stop it, pause it, or change its volume and pan while it plays.
+
+Sound.play returns one. A Voice stays valid after its sound has ended: it then controls
+nothing and reads as not playing.
+
+Example:
+    >>> import os, tempfile, wave
+    >>> path = os.path.join(tempfile.mkdtemp(), "hum.wav")
+    >>> with wave.open(path, "wb") as w:
+    ...     w.setparams((1, 2, 8000, 0, "NONE", None)); w.writeframes(bytes(16000))
+    >>> voice = qel.loadSound(path).play(volume=0.5)
+    >>> voice.playing
+    True
+    >>> voice.stop()
+    >>> voice.playing
+    False
+)doc");
+    voice
         .def("stop", [](const Voice& v) { if (auto* pool = poolOf(v)) pool->stop(v.id); },
-             "Silences the voice; it cannot be resumed.")
+             R"doc(Silences the voice for good: it cannot be resumed.
+
+Returns:
+    None
+
+Example:
+    >>> import os, tempfile, wave
+    >>> path = os.path.join(tempfile.mkdtemp(), "hum.wav")
+    >>> with wave.open(path, "wb") as w:
+    ...     w.setparams((1, 2, 8000, 0, "NONE", None)); w.writeframes(bytes(16000))
+    >>> voice = qel.loadSound(path).play(loop=True)
+    >>> voice.stop()
+    >>> voice.playing
+    False
+)doc")
         .def("pause", [](const Voice& v) { if (auto* pool = poolOf(v)) pool->pause(v.id); },
-             "Holds the voice where it is.")
+             R"doc(Holds the voice where it is, to go on from there with resume.
+
+A paused voice still holds its sound: playing stays True.
+
+Returns:
+    None
+
+Example:
+    >>> import os, tempfile, wave
+    >>> path = os.path.join(tempfile.mkdtemp(), "hum.wav")
+    >>> with wave.open(path, "wb") as w:
+    ...     w.setparams((1, 2, 8000, 0, "NONE", None)); w.writeframes(bytes(16000))
+    >>> voice = qel.loadSound(path).play()
+    >>> voice.pause()
+    >>> voice.playing
+    True
+    >>> voice.stop()
+)doc")
         .def("resume", [](const Voice& v) { if (auto* pool = poolOf(v)) pool->resume(v.id); },
-             "Goes on after pause.")
+             R"doc(Goes on with a voice held by pause; does nothing to one that is not paused.
+
+Returns:
+    None
+
+Example:
+    >>> import os, tempfile, wave
+    >>> path = os.path.join(tempfile.mkdtemp(), "hum.wav")
+    >>> with wave.open(path, "wb") as w:
+    ...     w.setparams((1, 2, 8000, 0, "NONE", None)); w.writeframes(bytes(16000))
+    >>> voice = qel.loadSound(path).play()
+    >>> voice.pause()
+    >>> voice.resume()
+    >>> voice.stop()
+)doc")
         .def_property_readonly(
             "playing", [](const Voice& v) { auto* pool = poolOf(v); return pool && pool->playing(v.id); },
-            "Whether the voice still holds its sound: playing or paused, not stopped, finished or taken by "
-            "another play.")
+            R"doc(bool: Read-only. Whether the voice still holds its sound (playing or paused); False
+once stopped, finished, or taken by another play.)doc")
         .def_property(
             "volume", [](const Voice& v) { return v.volume; },
-            [](Voice& v, double volume) {
-                v.volume = checkedRange(volume, 0.0, 1.0, "volume");
-                if (auto* pool = poolOf(v)) pool->setVolume(v.id, v.volume);
-            },
-            "Gain from 0.0 to 1.0.")
+            py::cpp_function(
+                [](Voice& v, double volume) {
+                    v.volume = checkedRange(volume, 0.0, 1.0, "volume");
+                    if (auto* pool = poolOf(v)) pool->setVolume(v.id, v.volume);
+                },
+                py::name("volume"), py::is_method(voice), py::arg("volume")),
+            R"doc(float: Read/write. The voice's gain from 0.0 (silent) to 1.0 (as recorded);
+ValueError outside.)doc")
         .def_property(
             "pan", [](const Voice& v) { return v.pan; },
-            [](Voice& v, double pan) {
-                v.pan = checkedRange(pan, -1.0, 1.0, "pan");
-                if (auto* pool = poolOf(v)) pool->setPan(v.id, v.pan);
-            },
-            "-1.0 left only, 0.0 centre (each side at equal power), 1.0 right only.");
+            py::cpp_function(
+                [](Voice& v, double pan) {
+                    v.pan = checkedRange(pan, -1.0, 1.0, "pan");
+                    if (auto* pool = poolOf(v)) pool->setPan(v.id, v.pan);
+                },
+                py::name("pan"), py::is_method(voice), py::arg("pan")),
+            R"doc(float: Read/write. Where the voice sounds, from -1.0 (left only) through 0.0 (centre,
+each side at equal power) to 1.0 (right only); ValueError outside.)doc");
 
-    py::class_<Sound>(m, "Sound", "A decoded sound file, made by loadSound.")
+    py::class_<Sound>(m, "Sound", R"doc(A decoded sound file, to play as often as wanted, several times at once.
+
+loadSound returns one. Two Sounds of the same file loaded while either was held are equal.
+
+Example:
+    >>> import os, tempfile, wave
+    >>> path = os.path.join(tempfile.mkdtemp(), "hum.wav")
+    >>> with wave.open(path, "wb") as w:
+    ...     w.setparams((1, 2, 8000, 0, "NONE", None)); w.writeframes(bytes(16000))
+    >>> sound = qel.loadSound(path)
+    >>> sound.duration
+    1.0
+    >>> sound == qel.loadSound(path)
+    True
+)doc")
         .def_property_readonly("duration", [](const Sound& s) { return s.buffer->duration(); },
-                               "Length in seconds.")
+                               "float: Read-only. The sound's length in seconds.")
         .def_property_readonly(
             "path",
             [](const Sound& s) {
@@ -88,8 +170,16 @@ void registerAudioClasses(py::module_& m) {
                 return py::reinterpret_steal<py::str>(
                     PyUnicode_DecodeFSDefaultAndSize(s.path.data(), static_cast<Py_ssize_t>(s.path.size())));
             },
-            "The file it was loaded from.")
-        .def("__eq__", [](const Sound& a, const Sound& b) { return a.buffer == b.buffer; }, py::is_operator())
+            "str: Read-only. The file it was loaded from, as given to loadSound.")
+        .def("__eq__", [](const Sound& a, const Sound& b) { return a.buffer == b.buffer; }, py::is_operator(),
+             py::arg("other"), R"doc(Tells whether both hold the same decoded samples (the same file, loaded while held).
+
+Args:
+    other (Sound): the sound to compare with.
+
+Returns:
+    bool: True for the same samples.
+)doc")
         .def("__hash__", [](const Sound& s) { return std::hash<const void*>()(s.buffer.get()); })
         .def(
             "play",
@@ -106,9 +196,36 @@ void registerAudioClasses(py::module_& m) {
                 return Voice{system.voices().play(s.buffer, settings), s.buffer, settings.volume, settings.pan};
             },
             py::arg("volume") = 1.0, py::arg("pan") = 0.0, py::arg("loop") = false, py::arg("pitch") = 1.0,
-            "Plays the sound on a free voice (32 at once; when all are busy the oldest that does not loop is "
-            "taken). volume 0.0 to 1.0; pan -1.0 (left) to 1.0 (right); loop: repeat until stopped; pitch 0.125 "
-            "to 8.0 (2.0: an octave up and twice as fast).");
+            R"doc(Plays the sound on a free voice and returns that Voice.
+
+Up to 32 voices sound at once; when all are busy, the oldest that does not loop is taken.
+
+Args:
+    volume (float): gain from 0.0 (silent) to 1.0 (as recorded). Default 1.0.
+    pan (float): -1.0 (left only) to 1.0 (right only); 0.0, the default, is the centre.
+    loop (bool): repeat until the voice is stopped. Default False.
+    pitch (float): speed and pitch together, 0.125 to 8.0: 2.0 plays an octave up and
+        twice as fast. Default 1.0.
+
+Returns:
+    Voice: the playing, to control it.
+
+Raises:
+    RuntimeError: when audio cannot start, or the sound was loaded before audio stopped.
+    TypeError: when an argument is not a number (loop: not a bool).
+    ValueError: when volume, pan or pitch is out of range.
+
+Example:
+    >>> import os, tempfile, wave
+    >>> path = os.path.join(tempfile.mkdtemp(), "hum.wav")
+    >>> with wave.open(path, "wb") as w:
+    ...     w.setparams((1, 2, 8000, 0, "NONE", None)); w.writeframes(bytes(16000))
+    >>> sound = qel.loadSound(path)
+    >>> voice = sound.play(volume=0.8, pan=-0.5, pitch=1.5)
+    >>> voice.pan
+    -0.5
+    >>> voice.stop()
+)doc");
 }
 
 }  // namespace qel

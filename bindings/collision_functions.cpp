@@ -44,10 +44,38 @@ void registerCollisionFunctions(py::module_& m) {
             return requireEngine().collides(first, second, mask);
         },
         py::arg("a"), py::arg("b"), py::kw_only(), py::arg("mask") = false,
-        "Whether objects a and b (identifiers or handles) share area as drawn: rectangles, circles, sprites and text "
-        "by their boxes and discs, turned objects, lines and polygons by what they draw. Shapes that only touch do "
-        "not collide. mask=True: sprites and text collide by their texels of alpha 128 or more. False when either "
-        "identifier names nothing.");
+        R"doc(Tells whether two objects share some area, as they are drawn.
+
+Rectangles, circles, sprites and text count by their boxes and discs; turned objects,
+lines and polygons by what they draw, scaled and flipped sprites where they are drawn.
+Shapes that only touch do not collide. Prints nothing.
+
+Args:
+    a (int | object): the first object: its identifier, or a handle with .id (a Circle,
+        Rectangle, Sprite, Text, Line or Polygon).
+    b (int | object): the second object, given the same way.
+    mask (bool): keyword only: True makes sprites and text collide by their texels of alpha
+        128 or more instead of their boxes. Default False.
+
+Returns:
+    bool: True when they collide; False when they do not, or either identifier names nothing.
+
+Raises:
+    RuntimeError: before qel.init().
+    TypeError: when a or b is neither an int nor has an int .id.
+    ValueError: when an identifier is outside 0 to 4294967295.
+
+Example:
+    >>> box = qel.createRect(0, 0, 20, 20, "red")
+    >>> ball = qel.createDisc(25, 10, 10, "blue")
+    >>> qel.collides(box, ball)
+    True
+    >>> qel.moveTo(ball.id, 40, 10)
+    >>> qel.collides(box, ball.id)
+    False
+    >>> box.remove(), ball.remove()
+    (True, True)
+)doc");
     m.def(
         "overlapping",
         [](const py::object& id, bool mask) {
@@ -55,8 +83,31 @@ void registerCollisionFunctions(py::module_& m) {
             return requireEngine().overlapping(object, mask);
         },
         py::arg("id"), py::kw_only(), py::arg("mask") = false,
-        "The identifiers of every object that collides with object id (collides' rules), topmost first, not itself; "
-        "[] when id names nothing.");
+        R"doc(Lists every object that collides with the given one, by collides' rules.
+
+Args:
+    id (int | object): the object: its identifier, or a handle with .id.
+    mask (bool): keyword only: True makes sprites and text count by their texels of alpha 128
+        or more. Default False.
+
+Returns:
+    list[int]: the identifiers, topmost first (by layer, then creation), without the object
+    itself; [] when id names nothing.
+
+Raises:
+    RuntimeError: before qel.init().
+    TypeError: when id is neither an int nor has an int .id.
+    ValueError: when the identifier is outside 0 to 4294967295.
+
+Example:
+    >>> player = qel.createRect(1000, 1000, 30, 30, "white")
+    >>> coin = qel.createDisc(1010, 1010, 5, "gold")
+    >>> wall = qel.createRect(1100, 1000, 10, 10, "grey")
+    >>> qel.overlapping(player) == [coin.id]
+    True
+    >>> player.remove(), coin.remove(), wall.remove()
+    (True, True, True)
+)doc");
     m.def(
         "objectsIn",
         [](double x, double y, double w, double h) {
@@ -69,8 +120,34 @@ void registerCollisionFunctions(py::module_& m) {
             return requireEngine().objectsIn(x, y, w, h);
         },
         py::arg("x"), py::arg("y"), py::arg("w"), py::arg("h"),
-        "The identifiers of the objects whose shapes meet the rectangle from (x, y), w by h window pixels, edges "
-        "included (objectAt's rule: fixed layers as given, the rest through the camera), topmost first.");
+        R"doc(Lists the objects whose shapes meet a rectangle of the window, edges included.
+
+Objects on fixed layers are tested in window pixels, the rest through the camera, as
+objectAt does: a drag-selection box picks what it covers on screen.
+
+Args:
+    x (float): the rectangle's left edge, in window pixels.
+    y (float): its top edge, in window pixels.
+    w (float): its width in pixels, 0 or more (0: a vertical line).
+    h (float): its height in pixels, 0 or more.
+
+Returns:
+    list[int]: the identifiers, topmost first (by layer, then creation).
+
+Raises:
+    RuntimeError: before qel.init().
+    TypeError: when an argument is not a number.
+    ValueError: when an argument is not finite, or w or h is negative.
+
+Example:
+    >>> dot = qel.createDisc(-500, -500, 4, "white")
+    >>> qel.objectsIn(-510, -510, 20, 20) == [dot.id]
+    True
+    >>> qel.objectsIn(-510, -510, 5, 5)
+    []
+    >>> dot.remove()
+    True
+)doc");
 }
 
 }  // namespace qel

@@ -98,13 +98,26 @@ std::vector<Point2D> pointsArgument(const py::handle& points) {
 }
 
 void registerDrawnShapeClasses(py::module_& m) {
-    py::class_<Line>(m, "Line", "A straight line, made by createLine.")
-        .def_readonly("id", &Line::id, "The object's identifier.")
+    py::class_<Line>(m, "Line", R"doc(A straight line, drawn until it is removed.
+
+createLine returns one. It can be moved, turned, widened and recoloured; collides and
+objectAt treat it by what it draws.
+
+Example:
+    >>> line = qel.createLine(20, 20, 120, 20, width=4, color="yellow")
+    >>> line.setAngle(90)
+    >>> line.points, line.angle
+    (((20.0, 20.0), (120.0, 20.0)), 90.0)
+    >>> line.remove()
+    True
+)doc")
+        .def_readonly("id", &Line::id, "int: Read-only. The object's identifier, for the functions that take one.")
         .def_property_readonly(
             "points", [](const Line& l) { return py::make_tuple(py::make_tuple(l.x1, l.y1), py::make_tuple(l.x2, l.y2)); },
-            "Its ends ((x1, y1), (x2, y2)), before it is turned.")
-        .def_readonly("width", &Line::width, "Its width in pixels.")
-        .def_readonly("angle", &Line::angle, "How far it is turned about its middle, in degrees clockwise.")
+            "tuple: Read-only. Its ends ((x1, y1), (x2, y2)) in pixels, before it is turned.")
+        .def_readonly("width", &Line::width, "float: Read-only. Its width in pixels (setWidth changes it).")
+        .def_readonly("angle", &Line::angle,
+                      "float: Read-only. How far it is turned about its middle, in degrees clockwise.")
         .def(
             "moveTo",
             [](Line& l, double x, double y) {
@@ -115,7 +128,28 @@ void registerDrawnShapeClasses(py::module_& m) {
                 l.x1 = x;
                 l.y1 = y;
             },
-            py::arg("x"), py::arg("y"), "Puts its first end at (x, y); the line keeps its length and direction.")
+            py::arg("x"), py::arg("y"),
+            R"doc(Moves the line so that its first end is at (x, y), keeping its length and direction.
+
+Args:
+    x (float): the first end's new x, in pixels from the left.
+    y (float): the first end's new y, in pixels from the top.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init().
+    TypeError: when x or y is not a number.
+
+Example:
+    >>> line = qel.createLine(0, 0, 30, 40)
+    >>> line.moveTo(100, 100)
+    >>> line.points
+    ((100.0, 100.0), (130.0, 140.0))
+    >>> line.remove()
+    True
+)doc")
         .def(
             "setPoints",
             [](Line& l, double x1, double y1, double x2, double y2) {
@@ -126,7 +160,31 @@ void registerDrawnShapeClasses(py::module_& m) {
                 l.x2 = x2;
                 l.y2 = y2;
             },
-            py::arg("x1"), py::arg("y1"), py::arg("x2"), py::arg("y2"), "Draws the line between new ends.")
+            py::arg("x1"), py::arg("y1"), py::arg("x2"), py::arg("y2"),
+            R"doc(Draws the line between new ends, keeping its width, colour, angle and layer.
+
+Args:
+    x1 (float): the first end's x, in pixels from the left.
+    y1 (float): the first end's y, in pixels from the top.
+    x2 (float): the second end's x, in pixels.
+    y2 (float): the second end's y, in pixels.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init().
+    TypeError: when a coordinate is not a number.
+    ValueError: when a coordinate is not finite.
+
+Example:
+    >>> line = qel.createLine(0, 0, 10, 10)
+    >>> line.setPoints(5, 5, 50, 5)
+    >>> line.points
+    ((5.0, 5.0), (50.0, 5.0))
+    >>> line.remove()
+    True
+)doc")
         .def(
             "setWidth",
             [](Line& l, double width) {
@@ -134,29 +192,145 @@ void registerDrawnShapeClasses(py::module_& m) {
                 app.setOutline(l.id, width);
                 l.width = width;
             },
-            py::arg("width"), "Sets its width in pixels (0 draws nothing).")
-        .def("setAngle", &setAngle<Line>, py::arg("degrees"), "Turns it about its middle, clockwise.")
+            py::arg("width"),
+            R"doc(Makes the line wider or thinner.
+
+Args:
+    width (float): the new width in pixels, 0 or more (0 draws nothing).
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init().
+    TypeError: when width is not a number.
+    ValueError: when width is negative or not finite.
+
+Example:
+    >>> line = qel.createLine(0, 0, 10, 10)
+    >>> line.setWidth(5)
+    >>> line.width
+    5.0
+    >>> line.remove()
+    True
+)doc")
+        .def("setAngle", &setAngle<Line>, py::arg("degrees"),
+             R"doc(Turns the line about its middle; points still reads the unturned ends.
+
+Args:
+    degrees (float): the angle from its ends as given, in degrees clockwise (not added to the
+        angle it had).
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init().
+    TypeError: when degrees is not a number.
+    ValueError: when degrees is not finite.
+
+Example:
+    >>> line = qel.createLine(100, 50, 200, 50)
+    >>> line.setAngle(45)
+    >>> line.angle
+    45.0
+    >>> line.remove()
+    True
+)doc")
         .def(
             "setColor",
             [](const Line& l, const py::object& color) {
                 const uint32_t rgba = colourArgument(color);
                 requireEngine().setColour(l.id, rgba);
             },
-            py::arg("color"), "Recolours it: a colour such as '#rrggbbaa', 'red', (r, g, b, a) or 0xRRGGBB.")
+            py::arg("color"),
+            R"doc(Recolours the line.
+
+Args:
+    color (str | tuple | int): the new colour: '#rgb', '#rrggbb', '#rrggbbaa', a CSS name
+        such as 'red', (r, g, b) or (r, g, b, a) of 0 to 255, or an int 0xRRGGBB.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init().
+    ValueError: when color is not a colour.
+
+Example:
+    >>> line = qel.createLine(0, 0, 50, 50, width=2)
+    >>> line.setColor("#00ff0080")
+    >>> line.remove()
+    True
+)doc")
         .def(
             "setLayer", [](const Line& l, int32_t layer) { requireEngine().setLayer(l.id, layer); }, py::arg("layer"),
-            "Puts it on a layer: higher layers are drawn above lower ones.")
-        .def("remove", [](const Line& l) { return requireEngine().removeObject(l.id); },
-             "Removes it; True when it was there.")
-        .def("__repr__", [](const Line& l) { return "Line<" + std::to_string(l.id) + ">"; }, "Line<id>.");
+            R"doc(Puts the line on a layer: higher layers are drawn above lower ones.
 
-    py::class_<Polygon>(m, "Polygon", "A filled or outlined polygon, made by createPolygon or createTriangle.")
-        .def_readonly("id", &Polygon::id, "The object's identifier.")
+Within a layer, the object created first is on top. The same as qel.setLayer(line.id, layer).
+
+Args:
+    layer (int): the layer, a 32-bit int; every object starts on layer 0.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init().
+    TypeError: when layer is not an int of 32 bits.
+
+Example:
+    >>> line = qel.createLine(0, 0, 50, 50)
+    >>> line.setLayer(3)
+    >>> line.remove()
+    True
+)doc")
+        .def("remove", [](const Line& l) { return requireEngine().removeObject(l.id); },
+             R"doc(Removes the line from the scene; the handle then controls nothing.
+
+Returns:
+    bool: True when it was in the scene, False when it was already removed.
+
+Raises:
+    RuntimeError: before qel.init().
+
+Example:
+    >>> line = qel.createLine(0, 0, 50, 50)
+    >>> line.remove()
+    True
+    >>> line.remove()
+    False
+)doc")
+        .def("__repr__", [](const Line& l) { return "Line<" + std::to_string(l.id) + ">"; }, R"doc(Shows the handle as Line<id>.
+
+Example:
+    >>> line = qel.createLine(0, 0, 50, 50)
+    >>> repr(line) == f"Line<{line.id}>"
+    True
+    >>> line.remove()
+    True
+)doc");
+
+    py::class_<Polygon>(m, "Polygon", R"doc(A filled or outlined polygon, drawn until it is removed.
+
+createPolygon and createTriangle return one. It can be moved, turned, reshaped, outlined
+and recoloured; collides and objectAt treat it by what it draws.
+
+Example:
+    >>> hill = qel.createPolygon([(0, 200), (80, 120), (160, 200)], "darkgreen")
+    >>> hill.moveTo(40, 0)
+    >>> hill.points
+    [(40.0, 200.0), (120.0, 120.0), (200.0, 200.0)]
+    >>> hill.remove()
+    True
+)doc")
+        .def_readonly("id", &Polygon::id, "int: Read-only. The object's identifier, for the functions that take one.")
         .def_property_readonly(
             "points", [](const Polygon& p) { return pointList(p.points, p.offset); },
-            "Its points [(x, y), ...] where they are drawn, before it is turned.")
-        .def_readonly("angle", &Polygon::angle, "How far it is turned about its centroid, in degrees clockwise.")
-        .def_readonly("outline", &Polygon::outline, "Its outline's width in pixels (0: filled).")
+            "list: Read-only. Its points [(x, y), ...] in pixels where they are drawn, before it is turned.")
+        .def_readonly("angle", &Polygon::angle,
+                      "float: Read-only. How far it is turned about its centroid, in degrees clockwise.")
+        .def_readonly("outline", &Polygon::outline, "float: Read-only. Its outline's width in pixels (0: filled).")
         .def(
             "moveTo",
             [](Polygon& p, double x, double y) {
@@ -165,8 +339,33 @@ void registerDrawnShapeClasses(py::module_& m) {
                 p.offset = Point2D{x, y};
             },
             py::arg("x"), py::arg("y"),
-            "Shifts it by (x, y) from the points it was given: moveTo(0, 0) puts it back (moveTo and moveMany set "
-            "this offset).")
+            R"doc(Shifts the polygon by (x, y) from the points it was given.
+
+The shift is not added up: moveTo(0, 0) puts it back where its points say. qel.moveTo and
+moveMany set the same shift.
+
+Args:
+    x (float): the shift to the right, in pixels.
+    y (float): the shift down, in pixels.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init().
+    TypeError: when x or y is not a number.
+
+Example:
+    >>> tri = qel.createTriangle(0, 0, 40, 0, 0, 30, "orange")
+    >>> tri.moveTo(5, 5)
+    >>> tri.points
+    [(5.0, 5.0), (45.0, 5.0), (5.0, 35.0)]
+    >>> tri.moveTo(0, 0)
+    >>> tri.points[0]
+    (0.0, 0.0)
+    >>> tri.remove()
+    True
+)doc")
         .def(
             "setPoints",
             [](Polygon& p, const py::object& points) {
@@ -176,36 +375,224 @@ void registerDrawnShapeClasses(py::module_& m) {
                 p.points = std::move(given);
                 p.offset = Point2D{};
             },
-            py::arg("points"), "Draws it at new points (its offset back to (0, 0), its angle kept).")
-        .def("setAngle", &setAngle<Polygon>, py::arg("degrees"), "Turns it about its centroid, clockwise.")
+            py::arg("points"),
+            R"doc(Reshapes the polygon to new points, its shift back to (0, 0) and its angle kept.
+
+Args:
+    points (Sequence[tuple[float, float]]): 3 to 10000 (x, y) points, in pixels, whose sides
+        must not cross or touch, as createPolygon takes them.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init().
+    TypeError: when points is not a sequence of (x, y) pairs of numbers.
+    ValueError: when there are fewer than 3 or more than 10000 points, a point is not finite,
+        the sides cross or touch, or the points enclose no area.
+
+Example:
+    >>> shape = qel.createTriangle(0, 0, 40, 0, 0, 30, "orange")
+    >>> shape.setPoints([(0, 0), (40, 0), (40, 40), (0, 40)])
+    >>> len(shape.points)
+    4
+    >>> shape.remove()
+    True
+)doc")
+        .def("setAngle", &setAngle<Polygon>, py::arg("degrees"),
+             R"doc(Turns the polygon about its centroid; points still reads the unturned points.
+
+Args:
+    degrees (float): the angle from its points as given, in degrees clockwise (not added to
+        the angle it had).
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init().
+    TypeError: when degrees is not a number.
+    ValueError: when degrees is not finite.
+
+Example:
+    >>> tri = qel.createTriangle(10, 10, 60, 10, 10, 60, "orange")
+    >>> tri.setAngle(180)
+    >>> tri.angle
+    180.0
+    >>> tri.remove()
+    True
+)doc")
         .def("setOutline", &setOutline<Polygon>, py::arg("width"),
-             "Draws only a strip this many pixels wide inside its sides (0: filled).")
+             R"doc(Draws only a strip this many pixels wide inside its edge, or fills it again.
+
+Args:
+    width (float): the outline's width in pixels, 0 or more; 0 fills the polygon.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init().
+    TypeError: when width is not a number.
+    ValueError: when width is negative or not finite.
+
+Example:
+    >>> tri = qel.createTriangle(10, 10, 60, 10, 10, 60, "orange")
+    >>> tri.setOutline(3)
+    >>> tri.outline
+    3.0
+    >>> tri.remove()
+    True
+)doc")
         .def(
             "setColor",
             [](const Polygon& p, const py::object& color) {
                 const uint32_t rgba = colourArgument(color);
                 requireEngine().setColour(p.id, rgba);
             },
-            py::arg("color"), "Recolours it: a colour such as '#rrggbbaa', 'red', (r, g, b, a) or 0xRRGGBB.")
+            py::arg("color"),
+            R"doc(Recolours the polygon.
+
+Args:
+    color (str | tuple | int): the new colour: '#rgb', '#rrggbb', '#rrggbbaa', a CSS name
+        such as 'red', (r, g, b) or (r, g, b, a) of 0 to 255, or an int 0xRRGGBB.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init().
+    ValueError: when color is not a colour.
+
+Example:
+    >>> tri = qel.createTriangle(10, 10, 60, 10, 10, 60, "orange")
+    >>> tri.setColor("#00ff0080")
+    >>> tri.remove()
+    True
+)doc")
         .def(
             "setLayer", [](const Polygon& p, int32_t layer) { requireEngine().setLayer(p.id, layer); },
-            py::arg("layer"), "Puts it on a layer: higher layers are drawn above lower ones.")
+            py::arg("layer"),
+            R"doc(Puts the polygon on a layer: higher layers are drawn above lower ones.
+
+Within a layer, the object created first is on top. The same as qel.setLayer(polygon.id, layer).
+
+Args:
+    layer (int): the layer, a 32-bit int; every object starts on layer 0.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init().
+    TypeError: when layer is not an int of 32 bits.
+
+Example:
+    >>> tri = qel.createTriangle(10, 10, 60, 10, 10, 60, "orange")
+    >>> tri.setLayer(3)
+    >>> tri.remove()
+    True
+)doc")
         .def("remove", [](const Polygon& p) { return requireEngine().removeObject(p.id); },
-             "Removes it; True when it was there.")
-        .def("__repr__", [](const Polygon& p) { return "Polygon<" + std::to_string(p.id) + ">"; }, "Polygon<id>.");
+             R"doc(Removes the polygon from the scene; the handle then controls nothing.
+
+Returns:
+    bool: True when it was in the scene, False when it was already removed.
+
+Raises:
+    RuntimeError: before qel.init().
+
+Example:
+    >>> tri = qel.createTriangle(10, 10, 60, 10, 10, 60, "orange")
+    >>> tri.remove()
+    True
+    >>> tri.remove()
+    False
+)doc")
+        .def("__repr__", [](const Polygon& p) { return "Polygon<" + std::to_string(p.id) + ">"; }, R"doc(Shows the handle as Polygon<id>.
+
+Example:
+    >>> tri = qel.createTriangle(10, 10, 60, 10, 10, 60, "orange")
+    >>> repr(tri) == f"Polygon<{tri.id}>"
+    True
+    >>> tri.remove()
+    True
+)doc");
 
     // Rectangle and Circle were registered with the twenty functions; these come after them.
     auto rectangle = py::reinterpret_borrow<py::class_<Rectangle>>(py::object(m.attr("Rectangle")));
-    rectangle.def_readonly("angle", &Rectangle::angle, "How far it is turned about its centre, in degrees clockwise.")
-        .def_readonly("outline", &Rectangle::outline, "Its outline's width in pixels (0: filled).")
+    rectangle.def_readonly("angle", &Rectangle::angle,
+                           "float: Read-only. How far it is turned about its centre, in degrees clockwise.")
+        .def_readonly("outline", &Rectangle::outline, "float: Read-only. Its outline's width in pixels (0: filled).")
         .def("setAngle", &setAngle<Rectangle>, py::arg("degrees"),
-             "Turns it about its centre, clockwise; top_left stays the unturned corner.")
+             R"doc(Turns the rectangle about its centre; top_left stays the unturned corner.
+
+Args:
+    degrees (float): the angle from upright, in degrees clockwise (not added to the angle it
+        had).
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init().
+    TypeError: when degrees is not a number.
+    ValueError: when degrees is not finite.
+
+Example:
+    >>> r = qel.createRect(10, 10, 40, 20, "red")
+    >>> r.setAngle(45)
+    >>> r.angle, r.top_left.x
+    (45.0, 10.0)
+    >>> r.remove()
+    True
+)doc")
         .def("setOutline", &setOutline<Rectangle>, py::arg("width"),
-             "Draws only a frame this many pixels wide inside its edge (0: filled).");
+             R"doc(Draws only a frame this many pixels wide inside its edge, or fills it again.
+
+Args:
+    width (float): the outline's width in pixels, 0 or more; 0 fills the rectangle.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init().
+    TypeError: when width is not a number.
+    ValueError: when width is negative or not finite.
+
+Example:
+    >>> rect = qel.createRect(10, 10, 40, 20, "red")
+    >>> rect.setOutline(3)
+    >>> rect.outline
+    3.0
+    >>> rect.remove()
+    True
+)doc");
     auto circle = py::reinterpret_borrow<py::class_<Circle>>(py::object(m.attr("Circle")));
-    circle.def_readonly("outline", &Circle::outline, "Its outline's width in pixels (0: filled).")
+    circle.def_readonly("outline", &Circle::outline, "float: Read-only. Its outline's width in pixels (0: filled).")
         .def("setOutline", &setOutline<Circle>, py::arg("width"),
-             "Draws only a ring this many pixels wide inside its edge (0: filled).");
+             R"doc(Draws only a ring this many pixels wide inside its edge, or fills it again.
+
+Args:
+    width (float): the outline's width in pixels, 0 or more; 0 fills the circle.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init().
+    TypeError: when width is not a number.
+    ValueError: when width is negative or not finite.
+
+Example:
+    >>> disc = qel.createDisc(50, 50, 10, "red")
+    >>> disc.setOutline(3)
+    >>> disc.outline
+    3.0
+    >>> disc.remove()
+    True
+)doc");
 }
 
 }  // namespace qel

@@ -86,15 +86,84 @@ void moveHandle(Handle& handle, double x, double y) {
 }  // namespace
 
 void registerPictureClasses(py::module_& m) {
-    py::class_<Sprite>(m, "Sprite", "A picture drawn from a file, made by createSprite.")
-        .def_readonly("id", &Sprite::id, "The object's identifier.")
-        .def_readonly("top_left", &Sprite::top_left, "Where the sprite's top-left corner was placed.")
-        .def_readonly("width", &Sprite::width, "The drawn width in pixels.")
-        .def_readonly("height", &Sprite::height, "The drawn height in pixels.")
-        .def("moveTo", &moveHandle<Sprite>, py::arg("x"), py::arg("y"), "Places the sprite's top-left corner.")
+    py::class_<Sprite>(m, "Sprite", R"doc(A picture drawn from a file, until it is removed.
+
+createSprite returns one. It can be moved, scaled, turned, flipped, faded and tinted, and
+show another picture or another frame of a sheet; collides and objectAt treat it where it is
+drawn. Once it is removed, its methods and setting its looks do nothing, and reading a look
+(angle, anchor, scale, flipX, flipY, opacity, tint, smooth) raises RuntimeError.
+
+Example:
+    >>> import os, tempfile
+    >>> path = os.path.join(tempfile.mkdtemp(), "picture.png")
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
+    >>> ship = qel.createSprite(100, 80, path, 32, 24)
+    >>> ship.angle = 90
+    >>> ship.scale = 2
+    >>> ship.width, ship.height, ship.scale
+    (32.0, 24.0, (2.0, 2.0))
+    >>> ship.remove()
+    True
+)doc")
+        .def_readonly("id", &Sprite::id, "int: Read-only. The object's identifier, for the functions that take one.")
+        .def_readonly("top_left", &Sprite::top_left,
+                      "Point2D: Read-only. Where the sprite's top-left corner was placed, in pixels.")
+        .def_readonly("width", &Sprite::width, "float: Read-only. The drawn width in pixels, before scale.")
+        .def_readonly("height", &Sprite::height, "float: Read-only. The drawn height in pixels, before scale.")
+        .def("moveTo", &moveHandle<Sprite>, py::arg("x"), py::arg("y"),
+             R"doc(Places the sprite's top-left corner (before it is turned or scaled) at (x, y).
+
+Args:
+    x (float): the new left edge, in pixels from the left.
+    y (float): the new top edge, in pixels from the top.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init().
+    TypeError: when x or y is not a number.
+
+Example:
+    >>> import os, tempfile
+    >>> path = os.path.join(tempfile.mkdtemp(), "picture.png")
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
+    >>> sprite = qel.createSprite(0, 0, path, 32, 24)
+    >>> sprite.moveTo(200, 150)
+    >>> sprite.top_left.x, sprite.top_left.y
+    (200.0, 150.0)
+    >>> sprite.remove()
+    True
+)doc")
         .def(
             "setLayer", [](const Sprite& s, int32_t layer) { requireEngine().setLayer(s.id, layer); },
-            py::arg("layer"), "Puts the sprite on a layer: higher layers are drawn above lower ones.")
+            py::arg("layer"),
+            R"doc(Puts the sprite on a layer: higher layers are drawn above lower ones.
+
+Within a layer, the object created first is on top. The same as qel.setLayer(sprite.id, layer).
+
+Args:
+    layer (int): the layer, a 32-bit int; every object starts on layer 0.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init().
+    TypeError: when layer is not an int of 32 bits.
+
+Example:
+    >>> import os, tempfile
+    >>> path = os.path.join(tempfile.mkdtemp(), "picture.png")
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
+    >>> sprite = qel.createSprite(0, 0, path, 32, 24)
+    >>> sprite.setLayer(3)
+    >>> sprite.remove()
+    True
+)doc")
         .def(
             "resize",
             [](Sprite& s, double width, double height) {
@@ -115,19 +184,89 @@ void registerPictureClasses(py::module_& m) {
                 });
             },
             py::arg("width"), py::arg("height"),
-            "Draws the picture scaled to width by height pixels; 0 keeps the picture's own size.")
-        .def("remove", [](const Sprite& s) { return requireEngine().removeObject(s.id); },
-             "Removes the sprite; True when it was there.")
-        .def("__repr__", [](const Sprite& s) { return "Sprite<" + std::to_string(s.id) + ">"; }, "Sprite<id>.");
+            R"doc(Draws the picture at a new size, its top-left corner staying put.
 
-    py::class_<Text>(m, "Text", "Text drawn in a font, made by createText.")
-        .def_readonly("id", &Text::id, "The object's identifier.")
-        .def_readonly("top_left", &Text::top_left, "Where the text's top-left corner is drawn.")
-        .def_readonly("width", &Text::width, "The drawn width in pixels.")
-        .def_readonly("height", &Text::height, "The drawn height in pixels.")
+The size given stays when the sprite shows another picture or frame; a 0 follows the
+picture's (or frame's) own size.
+
+Args:
+    width (float): the new width in pixels, 0 or more; 0 is the picture's own width.
+    height (float): the new height in pixels, 0 or more; 0 is the picture's own height.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init().
+    TypeError: when width or height is not a number.
+    ValueError: when width or height is negative or not finite.
+
+Example:
+    >>> import os, tempfile
+    >>> path = os.path.join(tempfile.mkdtemp(), "picture.png")
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
+    >>> sprite = qel.createSprite(0, 0, path, 32, 24)
+    >>> sprite.resize(64, 0)
+    >>> sprite.width, sprite.height
+    (64.0, 240.0)
+    >>> sprite.remove()
+    True
+)doc")
+        .def("remove", [](const Sprite& s) { return requireEngine().removeObject(s.id); },
+             R"doc(Removes the sprite from the scene; the handle then controls nothing.
+
+Returns:
+    bool: True when it was in the scene, False when it was already removed.
+
+Raises:
+    RuntimeError: before qel.init().
+
+Example:
+    >>> import os, tempfile
+    >>> path = os.path.join(tempfile.mkdtemp(), "picture.png")
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
+    >>> sprite = qel.createSprite(0, 0, path, 32, 24)
+    >>> sprite.remove()
+    True
+    >>> sprite.remove()
+    False
+)doc")
+        .def("__repr__", [](const Sprite& s) { return "Sprite<" + std::to_string(s.id) + ">"; }, R"doc(Shows the handle as Sprite<id>.
+
+Example:
+    >>> import os, tempfile
+    >>> path = os.path.join(tempfile.mkdtemp(), "picture.png")
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
+    >>> sprite = qel.createSprite(0, 0, path, 32, 24)
+    >>> repr(sprite) == f"Sprite<{sprite.id}>"
+    True
+    >>> sprite.remove()
+    True
+)doc");
+
+    py::class_<Text>(m, "Text", R"doc(Text drawn in a font, until it is removed.
+
+createText returns one. Its words, size, colour and place can change; it stays put by the
+anchor point createText gave it, so centred text stays centred.
+
+Example:
+    >>> score = qel.createText(160, 10, "Score: 0", 20, "white", anchor="top")
+    >>> score.setText("Score: 120")
+    >>> score.text
+    'Score: 120'
+    >>> score.remove()
+    True
+)doc")
+        .def_readonly("id", &Text::id, "int: Read-only. The object's identifier, for the functions that take one.")
+        .def_readonly("top_left", &Text::top_left, "Point2D: Read-only. Where the text's top-left corner is drawn, in pixels.")
+        .def_readonly("width", &Text::width, "float: Read-only. The drawn width in pixels.")
+        .def_readonly("height", &Text::height, "float: Read-only. The drawn height in pixels.")
         .def_property_readonly(
             "text", [](const Text& t) { return t.text ? t.text : py::str(""); },
-            "The text drawn (a lone surrogate in what was given reads as U+FFFD).")
+            "str: Read-only. The text drawn (a lone surrogate in what was given reads as U+FFFD).")
         .def(
             "setText",
             [](Text& t, const TextArgument& text) {
@@ -136,7 +275,27 @@ void registerPictureClasses(py::module_& m) {
                 t.text = strOf(text.utf8);
                 placeText(t, app);
             },
-            py::arg("text"), "Draws other text in the same font, size and colour, its anchor point staying put.")
+            py::arg("text"),
+            R"doc(Draws other text in the same font, size and colour, its anchor point staying put.
+
+Args:
+    text (str): the new text; lines split at ``'\n'``.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init().
+    TypeError: when text is neither str nor bytes.
+
+Example:
+    >>> label = qel.createText(160, 120, "Ready", 24, "white", anchor="center")
+    >>> label.setText("Go!")
+    >>> label.text
+    'Go!'
+    >>> label.remove()
+    True
+)doc")
         .def(
             "setSize",
             [](Text& t, double size) {
@@ -145,14 +304,55 @@ void registerPictureClasses(py::module_& m) {
                 app.setTextSize(t.id, utf8, size);
                 placeText(t, app);
             },
-            py::arg("size"), "Lays the text out again size pixels high (1 to 1000), its anchor point staying put.")
+            py::arg("size"),
+            R"doc(Lays the text out again at another size, its anchor point staying put.
+
+Args:
+    size (float): the new size in pixels, 1 to 1000 (the font's em height).
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init().
+    TypeError: when size is not a number.
+    ValueError: when size is outside 1 to 1000.
+
+Example:
+    >>> label = qel.createText(160, 120, "Ready", 24, "white", anchor="center")
+    >>> small = label.height
+    >>> label.setSize(48)
+    >>> label.height > small
+    True
+    >>> label.remove()
+    True
+)doc")
         .def(
             "setColor",
             [](const Text& t, const py::object& color) {
                 const uint32_t rgba = colourArgument(color);
                 requireEngine().setColour(t.id, rgba);
             },
-            py::arg("color"), "Recolours the text: a colour such as '#rrggbbaa', 'red', (r, g, b, a) or 0xRRGGBB.")
+            py::arg("color"),
+            R"doc(Recolours the text.
+
+Args:
+    color (str | tuple | int): the new colour: '#rgb', '#rrggbb', '#rrggbbaa', a CSS name
+        such as 'red', (r, g, b) or (r, g, b, a) of 0 to 255, or an int 0xRRGGBB.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init().
+    ValueError: when color is not a colour.
+
+Example:
+    >>> label = qel.createText(160, 120, "Ready", 24, "white", anchor="center")
+    >>> label.setColor((255, 200, 0))
+    >>> label.remove()
+    True
+)doc")
         .def(
             "moveTo",
             [](Text& t, double x, double y) {
@@ -160,30 +360,167 @@ void registerPictureClasses(py::module_& m) {
                 t.at = Point2D{x, y};
                 placeText(t, app);
             },
-            py::arg("x"), py::arg("y"), "Places the text's anchor point (its top-left corner unless createText said).")
+            py::arg("x"), py::arg("y"),
+            R"doc(Places the text's anchor point (its top-left corner unless createText said) at (x, y).
+
+Args:
+    x (float): the anchor point's new x, in pixels from the left.
+    y (float): the anchor point's new y, in pixels from the top.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init().
+    TypeError: when x or y is not a number.
+
+Example:
+    >>> label = qel.createText(10, 10, "Paused", 20, "white")
+    >>> label.moveTo(100, 50)
+    >>> label.top_left.x, label.top_left.y
+    (100.0, 50.0)
+    >>> label.remove()
+    True
+)doc")
         .def(
             "setLayer", [](const Text& t, int32_t layer) { requireEngine().setLayer(t.id, layer); },
-            py::arg("layer"), "Puts the text on a layer: higher layers are drawn above lower ones.")
+            py::arg("layer"),
+            R"doc(Puts the text on a layer: higher layers are drawn above lower ones.
+
+Within a layer, the object created first is on top. The same as qel.setLayer(label.id, layer).
+
+Args:
+    layer (int): the layer, a 32-bit int; every object starts on layer 0.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init().
+    TypeError: when layer is not an int of 32 bits.
+
+Example:
+    >>> label = qel.createText(160, 120, "Ready", 24, "white", anchor="center")
+    >>> label.setLayer(3)
+    >>> label.remove()
+    True
+)doc")
         .def("remove", [](const Text& t) { return requireEngine().removeObject(t.id); },
-             "Removes the text; True when it was there.")
-        .def("__repr__", [](const Text& t) { return "Text<" + std::to_string(t.id) + ">"; }, "Text<id>.");
+             R"doc(Removes the text from the scene; the handle then controls nothing.
+
+Returns:
+    bool: True when it was in the scene, False when it was already removed.
+
+Raises:
+    RuntimeError: before qel.init().
+
+Example:
+    >>> label = qel.createText(160, 120, "Ready", 24, "white", anchor="center")
+    >>> label.remove()
+    True
+    >>> label.remove()
+    False
+)doc")
+        .def("__repr__", [](const Text& t) { return "Text<" + std::to_string(t.id) + ">"; }, R"doc(Shows the handle as Text<id>.
+
+Example:
+    >>> label = qel.createText(160, 120, "Ready", 24, "white", anchor="center")
+    >>> repr(label) == f"Text<{label.id}>"
+    True
+    >>> label.remove()
+    True
+)doc");
 }
 
 void registerPictureFunctions(py::module_& m) {
     m.def("createSprite", &createSprite, py::arg("x"), py::arg("y"), py::arg("path"), py::arg("width") = 0.0,
           py::arg("height") = 0.0, py::kw_only(), py::arg("frame") = py::none(), py::arg("colorKey") = py::none(),
-          "Draws the PNG, JPEG or GIF picture at path with its top-left corner at (x, y), at its own size or "
-          "scaled to width by height (a zero keeps the picture's own). Transparent parts show what is below. "
-          "frame: (x, y, width, height), the part of the picture to draw, in its pixels; path may be a Sheet, "
-          "frame then its index (0 by default). colorKey: a colour whose exact RGB becomes transparent.");
+          R"doc(Draws a picture from a PNG, JPEG or GIF file, or a frame of a Sheet.
+
+Transparent parts show what is below. A file is loaded once, however many sprites show it.
+
+Args:
+    x (float): the left edge, in pixels from the left of the window.
+    y (float): the top edge, in pixels from the top.
+    path (str | bytes | os.PathLike | Sheet): the picture file, or a Sheet from loadSheet.
+    width (float): the drawn width in pixels, 0 or more; 0, the default, is the picture's
+        (or frame's) own width.
+    height (float): the drawn height in pixels, 0 or more; 0, the default, is its own height.
+    frame (tuple[int, int, int, int] | int | None): keyword only: with a file, the part of the
+        picture to draw as (x, y, width, height) in its pixels; with a Sheet, the frame's
+        index (negative from the end). Default None: the whole picture, or a sheet's frame 0.
+    colorKey (str | tuple | int | None): keyword only: a colour whose exact RGB becomes
+        transparent (not with a Sheet: give it to loadSheet). Default None.
+
+Returns:
+    Sprite: its handle.
+
+Raises:
+    RuntimeError: before qel.init(), or when the file cannot be read or decoded
+        ("cannot load <path>: <reason>").
+    TypeError: when path is not a path or Sheet, frame is of the wrong kind, or colorKey is
+        given with a Sheet.
+    IndexError: when a Sheet has no frame of that index.
+    ValueError: when width or height is negative or not finite, frame is not 4 whole numbers
+        inside the picture, colorKey is not a colour, or path holds a NUL character.
+
+Example:
+    >>> import os, tempfile
+    >>> path = os.path.join(tempfile.mkdtemp(), "picture.png")
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
+    >>> whole = qel.createSprite(0, 0, path)
+    >>> whole.width, whole.height
+    (320.0, 240.0)
+    >>> corner = qel.createSprite(10, 10, path, frame=(0, 0, 16, 16), colorKey="black")
+    >>> corner.width, corner.height
+    (16.0, 16.0)
+    >>> whole.remove(), corner.remove()
+    (True, True)
+)doc");
     m.def("createText", &createText, py::arg("x"), py::arg("y"), py::arg("text"), py::arg("size"),
           py::arg("color") = py::none(), py::kw_only(), py::arg("font") = py::none(), py::arg("colour") = py::none(),
           py::arg("anchor") = "topleft", py::arg("bold") = false, py::arg("italic") = false,
-          "Draws text (lines split at '\\n') with the point anchor of its drawn box (a name such as 'center', or "
-          "a pixel offset (x, y) from its top-left corner) at (x, y), size pixels high, in a colour "
-          "such as '#ffcc00', 'red' or (r, g, b, a) (the keyword colour is the same as color), in DejaVu Sans "
-          "(bold, italic: its Bold, Oblique or BoldOblique style) or the TrueType/OpenType font file given as font "
-          "(not with bold or italic).");
+          R"doc(Draws text in DejaVu Sans, or in a font file, placed by a point of its box.
+
+Lines split at ``'\n'``. The colour is given once, as color or as the keyword colour.
+
+Args:
+    x (float): where the anchor point goes, in pixels from the left.
+    y (float): where the anchor point goes, in pixels from the top.
+    text (str): the text.
+    size (float): the size in pixels, 1 to 1000 (the font's em height).
+    color (str | tuple | int): a colour: '#rgb', '#rrggbb', '#rrggbbaa', a CSS name such as
+        'red', (r, g, b) or (r, g, b, a) of 0 to 255, or an int 0xRRGGBB.
+    font (str | bytes | os.PathLike | None): keyword only: a TrueType or OpenType font file
+        (not with bold or italic). Default None: DejaVu Sans, shipped with qel.
+    colour (str | tuple | int | None): keyword only: the same as color, for either spelling.
+    anchor (str | tuple[float, float]): keyword only: the point of the text's box placed at
+        (x, y): 'topleft', 'top', 'topright', 'left', 'center', 'right', 'bottomleft',
+        'bottom', 'bottomright', or a pixel offset (x, y) from its top-left corner.
+        Default 'topleft'.
+    bold (bool): keyword only: DejaVu Sans Bold. Default False.
+    italic (bool): keyword only: DejaVu Sans Oblique (BoldOblique with bold). Default False.
+
+Returns:
+    Text: its handle.
+
+Raises:
+    RuntimeError: before qel.init(), or when the font file cannot be loaded.
+    TypeError: when no colour is given, or both color and colour are, or an argument is of
+        the wrong type.
+    ValueError: when size is outside 1 to 1000, the colour or anchor is not one, or bold or
+        italic is given with font.
+
+Example:
+    >>> title = qel.createText(160, 20, "Level 1", 32, "gold", anchor="top", bold=True)
+    >>> round(title.top_left.x + title.width / 2)
+    160
+    >>> title.text
+    'Level 1'
+    >>> title.remove()
+    True
+)doc");
 }
 
 }  // namespace qel

@@ -152,9 +152,20 @@ SpritePicture spritePicture(const py::handle& path, const py::handle& frame, con
 }
 
 void registerSpriteFrames(py::module_& m) {
-    py::class_<Sheet>(m, "Sheet",
-                      "Frames of a picture, made by loadSheet: len(sheet), sheet[i] or sheet.frame(i) give frame i "
-                      "as (x, y, width, height) in the picture's pixels; delays gives each frame's seconds.")
+    py::class_<Sheet>(m, "Sheet", R"doc(The frames of one picture, to draw with createSprite or show with Sprite.setFrame.
+
+loadSheet returns one. len(sheet) counts the frames; sheet[i] and sheet.frame(i) give
+frame i as (x, y, width, height) in the picture's pixels; delays gives each frame's seconds.
+
+Example:
+    >>> import os, tempfile
+    >>> path = os.path.join(tempfile.mkdtemp(), "sheet.png")
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
+    >>> sheet = qel.loadSheet(path, 80, 60)
+    >>> len(sheet), sheet[0], sheet[-1]
+    (16, (0, 0, 80, 60), (240, 180, 80, 60))
+)doc")
         .def("__len__", [](const Sheet& s) { return s.frames.size(); })
         .def(
             "__getitem__",
@@ -167,19 +178,86 @@ void registerSpriteFrames(py::module_& m) {
             [](const Sheet& s, const py::object& index) {
                 return frameTuple(s.frames[indexArgument(index, s.frames.size())]);
             },
-            py::arg("index"), "Frame index (negative from the end) as (x, y, width, height); IndexError beyond.")
+            py::arg("index"),
+            R"doc(Gives a frame's place in the picture, as sheet[index] does.
+
+Args:
+    index (int): the frame's number from 0, row by row; negative counts from the end.
+
+Returns:
+    tuple[int, int, int, int]: (x, y, width, height) in the picture's pixels.
+
+Raises:
+    IndexError: when the sheet has no frame of that number.
+    TypeError: when index is not an int.
+
+Example:
+    >>> import os, tempfile
+    >>> path = os.path.join(tempfile.mkdtemp(), "sheet.png")
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
+    >>> sheet = qel.loadSheet(path, 80, 60)
+    >>> sheet.frame(5)
+    (80, 60, 80, 60)
+)doc")
         .def_property_readonly(
             "delays", [](const Sheet& s) { return s.delays; },
-            "Seconds each frame shows for, as the GIF says (0 for a still picture).")
+            "list[float]: Read-only. The seconds each frame shows for, as an animated GIF says (0.0 for "
+            "frames cut from a still picture).")
         .def("__repr__", [](const Sheet& s) { return "Sheet<" + std::to_string(s.frames.size()) + " frames>"; },
-             "Sheet<N frames>.");
+             R"doc(Shows the sheet as Sheet<N frames>.
+
+Example:
+    >>> import os, tempfile
+    >>> path = os.path.join(tempfile.mkdtemp(), "sheet.png")
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
+    >>> qel.loadSheet(path, 160, 120)
+    Sheet<4 frames>
+)doc");
 
     m.def("loadSheet", &loadSheet, py::arg("path"), py::arg("frame_width") = py::none(),
           py::arg("frame_height") = py::none(), py::kw_only(), py::arg("colorKey") = py::none(),
-          "Loads the picture at path (PNG, JPEG or GIF) as frames of frame_width by frame_height pixels, cut "
-          "row by row, left to right and top to bottom (what is left at the right and bottom edges is no frame). "
-          "Without a frame size, an animated GIF gives its own frames, each the whole canvas after that frame, "
-          "and any other picture one frame. colorKey: a colour whose exact RGB becomes transparent.");
+          R"doc(Loads a picture as a sheet of equal frames, or an animated GIF as its own frames.
+
+With a frame size, the picture is cut row by row, left to right and top to bottom; what is
+left at the right and bottom edges is no frame. Without one, an animated GIF gives its own
+frames (each the whole canvas after that frame) and any other picture one frame. The
+picture is loaded once, for every sprite that shows a frame of it.
+
+Args:
+    path (str | bytes | os.PathLike): a PNG, JPEG or GIF file.
+    frame_width (int | None): a frame's width in pixels, above 0. Default None: no cutting.
+    frame_height (int | None): a frame's height in pixels, above 0; given with frame_width.
+        Default None.
+    colorKey (str | tuple | int | None): keyword only: a colour whose exact RGB becomes
+        transparent. Default None.
+
+Returns:
+    Sheet: the frames.
+
+Raises:
+    RuntimeError: before qel.init(), or when the file cannot be read or decoded
+        ("cannot load <path>: <reason>").
+    TypeError: when only one of frame_width and frame_height is given, either is not an
+        int, or path is not a path.
+    ValueError: when a frame size is not above 0 or is bigger than the picture, colorKey is
+        not a colour, or path holds a NUL character.
+
+Example:
+    >>> import os, tempfile
+    >>> path = os.path.join(tempfile.mkdtemp(), "sheet.png")
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
+    >>> sheet = qel.loadSheet(path, 32, 32, colorKey="#000000")
+    >>> len(sheet)
+    70
+    >>> coin = qel.createSprite(100, 100, sheet, frame=3)
+    >>> coin.width, coin.height
+    (32.0, 32.0)
+    >>> coin.remove()
+    True
+)doc");
 
     auto sprite = py::reinterpret_borrow<py::class_<Sprite>>(m.attr("Sprite"));
     sprite.def(
@@ -191,10 +269,42 @@ void registerSpriteFrames(py::module_& m) {
             updateSize(s, app);
         },
         py::arg("path"), py::kw_only(), py::arg("frame") = py::none(), py::arg("colorKey") = py::none(),
-        "Draws another picture (a path, or a Sheet with frame its index) in the same place, layer and identifier. "
-        "It is drawn at its own size (or its frame's), except along an axis the sprite was given a size for "
-        "(createSprite's width or height, or resize), which stays. frame: (x, y, width, height) of the picture "
-        "to draw; colorKey: a colour whose exact RGB becomes transparent.");
+        R"doc(Shows another picture in the same sprite: same place, layer, look and identifier.
+
+It is drawn at its own size (or its frame's), except along an axis the sprite was given a
+size for (createSprite's width or height, or resize), which stays.
+
+Args:
+    path (str | bytes | os.PathLike | Sheet): the picture file, or a Sheet.
+    frame (tuple[int, int, int, int] | int | None): keyword only: with a file, the part to
+        draw as (x, y, width, height) in its pixels; with a Sheet, the frame's index.
+        Default None: the whole picture, or a sheet's frame 0.
+    colorKey (str | tuple | int | None): keyword only: a colour whose exact RGB becomes
+        transparent (not with a Sheet). Default None.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init(), or when the file cannot be read or decoded.
+    TypeError: when path is not a path or Sheet, frame is of the wrong kind, or colorKey is
+        given with a Sheet.
+    IndexError: when a Sheet has no frame of that index.
+    ValueError: when frame is not 4 whole numbers inside the picture, colorKey is not a
+        colour, or path holds a NUL character.
+
+Example:
+    >>> import os, tempfile
+    >>> path = os.path.join(tempfile.mkdtemp(), "sheet.png")
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
+    >>> sprite = qel.createSprite(0, 0, path, frame=(0, 0, 10, 10))
+    >>> sprite.setImage(path, frame=(0, 0, 40, 20))
+    >>> sprite.width, sprite.height
+    (40.0, 20.0)
+    >>> sprite.remove()
+    True
+)doc");
     sprite.def(
         "setFrame",
         [](Sprite& s, const py::object& frame, const py::object& index) {
@@ -217,9 +327,41 @@ void registerSpriteFrames(py::module_& m) {
             updateSize(s, *app);
         },
         py::arg("frame"), py::arg("index") = py::none(),
-        "Draws a part of the picture: setFrame((x, y, width, height)) in the picture's pixels, or "
-        "setFrame(sheet, index) for a sheet's frame (negative from the end). No picture is loaded again: only "
-        "the part drawn changes, at its own size unless the sprite was given one.");
+        R"doc(Shows another part of a picture: a rectangle of the sprite's own, or a sheet's frame.
+
+Nothing is loaded again: only the part drawn changes, drawn at its own size unless the
+sprite was given one. Step index each frame to animate.
+
+Args:
+    frame (tuple[int, int, int, int] | Sheet): (x, y, width, height) in the pixels of the
+        picture the sprite shows, or a Sheet.
+    index (int | None): with a Sheet, the frame's index (negative from the end); not given
+        with a rectangle. Default None.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init().
+    TypeError: when a Sheet comes without index, or a rectangle with one, or a value is of
+        the wrong kind.
+    IndexError: when the Sheet has no frame of that index.
+    ValueError: when the rectangle is not 4 whole numbers inside the picture.
+
+Example:
+    >>> import os, tempfile
+    >>> path = os.path.join(tempfile.mkdtemp(), "sheet.png")
+    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
+    >>> qel.screenshot(path)
+    >>> sheet = qel.loadSheet(path, 80, 60)
+    >>> walker = qel.createSprite(50, 50, sheet)
+    >>> walker.setFrame(sheet, 1)
+    >>> walker.setFrame((0, 0, 8, 8))
+    >>> walker.width, walker.height
+    (8.0, 8.0)
+    >>> walker.remove()
+    True
+)doc");
 }
 
 }  // namespace qel

@@ -32,10 +32,13 @@ template <typename Value, typename Get, typename Set>
 void property(py::class_<Sprite>& sprite, const char* name, Get get, Set set, const char* doc) {
     sprite.def_property(
         name, [get](const Sprite& s) { return get(spriteOf(s)); },
-        [set](const Sprite& s, const Value& value) {
-            const auto edit = set(value);
-            requireEngine().editSprite(s.id, edit);
-        },
+        // Named, so a wrong type is reported as "angle(): ... (self: qel.Sprite, value: float)".
+        py::cpp_function(
+            [set](const Sprite& s, const Value& value) {
+                const auto edit = set(value);
+                requireEngine().editSprite(s.id, edit);
+            },
+            py::name(name), py::is_method(sprite), py::arg("value")),
         doc);
 }
 
@@ -66,7 +69,8 @@ void registerSpriteLooks(py::module_& m) {
             const double angle = finiteNumber(degrees, "a sprite's angle");
             return [angle](orv::GameObject& o) { o.angle = angle; };
         },
-        "How far the sprite is turned about its anchor, in degrees, clockwise as seen.");
+        "float: Read/write. How far the sprite is turned about its anchor, in degrees clockwise as seen "
+        "(finite; default 0.0).");
     property<py::object>(
         sprite, "anchor",
         [](const orv::GameObject& o) {
@@ -80,8 +84,9 @@ void registerSpriteLooks(py::module_& m) {
                 o.look.anchorY = anchor.y;
             };
         },
-        "The point the sprite turns and scales about: 'center' (the default), 'topleft', ... or a pixel offset "
-        "(x, y) from its top-left corner. Reads as (x, y) pixels in the sprite's box as drawn before scale.");
+        "tuple[float, float]: Read/write. The point the sprite turns, scales and flips about. Set a name "
+        "('center', the default, 'topleft', 'top', ... 'bottomright') or a pixel offset (x, y) from its top-left "
+        "corner; reads as (x, y) pixels in the sprite's box as drawn before scale.");
     property<py::object>(
         sprite, "scale", [](const orv::GameObject& o) { return py::make_tuple(o.look.scaleX, o.look.scaleY); },
         [](const py::object& given) {
@@ -104,16 +109,16 @@ void registerSpriteLooks(py::module_& m) {
                 o.look.scaleY = sy;
             };
         },
-        "How much the sprite is scaled about its anchor: a number, or (sx, sy); a negative one flips it. "
-        "Reads as (sx, sy).");
+        "tuple[float, float]: Read/write. How much the sprite is scaled about its anchor. Set a number, or "
+        "(sx, sy) for each axis (finite; a negative one flips it); reads as (sx, sy). Default (1.0, 1.0).");
     property<bool>(
         sprite, "flipX", [](const orv::GameObject& o) { return o.look.flipX; },
         [](bool flip) { return [flip](orv::GameObject& o) { o.look.flipX = flip; }; },
-        "Whether the picture is mirrored left to right (about its anchor).");
+        "bool: Read/write. Whether the picture is mirrored left to right, about its anchor. Default False.");
     property<bool>(
         sprite, "flipY", [](const orv::GameObject& o) { return o.look.flipY; },
         [](bool flip) { return [flip](orv::GameObject& o) { o.look.flipY = flip; }; },
-        "Whether the picture is mirrored top to bottom (about its anchor).");
+        "bool: Read/write. Whether the picture is mirrored top to bottom, about its anchor. Default False.");
     property<double>(
         sprite, "opacity", [](const orv::GameObject& o) { return static_cast<double>(o.look.opacity); },
         [](double opacity) {
@@ -122,7 +127,8 @@ void registerSpriteLooks(py::module_& m) {
             }
             return [opacity](orv::GameObject& o) { o.look.opacity = static_cast<float>(opacity); };
         },
-        "How opaque the sprite is, 0 (not drawn) to 1 (as the picture is).");
+        "float: Read/write. How opaque the sprite is, from 0.0 (not drawn) to 1.0 (as the picture is, the "
+        "default); ValueError outside.");
     property<py::object>(
         sprite, "tint",
         [](const orv::GameObject& o) {
@@ -133,13 +139,14 @@ void registerSpriteLooks(py::module_& m) {
             const uint32_t rgba = colourArgument(colour);
             return [rgba](orv::GameObject& o) { o.look.tint = rgba; };
         },
-        "A colour multiplied into every texel, alpha included ('white' leaves the picture as it is). "
-        "Reads as (r, g, b, a).");
+        "tuple[int, int, int, int]: Read/write. A colour multiplied into every texel, alpha included. Set any "
+        "colour ('#rrggbbaa', 'red', (r, g, b, a), 0xRRGGBB); reads as (r, g, b, a) of 0 to 255. Default "
+        "'white', which leaves the picture as it is.");
     property<bool>(
         sprite, "smooth", [](const orv::GameObject& o) { return o.look.smooth; },
         [](bool smooth) { return [smooth](orv::GameObject& o) { o.look.smooth = smooth; }; },
-        "True (the default): a scaled or turned picture is filtered bilinearly; False: each pixel shows the "
-        "nearest texel, for pixel art.");
+        "bool: Read/write. True (the default) filters a scaled or turned picture bilinearly; False shows "
+        "each pixel's nearest texel, for pixel art.");
 }
 
 }  // namespace qel

@@ -248,6 +248,9 @@ for name, value, error in (("opacity", 1.5, ValueError), ("angle", float("nan"),
                            ("anchor", "middle", ValueError), ("tint", "nocolour", ValueError),
                            ("scale", (1, 2, 3), ValueError)):
     refused(lambda: setattr(part, name, value), error)
+# A setter's wrong type names the property and its parameter, as a method's would.
+assert "opacity(): incompatible" in refused(lambda: setattr(part, "opacity", "x"), TypeError)
+assert "(self: qel.Sprite, value: float)" in refused(lambda: setattr(part, "angle", None), TypeError)
 assert "frame 8 is not in a sheet of 8 frames" in errors[0] and "12 by 8 pixels" in errors[4], errors
 assert "cut.gif: truncated or corrupt GIF data" in errors[13], errors[13]
 assert part.width == 6 and part.remove()
