@@ -18,7 +18,8 @@ BALL_RADIUS, BALL_SPEED = 8, 380
 
 
 def main():
-    qel.init([], WIDTH, HEIGHT, title="Breakout", background="#101020")
+    # Opens the window; quiet=True keeps qel from printing its start-up report.
+    qel.init([], WIDTH, HEIGHT, title="Breakout", background="#101020", quiet=True)
     sounds = _assets.ensure()
     bounce = qel.loadSound(sounds["bounce.wav"])  # decoded once; play() as often as you like
     brick_hit = qel.loadSound(sounds["brick.wav"])

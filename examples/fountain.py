@@ -30,7 +30,7 @@ def colours(ages):
 
 
 def main():
-    qel.init([], WIDTH, HEIGHT, title="Fountain", background="#0a0a14")
+    qel.init([], WIDTH, HEIGHT, title="Fountain", background="#0a0a14", quiet=True)
 
     # Every particle is a small disc; its identifier goes into an array for the batch calls.
     ids = np.array([qel.createDisc(-10, -10, 2, "white").id for _ in range(COUNT)])

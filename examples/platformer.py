@@ -22,7 +22,7 @@ STAND, JUMP = 0, 5  # the sheet's standing and jumping frames
 
 
 def main():
-    qel.init([], WIDTH, HEIGHT, title="Platformer", background="#7ec8e3")
+    qel.init([], WIDTH, HEIGHT, title="Platformer", background="#7ec8e3", quiet=True)
     assets = _assets.ensure()
     qel.playMusic(assets["music.wav"], volume=0.5)  # streamed, and looped by default
     jump_sound = qel.loadSound(assets["jump.wav"])

@@ -37,7 +37,7 @@ def spawn_enemy(picture, ship_x, ship_y):
 
 
 def main():
-    qel.init([], WIDTH, HEIGHT, title="Shooter", background="#05050f")
+    qel.init([], WIDTH, HEIGHT, title="Shooter", background="#05050f", quiet=True)
     assets = _assets.ensure()
     laser, boom = qel.loadSound(assets["laser.wav"]), qel.loadSound(assets["boom.wav"])
 
