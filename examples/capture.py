@@ -124,10 +124,16 @@ class Breakout:
             run.qel.injectMouse(run.placed[ball.id][0], 580)
 
     def watch(self, run):
+        paddle = run.made["createRect"][-1]
+        if run.frame in (4, 26):
+            setattr(self, f"paddle{run.frame}", paddle.top_left.x)
         if run.frame == 35:
             self.before, self.score = run.pixels(), box(run.pixels(), run.made["createText"][0])
 
     def check(self, run):
+        # 20 frames of the right arrow at 600 px a second.
+        expect(abs(self.paddle26 - self.paddle4 - 200) < 1, f"the right arrow did not move the paddle "
+               f"200 px: from {self.paddle4} to {self.paddle26}")
         now, background = run.pixels(), colour(run.init_options["background"])
         bricks = run.made["createRect"][:-1]  # the paddle is made last
         gone = [b for b in bricks if (box(self.before, b)[4:-4, 4:-4] != background).all()
@@ -189,22 +195,33 @@ class Shooter:
 
 
 class Platformer:
-    """Runs right, jumps onto the first platform and stops there."""
+    """Runs right, jumps onto the first platform, stops, then takes a step left there."""
     frames = 150
+
+    def __init__(self):
+        self.stage, self.feet = "run", []
 
     def script(self, run):
         hero = run.made["createSprite"][0]
         middle = hero.top_left.x + hero.width / 2
+        self.feet = self.feet[-2:] + [hero.top_left.y + hero.height]
         if run.frame == 5:
             run.key("right", True)
-        if middle > 130 and not getattr(self, "jumped", False):
-            self.jumped = True
+        elif self.stage == "run" and middle > 130:
+            self.stage = "jump"
             run.key("space", True)
-        elif getattr(self, "jumped", False) and not getattr(self, "released", False):
+        elif self.stage == "jump":
             run.key("space", False)
             if middle > 250:
-                self.released = True
+                self.stage = "fly"
                 run.key("right", False)
+        elif self.stage == "fly" and len(set(self.feet)) == 1 and run.frame > 40:  # landed, still
+            self.stage, self.left_at = "left", run.frame
+            self.facing_right = box(run.pixels(), hero)[:-1, :-1]  # whole pixels: x moves 4 a frame
+            run.key("left", True)
+        elif self.stage == "left" and run.frame == self.left_at + 3:
+            self.stage = "stand"
+            run.key("left", False)
 
     def watch(self, run):
         hero = run.made["createSprite"][0]
@@ -220,9 +237,13 @@ class Platformer:
         tops = [top for left, top, width in platformer.PLATFORMS if left <= middle <= left + width]
         expect(feet in tops, f"the hero does not stand on a platform: feet at {feet}, x {middle}")
         image = run.pixels()
-        under, legs = image[int(feet) + 2, middle], image[int(feet) - 3, int(hero.top_left.x):int(feet)]
+        under = image[int(feet) + 2, middle]
         expect(tuple(under) == colour("#8b5a2b"), f"no platform drawn under the hero's feet: {tuple(under)}")
-        expect((legs != colour(run.init_options["background"])).any(axis=1).any(), "the hero is not drawn")
+        # Standing after a step left, the hero is the right-facing standing picture mirrored.
+        expect(self.stage == "stand", f"the script stopped at its {self.stage!r} stage")
+        left = box(image, hero)[:-1, :-1]
+        expect(left.shape == self.facing_right.shape and (left == self.facing_right[:, ::-1]).all(),
+               "the hero standing after running left is not the right-facing picture mirrored")
         expect(run.qel.musicPlaying(), "the music is not playing")
 
 

@@ -49,7 +49,7 @@ def main():
         qel.createRect(random.uniform(0, WORLD), random.uniform(0, WORLD), size, size, (grey, grey, 255))
     qel.createRect(0, 0, WORLD, WORLD, "#304070", outline=6)
 
-    ship = qel.createSprite(WORLD / 2, WORLD / 2, assets["ship.png"])
+    ship = qel.createSprite(WORLD / 2 - 16, WORLD / 2 - 16, assets["ship.png"])  # 32x32
     ship.setLayer(1)  # above the stars
     x, y, vx, vy = WORLD / 2, WORLD / 2, 0.0, 0.0  # the ship's centre and its speed
     enemies = {}  # identifier -> sprite, for what `overlapping` returns
