@@ -320,11 +320,13 @@ def main(argv):
         proc = subprocess.run([sys.executable, __file__, "--one", name, outdir], env=env,
                               capture_output=True, text=True)
         seconds = time.monotonic() - start
+        # Whatever the example printed is passed on (warnings, a validation layer's messages).
+        print(proc.stdout + proc.stderr, end="", file=sys.stderr, flush=True)
         if proc.returncode == 0:
             print(f"{name}: ok in {seconds:.1f} s, {os.path.join(outdir, name + '.png')}", flush=True)
         else:
             failed.append(name)
-            print(f"{name}: FAILED\n{proc.stdout}{proc.stderr}", end="", file=sys.stderr, flush=True)
+            print(f"{name}: FAILED", file=sys.stderr, flush=True)
     if failed:
         sys.exit(f"failed: {', '.join(failed)}")
 
