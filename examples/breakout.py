@@ -11,7 +11,7 @@ import qel
 import _assets
 
 WIDTH, HEIGHT = 800, 600
-BRICK_W, BRICK_H, GAP = 72, 22, 6  # px; ten columns of bricks fill the width
+BRICK_W, BRICK_H, GAP = 74, 22, 6  # px; ten columns of bricks and their gaps fill the width
 ROW_COLOURS = ["#e74c3c", "#e67e22", "#f1c40f", "#2ecc71", "#3498db"]  # top row first
 PADDLE_W, PADDLE_H, PADDLE_Y, PADDLE_SPEED = 110, 14, 560, 600  # px, and px a second
 BALL_RADIUS, BALL_SPEED = 8, 380
@@ -30,7 +30,7 @@ def main():
     bricks = {}
     for row, colour in enumerate(ROW_COLOURS):
         for column in range(10):
-            x = GAP / 2 + column * (BRICK_W + GAP + 2)
+            x = GAP / 2 + column * (BRICK_W + GAP)
             brick = qel.createRect(x, 60 + row * (BRICK_H + GAP), BRICK_W, BRICK_H, colour)
             bricks[brick.id] = brick
 
@@ -91,7 +91,7 @@ def main():
             vy = -(BALL_SPEED ** 2 - vx ** 2) ** 0.5
             bounce.play()
 
-        # Bricks: every object the ball overlaps that is a brick is knocked out.
+        # Bricks: the first brick among the objects the ball overlaps is knocked out.
         for hit in qel.overlapping(ball):
             brick = bricks.pop(hit, None)
             if brick is None:
