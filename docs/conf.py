@@ -20,6 +20,7 @@ extensions = [
     "untested_code",
     "reference_coverage",
     "free_text_types",
+    "class_signatures",
     "gallery",
 ]
 
@@ -33,6 +34,8 @@ html_theme_options = {"description": "A small 2D graphics engine for Python", "f
 highlight_language = "python3"
 
 autodoc_member_order = "bysource"
+# A class is shown with its constructor's arguments (pybind11 documents them on __init__).
+autoclass_content = "both"
 autodoc_default_options = {"undoc-members": True}
 napoleon_google_docstring = True
 napoleon_numpy_docstring = False
