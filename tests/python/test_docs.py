@@ -18,7 +18,7 @@ def documented(x):
     """Does something.
 
     Args:
-        x (sequence of int): prose types are text, not references.
+        x (sequence of int or os.PathLike): prose types are text, not references.
 
     Example:
         >>> qel.getWindowWidth()
@@ -56,8 +56,8 @@ CASES = {
     "plain literal": ("Code::\n\n   print('never run')\n", BOTH, 320,
                       "Python code that no doctest runs"),
     "left-out name": ("", ["documented"], 320, "leaves out 1 public name(s): fake.forgotten"),
-    "misspelt reference": ("See :class:`Nothing` and :func:`fake.documented`.\n", BOTH, 320,
-                           "reference target not found: Nothing"),
+    "misspelt reference": ("See :class:`fake.Nothing`, :class:`os.PathLike`, :func:`fake.documented`.\n",
+                           BOTH, 320, "reference target not found: fake.Nothing"),
 }
 
 
