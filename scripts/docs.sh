@@ -28,6 +28,7 @@ fi
 SPHINX=(/usr/bin/python3 -m sphinx -W --keep-going -n -q -d "$OUT/doctrees")
 echo "== Documentation examples"
 scripts/with-display.sh "${SPHINX[@]}" -b doctest "$SOURCE" "$OUT/doctest"
+echo "docs: $(awk '/^ *[0-9]+ tests?$/ {print $1}' "$OUT/doctest/output.txt") doctest examples passed"
 echo "== Documentation site"
 "${SPHINX[@]}" -b html "$SOURCE" "$OUT/html"
 echo "docs: $OUT/html/index.html"

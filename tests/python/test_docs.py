@@ -70,7 +70,8 @@ def test_docs_build_checks(build_dir, tmp_path, case):
     shutil.copytree(os.path.join(ROOT, "docs", "_ext"), source / "_ext")
     (tmp_path / "fake.py").write_text(MODULE.format(width=width))
     functions = "".join(f".. autofunction:: fake.{name}\n" for name in documented)
-    (source / "index.rst").write_text(f"Page\n====\n\n.. toctree::\n\n   gallery\n\n{functions}\n{FRESH}\n{extra}")
+    (source / "index.rst").write_text(
+        f"Page\n====\n\n.. toctree::\n\n   gallery\n\n{functions}\n{FRESH}\n{extra}")
     env = dict(os.environ, PYTHONPATH=f"{build_dir}:{tmp_path}", QEL_REPO_DIR=str(tmp_path))
     outputs = []
     for builder in ("doctest", "html"):
