@@ -1,6 +1,7 @@
 # Sphinx configuration for qel's documentation site. Build it with `bash scripts/docs.sh`,
 # which builds the module, puts it on PYTHONPATH, copies this folder into the build folder
 # (so generated pages and screenshots never land in the repository) and runs the doctests.
+import doctest
 import os
 import sys
 
@@ -47,7 +48,6 @@ doctest_global_setup = """
 import qel
 qel.init([], 320, 240, offscreen=True, quiet=True)
 """
-import doctest  # noqa: E402
 
 # Exception messages are part of what an example promises, so they are compared too.
 doctest_default_flags = doctest.ELLIPSIS | doctest.DONT_ACCEPT_TRUE_FOR_1
