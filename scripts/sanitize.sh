@@ -37,7 +37,8 @@ PRELOAD="$(gcc -print-file-name=libasan.so) $(gcc -print-file-name=libubsan.so) 
 # Not here: the packaging test builds a wheel with compilers that would inherit the runtimes
 # (and ships no sanitized code), the soak test reads resident memory, which ASan's shadow
 # and quarantine make meaningless, and the benchmark run measures pygame's process too.
+# The documentation checks run Sphinx in processes of their own, which the runtimes would slow.
 [ $# -gt 0 ] || set -- tests/python --ignore=tests/python/test_packaging.py --ignore=tests/python/test_soak.py \
-  --ignore=tests/python/test_benchmark.py
+  --ignore=tests/python/test_benchmark.py --ignore=tests/python/test_docs.py
 bash scripts/with-display.sh env LD_PRELOAD="$PRELOAD" PYTHONMALLOC=malloc QEL_SANITIZED=1 \
   QEL_BUILD_DIR="$BUILD_DIR" /usr/bin/python3 -m pytest -q -p no:cacheprovider "$@"

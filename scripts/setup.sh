@@ -11,6 +11,7 @@ PACKAGES=(
   python3-pygame python3-mypy python3-pip python3-venv python3-setuptools python3-wheel
   clang libclang-rt-14-dev libpng-dev libturbojpeg0-dev libgif-dev libfreetype-dev fonts-dejavu-core
   libopenal-dev libsndfile1-dev
+  python3-sphinx
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test and check:
 #   1. the C++ unit tests;
-#   2. the Python suite against a real window (Xvfb when there is no display);
+#   2. the Python suite against a real window (Xvfb when there is no display), then the
+#      documentation site with every example in it run (scripts/docs.sh);
 #   3. the Python suite again with the Khronos validation layer on, failing on any message;
 #   4. the Python suite against an AddressSanitizer + UndefinedBehaviorSanitizer build;
 #   5. the C++ unit tests under ThreadSanitizer, failing on any report;
@@ -20,15 +21,19 @@ ctest --test-dir "$BUILD_DIR" --output-on-failure -j2
 echo "== Python tests"
 QEL_BUILD_DIR="$BUILD_DIR" "${PYTEST[@]}" tests/python "$@"
 
+echo "== Documentation"
+QEL_BUILD_DIR="$BUILD_DIR" bash scripts/docs.sh
+
 if [ "${QEL_QUICK:-0}" = 1 ]; then
   exit 0
 fi
 
 echo "== Python tests with the validation layer"
-# The wheel build, the memory reading and the benchmark run add nothing under the layer.
+# The wheel build, the memory reading, the benchmark run and the documentation checks (Sphinx
+# builds of their own) add nothing under the layer.
 QEL_BUILD_DIR="$BUILD_DIR" QEL_VALIDATION=1 "${PYTEST[@]}" tests/python \
   --ignore=tests/python/test_packaging.py --ignore=tests/python/test_soak.py \
-  --ignore=tests/python/test_benchmark.py "$@"
+  --ignore=tests/python/test_benchmark.py --ignore=tests/python/test_docs.py "$@"
 
 echo "== Sanitizers"
 bash scripts/sanitize.sh
