@@ -210,21 +210,6 @@ def test_printing_goes_through_sys_stdout_or_nowhere_when_quiet(run_qel, tmp_pat
     assert r.returncode == 0 and "1 passed" in r.stdout, r.output
 
 
-# Documented on another branch (the added features' own docstrings): the merge empties this.
-PENDING = {
-    "Circle.setOutline", "Rectangle.setAngle", "Rectangle.setOutline",
-    "Line", "Line.moveTo", "Line.remove", "Line.setAngle", "Line.setColor", "Line.setLayer", "Line.setPoints",
-    "Line.setWidth", "Polygon", "Polygon.moveTo", "Polygon.remove", "Polygon.setAngle", "Polygon.setColor",
-    "Polygon.setLayer", "Polygon.setOutline", "Polygon.setPoints", "Sheet", "Sheet.frame", "Sound", "Sound.play",
-    "Sprite", "Sprite.moveTo", "Sprite.remove", "Sprite.resize", "Sprite.setFrame", "Sprite.setImage",
-    "Sprite.setLayer", "Text", "Text.moveTo", "Text.remove", "Text.setColor", "Text.setLayer", "Text.setSize",
-    "Text.setText", "Voice", "Voice.pause", "Voice.resume", "Voice.stop", "Sound.__eq__",
-    "audioDevice", "collides", "createDisc", "createLine", "createPolygon", "createRect", "createSprite",
-    "createText", "createTriangle", "getCamera", "loadSheet", "loadSound", "musicPlaying", "objectsIn",
-    "overlapping", "pauseMusic", "playMusic", "resumeMusic", "screenToWorld", "setCamera", "setLayerFixed",
-    "setMasterVolume", "stopMusic", "worldToScreen"}
-
-
 def _signatures(doc):
     """The parameters of each signature line pybind11 put in a docstring, as (name, kind) lists."""
     lines = doc.splitlines()
@@ -304,7 +289,6 @@ def test_docstrings_stubs_and_help_agree(run_qel):
             found.append("no Example:")
         if found:
             problems[name] = found
-    assert {n: p for n, p in problems.items() if n not in PENDING} == {}
-    assert PENDING - set(problems) == set(), "documented now: drop these from PENDING"
+    assert problems == {}
     with open(os.path.join(os.path.dirname(__file__), "..", "..", "pyproject.toml"), "rb") as f:
         assert version == tomllib.load(f)["project"]["version"]
