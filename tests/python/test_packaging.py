@@ -95,6 +95,11 @@ def test_cmake_install_to_a_prefix(build_dir, tmp_path):
     r = _run_elsewhere("/usr/bin/python3", str(elsewhere), {"PYTHONPATH": str(site), "DISPLAY": None}, ["-m", "qel"])
     assert r.returncode == 2 and r.stdout == "" and len(r.stderr.splitlines()) == 1, r.stdout + r.stderr
     assert "no X display" in r.stderr and "--offscreen" in r.stderr
+    # Offscreen it needs no display.
+    r = _run_elsewhere("/usr/bin/python3", str(elsewhere), {"PYTHONPATH": str(site), "DISPLAY": None},
+                       ["-m", "qel", "--offscreen", "--seconds", "0.5", "--screenshot", "shot.png"])
+    assert r.returncode == 0, r.stdout + r.stderr
+    assert (np.array(Image.open(elsewhere / "shot.png").convert("RGB")) == BALL).all(axis=2).sum() > 1000
 
 
 def test_pip_installs_a_wheel_into_a_fresh_environment(tmp_path):
