@@ -1,6 +1,8 @@
 """Builds the wheel through CMake: the package qel/ with the module as its __init__, qelDataFiles/,
 the stubs, __main__.py and the demo, as CMake's install rules lay them out."""
+import glob
 import os
+import shutil
 import subprocess
 import sys
 
@@ -29,6 +31,14 @@ class CMakeBuild(build_ext):
             options.append(f"-DCMAKE_CXX_COMPILER_LAUNCHER={launcher}")
         subprocess.check_call(["cmake", "-S", ROOT, "-B", build_dir, *options])
         subprocess.check_call(["cmake", "--build", build_dir, "-j", jobs])
+        # setuptools keeps its build folder between builds: what an earlier layout (a flat
+        # module with its data beside it) left there would go into the wheel too.
+        for old in ["qel", "qelDataFiles", "py.typed", *glob.glob(os.path.join(target_dir, "qel.*"))]:
+            old = os.path.join(target_dir, old)
+            if os.path.isdir(old):
+                shutil.rmtree(old)
+            elif os.path.exists(old):
+                os.remove(old)
         subprocess.check_call(["cmake", "--install", build_dir, "--prefix", target_dir])
 
 
