@@ -1,5 +1,8 @@
-"""Builds the wheel through CMake: the module, qelDataFiles/ and the stubs land together."""
+"""Builds the wheel through CMake: the package qel/ with the module as its __init__, qelDataFiles/,
+the stubs, __main__.py and the demo, as CMake's install rules lay them out."""
+import glob
 import os
+import shutil
 import subprocess
 import sys
 
@@ -16,13 +19,27 @@ class CMakeExtension(Extension):
 
 class CMakeBuild(build_ext):
     def build_extension(self, ext):
-        target_dir = os.path.abspath(os.path.dirname(self.get_ext_fullpath(ext.name)))
+        # The folder that holds the package qel/.
+        target_dir = os.path.dirname(os.path.dirname(os.path.abspath(self.get_ext_fullpath(ext.name))))
         build_dir = os.path.abspath(os.path.join(self.build_temp, "cmake"))
         jobs = str(os.cpu_count() or 2)
-        subprocess.check_call(["cmake", "-S", ROOT, "-B", build_dir, f"-DPython_EXECUTABLE={sys.executable}",
-                               "-DCMAKE_BUILD_TYPE=Release", "-DQEL_BUILD_TESTS=OFF", "-DQEL_INSTALL_DIR=."])
+        options = [f"-DPython_EXECUTABLE={sys.executable}", "-DCMAKE_BUILD_TYPE=Release", "-DQEL_BUILD_TESTS=OFF",
+                   "-DQEL_INSTALL_DIR=."]
+        # A compiler cache set up by the caller (ccache) speeds up rebuilding the same sources.
+        launcher = os.environ.get("CMAKE_CXX_COMPILER_LAUNCHER")
+        if launcher:
+            options.append(f"-DCMAKE_CXX_COMPILER_LAUNCHER={launcher}")
+        subprocess.check_call(["cmake", "-S", ROOT, "-B", build_dir, *options])
         subprocess.check_call(["cmake", "--build", build_dir, "-j", jobs])
+        # setuptools keeps its build folder between builds: what an earlier layout (a flat
+        # module with its data beside it) left there would go into the wheel too.
+        for old in ["qel", "qelDataFiles", "py.typed", *glob.glob(os.path.join(target_dir, "qel.*"))]:
+            old = os.path.join(target_dir, old)
+            if os.path.isdir(old):
+                shutil.rmtree(old)
+            elif os.path.exists(old):
+                os.remove(old)
         subprocess.check_call(["cmake", "--install", build_dir, "--prefix", target_dir])
 
 
-setup(packages=[], py_modules=[], ext_modules=[CMakeExtension("qel")], cmdclass={"build_ext": CMakeBuild}, zip_safe=False)
+setup(packages=[], py_modules=[], ext_modules=[CMakeExtension("qel.__init__")], cmdclass={"build_ext": CMakeBuild}, zip_safe=False)

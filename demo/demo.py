@@ -9,7 +9,8 @@
     stars that fall out of the window are lost, and the view shakes
     close the window        quit
 
-Run it with `python3 demo/demo.py [seconds]` once the module is built.
+Run it with `python3 demo/demo.py [seconds]` once the module is built, or with
+`python3 -m qel` once qel is installed (`python3 -m qel --help` lists the options).
 """
 import json
 import os
@@ -215,13 +216,24 @@ def update(game, dt):
             game.point("caught")
 
 
-def main(seconds=None, seed=None, watch=None, offscreen=False):
+def main(seconds=None, seed=None, watch=None, offscreen=False, screenshot=None):
     """Plays until the window is closed, Escape is pressed or `seconds` have passed.
     `watch(game)`, when given, is called after each frame and ends the game by returning
-    False. `offscreen`: no window (for tests that play it with injected input)."""
+    False. `offscreen`: no window (for tests that play it with injected input).
+    `screenshot`: a PNG file the last frame is saved to, however the game ended."""
+    start(offscreen)
+    play(seconds, seed, watch, screenshot)
+
+
+def start(offscreen=False):
+    """Opens the window (offscreen: the engine alone) and says what draws in it."""
     qel.init([], WIDTH, HEIGHT, offscreen=offscreen)
     device = json.loads(qel.getData())["selectedDevice"]["name"]
     print("Drawing on:", device, flush=True)
+
+
+def play(seconds=None, seed=None, watch=None, screenshot=None):
+    """The game itself, once start() has opened the window; main() says what the arguments do."""
     game = Game(seed)
     qel.playMusic(MUSIC, volume=0.4, fade_in=1.0)  # loops until the game ends
 
@@ -239,6 +251,8 @@ def main(seconds=None, seed=None, watch=None, offscreen=False):
         update(game, dt)
 
     print(f"Final score {game.score}:", ", ".join(f"{n} {how}" for how, n in game.counts.items()), flush=True)
+    if screenshot is not None:
+        qel.screenshot(screenshot)
     qel.stopMusic()
     qel.closeWindow()
 
