@@ -61,18 +61,18 @@ not its period: with nothing to draw, a period above 1/60 s is only the schedule
 loop late, which would fail a floor that does nothing on a busy machine. Its largest N is
 then what the script itself could do at 60 fps, qel's figure as a share of it is how much of
 that qel keeps, and the share does not move with how fast the machine runs Python. A floor
-that keeps up at the ladder's top climbs on by doubling N (at most 4 times) before its
+that keeps up at the ladder's top climbs on by doubling N (at most 5 times) before its
 bisection. The summary prints each engine's ratio to pygame beside its share of its floor.
 
 The bunnymark moves N 26x37 bunnies (a picture drawn with Pillow) the classic way, in pixels
 a frame: x speed 0..10, y speed -5..5, gravity 0.75; a bunny bounces off the walls, off the
-floor keeping 0.85 of its speed and, one time in two, a kick of up to 6 upwards, and stops at
-the ceiling. Engines: qel-<renderer> (a moveTo a bunny), qel-<renderer>-batch (NumPy and one
+ground keeping 0.85 of its speed and, one time in two, a kick of up to 6 upwards, and stops
+at the ceiling. Engines: qel-<renderer> (a moveTo a bunny), qel-<renderer>-batch (NumPy and one
 moveMany), pygame (a blit a bunny onto the screen, then flip) and both floors, in its own
 ladder, repeats and bisections by the same rules. --plot PATH writes one PNG with matplotlib:
 the mean period (the floors: busy time) against N from every engine's ladder runs (medians
-over the repeats, log-log),
-the moving shapes and the bunnymark side by side, 1/60 s dashed, the load average in the title.
+over the repeats, log-log), the moving shapes and the bunnymark side by side, 1/60 s dashed,
+the load average in the title.
 
 --offscreen adds "qel-tiles-offscreen" and "qel-raster-offscreen" (for --renderers): the
 same children with qel.init(..., offscreen=True) and no DISPLAY, in the same ladders and
@@ -113,8 +113,8 @@ NO_OP = slice                  # the floor's stand-in for a qel call: C, takes a
 BUNNY_W, BUNNY_H = 26, 37
 BUNNY_MAX_X, BUNNY_MAX_Y = WIDTH - BUNNY_W, HEIGHT - BUNNY_H
 GRAVITY = 0.75                 # px per frame, per frame
-FLOOR_DAMPING = 0.85           # share of the speed a bunny keeps bouncing off the floor
-FLOOR_CLIMBS = 4               # doublings past the ladder's top for a floor that still keeps up
+LANDING_DAMPING = 0.85         # share of the speed a bunny keeps bouncing off the ground
+FLOOR_CLIMBS = 5               # doublings past the ladder's top for a floor that still keeps up
 
 
 # ---------------------------------------------------------------- shared workload
@@ -177,7 +177,7 @@ def make_bunnies(n, seed):
 
 
 def step_bunnies(xs, ys, vxs, vys, rand):
-    """One frame of the bunnymark: move, fall, bounce off the walls, off the floor with
+    """One frame of the bunnymark: move, fall, bounce off the walls, off the ground with
     damping and at random a kick upwards, and stop at the ceiling."""
     for i in range(len(xs)):
         x = xs[i] + vxs[i]
@@ -190,7 +190,7 @@ def step_bunnies(xs, ys, vxs, vys, rand):
             vxs[i] = -vxs[i]
             x = 0.0
         if y > BUNNY_MAX_Y:
-            vy *= -FLOOR_DAMPING
+            vy *= -LANDING_DAMPING
             y = BUNNY_MAX_Y
             if rand() > 0.5:
                 vy -= rand() * 6.0
@@ -223,7 +223,7 @@ class ArrayBunnies:
             np.negative(vx, out=vx, where=hit)
         np.clip(x, 0.0, BUNNY_MAX_X, out=x)
         np.greater(y, BUNNY_MAX_Y, out=hit)
-        np.multiply(vy, -FLOOR_DAMPING, out=vy, where=hit)
+        np.multiply(vy, -LANDING_DAMPING, out=vy, where=hit)
         self.rng.random(out=draw)
         np.greater(draw, 0.5, out=kick)
         kick &= hit
@@ -1261,15 +1261,24 @@ def met(ok):
     return "met" if ok else "NOT met"
 
 
-def print_ratios(cap, engines):
+def print_ratios(cap, engines, repeats):
     """Per engine, its ratio to pygame beside its share of its floor."""
+    for floor in (FLOOR, FLOOR_BATCH):
+        tops = [rec["largest_n"][floor] for rec in repeats if floor in rec["largest_n"]
+                and rec["largest_n"][floor] == rec["ladder"][floor][-1]["n"]]
+        if tops:
+            print(f"{floor} kept up at its highest N ({', '.join(map(str, tops))}): shares of it are upper bounds")
     for e in engines:
         parts = []
-        for name in (f"{e}/pygame", f"{e}/{floor_of(e)}"):
-            s = cap["ratios"].get(name)
-            if s:
-                each = ", ".join("-" if v is None else f"{v:.2f}x" for v in s["each"])
-                parts.append(f"{name} = {fmt_spread(s, 'x')}; each repeat: {each}")
+        s = cap["ratios"].get(f"{e}/pygame")
+        if s:
+            each = ", ".join("-" if v is None else f"{v:.2f}x" for v in s["each"])
+            parts.append(f"{e}/pygame = {fmt_spread(s, 'x')}; each repeat: {each}")
+        s = cap["ratios"].get(f"{e}/{floor_of(e)}")
+        if s:   # shares run from a few tenths of a percent to most of the floor
+            pct = lambda v: "-" if v is None else f"{100.0 * v:.1f}%"
+            parts.append(f"{e}/{floor_of(e)} = {pct(s['median'])} ({pct(s['min'])}..{pct(s['max'])}) of the floor; "
+                         f"each repeat: {', '.join(pct(v) for v in s['each'])}")
         if parts:
             print("   |   ".join(parts))
 
@@ -1284,7 +1293,7 @@ def print_bunnymark(bunnies):
     repeats = len(bunnies["repeats"])
     print(f"\nbunnymark, largest N at 60 fps, median (min..max) of {repeats} repeat{'s' if repeats != 1 else ''}: "
           + ", ".join(f"{e} {fmt_spread(cap['largest_n'][e])}" for e in engines))
-    print_ratios(cap, engines)
+    print_ratios(cap, engines, bunnies["repeats"])
 
 
 def print_batch(batch):
@@ -1298,7 +1307,7 @@ def print_batch(batch):
     if cap.get("pygame"):
         line += f"; pygame per shape, same run: {fmt_spread(cap['pygame'])}"
     print(line)
-    print_ratios(cap, engines)
+    print_ratios(cap, engines, batch["repeats"])
     target = batch.get("target")
     if target:
         print(f"target: {target['engine']} at least {target['n']} circles + {target['n']} rectangles at 60 fps: "
@@ -1372,7 +1381,7 @@ def print_report(report):
     cap = report["capacity_60fps"]
     print(f"\nlargest N at 60 fps, median (min..max) of {len(repeats)} repeat{'s' if len(repeats) != 1 else ''}: "
           + ", ".join(f"{e} {fmt_spread(cap['largest_n'][e])}" for e in engines))
-    print_ratios(cap, engines)
+    print_ratios(cap, engines, repeats)
     for name, s in cap.get("pairs", {}).items():
         top, bottom = s["over"]
         words = ("offscreen", "windowed") if engine_variant(top) == "offscreen" else ("now", "before")
