@@ -14,7 +14,8 @@ starts them and collects their results as JSON.
         [--renderers tiles,raster] [--no-pygame] [--json-only] \
         [--batch-ladder 5000,20000,40000,60000] [--batch-renderers tiles,raster] \
         [--sprites 2000] [--labels 200] [--batch-call-objects 20000] \
-        [--offscreen] [--before DIR]
+        [--offscreen] [--before DIR] [--bunny-ladder 500,1000,2000,5000,10000,20000] \
+        [--bunnymark-only | --no-bunnymark] [--plot PATH]
 
 Each repeat runs the ladder afresh, the engines in turn at every N, then bisects every
 engine from its own ladder, the engines' probes again in turn, so a slow or fast spell
@@ -49,6 +50,29 @@ once per repeat on each of --renderers and keeps 60 fps by the mean-period rule 
 the repeats). Batch calls: moveMany and updateColors in ns per object (NumPy int64 ids,
 float64 coordinates, int64 colours) and objectAt in us per call at random points of a scene
 that stays put, 20,000 objects, timed like the per-call figures.
+
+The floor ("floor", and "floor-batch" in batch mode) is the script's own cost: the same child
+and stepping, but each qel call is a call of the builtin slice() with the same arguments (a
+C call that only keeps its three arguments in a small object CPython reuses; one with the
+arrays in batch), and nothing is drawn. Its loop is paced like qel's, by a stand-in poll that
+"draws" once 1/60 s has passed since the last frame, so it sleeps and wakes as qel's does; but
+it keeps 60 fps at N when its mean busy time (the "total" phase) is within the same budget,
+not its period: with nothing to draw, a period above 1/60 s is only the scheduler waking the
+loop late, which would fail a floor that does nothing on a busy machine. Its largest N is
+then what the script itself could do at 60 fps, qel's figure as a share of it is how much of
+that qel keeps, and the share does not move with how fast the machine runs Python. A floor
+that keeps up at the ladder's top climbs on by doubling N (at most 5 times) before its
+bisection. The summary prints each engine's ratio to pygame beside its share of its floor.
+
+The bunnymark moves N 26x37 bunnies (a picture drawn with Pillow) the classic way, in pixels
+a frame: x speed 0..10, y speed -5..5, gravity 0.75; a bunny bounces off the walls, off the
+ground keeping 0.85 of its speed and, one time in two, a kick of up to 6 upwards, and stops
+at the ceiling. Engines: qel-<renderer> (a moveTo a bunny), qel-<renderer>-batch (NumPy and one
+moveMany), pygame (a blit a bunny onto the screen, then flip) and both floors, in its own
+ladder, repeats and bisections by the same rules. --plot PATH writes one PNG with matplotlib:
+the mean period (the floors: busy time) against N from every engine's ladder runs (medians
+over the repeats, log-log), the moving shapes and the bunnymark side by side, 1/60 s dashed,
+the load average in the title.
 
 --offscreen adds "qel-tiles-offscreen" and "qel-raster-offscreen" (for --renderers): the
 same children with qel.init(..., offscreen=True) and no DISPLAY, in the same ladders and
@@ -85,6 +109,12 @@ MIN_WARMUP = 2                 # the first frame with shapes also compiles shade
 MIN_FRAMES = 5
 SPRITE_SIZE = 32
 LABEL_SIZE = 16
+NO_OP = slice                  # the floor's stand-in for a qel call: C, takes any three objects, keeps them
+BUNNY_W, BUNNY_H = 26, 37
+BUNNY_MAX_X, BUNNY_MAX_Y = WIDTH - BUNNY_W, HEIGHT - BUNNY_H
+GRAVITY = 0.75                 # px per frame, per frame
+LANDING_DAMPING = 0.85         # share of the speed a bunny keeps bouncing off the ground
+FLOOR_CLIMBS = 5               # doublings past the ladder's top for a floor that still keeps up
 
 
 # ---------------------------------------------------------------- shared workload
@@ -133,6 +163,76 @@ def step_positions(xs, ys, vxs, vys, xlo, xhi, ylo, yhi, dt):
             vys[i] = -vys[i]
         xs[i] = x
         ys[i] = y
+
+
+def make_bunnies(n, seed):
+    """Lists x, y (top-left corners), vx, vy for N bunnies, spread over the window with the
+    usual bunnymark start: x speed 0..10 px a frame, y speed -5..5."""
+    rng = random.Random(seed)
+    xs = [rng.uniform(0, BUNNY_MAX_X) for _ in range(n)]
+    ys = [rng.uniform(0, BUNNY_MAX_Y) for _ in range(n)]
+    vxs = [rng.random() * 10.0 for _ in range(n)]
+    vys = [rng.random() * 10.0 - 5.0 for _ in range(n)]
+    return xs, ys, vxs, vys
+
+
+def step_bunnies(xs, ys, vxs, vys, rand):
+    """One frame of the bunnymark: move, fall, bounce off the walls, off the ground with
+    damping and at random a kick upwards, and stop at the ceiling."""
+    for i in range(len(xs)):
+        x = xs[i] + vxs[i]
+        y = ys[i] + vys[i]
+        vy = vys[i] + GRAVITY
+        if x > BUNNY_MAX_X:
+            vxs[i] = -vxs[i]
+            x = BUNNY_MAX_X
+        elif x < 0.0:
+            vxs[i] = -vxs[i]
+            x = 0.0
+        if y > BUNNY_MAX_Y:
+            vy *= -LANDING_DAMPING
+            y = BUNNY_MAX_Y
+            if rand() > 0.5:
+                vy -= rand() * 6.0
+        elif y < 0.0:
+            vy = 0.0
+            y = 0.0
+        xs[i] = x
+        ys[i] = y
+        vys[i] = vy
+
+
+class ArrayBunnies:
+    """step_bunnies() over NumPy arrays, into buffers made once."""
+
+    def __init__(self, np, seed, xs, ys, vxs, vys):
+        self.np = np
+        self.rng = np.random.default_rng(seed)
+        self.x, self.y, self.vx, self.vy = (np.array(v, dtype=np.float64) for v in (xs, ys, vxs, vys))
+        self.hit, self.kick = np.empty(self.x.shape, dtype=bool), np.empty(self.x.shape, dtype=bool)
+        self.draw = np.empty_like(self.x)
+
+    def step(self):
+        np, x, y, vx, vy, hit, kick, draw = (self.np, self.x, self.y, self.vx, self.vy, self.hit,
+                                            self.kick, self.draw)
+        x += vx
+        y += vy
+        vy += GRAVITY
+        for beyond, edge in ((np.greater, BUNNY_MAX_X), (np.less, 0.0)):
+            beyond(x, edge, out=hit)
+            np.negative(vx, out=vx, where=hit)
+        np.clip(x, 0.0, BUNNY_MAX_X, out=x)
+        np.greater(y, BUNNY_MAX_Y, out=hit)
+        np.multiply(vy, -LANDING_DAMPING, out=vy, where=hit)
+        self.rng.random(out=draw)
+        np.greater(draw, 0.5, out=kick)
+        kick &= hit
+        self.rng.random(out=draw)
+        draw *= 6.0
+        np.subtract(vy, draw, out=vy, where=kick)
+        np.less(y, 0.0, out=hit)
+        np.copyto(vy, 0.0, where=hit)
+        np.clip(y, 0.0, BUNNY_MAX_Y, out=y)
 
 
 def percentile(values, p):
@@ -286,6 +386,30 @@ def paced_frame(qel, update, poll_start):
     return frame, state
 
 
+class FloorClock:
+    """poll() and deltaTime() for the floor: a frame is "drawn" by the first poll once
+    FRAME_NS have passed since the last, as qel's poll draws, and nothing else happens."""
+
+    def __init__(self, start):
+        self.last, self.delta = start, 0.0
+
+    def poll(self):
+        t = time.perf_counter_ns()
+        if t - self.last >= FRAME_NS:
+            self.delta, self.last = (t - self.last) / 1e9, t
+        else:
+            self.delta = 0.0
+
+    def deltaTime(self):
+        return self.delta
+
+
+def start_floor():
+    """The floor's stand-ins for start_qel(): the clock, no start-up, now."""
+    start = time.perf_counter_ns()
+    return FloorClock(start), None, start
+
+
 class ArrayBounce:
     """Positions and velocities as NumPy arrays, advanced and reflected off the bounds with
     array operations into buffers made once, so a step allocates nothing."""
@@ -314,15 +438,21 @@ class ArrayBounce:
 
 def child_qel(job):
     """The moving-shapes scene in qel: per shape (a moveTo each, kind "qel") or in batch
-    (NumPy arrays and one moveMany a frame, kind "qel_batch")."""
-    qel, startup, poll_start = start_qel(job)
+    (NumPy arrays and one moveMany a frame, kind "qel_batch"); as the floor ("floor",
+    "floor_batch") the same with NO_OP for the call and nothing drawn."""
+    floor = job["kind"] in ("floor", "floor_batch")
     s = make_scene(job["n"], job["seed"])
-    ids = create_qel_shapes(qel, s, alternating=job.get("alternating", False))
-    if job["kind"] == "qel_batch":
+    if floor:
+        qel, startup, poll_start = start_floor()
+        ids = list(range(1, len(s["kind"]) + 1))
+    else:
+        qel, startup, poll_start = start_qel(job)
+        ids = create_qel_shapes(qel, s, alternating=job.get("alternating", False))
+    if job["kind"] in ("qel_batch", "floor_batch"):
         import numpy as np
         shapes = ArrayBounce(np, s["x"], s["y"], s["vx"], s["vy"], s["xlo"], s["xhi"], s["ylo"], s["yhi"])
         id_column = np.array(ids, dtype=np.int64)
-        move_many, xs, ys = qel.moveMany, shapes.x, shapes.y
+        move_many, xs, ys = NO_OP if floor else qel.moveMany, shapes.x, shapes.y
 
         def update():
             shapes.step(SIM_DT)
@@ -330,18 +460,115 @@ def child_qel(job):
     else:
         xs, ys, vxs, vys = s["x"], s["y"], s["vx"], s["vy"]
         bounds = (s["xlo"], s["xhi"], s["ylo"], s["yhi"])
-        move = qel.moveTo
+        move = NO_OP if floor else qel.moveTo
 
         def update():
             step_positions(xs, ys, vxs, vys, *bounds, SIM_DT)
             for i, x, y in zip(ids, xs, ys):
                 move(i, x, y)
 
+    return run_paced(job, qel, update, poll_start, startup, n=job["n"], shapes=len(ids))
+
+
+def run_paced(job, qel, update, poll_start, startup, **fields):
+    """The measured frames of a qel or floor child, and what it reports besides."""
     frame, state = paced_frame(qel, update, poll_start)
     result = run_frames(frame, job)
-    result.update(n=job["n"], shapes=len(ids), startup_ms=startup / 1e6, renderer=qel.getRenderer(),
-                  module=qel.__file__,
+    floor = isinstance(qel, FloorClock)
+    result.update(fields, startup_ms=None if floor else startup / 1e6, busy_rule=floor,
+                  renderer=None if floor else qel.getRenderer(), module=None if floor else qel.__file__,
                   idle_polls_per_frame=state["idle_polls"] / max(1, result["frames"]))
+    return result
+
+
+def make_bunny_png(directory):
+    """A 26x37 white bunny (ears, head, body, eyes) on a transparent ground, written as PNG."""
+    from PIL import Image, ImageDraw
+    img = Image.new("RGBA", (BUNNY_W, BUNNY_H), (0, 0, 0, 0))
+    d = ImageDraw.Draw(img)
+    white, pink, grey = (250, 250, 250, 255), (240, 160, 180, 255), (90, 90, 90, 255)
+    for left in (5, 14):
+        d.ellipse((left, 0, left + 6, 16), fill=white, outline=grey)
+        d.ellipse((left + 2, 3, left + 4, 13), fill=pink)
+    d.ellipse((3, 20, 22, 36), fill=white, outline=grey)
+    d.ellipse((4, 10, 21, 26), fill=white, outline=grey)
+    d.point([(9, 16), (16, 16)], fill=(20, 20, 20, 255))
+    d.point([(12, 20), (13, 20)], fill=pink)
+    path = os.path.join(directory, "bunny.png")
+    img.save(path)
+    return path
+
+
+def child_bunnies(job):
+    """The bunnymark in qel (a moveTo a bunny, or NumPy and one moveMany) or as the floor
+    (the same stepping, the no-op call instead of qel's)."""
+    import tempfile
+    floor = job["kind"] in ("floor", "floor_batch")
+    n = job["n"]
+    xs, ys, vxs, vys = make_bunnies(n, job["seed"])
+    if floor:
+        qel, startup, poll_start = start_floor()
+        ids = list(range(1, n + 1))
+    else:
+        qel, startup, poll_start = start_qel(job)
+        with tempfile.TemporaryDirectory() as tmp:
+            path = make_bunny_png(tmp)
+            ids = [qel.createSprite(xs[i], ys[i], path).id for i in range(n)]
+    if job["kind"] in ("qel_batch", "floor_batch"):
+        import numpy as np
+        bunnies = ArrayBunnies(np, job["seed"], xs, ys, vxs, vys)
+        id_column = np.array(ids, dtype=np.int64)
+        move_many, bx, by, step = NO_OP if floor else qel.moveMany, bunnies.x, bunnies.y, bunnies.step
+
+        def update():
+            step()
+            move_many(id_column, bx, by)
+    else:
+        move, rand = NO_OP if floor else qel.moveTo, random.Random(job["seed"]).random
+
+        def update():
+            step_bunnies(xs, ys, vxs, vys, rand)
+            for i, x, y in zip(ids, xs, ys):
+                move(i, x, y)
+
+    return run_paced(job, qel, update, poll_start, startup, n=n, shapes=n)
+
+
+def child_pygame_bunnies(job):
+    """The bunnymark in pygame: a blit a bunny onto the screen, then flip."""
+    import tempfile
+    os.environ.setdefault("PYGAME_HIDE_SUPPORT_PROMPT", "1")
+    import pygame
+    t0 = time.perf_counter_ns()
+    pygame.display.init()
+    screen = pygame.display.set_mode((WIDTH, HEIGHT))
+    screen.fill(BACKGROUND)
+    pygame.display.flip()
+    startup = time.perf_counter_ns() - t0
+    with tempfile.TemporaryDirectory() as tmp:
+        bunny = pygame.image.load(make_bunny_png(tmp)).convert_alpha()
+    n = job["n"]
+    xs, ys, vxs, vys = make_bunnies(n, job["seed"])
+    rand = random.Random(job["seed"]).random
+    blit, fill, flip, pump = screen.blit, screen.fill, pygame.display.flip, pygame.event.pump
+    now, cpu_now = time.perf_counter_ns, time.process_time_ns
+
+    def frame(log):
+        f0 = now()
+        c0 = cpu_now()
+        step_bunnies(xs, ys, vxs, vys, rand)
+        f1 = now()
+        pump()
+        fill(BACKGROUND)
+        for x, y in zip(xs, ys):
+            blit(bunny, (x, y))
+        flip()
+        f3 = now()
+        if log is not None:
+            log.add(f0, c0, f1 - f0, 0, f3 - f1)
+
+    result = run_frames(frame, job)
+    result.update(n=n, shapes=n, startup_ms=startup / 1e6, pygame_version=pygame.version.ver)
     return result
 
 
@@ -542,8 +769,13 @@ def child_main(job_text):
     result_fd = os.dup(1)
     devnull = os.open(os.devnull, os.O_WRONLY)
     os.dup2(devnull, 1)
-    result = {"qel": child_qel, "qel_batch": child_qel, "pygame": child_pygame, "calls": child_calls,
-              "batch_calls": child_batch_calls, "pictures": child_pictures}[job["kind"]](job)
+    children = {"qel": child_qel, "qel_batch": child_qel, "pygame": child_pygame, "calls": child_calls,
+                "batch_calls": child_batch_calls, "pictures": child_pictures, "floor": child_qel,
+                "floor_batch": child_qel}
+    if job.get("scene") == "bunnies":
+        children = {**dict.fromkeys(("qel", "qel_batch", "floor", "floor_batch"), child_bunnies),
+                    "pygame": child_pygame_bunnies}
+    result = children[job["kind"]](job)
     sys.stdout.flush()
     os.write(result_fd, (json.dumps(result) + "\n").encode())
     os.close(result_fd)
@@ -555,6 +787,7 @@ QEL_RENDERERS = ("tiles", "raster")
 PHASES = ("update", "draw", "rest", "total", "period", "cpu")
 BATCH_SUFFIX = "-batch"
 VARIANTS = ("offscreen", "before")     # "qel-<renderer>-<variant>"
+FLOOR, FLOOR_BATCH = "floor", "floor" + BATCH_SUFFIX
 BATCH_TARGET_N = 30_000        # circles, and as many rectangles, at 60 fps in batch mode with tiles
 MOVE_MANY_TARGET_NS = 30       # per object
 OBJECT_AT_TARGET_US = 2
@@ -570,6 +803,8 @@ def engine_kind(engine):
     "qel-<renderer>-batch", ("pygame", None) for pygame."""
     if engine == "pygame":
         return "pygame", None
+    if engine in (FLOOR, FLOOR_BATCH):
+        return engine.replace("-", "_"), None
     if engine.endswith(BATCH_SUFFIX):
         return "qel_batch", engine[len("qel-"):-len(BATCH_SUFFIX)]
     variant = engine_variant(engine)
@@ -639,9 +874,14 @@ def checked_renderer(args, engine, renderer, r):
     return r
 
 
-def measure(args, engine, n, alternating=False):
+def floor_of(engine):
+    """The floor an engine's figure is set over: the batch floor for batch engines."""
+    return FLOOR_BATCH if engine.endswith(BATCH_SUFFIX) else FLOOR
+
+
+def measure(args, engine, n, alternating=False, scene="shapes"):
     job = dict(engine_job(engine), n=n, seed=args.seed, frames=args.frames, warmup=args.warmup,
-               budget=args.budget, alternating=alternating)
+               budget=args.budget, alternating=alternating, scene=scene)
     renderer = job["renderer"]
     r = checked_renderer(args, engine, renderer, run_child(args, job, rung_timeout(args)))
     r.setdefault("n", n)
@@ -653,8 +893,24 @@ def measure(args, engine, n, alternating=False):
     return r
 
 
+def compact(r):
+    """A result as a repeat's record keeps it; the floor's also keeps its busy time."""
+    out = {"n": r["n"], "period_mean_ms": r["period"]["mean"], "frames": r["frames"]}
+    if r.get("busy_rule"):
+        out["busy_mean_ms"] = r["total"]["mean"]
+    return out
+
+
+def judged_ms(r):
+    """The mean the 60 fps rule reads, of a result or its compact record: the period, or
+    for the floor its busy time."""
+    if "period_mean_ms" in r:
+        return r.get("busy_mean_ms", r["period_mean_ms"])
+    return r["total" if r.get("busy_rule") else "period"]["mean"]
+
+
 def passes(r):
-    return "error" not in r and r["period"]["mean"] <= BUDGET_MS
+    return "error" not in r and judged_ms(r) <= BUDGET_MS
 
 
 def largest_passing(rungs):
@@ -664,7 +920,7 @@ def largest_passing(rungs):
 
 def largest_passing_compact(rungs):
     """largest_passing() over a repeat's record of its ladder."""
-    ok = [r["n"] for r in rungs if "error" not in r and r["period_mean_ms"] <= BUDGET_MS]
+    ok = [r["n"] for r in rungs if passes(r)]
     return max(ok) if ok else None
 
 
@@ -686,7 +942,7 @@ def bisection(args, rungs):
         r = yield mid
         if "error" in r:
             break
-        probes.append({"n": mid, "period_mean_ms": r["period"]["mean"], "frames": r["frames"]})
+        probes.append(compact(r))
         if passes(r):
             lo = mid
         else:
@@ -694,7 +950,7 @@ def bisection(args, rungs):
     return {"largest_passing_n": lo, "smallest_failing_n": hi, "probes": probes}
 
 
-def bisect_together(args, rungs):
+def bisect_together(args, rungs, scene="shapes"):
     """Runs one bisection per engine with their probes taken in turn, so a slow or fast
     spell of the machine falls on every engine's figures alike."""
     searches = {e: bisection(args, r) for e, r in rungs.items()}
@@ -707,7 +963,7 @@ def bisect_together(args, rungs):
             outcome[e] = done.value
     while pending:
         for e in list(pending):
-            r = measure(args, e, pending[e])
+            r = measure(args, e, pending[e], scene=scene)
             try:
                 pending[e] = searches[e].send(r)
             except StopIteration as done:
@@ -716,18 +972,25 @@ def bisect_together(args, rungs):
     return outcome
 
 
-def run_repeat(args, engines, ladder):
+def run_repeat(args, engines, ladder, scene="shapes"):
     """One repeat: a fresh ladder, the engines taken in turn at each N, then the
-    bisections from that ladder. Returns the full rungs and the repeat's record."""
+    bisections from that ladder. Returns the full rungs and the repeat's record.
+    A floor that keeps up at the ladder's top climbs on by doubling N, so no engine's
+    share of it is set over a floor the ladder cut short."""
     rungs = {e: [] for e in engines}
     for n in ladder:
         for e in engines:
-            rungs[e].append(measure(args, e, n))
-    outcome = bisect_together(args, rungs)
+            rungs[e].append(measure(args, e, n, scene=scene))
+    for e in (FLOOR, FLOOR_BATCH):
+        for _ in range(FLOOR_CLIMBS if e in rungs and ladder else 0):
+            if not passes(rungs[e][-1]):
+                break
+            rungs[e].append(measure(args, e, 2 * rungs[e][-1]["n"], scene=scene))
+    outcome = bisect_together(args, rungs, scene)
     record = {"ladder": {}, "bisection": outcome, "largest_n": {}}
     for e in engines:
         record["ladder"][e] = [{"n": r["n"], "error": r["error"]} if "error" in r else
-                               {"n": r["n"], "period_mean_ms": r["period"]["mean"], "frames": r["frames"]}
+                               compact(r)
                                for r in rungs[e]]
         # The ladder's own figure when there was nothing to narrow.
         record["largest_n"][e] = (outcome[e]["largest_passing_n"] if outcome[e]
@@ -744,7 +1007,8 @@ def spread(values, median):
 
 def capacity(records, engines):
     """Per engine the largest N at 60 fps over the repeats (the lower median, so always an
-    N that was measured), and per qel renderer the median of each repeat's ratio to pygame."""
+    N that was measured), and per engine the median of each repeat's ratio to pygame and
+    to its floor (the figure as a share of the floor)."""
     out = {"largest_n": {e: spread([rec["largest_n"][e] for rec in records], statistics.median_low)
                          for e in engines},
            "ratios": {}}
@@ -755,6 +1019,12 @@ def capacity(records, engines):
             each = [rec["largest_n"][e] / rec["largest_n"]["pygame"]
                     if rec["largest_n"][e] and rec["largest_n"]["pygame"] else None for rec in records]
             out["ratios"][f"{e}/pygame"] = spread(each, statistics.median)
+    for e in engines:
+        floor = floor_of(e)
+        if floor in engines and engine_kind(e)[0] not in ("floor", "floor_batch"):
+            each = [rec["largest_n"][e] / rec["largest_n"][floor]
+                    if rec["largest_n"][e] and rec["largest_n"][floor] else None for rec in records]
+            out["ratios"][f"{e}/{floor}"] = spread(each, statistics.median)
     pairs = variant_pairs(engines)
     if pairs:
         out["pairs"] = {}
@@ -854,6 +1124,22 @@ def run_batch(args, batch_engines, main_records):
         batch["target"] = {"engine": tiles, "n": BATCH_TARGET_N, "largest_n": n,
                            "met": bool(n and n >= BATCH_TARGET_N)}
     return batch
+
+
+def run_bunnymark(args, engines):
+    """The bunnymark's own ladder, repeats and bisections, by the moving shapes' rules."""
+    ladder = sorted({int(v) for v in args.bunny_ladder.split(",") if v.strip()})
+    out = {"engines": engines, "ladder": ladder, "sprite": [BUNNY_W, BUNNY_H], "repeats": []}
+    ladders = {e: [] for e in engines}
+    for i in range(args.repeats):
+        note(args, f"  bunnymark, repeat {i + 1} of {args.repeats}")
+        rungs, record = run_repeat(args, engines, ladder, scene="bunnies")
+        out["repeats"].append(record)
+        for e in engines:
+            ladders[e].append(rungs[e])
+    out["capacity_60fps"] = capacity(out["repeats"], engines)
+    out["rungs"] = {e: combine_rungs(ladders[e]) for e in engines}
+    return out
 
 
 def run_pictures(args, engines):
@@ -958,13 +1244,14 @@ def print_ladders(engines, ladder, repeats, rungs):
         for e in engines:
             print(fmt_rung(e, rungs[e][i], width))
 
-    print(f"\nlargest N with mean period <= {BUDGET_MS:.2f} ms, per repeat: the ladder's, then the bisection's")
+    print(f"\nlargest N with mean period (the floors: busy time) <= {BUDGET_MS:.2f} ms, per repeat: the ladder's, "
+          "then the bisection's")
     for k, rec in enumerate(repeats):
         for e in engines:
             line = f"  repeat {k + 1}  {e:{width}s} ladder {largest_passing_compact(rec['ladder'][e]) or 'none'}"
             b = rec["bisection"].get(e)
             if b:
-                probes = ", ".join(f"{p['n']}={p['period_mean_ms']:.1f}" for p in b["probes"])
+                probes = ", ".join(f"{p['n']}={judged_ms(p):.1f}" for p in b["probes"])
                 line += (f"; bisection passes at {b['largest_passing_n']}, fails at "
                          f"{b['smallest_failing_n']} (probes {probes})")
             print(line)
@@ -972,6 +1259,41 @@ def print_ladders(engines, ladder, repeats, rungs):
 
 def met(ok):
     return "met" if ok else "NOT met"
+
+
+def print_ratios(cap, engines, repeats):
+    """Per engine, its ratio to pygame beside its share of its floor."""
+    for floor in (FLOOR, FLOOR_BATCH):
+        tops = [rec["largest_n"][floor] for rec in repeats if floor in rec["largest_n"]
+                and rec["largest_n"][floor] == rec["ladder"][floor][-1]["n"]]
+        if tops:
+            print(f"{floor} kept up at its highest N ({', '.join(map(str, tops))}): shares of it are upper bounds")
+    for e in engines:
+        parts = []
+        s = cap["ratios"].get(f"{e}/pygame")
+        if s:
+            each = ", ".join("-" if v is None else f"{v:.2f}x" for v in s["each"])
+            parts.append(f"{e}/pygame = {fmt_spread(s, 'x')}; each repeat: {each}")
+        s = cap["ratios"].get(f"{e}/{floor_of(e)}")
+        if s:   # shares run from a few tenths of a percent to most of the floor
+            pct = lambda v: "-" if v is None else f"{100.0 * v:.1f}%"
+            parts.append(f"{e}/{floor_of(e)} = {pct(s['median'])} ({pct(s['min'])}..{pct(s['max'])}) of the floor; "
+                         f"each repeat: {', '.join(pct(v) for v in s['each'])}")
+        if parts:
+            print("   |   ".join(parts))
+
+
+def print_bunnymark(bunnies):
+    engines = bunnies["engines"]
+    print(f"\nbunnymark: N bunnies of {BUNNY_W}x{BUNNY_H} falling and bouncing; qel-<renderer> a moveTo each, "
+          f"-batch NumPy and one moveMany, pygame a blit each, the floors the same stepping with "
+          f"{NO_OP.__name__}() for the call")
+    print_ladders(engines, bunnies["ladder"], bunnies["repeats"], bunnies["rungs"])
+    cap = bunnies["capacity_60fps"]
+    repeats = len(bunnies["repeats"])
+    print(f"\nbunnymark, largest N at 60 fps, median (min..max) of {repeats} repeat{'s' if repeats != 1 else ''}: "
+          + ", ".join(f"{e} {fmt_spread(cap['largest_n'][e])}" for e in engines))
+    print_ratios(cap, engines, bunnies["repeats"])
 
 
 def print_batch(batch):
@@ -985,9 +1307,7 @@ def print_batch(batch):
     if cap.get("pygame"):
         line += f"; pygame per shape, same run: {fmt_spread(cap['pygame'])}"
     print(line)
-    for name, s in cap["ratios"].items():
-        each = ", ".join("-" if v is None else f"{v:.2f}x" for v in s["each"])
-        print(f"{name} = {fmt_spread(s, 'x')}; each repeat: {each}")
+    print_ratios(cap, engines, batch["repeats"])
     target = batch.get("target")
     if target:
         print(f"target: {target['engine']} at least {target['n']} circles + {target['n']} rectangles at 60 fps: "
@@ -1046,20 +1366,22 @@ def print_report(report):
     m = report["machine"]
     engines = report["config"]["engines"]
     repeats = report["repeats"]
-    print(f"moving shapes, {WIDTH}x{HEIGHT}, N circles + N rectangles, dt = 1/60 s")
+    print(f"moving shapes, {WIDTH}x{HEIGHT}, N circles + N rectangles, dt = 1/60 s"
+          if "capacity_60fps" in report else f"bunnymark, {WIDTH}x{HEIGHT}")
     print(f"machine: {m['nproc']} cpus, {m['cpu_model']}, device: {m.get('device')}, "
           f"qel's default renderer there: {m.get('default_renderer')}")
     load = [m["loadavg_start"][0], m["loadavg_end"][0]]
     print(f"load average (1 min) at start {load[0]:.2f}, at end {load[1]:.2f}"
           + ("  -- other work was running: figures are noisy" if max(load) > 0.5 * m["nproc"] else ""))
 
+    if "capacity_60fps" not in report:     # the bunnymark alone
+        print_bunnymark(report["bunnymark"])
+        return
     print_ladders(engines, report["config"]["ladder"], repeats, {e: report["engines"][e]["rungs"] for e in engines})
     cap = report["capacity_60fps"]
     print(f"\nlargest N at 60 fps, median (min..max) of {len(repeats)} repeat{'s' if len(repeats) != 1 else ''}: "
           + ", ".join(f"{e} {fmt_spread(cap['largest_n'][e])}" for e in engines))
-    for name, s in cap["ratios"].items():
-        each = ", ".join("-" if v is None else f"{v:.2f}x" for v in s["each"])
-        print(f"{name} = {fmt_spread(s, 'x')}; each repeat: {each}")
+    print_ratios(cap, engines, repeats)
     for name, s in cap.get("pairs", {}).items():
         top, bottom = s["over"]
         words = ("offscreen", "windowed") if engine_variant(top) == "offscreen" else ("now", "before")
@@ -1108,6 +1430,100 @@ def print_report(report):
     calls = report.get("batch_calls")
     if calls and "ns_per_object" in calls:
         print_batch_calls(calls)
+    if report.get("bunnymark"):
+        print_bunnymark(report["bunnymark"])
+
+
+def run_moving_shapes(args, report, engines, ladder, renderers, batch_renderers, use_pygame):
+    """The moving-shapes ladders, per shape and in batch, and the other figures, into report."""
+    # Every repeat measures its own ladder, so no one lucky pass sets every repeat's floor.
+    ladders = {e: [] for e in engines}
+    for i in range(args.repeats):
+        note(args, f"  repeat {i + 1} of {args.repeats}")
+        rungs, record = run_repeat(args, engines, ladder)
+        report["repeats"].append(record)
+        for e in engines:
+            ladders[e].append(rungs[e])
+
+    cap = capacity(report["repeats"], engines)
+    report["capacity_60fps"] = cap
+    for e in engines:
+        block = report["engines"][e]
+        block["rungs"] = combine_rungs(ladders[e])
+        runs = [r["startup_ms"] for ladder_runs in ladders[e] for r in ladder_runs
+                if r.get("startup_ms") is not None]
+        block["startup_ms"] = statistics.median(runs) if runs else None
+    if use_pygame:
+        for e in engines[:-1]:
+            report["engines"][e]["over_pygame_at_n"] = ratios_at_n(report["engines"][e]["rungs"],
+                                                                   report["engines"]["pygame"]["rungs"])
+        report["machine"]["pygame"] = next((r["pygame_version"] for rs in ladders["pygame"] for r in rs
+                                            if "error" not in r), None)
+
+    # The same scene with circles and rectangles created in turn, which breaks it into
+    # short stretches of each kind, beside the scene as created, at each renderer's largest N.
+    for e in engines:
+        n = cap["largest_n"][e]["median"]
+        if engine_kind(e)[0] == "qel" and n:
+            report["engines"][e]["at_largest_n"] = at_largest_n(args, e, n)
+
+    note(args, "  per-call timings")
+    calls = run_child(args, {"kind": "calls", "n": 500, "seed": args.seed, "number": args.call_loops,
+                             "repeat": 5}, timeout=600)
+    report["per_call_ns"] = calls
+    report["machine"]["device"] = calls.get("device")
+    report["machine"]["default_renderer"] = calls.get("renderer")
+
+    if batch_renderers:
+        report["batch"] = run_batch(args, [f"qel-{r}{BATCH_SUFFIX}" for r in batch_renderers] + [FLOOR_BATCH],
+                                    report["repeats"])
+    if args.sprites > 0 and renderers:
+        report["pictures"] = run_pictures(args, [e for e in engines if engine_kind(e)[0] == "qel"
+                                                 and engine_variant(e) != "offscreen"])
+    if args.batch_call_objects > 0:
+        note(args, "  batch call timings")
+        report["batch_calls"] = run_batch_calls(args)
+
+
+def write_plot(report, path):
+    """Frame time (mean period) against N from every engine's ladder runs, the moving shapes
+    and the bunnymark side by side, log-log so that 100 and 100,000 both read."""
+    import matplotlib
+    matplotlib.use("Agg")
+    import matplotlib.pyplot as plt
+    shapes = {e: report["engines"][e]["rungs"] for e in report["engines"] if "rungs" in report["engines"][e]}
+    shapes.update(report.get("batch", {}).get("rungs", {}))
+    panels = (("moving shapes: N circles + N rectangles", shapes),
+              (f"bunnymark: N bunnies of {BUNNY_W}x{BUNNY_H}", report.get("bunnymark", {}).get("rungs", {})))
+    names = sorted({e for _, rungs in panels for e in rungs})
+    colours = {e: plt.get_cmap("tab10")(i % 10) for i, e in enumerate(names)}
+    fig, axes = plt.subplots(1, 2, figsize=(13, 5.5))
+    for ax, (title, rungs) in zip(axes, panels):
+        for e, rs in rungs.items():
+            # A floor is judged on its busy time, so that is the figure it is drawn by.
+            floor = engine_kind(e)[0].startswith("floor")
+            points = [(r["n"], r["total" if floor else "period"]["mean"]) for r in rs if "error" not in r]
+            if points:
+                ax.plot(*zip(*points), marker="o", markersize=4, color=colours[e],
+                        label=f"{e} (busy time)" if floor else e, linestyle=":" if floor else "-")
+        ax.axhline(1000.0 / 60.0, color="black", linestyle="--", linewidth=1, label="16.7 ms (60 fps)")
+        if not rungs:
+            ax.text(0.5, 0.5, "not run", transform=ax.transAxes, ha="center")
+        ax.set_xscale("log")
+        ax.set_yscale("log")
+        ax.set_title(title)
+        ax.set_xlabel("N")
+        ax.set_ylabel("frame time: mean period (ms)")
+        ax.grid(True, which="both", alpha=0.3)
+        ax.legend(fontsize=8)
+    m = report["machine"]
+    runs = report["config"]["repeats"]
+    fig.suptitle(f"{WIDTH}x{HEIGHT}, medians of {runs} ladder run{'s' if runs != 1 else ''}; {m['nproc']} cpus, "
+                 f"load average (1 min) {m['loadavg_start'][0]:.2f} at the start, "
+                 f"{m['loadavg_end'][0]:.2f} at the end")
+    fig.tight_layout()
+    fig.savefig(path, dpi=100)
+    plt.close(fig)
 
 
 def ensure_display():
@@ -1150,6 +1566,13 @@ def main():
     p.add_argument("--before", metavar="DIR",
                    help="also run each of --renderers with qel imported from DIR (an older build) in the "
                         "moving-shapes ladders and the pictures-and-text scene")
+    p.add_argument("--bunny-ladder", default="500,1000,2000,5000,10000,20000",
+                   help="comma-separated N values (bunnies) for the bunnymark")
+    only = p.add_mutually_exclusive_group()
+    only.add_argument("--bunnymark-only", action="store_true", help="run the bunnymark and nothing else")
+    only.add_argument("--no-bunnymark", action="store_true", help="skip the bunnymark")
+    p.add_argument("--plot", metavar="PATH",
+                   help="write frame time against N for every engine's ladder runs to PATH (PNG, matplotlib)")
     p.add_argument("--json-only", action="store_true", help="print only the JSON line")
     p.add_argument("--child", help=argparse.SUPPRESS)
     args = p.parse_args()
@@ -1172,6 +1595,12 @@ def main():
                                                     for f in os.listdir(args.before))
         if not found:
             p.error(f"--before {args.before}: no qel module there")
+    if args.plot:
+        try:
+            import matplotlib  # noqa: F401
+        except ImportError:
+            p.error("--plot needs matplotlib (Debian: python3-matplotlib)")
+        args.plot = os.path.abspath(args.plot)
     ensure_display()
 
     ladder = sorted({int(v) for v in args.ladder.split(",") if v.strip()})
@@ -1187,7 +1616,7 @@ def main():
     # A renderer's variants next to it, so its probes are the closest in time.
     variants = [v for v, on in zip(VARIANTS, (args.offscreen, args.before)) if on]
     engines = ([f"qel-{r}{suffix}" for r in renderers for suffix in [""] + [f"-{v}" for v in variants]]
-               + (["pygame"] if use_pygame else []))
+               + [FLOOR] + (["pygame"] if use_pygame else []))
 
     started = time.perf_counter()
     report = {"machine": machine_info(),
@@ -1198,59 +1627,25 @@ def main():
                          "batch_ladder": sorted({int(v) for v in args.batch_ladder.split(",") if v.strip()}),
                          "batch_renderers": batch_renderers, "sprites": args.sprites, "labels": args.labels,
                          "batch_call_objects": args.batch_call_objects, "offscreen": args.offscreen,
-                         "before": args.before},
+                         "before": args.before,
+                         "bunny_ladder": sorted({int(v) for v in args.bunny_ladder.split(",") if v.strip()}),
+                         "bunnymark": not args.no_bunnymark, "moving_shapes": not args.bunnymark_only,
+                         "plot": args.plot},
               "engines": {e: {"renderer": engine_kind(e)[1]} for e in engines},
               "repeats": []}
 
-    # Every repeat measures its own ladder, so no one lucky pass sets every repeat's floor.
-    ladders = {e: [] for e in engines}
-    for i in range(args.repeats):
-        note(args, f"  repeat {i + 1} of {args.repeats}")
-        rungs, record = run_repeat(args, engines, ladder)
-        report["repeats"].append(record)
-        for e in engines:
-            ladders[e].append(rungs[e])
-
-    cap = capacity(report["repeats"], engines)
-    report["capacity_60fps"] = cap
-    for e in engines:
-        block = report["engines"][e]
-        block["rungs"] = combine_rungs(ladders[e])
-        runs = [r["startup_ms"] for ladder_runs in ladders[e] for r in ladder_runs if "error" not in r]
-        block["startup_ms"] = statistics.median(runs) if runs else None
-    if use_pygame:
-        for e in engines[:-1]:
-            report["engines"][e]["over_pygame_at_n"] = ratios_at_n(report["engines"][e]["rungs"],
-                                                                   report["engines"]["pygame"]["rungs"])
-        report["machine"]["pygame"] = next((r["pygame_version"] for rs in ladders["pygame"] for r in rs
-                                            if "error" not in r), None)
-
-    # The same scene with circles and rectangles created in turn, which breaks it into
-    # short stretches of each kind, beside the scene as created, at each renderer's largest N.
-    for e in engines:
-        n = cap["largest_n"][e]["median"]
-        if e != "pygame" and n:
-            report["engines"][e]["at_largest_n"] = at_largest_n(args, e, n)
-
-    note(args, "  per-call timings")
-    calls = run_child(args, {"kind": "calls", "n": 500, "seed": args.seed, "number": args.call_loops,
-                             "repeat": 5}, timeout=600)
-    report["per_call_ns"] = calls
-    report["machine"]["device"] = calls.get("device")
-    report["machine"]["default_renderer"] = calls.get("renderer")
-
-    if batch_renderers:
-        report["batch"] = run_batch(args, [f"qel-{r}{BATCH_SUFFIX}" for r in batch_renderers], report["repeats"])
-    if args.sprites > 0 and renderers:
-        report["pictures"] = run_pictures(args, [e for e in engines if engine_kind(e)[0] == "qel"
-                                                 and engine_variant(e) != "offscreen"])
-    if args.batch_call_objects > 0:
-        note(args, "  batch call timings")
-        report["batch_calls"] = run_batch_calls(args)
+    if not args.bunnymark_only:
+        run_moving_shapes(args, report, engines, ladder, renderers, batch_renderers, use_pygame)
+    if not args.no_bunnymark:
+        report["bunnymark"] = run_bunnymark(args, [f"qel-{r}" for r in renderers]
+                                            + [f"qel-{r}{BATCH_SUFFIX}" for r in batch_renderers]
+                                            + [FLOOR, FLOOR_BATCH] + (["pygame"] if use_pygame else []))
 
     report["elapsed_s"] = time.perf_counter() - started
     report["machine"]["loadavg_end"] = list(os.getloadavg())
 
+    if args.plot:
+        write_plot(report, args.plot)
     if not args.json_only:
         print_report(report)
     print("JSON: " + json.dumps(report, separators=(",", ":")), flush=True)

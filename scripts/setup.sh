@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config python3-dev pybind11-dev nlohmann-json3-dev
   libglfw3-dev libx11-dev libxrandr-dev libvulkan-dev mesa-vulkan-drivers vulkan-validationlayers vulkan-tools
-  glslc spirv-tools libgtest-dev python3-pytest python3-numpy python3-pil
+  glslc spirv-tools libgtest-dev python3-pytest python3-numpy python3-pil python3-matplotlib
   xvfb x11-apps x11-utils xdotool imagemagick
   python3-pygame python3-mypy python3-pip python3-venv python3-setuptools python3-wheel
   clang libclang-rt-14-dev libpng-dev libturbojpeg0-dev libgif-dev libfreetype-dev fonts-dejavu-core
