@@ -23,8 +23,10 @@ class CMakeBuild(build_ext):
         target_dir = os.path.dirname(os.path.dirname(os.path.abspath(self.get_ext_fullpath(ext.name))))
         build_dir = os.path.abspath(os.path.join(self.build_temp, "cmake"))
         jobs = str(os.cpu_count() or 2)
-        options = [f"-DPython_EXECUTABLE={sys.executable}", "-DCMAKE_BUILD_TYPE=Release", "-DQEL_BUILD_TESTS=OFF",
-                   "-DQEL_INSTALL_DIR=."]
+        # CMake's own variable picks another build type (Release unless set).
+        build_type = os.environ.get("CMAKE_BUILD_TYPE") or "Release"
+        options = [f"-DPython_EXECUTABLE={sys.executable}", f"-DCMAKE_BUILD_TYPE={build_type}",
+                   "-DQEL_BUILD_TESTS=OFF", "-DQEL_INSTALL_DIR=."]
         # A compiler cache set up by the caller (ccache) speeds up rebuilding the same sources.
         launcher = os.environ.get("CMAKE_CXX_COMPILER_LAUNCHER")
         if launcher:

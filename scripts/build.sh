@@ -5,5 +5,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 BUILD_DIR=${QEL_BUILD_DIR:-build}
-cmake -S . -B "$BUILD_DIR" -DPython_EXECUTABLE=/usr/bin/python3 ${QEL_CMAKE_ARGS:-} >/dev/null
+# A compiler cache: the same sources built again (the wheel test, a second build tree) cost
+# little. Without the directory in the key, builds of one checkout in other folders share it.
+LAUNCHER=()
+if command -v ccache >/dev/null; then
+  export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
+  LAUNCHER=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S . -B "$BUILD_DIR" -DPython_EXECUTABLE=/usr/bin/python3 "${LAUNCHER[@]}" ${QEL_CMAKE_ARGS:-} >/dev/null
 cmake --build "$BUILD_DIR" -j"$(nproc)"

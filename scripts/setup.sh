@@ -10,7 +10,7 @@ PACKAGES=(
   xvfb x11-apps x11-utils xdotool imagemagick
   python3-pygame python3-mypy python3-pip python3-venv python3-setuptools python3-wheel
   clang libclang-rt-14-dev libpng-dev libturbojpeg0-dev libgif-dev libfreetype-dev fonts-dejavu-core
-  libopenal-dev libsndfile1-dev
+  libopenal-dev libsndfile1-dev ccache
   python3-sphinx
 )
 
