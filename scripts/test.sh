@@ -6,7 +6,7 @@
 #   3. the Python suite again with the Khronos validation layer on, failing on any message;
 #   4. the Python suite against an AddressSanitizer + UndefinedBehaviorSanitizer build;
 #   5. the C++ unit tests under ThreadSanitizer, failing on any report;
-#   6. the libFuzzer targets, for QEL_FUZZ_SECONDS each (default 30).
+#   6. the libFuzzer targets, for QEL_FUZZ_SECONDS each (default 20).
 # Set QEL_QUICK=1 to stop after step 2.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -42,6 +42,6 @@ echo "== ThreadSanitizer"
 bash scripts/tsan.sh
 
 echo "== Fuzzing"
-bash scripts/fuzz.sh "${QEL_FUZZ_SECONDS:-30}"
+bash scripts/fuzz.sh "${QEL_FUZZ_SECONDS:-20}"
 
 echo "all checks: 6 passed, 0 failed"

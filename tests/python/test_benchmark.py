@@ -31,7 +31,7 @@ def judged(r):
     return r.get("busy_mean_ms", r["period_mean_ms"])
 
 
-def check_ladders(engines, rungs, repeats, budget, ns=(20, 3000), per_n=2):
+def check_ladders(engines, rungs, repeats, budget, ns=(20, 1000), per_n=2):
     """Every engine's table is the median of the repeats' ladders, and each repeat bisects
     from its own ladder; only a floor climbs past the ladder, by doubling while it keeps up."""
     for engine in engines:
@@ -87,8 +87,8 @@ def test_tiny_benchmark_run_reports_every_figure(build_dir, tmp_path):
     pytest.importorskip("PIL")
     env = dict(os.environ, QEL_BUILD_DIR=build_dir, PYGAME_HIDE_SUPPORT_PROMPT="1")
     cmd = ["/usr/bin/python3", os.path.join(ROOT, "bench", "moving_shapes.py"),
-           "--ladder", "20,3000", "--frames", "30", "--warmup", "3", "--budget", "2",
-           "--bisect-steps", "1", "--repeats", "2", "--call-loops", "2000", "--batch-ladder", "20,3000",
+           "--ladder", "20,1000", "--frames", "20", "--warmup", "3", "--budget", "2",
+           "--bisect-steps", "1", "--repeats", "2", "--call-loops", "2000", "--batch-ladder", "20,1000",
            "--sprites", "50", "--labels", "10", "--batch-call-objects", "2000", "--no-bunnymark",
            "--plot", str(tmp_path / "plot.png")]
     proc = subprocess.run(cmd, capture_output=True, text=True, timeout=600, env=env)
@@ -118,7 +118,7 @@ def test_tiny_benchmark_run_reports_every_figure(build_dir, tmp_path):
                    "floor")
 
     for engine in ENGINES[:2]:
-        assert report["engines"][engine]["over_pygame_at_n"]["n"] == 3000
+        assert report["engines"][engine]["over_pygame_at_n"]["n"] == 1000
         # Ordered and alternating scenes run at the renderer's largest N; the stall is p95 over median.
         n = report["capacity_60fps"]["largest_n"][engine]["median"]
         if n:
