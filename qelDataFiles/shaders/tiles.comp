@@ -195,7 +195,11 @@ void main() {
             const vec4 straightTint = unpackUnorm4x8(color);
             const vec4 tint = vec4(straightTint.rgb * straightTint.a, straightTint.a);
             const float dx = px - p0.x;
-            [[unroll]] for (uint k = 0u; k < kTile; ++k) {
+            // Filtered pictures walk only the rows they reach: a CPU driver runs every row of an
+            // unrolled loop, taken or not, and four texel reads a pixel are worth the jump.
+            const uint lo = kFilter ? uint(findLSB(rows)) : 0u;
+            const uint hi = kFilter ? uint(findMSB(rows)) : kTile - 1u;
+            [[unroll]] for (uint k = lo; k <= hi; ++k) {
                 if ((rows & (1u << k)) != 0u) {
                     const float dy = float(top + k) + 0.5 - p0.y;
                     const vec2 at = vec2(inverse.x * dx + inverse.y * dy, inverse.z * dx + inverse.w * dy);
