@@ -204,7 +204,11 @@ void main() {
                     const float dy = float(top + k) + 0.5 - p0.y;
                     const vec2 at = vec2(inverse.x * dx + inverse.y * dy, inverse.z * dx + inverse.w * dy);
                     const bool filtered = kFilter && (kind & kFlagNearest) == 0u;
-                    const vec4 source = (filtered ? samplePicture(atlas, at, q) : nearestPicture(atlas, at, q)) * tint;
+                    // Pixel art in these tiles takes the filter's path at its texel's centre (weights
+                    // 1 and 0) rather than a read of its own, which every lane would pay for.
+                    const vec4 source = (kFilter ? blendTexels(atlas, filtered ? clamp(at - 0.5, vec2(0.0), q.zw - 1.0)
+                                                                               : clamp(floor(at), vec2(0.0), q.zw - 1.0), q)
+                                                 : nearestPicture(atlas, at, q)) * tint;
                     blended[k] += (1.0 - blended[k].a) * source;
                     done |= blended[k].a >= 1.0 ? 1u << k : 0u;
                 }
