@@ -196,7 +196,8 @@ void main() {
             const vec4 tint = vec4(straightTint.rgb * straightTint.a, straightTint.a);
             const float dx = px - p0.x;
             // Filtered pictures walk only the rows they reach: a CPU driver runs every row of an
-            // unrolled loop, taken or not, and four texel reads a pixel are worth the jump.
+            // unrolled loop, taken or not, and four texel reads a pixel are worth the jump. At one
+            // read a pixel, indexing `blended` by a varying row costs more than it saves.
             const uint lo = kFilter ? uint(findLSB(rows)) : 0u;
             const uint hi = kFilter ? uint(findMSB(rows)) : kTile - 1u;
             [[unroll]] for (uint k = lo; k <= hi; ++k) {
