@@ -13,9 +13,11 @@ fresh interpreter, run in turn --repeats times:
 Printed: each scene's frames per second (median over the repeats), the turning scenes' ratio
 to "still" within each repeat (median), the milliseconds a frame the script spends moving
 the sprites or setting their properties, and the load average before and after (the machine is shared).
+--before DIR runs an older build's module from DIR too, scene by scene interleaved with the
+current one, and prints each scene's ratio now/before within each repeat (median).
 
     QEL_BUILD_DIR=build /usr/bin/python3 bench/turning_sprites.py [--sprites 2000]
-        [--frames 120] [--warmup 20] [--repeats 3] [--renderer tiles] [--json-only]
+        [--frames 120] [--warmup 20] [--repeats 3] [--renderer tiles] [--before DIR] [--json-only]
 """
 import argparse
 import json
@@ -74,9 +76,9 @@ def make_picture(folder):
     return path
 
 
-def run_scene(args, picture, scene):
-    env = dict(os.environ, QEL_RENDERER=args.renderer,
-               PYTHONPATH=os.environ.get("QEL_BUILD_DIR", os.path.join(ROOT, "build")))
+def run_scene(args, picture, scene, build=None):
+    build = build or os.environ.get("QEL_BUILD_DIR", os.path.join(ROOT, "build"))
+    env = dict(os.environ, QEL_RENDERER=args.renderer, QEL_BUILD_DIR=build, PYTHONPATH=build)
     env.pop("DISPLAY", None)
     out = subprocess.run([sys.executable, "-c", CHILD, picture, scene, str(args.sprites), str(args.frames),
                           str(args.warmup)], env=env, capture_output=True, text=True, timeout=600)
@@ -95,14 +97,18 @@ def main():
     parser.add_argument("--warmup", type=int, default=20)
     parser.add_argument("--repeats", type=int, default=3)
     parser.add_argument("--renderer", choices=("tiles", "raster"), default="tiles")
+    parser.add_argument("--before", metavar="DIR", help="an older build's folder, run interleaved")
     parser.add_argument("--json-only", action="store_true")
     args = parser.parse_args()
     load_before = os.getloadavg()
     runs = {scene: [] for scene in SCENES}
+    before = {scene: [] for scene in SCENES}
     with tempfile.TemporaryDirectory() as folder:
         picture = make_picture(folder)
         for _ in range(args.repeats):
             for scene in SCENES:
+                if args.before:
+                    before[scene].append(run_scene(args, picture, scene, os.path.abspath(args.before)))
                 runs[scene].append(run_scene(args, picture, scene))
     summary = {
         "renderer": args.renderer, "sprites": args.sprites, "frames": args.frames, "repeats": args.repeats,
@@ -112,6 +118,10 @@ def main():
         "set_ms_per_frame": {scene: statistics.median(r["set_ms"] for r in runs[scene]) for scene in SCENES},
         "loadavg_before": load_before, "loadavg_after": os.getloadavg(),
     }
+    if args.before:
+        summary["before_fps"] = {scene: statistics.median(r["fps"] for r in before[scene]) for scene in SCENES}
+        summary["now_over_before"] = {scene: statistics.median(n["fps"] / b["fps"] for n, b in zip(runs[scene], before[scene]))
+                                      for scene in SCENES}
     if args.json_only:
         print(json.dumps(summary))
         return
@@ -120,6 +130,8 @@ def main():
         line = f"  {scene:16s} {summary['fps'][scene]:7.1f} fps, {summary['set_ms_per_frame'][scene]:5.2f} ms/frame in the script"
         if scene != "still":
             line += f", {summary['ratio_to_still'][scene]:.2f} x still"
+        if args.before:
+            line += f"; before {summary['before_fps'][scene]:.1f} fps, now/before {summary['now_over_before'][scene]:.2f}"
         print(line)
     print("load average before %.2f %.2f %.2f, after %.2f %.2f %.2f" % (*load_before, *summary["loadavg_after"]))
 

@@ -7,10 +7,9 @@ vec4 premultipliedTexel(sampler2D atlas, ivec2 at) {
     return vec4(texel.rgb * texel.a, texel.a);
 }
 
-// `at`: a position in the picture in texels (its top-left corner at 0); `rect`: the picture's
-// place in the atlas (x, y, width, height). Premultiplied colour.
-vec4 samplePicture(sampler2D atlas, vec2 at, vec4 rect) {
-    const vec2 s = clamp(at - 0.5, vec2(0.0), rect.zw - 1.0);
+// Bilinear between the four texels about `s`, a place in the picture in texel centres (the
+// first at 0), already clamped to the picture: at a whole `s` the first texel alone.
+vec4 blendTexels(sampler2D atlas, vec2 s, vec4 rect) {
     const vec2 base = floor(s);
     const vec2 f = s - base;
     const ivec2 a = ivec2(rect.xy + base);
@@ -18,6 +17,12 @@ vec4 samplePicture(sampler2D atlas, vec2 at, vec4 rect) {
     const vec4 top = mix(premultipliedTexel(atlas, a), premultipliedTexel(atlas, ivec2(b.x, a.y)), f.x);
     const vec4 bottom = mix(premultipliedTexel(atlas, ivec2(a.x, b.y)), premultipliedTexel(atlas, b), f.x);
     return mix(top, bottom, f.y);
+}
+
+// `at`: a position in the picture in texels (its top-left corner at 0); `rect`: the picture's
+// place in the atlas (x, y, width, height). Premultiplied colour.
+vec4 samplePicture(sampler2D atlas, vec2 at, vec4 rect) {
+    return blendTexels(atlas, clamp(at - 0.5, vec2(0.0), rect.zw - 1.0), rect);
 }
 
 // The texel under `at` alone: for a picture drawn at its own size on whole pixels, whose pixel

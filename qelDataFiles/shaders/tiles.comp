@@ -195,12 +195,21 @@ void main() {
             const vec4 straightTint = unpackUnorm4x8(color);
             const vec4 tint = vec4(straightTint.rgb * straightTint.a, straightTint.a);
             const float dx = px - p0.x;
-            [[unroll]] for (uint k = 0u; k < kTile; ++k) {
+            // Filtered pictures walk only the rows they reach: a CPU driver runs every row of an
+            // unrolled loop, taken or not, and four texel reads a pixel are worth the jump. At one
+            // read a pixel, indexing `blended` by a varying row costs more than it saves.
+            const uint lo = kFilter ? uint(findLSB(rows)) : 0u;
+            const uint hi = kFilter ? uint(findMSB(rows)) : kTile - 1u;
+            [[unroll]] for (uint k = lo; k <= hi; ++k) {
                 if ((rows & (1u << k)) != 0u) {
                     const float dy = float(top + k) + 0.5 - p0.y;
                     const vec2 at = vec2(inverse.x * dx + inverse.y * dy, inverse.z * dx + inverse.w * dy);
                     const bool filtered = kFilter && (kind & kFlagNearest) == 0u;
-                    const vec4 source = (filtered ? samplePicture(atlas, at, q) : nearestPicture(atlas, at, q)) * tint;
+                    // Pixel art in these tiles takes the filter's path at its texel's centre (weights
+                    // 1 and 0) rather than a read of its own, which every lane would pay for.
+                    const vec4 source = (kFilter ? blendTexels(atlas, filtered ? clamp(at - 0.5, vec2(0.0), q.zw - 1.0)
+                                                                               : clamp(floor(at), vec2(0.0), q.zw - 1.0), q)
+                                                 : nearestPicture(atlas, at, q)) * tint;
                     blended[k] += (1.0 - blended[k].a) * source;
                     done |= blended[k].a >= 1.0 ? 1u << k : 0u;
                 }

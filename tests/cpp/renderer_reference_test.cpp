@@ -35,7 +35,8 @@ void compareWithReference(RendererChoice choice) {
     app.createCircle(300.0, 190.0, 30.0, 0x9B59B6);            // cut by the frame's corner
     const uint32_t own = app.createSprite(100.4, 50.6, star, 0, 0);
     const uint32_t scaled = app.createSprite(200.25, 100.5, star, 48, 40);
-    // Sprites turned, tinted and seen through; flipped and scaled texel by texel; half turned.
+    // Sprites turned, tinted and seen through; flipped and scaled texel by texel; half turned;
+    // turned texel by texel.
     app.editSprite(app.createSprite(230.3, 130.7, star, 0, 0), [](GameObject& o) {
         o.angle = 30.0;
         o.look.tint = 0xC080FFFFu;
@@ -47,6 +48,10 @@ void compareWithReference(RendererChoice choice) {
         o.look.smooth = false;
     });
     app.editSprite(app.createSprite(270.5, 60.25, star, 0, 0), [](GameObject& o) { o.angle = 180.0; });
+    app.editSprite(app.createSprite(20.5, 55.25, star, 0, 0), [](GameObject& o) {
+        o.angle = 20.0;
+        o.look.smooth = false;  // texel by texel among filtered pictures
+    });
     app.createText(12.3, 150.6, "qel", 24, 0xFFFFFFFFu, "");  // packed RGBA
     const uint32_t triangle = app.createTri();
     app.setLayer(triangle, -1);
