@@ -1,6 +1,7 @@
 #include "engine/frame_loop.hpp"
 
 #include <stdexcept>
+#include <system_error>
 #include <utility>
 
 #include "engine/lowering.hpp"
@@ -20,13 +21,16 @@ FrameLoop::FrameLoop(OrvDevice& d, OrvQueue& q, OrvWindow* w, VkExtent2D s, Rend
                      bool v)
     : device{d}, queue{q}, window{w}, size{s}, vsync{v}, renderer{r}, atlas{a}, scene{sc}, frames{d} {
     rebuildTarget();
+    atlas.setBeforeChange([this] { settleHandedFrame(); });
 }
 
 FrameLoop::~FrameLoop() {
     releaseTarget();
+    atlas.setBeforeChange({});
 }
 
 void FrameLoop::releaseTarget() noexcept {
+    settleHandedFrame();
     waitIdle();
     readableSlot = kNoSlot;
     swapChain.reset();
@@ -67,6 +71,20 @@ void FrameLoop::rebuildTarget() {
 }
 
 void FrameLoop::drawFrame() {
+    lowered = false;
+    const bool ahead = handed.pending && !needsRebuild;
+    if (ahead) {
+        // The scene is lowered while the worker finishes the previous frame.
+        scene.advanceTriangles();
+        lowerFor(target().imageExtent());
+    }
+    try {
+        finishHandedFrame();
+    } catch (...) {
+        // Its triangles were taken back, this frame's advance with them.
+        lowered = false;
+        throw;
+    }
     if (window != nullptr) {
         window->throwIfGone();
     }
@@ -76,10 +94,12 @@ void FrameLoop::drawFrame() {
         waitIdle();
         frames.renew(frame);
     }
-    // The frame's uploads are written while the previous frame is still being presented;
-    // they need the slot, not the image.
+    // The frame is lowered while the previous frame is still being presented; its uploads
+    // need the slot, not the image.
     frames.waitFor(frame);
-    scene.advanceTriangles();
+    if (!ahead) {
+        scene.advanceTriangles();
+    }
     if (repeatsShownFrame()) {
         return;
     }
@@ -122,35 +142,85 @@ void FrameLoop::drawFrame() {
             throw;
         }
     }
-    VkResult submitted = VK_SUCCESS;
     try {
         if (!prepared) {
             prepareFrame();
         }
-        atlas.stage(frames.currentIndex());
-        recordFrame(frame, imageIndex);
-        submitted = submitFrame(frame, imageIndex);
     } catch (...) {
         recoverAbandonedFrame();
         throw;
     }
-    if (submitted != VK_SUCCESS) {
-        recoverAbandonedFrame();
-        throw vkError("failed to submit draw command buffer!", submitted);
-    }
-    atlas.uploaded();
-    readableSlot = frames.currentIndex();
-    frames.advance();
-    std::swap(shown, drawList);
-    shownAtlas = atlas.generation();
+    handOver(frame, imageIndex);
+}
+
+void FrameLoop::handOver(FrameData& frame, uint32_t imageIndex) {
+    const size_t slot = frames.currentIndex();
+    handed = Handed{true, slot, lastExtent, atlas.generation()};
+    lastExtent = target().imageExtent();
+    std::swap(handedList, drawList);
     lowered = false;
     if (window != nullptr) {
         window->clearRedraw();
     }
+    auto finish = [this, &frame, slot, imageIndex] {
+        renderer.prepare(slot, handedList);
+        atlas.stage(slot);
+        recordFrame(frame, imageIndex);
+        const VkResult submitted = submitFrame(frame, imageIndex);
+        if (submitted != VK_SUCCESS) {
+            throw vkError("failed to submit draw command buffer!", submitted);
+        }
+    };
+    if (handedList.size() >= handOverFrom) {
+        try {
+            worker.start(finish);
+            return;
+        } catch (const std::system_error&) {
+            // No thread for it: finished here.
+        }
+    }
+    std::exception_ptr failure;
+    try {
+        finish();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    handed.pending = false;
+    takeOutcome(failure);
+    finishHandedFrame();
+}
+
+void FrameLoop::settleHandedFrame() noexcept {
+    if (handed.pending) {
+        handed.pending = false;
+        takeOutcome(worker.wait());
+    }
+}
+
+void FrameLoop::takeOutcome(std::exception_ptr failure) noexcept {
+    if (failure) {
+        // Not drawn after all: the scene and the frame loop are as if it had not been tried.
+        scene.retractTriangles();
+        lastExtent = handed.previousExtent;
+        recoverAbandonedFrame();
+        heldFailure = failure;
+        return;
+    }
+    atlas.uploaded();
+    std::swap(shown, handedList);
+    readableSlot = handed.slot;
+    frames.advance();
+    shownAtlas = handed.atlasGeneration;
+}
+
+void FrameLoop::finishHandedFrame() {
+    settleHandedFrame();
+    if (heldFailure) {
+        std::rethrow_exception(std::exchange(heldFailure, nullptr));
+    }
 }
 
 bool FrameLoop::repeatsShownFrame() {
-    lowered = false;
     if (readableSlot == kNoSlot || needsRebuild || atlas.hasQueuedUploads() || atlas.generation() != shownAtlas) {
         return false;
     }
@@ -166,7 +236,9 @@ bool FrameLoop::repeatsShownFrame() {
         }
     }
     const VkExtent2D extent = target().imageExtent();
-    lowerFor(extent);
+    if (!lowered || drawList.width != extent.width || drawList.height != extent.height) {
+        lowerFor(extent);
+    }
     return drawList.sameAs(shown);
 }
 
@@ -193,12 +265,6 @@ void FrameLoop::prepareFrame() {
     if (!lowered || drawList.width != extent.width || drawList.height != extent.height) {
         lowerFor(extent);
     }
-    try {
-        renderer.prepare(frames.currentIndex(), drawList);
-    } catch (...) {
-        scene.retractTriangles();
-        throw;
-    }
 }
 
 void FrameLoop::recordFrame(FrameData& frame, uint32_t imageIndex) {
@@ -209,7 +275,6 @@ void FrameLoop::recordFrame(FrameData& frame, uint32_t imageIndex) {
     atlas.recordUploads(frame.commandBuffer, frames.currentIndex());
     renderer.record(frame.commandBuffer, frames.currentIndex(), target(), imageIndex);
     vkCheck(vkEndCommandBuffer(frame.commandBuffer), "failed to record command buffer!");
-    lastExtent = target().imageExtent();
 }
 
 VkResult FrameLoop::submitFrame(FrameData& frame, uint32_t imageIndex) {
@@ -239,6 +304,7 @@ void FrameLoop::recoverAbandonedFrame() noexcept {
 }
 
 std::vector<uint8_t> FrameLoop::readPixels(uint32_t& w, uint32_t& h) {
+    finishHandedFrame();
     if (readableSlot == kNoSlot || (!swapChain && !offscreen)) {
         throw std::runtime_error("no frame to read: none was drawn since the window was opened or resized "
                                  "(call qel.poll() first)");

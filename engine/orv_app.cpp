@@ -142,6 +142,10 @@ VkResult OrvApp::run(const std::function<Loop()>& afterFrame) {
 }
 
 VkResult OrvApp::waitIdle() noexcept {
+    // A frame the worker is finishing submits yet.
+    if (loop) {
+        loop->settleHandedFrame();
+    }
     return queue.waitIdle();
 }
 

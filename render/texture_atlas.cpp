@@ -95,6 +95,9 @@ void TextureAtlas::growTo(uint32_t side) {
 }
 
 AtlasRect TextureAtlas::add(uint32_t width, uint32_t height, const uint8_t* rgba) {
+    if (beforeChange) {
+        beforeChange();
+    }
     AtlasRect rect;
     while (!packer.place(width, height, rect)) {
         if (reclaimer && reclaimer()) {
@@ -116,6 +119,9 @@ AtlasRect TextureAtlas::add(uint32_t width, uint32_t height, const uint8_t* rgba
 }
 
 void TextureAtlas::release(const AtlasRect& rect) {
+    if (beforeChange) {
+        beforeChange();
+    }
     packer.release(rect);
     // What a failed frame staged is staged again by the next.
     staged = 0;

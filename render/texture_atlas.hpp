@@ -41,6 +41,9 @@ public:
     void release(const AtlasRect& rect);
     // Called when the sheet is full; true when it gave back any place.
     void setReclaimer(std::function<bool()> reclaim) { reclaimer = std::move(reclaim); }
+    // Called first by add and release: a frame may be finishing on another thread with the
+    // atlas's queued uploads and sheet, and must be done before they change.
+    void setBeforeChange(std::function<void()> settle) { beforeChange = std::move(settle); }
 
     // Before the commands of the frame in `slot` (whose previous submission is done): copies
     // the queued texels into the slot's staging buffer and plans their copies. May throw;
@@ -87,6 +90,7 @@ private:
     VkHandle<VkSampler> nearest;
     uint64_t replaced = 1;
     std::function<bool()> reclaimer;
+    std::function<void()> beforeChange;
     // Queued uploads: where each goes, and its texels in `pendingTexels`.
     std::vector<AtlasRect> pending;
     std::vector<uint8_t> pendingTexels;

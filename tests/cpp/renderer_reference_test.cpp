@@ -20,12 +20,16 @@ namespace {
 // vertices to 1/256 px, the compute pass does not.
 constexpr double kEdge = 1.0 / 256 + 1e-6;
 
-void compareWithReference(RendererChoice choice) {
+// `onWorker`: every frame is finished on the frame loop's worker thread, however small.
+void compareWithReference(RendererChoice choice, bool onWorker = false) {
     deviceReport() = nullptr;
     testing::internal::CaptureStdout();
     EngineOptions options;
     options.offscreen = true;
     OrvApp app{QEL_DATA_DIR, 320, 200, choice, options};
+    if (onWorker) {
+        app.frameLoop().handOverFrom = 0;
+    }
     const std::string star = std::string{QEL_SOURCE_DIR} + "/demo/star.png";
 
     app.createRectangle(10.25, 12.5, 60.5, 40.0, 0x3080FF);
@@ -178,6 +182,11 @@ TEST(RendererReference, RasterMatchesTheReference) {
 
 TEST(RendererReference, TilesMatchTheReference) {
     compareWithReference(RendererChoice::Tiles);
+}
+
+TEST(RendererReference, FramesFinishedOnTheWorkerMatchTheReference) {
+    compareWithReference(RendererChoice::Tiles, true);
+    compareWithReference(RendererChoice::Raster, true);
 }
 
 }  // namespace

@@ -118,6 +118,8 @@ def poll(errors):
 qel.init([], 320, 240)
 ticker, ticks = qel.createRectangle(0, 0, 2, 2, "#000000", 0), []
 circle = qel.createCircle(60, 60, 20, "#ff0000", 0)
+for i in range({crowd}):  # enough for the frames to be finished on the frame loop's worker
+    qel.createRectangle(i % 100, 150 + i // 100, 1, 1, "#101010", 0)
 qel_testing.pump(qel)
 rounds = []
 for size in {sizes}:
@@ -149,19 +151,22 @@ print("RESULT " + json.dumps(rounds))
 RESIZES = [(400, 300), (440, 330)]
 
 
-@pytest.mark.parametrize("renderer, faults, sizes, words, once", [
+@pytest.mark.parametrize("renderer, faults, sizes, words, once, crowd", [
     # The pipeline build after a rebuild fails: the old pipelines keep drawing at the new
     # size, and the next rebuild builds new ones.
-    ("raster", "vkCreateGraphicsPipelines:5", RESIZES, "failed to create graphics pipeline", True),
+    ("raster", "vkCreateGraphicsPipelines:5", RESIZES, "failed to create graphics pipeline", True, 0),
     # The first rebuild's swap chain fails: polls may raise until a later rebuild succeeds.
-    (None, "vkCreateSwapchainKHR:2", RESIZES, "swap chain", False),
+    (None, "vkCreateSwapchainKHR:2", RESIZES, "swap chain", False, 0),
     # A frame that is never submitted leaves its fence unsignalled: nothing may wait on it.
-    (None, "vkQueueSubmit:8", [None], "submit", True),
-    (None, "vkAcquireNextImageKHR:8", [None], "acquire", True),
-], ids=["pipeline-at-rebuild", "swap-chain-at-rebuild", "queue-submit", "acquire"])
+    (None, "vkQueueSubmit:8", [None], "submit", True, 0),
+    # Submitted by the worker: the next poll raises.
+    ("tiles", "vkQueueSubmit:8", [None], "submit", True, 1500),
+    (None, "vkAcquireNextImageKHR:8", [None], "acquire", True, 0),
+], ids=["pipeline-at-rebuild", "swap-chain-at-rebuild", "queue-submit", "queue-submit-on-the-worker", "acquire"])
 def test_failure_during_a_frame_raises_from_poll_and_later_polls_draw(run_qel, build_dir, renderer, faults, sizes,
-                                                                      words, once):
-    rounds, injected = _run(run_qel, build_dir, faults, FRAME_SCRIPT.format(sizes=sizes), renderer=renderer)
+                                                                      words, once, crowd):
+    rounds, injected = _run(run_qel, build_dir, faults, FRAME_SCRIPT.format(sizes=sizes, crowd=crowd),
+                            renderer=renderer)
     assert injected == [_fault(faults)]
     errors = [e for r in rounds for e in r["errors"]]
     assert errors and all(words in e for e in errors), errors
