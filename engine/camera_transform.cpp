@@ -120,11 +120,13 @@ void applyCamera(const CameraTransform& camera, DrawList& list, size_t first) {
         const Primitive& before = list.primitives[i];
         list.opaque[kept] = p.kindNumber() == kPrimDisc ? placeDiscBox(before, p, camera.zoom, list.opaque[i])
                                                         : placeBox(camera, list.opaque[i]);
+        list.shown[kept] = placeBox(camera, list.shown[i]);
         list.primitives[kept] = p;
         ++kept;
     }
     list.primitives.resize(kept);
     list.opaque.resize(kept);
+    list.shown.resize(kept);
 }
 
 }  // namespace orv

@@ -44,6 +44,8 @@ struct GameObject {
     // is fully opaque (from the picture's corner; width 0 for none).
     AtlasRect picture{};
     AtlasRect opaque{};
+    // The part of the picture that is not fully transparent, as `opaque` (width 0 for none).
+    AtlasRect visible{};
     // An outline's width in pixels, drawn inside the shape's edge (0: filled); a line's width.
     double stroke = 0.0;
     // A sprite's scale, flips, anchor, tint, opacity and filtering.

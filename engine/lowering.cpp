@@ -216,6 +216,12 @@ void lowerSprite(const GameObject& object, DrawList& out) {
         out.opaque.back() =
             opaquePartOfPicture(boundsOf(p), r.width, r.height, p.inverse[0], p.inverse[3], object.opaque);
     }
+    const AtlasRect& v = object.visible;
+    if (ownSize && v.width != 0) {
+        // Texel for pixel: the transparent margins paint nothing.
+        out.shown.back() = PixelBox{x + static_cast<float>(v.x), y + static_cast<float>(v.y),
+                                    x + static_cast<float>(v.x + v.width), y + static_cast<float>(v.y + v.height)};
+    }
 }
 
 void lowerText(const GameObject& object, const TextLayout* layout, DrawList& out) {

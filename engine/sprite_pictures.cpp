@@ -25,18 +25,23 @@ AtlasRect frameIn(const PictureLibrary::Picture& picture, const AtlasRect* frame
     return *frame;
 }
 
-// The sprite draws `frame` of `picture`: its place in the atlas, its fully opaque part (that
-// of the picture within the frame, from the frame's corner) and its size.
-void show(GameObject& object, const PictureLibrary::Picture& picture, const AtlasRect& frame) {
-    object.picture = AtlasRect{picture.rect.x + frame.x, picture.rect.y + frame.y, frame.width, frame.height};
-    const AtlasRect& o = picture.opaque;
+// The part `o` of a picture that lies within `frame`, from the frame's corner.
+AtlasRect withinFrame(const AtlasRect& o, const AtlasRect& frame) {
     const uint32_t left = std::max(o.x, frame.x);
     const uint32_t top = std::max(o.y, frame.y);
     const uint32_t right = std::min(o.x + o.width, frame.x + frame.width);
     const uint32_t bottom = std::min(o.y + o.height, frame.y + frame.height);
-    object.opaque = o.width != 0 && left < right && top < bottom
-                        ? AtlasRect{left - frame.x, top - frame.y, right - left, bottom - top}
-                        : AtlasRect{};
+    return o.width != 0 && left < right && top < bottom
+               ? AtlasRect{left - frame.x, top - frame.y, right - left, bottom - top}
+               : AtlasRect{};
+}
+
+// The sprite draws `frame` of `picture`: its place in the atlas, its fully opaque and its
+// visible parts (those of the picture within the frame) and its size.
+void show(GameObject& object, const PictureLibrary::Picture& picture, const AtlasRect& frame) {
+    object.picture = AtlasRect{picture.rect.x + frame.x, picture.rect.y + frame.y, frame.width, frame.height};
+    object.opaque = withinFrame(picture.opaque, frame);
+    object.visible = withinFrame(picture.visible, frame);
     object.sizeX = object.look.askedWidth == 0.0 ? frame.width : object.look.askedWidth;
     object.sizeY = object.look.askedHeight == 0.0 ? frame.height : object.look.askedHeight;
 }

@@ -11,6 +11,7 @@ void DrawList::begin(uint32_t frameWidth, uint32_t frameHeight, uint32_t clear) 
     clearColor = clear;
     primitives.clear();
     opaque.clear();
+    shown.clear();
 }
 
 bool DrawList::sameAs(const DrawList& other) const {
@@ -18,7 +19,8 @@ bool DrawList::sameAs(const DrawList& other) const {
         return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(a[0])) == 0);
     };
     return width == other.width && height == other.height && clearColor == other.clearColor &&
-           sameBytes(primitives, other.primitives) && sameBytes(opaque, other.opaque);
+           sameBytes(primitives, other.primitives) && sameBytes(opaque, other.opaque) &&
+           sameBytes(shown, other.shown);
 }
 
 float colorComponent(uint32_t packed, unsigned index) {

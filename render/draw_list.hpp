@@ -47,11 +47,15 @@ struct DrawList {
     // Per primitive: where it paints every pixel centre fully opaque, if anywhere (a hint:
     // what lies under it there need not be drawn).
     std::vector<PixelBox> opaque;
+    // Per primitive: the box outside which it surely paints nothing, if tighter than its own
+    // (a picture's transparent margins, at one texel a pixel); empty for its own box.
+    std::vector<PixelBox> shown;
 
     void begin(uint32_t frameWidth, uint32_t frameHeight, uint32_t clear);
     // The next primitive, zeroed, to be filled in place; opaque nowhere until said otherwise.
     Primitive& add() {
         opaque.emplace_back();
+        shown.emplace_back();
         return primitives.emplace_back();
     }
     size_t size() const { return primitives.size(); }

@@ -1,5 +1,6 @@
 #include "render/opaque_region.hpp"
 
+#include <algorithm>
 #include <vector>
 
 namespace orv {
@@ -47,6 +48,22 @@ AtlasRect opaqueRegion(const Image& image) {
         return AtlasRect{0, rowFirst, image.width, rows};
     }
     return AtlasRect{columnFirst, 0, columns, image.height};
+}
+
+AtlasRect visibleRegion(const Image& image) {
+    uint32_t left = image.width, top = image.height, right = 0, bottom = 0;
+    for (uint32_t y = 0; y < image.height; ++y) {
+        const uint8_t* row = image.rgba.data() + static_cast<size_t>(y) * image.width * 4;
+        for (uint32_t x = 0; x < image.width; ++x) {
+            if (row[4 * x + 3] != 0) {
+                left = std::min(left, x);
+                right = std::max(right, x + 1);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y + 1);
+            }
+        }
+    }
+    return left < right ? AtlasRect{left, top, right - left, bottom - top} : AtlasRect{};
 }
 
 }  // namespace orv

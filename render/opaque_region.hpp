@@ -12,4 +12,9 @@ namespace orv {
 // from the picture's top-left corner; width 0 when no texel is opaque.
 AtlasRect opaqueRegion(const Image& image);
 
+// The smallest box holding every texel that is not fully transparent, in texels from the
+// picture's top-left corner; width 0 when all are. Drawn one texel a pixel, nothing outside
+// it shows, so the tiles renderer lists the picture only in the tiles this box reaches.
+AtlasRect visibleRegion(const Image& image);
+
 }  // namespace orv

@@ -126,7 +126,7 @@ PictureLibrary::Picture& PictureLibrary::place(const std::string& key, const Pic
         throw std::runtime_error("cannot load " + source.path + ": " + e.what());
     }
     return pictures
-        .emplace(key, Picture{rect, opaqueRegion(decoded.image), 0, std::move(decoded.frames),
+        .emplace(key, Picture{rect, opaqueRegion(decoded.image), visibleRegion(decoded.image), 0, std::move(decoded.frames),
                               std::move(decoded.delays)})
         .first->second;
 }

@@ -41,6 +41,7 @@ public:
     struct Picture {
         AtlasRect rect;    // in the atlas
         AtlasRect opaque;  // of the picture, fully opaque
+        AtlasRect visible;  // of the picture, not fully transparent
         uint32_t users = 0;
         // Its frames (in its own texels) and their delays in seconds: one, the whole picture,
         // unless loaded with all of a GIF's frames.

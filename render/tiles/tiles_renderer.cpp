@@ -169,6 +169,19 @@ void TilesRenderer::writeShapes(Slot& slot, const DrawList& list) {
         if (!pixelsOf(boundsOf(p), list.width, list.height, reach)) {
             continue;
         }
+        if (p.has(kFlagOneTexelAPixel) && list.shown[i].left <= list.shown[i].right) {
+            // A picture's transparent margins need no tiles: each pixel there reads a texel
+            // with no alpha, which adds nothing.
+            TileBinner::Pixels shown{};
+            if (!pixelsOf(list.shown[i], list.width, list.height, shown)) {
+                continue;
+            }
+            reach = {std::max(reach.x0, shown.x0), std::max(reach.y0, shown.y0), std::min(reach.x1, shown.x1),
+                     std::min(reach.y1, shown.y1)};
+            if (reach.empty()) {
+                continue;
+            }
+        }
         const TileBinner::Pass pass = passOf(p);
         TileBinner::Pixels cover{1, 1, 0, 0};  // none
         if (pass == TileBinner::Pass::Opaque) {

@@ -32,5 +32,13 @@ TEST(OpaqueRegion, IsTheLargerBandOfWholeOpaqueRowsOrColumns) {
     EXPECT_EQ(opaqueRegion(picture(5, 5, [](uint32_t x, uint32_t y) { return x == y; })).width, 0u);
 }
 
+TEST(OpaqueRegion, VisibleRegionBoundsTheTexelsWithAnyAlpha) {
+    Image image{6, 5, std::vector<uint8_t>(6 * 5 * 4, 0)};
+    EXPECT_EQ(visibleRegion(image).width, 0u);
+    image.rgba[(1 * 6 + 4) * 4 + 3] = 1;  // (4, 1)
+    image.rgba[(3 * 6 + 2) * 4 + 3] = 255;  // (2, 3)
+    EXPECT_TRUE(same(visibleRegion(image), AtlasRect{2, 1, 3, 3}));
+}
+
 }  // namespace
 }  // namespace orv
