@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "bindings/colour_argument.hpp"
+#include "bindings/handle_docs.hpp"
 #include "bindings/module_state.hpp"
 #include "bindings/shape_handles.hpp"
 #include "engine/orv_app.hpp"
@@ -16,6 +17,9 @@ namespace py = pybind11;
 namespace qel {
 
 namespace {
+
+const HandleDoc kLineDoc{"line", "line", "    >>> line = qel.createLine(0, 0, 50, 50)\n"};
+const HandleDoc kPolygonDoc{"polygon", "tri", "    >>> tri = qel.createTriangle(10, 10, 60, 10, 10, 60, \"orange\")\n"};
 
 constexpr const char* kPointsForm = "points are a sequence of (x, y) pairs of numbers";
 
@@ -244,63 +248,12 @@ Example:
                 requireEngine().setColour(l.id, rgba);
             },
             py::arg("color"),
-            R"doc(Recolours the line.
-
-Args:
-    color (str | tuple | int): the new colour: '#rgb', '#rrggbb', '#rrggbbaa', a CSS name
-        such as 'red', (r, g, b) or (r, g, b, a) of 0 to 255, or an int 0xRRGGBB.
-
-Returns:
-    None
-
-Raises:
-    RuntimeError: before qel.init().
-    ValueError: when color is not a colour.
-
-Example:
-    >>> line = qel.createLine(0, 0, 50, 50, width=2)
-    >>> line.setColor("#00ff0080")
-    >>> line.remove()
-    True
-)doc")
+            colourDoc(kLineDoc, "\"#00ff0080\""))
         .def(
             "setLayer", [](const Line& l, int32_t layer) { requireEngine().setLayer(l.id, layer); }, py::arg("layer"),
-            R"doc(Puts the line on a layer: higher layers are drawn above lower ones.
-
-Within a layer, the object created first is on top. The same as qel.setLayer(line.id, layer).
-
-Args:
-    layer (int): the layer, a 32-bit int; every object starts on layer 0.
-
-Returns:
-    None
-
-Raises:
-    RuntimeError: before qel.init().
-    TypeError: when layer is not an int of 32 bits.
-
-Example:
-    >>> line = qel.createLine(0, 0, 50, 50)
-    >>> line.setLayer(3)
-    >>> line.remove()
-    True
-)doc")
+            layerDoc(kLineDoc))
         .def("remove", [](const Line& l) { return requireEngine().removeObject(l.id); },
-             R"doc(Removes the line from the scene; the handle then controls nothing.
-
-Returns:
-    bool: True when it was in the scene, False when it was already removed.
-
-Raises:
-    RuntimeError: before qel.init().
-
-Example:
-    >>> line = qel.createLine(0, 0, 50, 50)
-    >>> line.remove()
-    True
-    >>> line.remove()
-    False
-)doc")
+             removeDoc(kLineDoc))
         .def("__repr__", [](const Line& l) { return "Line<" + std::to_string(l.id) + ">"; }, R"doc(Shows the handle as Line<id>.
 
 Example:
@@ -451,64 +404,13 @@ Example:
                 requireEngine().setColour(p.id, rgba);
             },
             py::arg("color"),
-            R"doc(Recolours the polygon.
-
-Args:
-    color (str | tuple | int): the new colour: '#rgb', '#rrggbb', '#rrggbbaa', a CSS name
-        such as 'red', (r, g, b) or (r, g, b, a) of 0 to 255, or an int 0xRRGGBB.
-
-Returns:
-    None
-
-Raises:
-    RuntimeError: before qel.init().
-    ValueError: when color is not a colour.
-
-Example:
-    >>> tri = qel.createTriangle(10, 10, 60, 10, 10, 60, "orange")
-    >>> tri.setColor("#00ff0080")
-    >>> tri.remove()
-    True
-)doc")
+            colourDoc(kPolygonDoc, "\"#00ff0080\""))
         .def(
             "setLayer", [](const Polygon& p, int32_t layer) { requireEngine().setLayer(p.id, layer); },
             py::arg("layer"),
-            R"doc(Puts the polygon on a layer: higher layers are drawn above lower ones.
-
-Within a layer, the object created first is on top. The same as qel.setLayer(polygon.id, layer).
-
-Args:
-    layer (int): the layer, a 32-bit int; every object starts on layer 0.
-
-Returns:
-    None
-
-Raises:
-    RuntimeError: before qel.init().
-    TypeError: when layer is not an int of 32 bits.
-
-Example:
-    >>> tri = qel.createTriangle(10, 10, 60, 10, 10, 60, "orange")
-    >>> tri.setLayer(3)
-    >>> tri.remove()
-    True
-)doc")
+            layerDoc(kPolygonDoc))
         .def("remove", [](const Polygon& p) { return requireEngine().removeObject(p.id); },
-             R"doc(Removes the polygon from the scene; the handle then controls nothing.
-
-Returns:
-    bool: True when it was in the scene, False when it was already removed.
-
-Raises:
-    RuntimeError: before qel.init().
-
-Example:
-    >>> tri = qel.createTriangle(10, 10, 60, 10, 10, 60, "orange")
-    >>> tri.remove()
-    True
-    >>> tri.remove()
-    False
-)doc")
+             removeDoc(kPolygonDoc))
         .def("__repr__", [](const Polygon& p) { return "Polygon<" + std::to_string(p.id) + ">"; }, R"doc(Shows the handle as Polygon<id>.
 
 Example:

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "bindings/colour_argument.hpp"
+#include "bindings/handle_docs.hpp"
 #include "bindings/path_argument.hpp"
 #include "bindings/sprite_frames.hpp"
 #include "bindings/text_argument.hpp"
@@ -16,6 +17,14 @@ namespace py = pybind11;
 namespace qel {
 
 namespace {
+
+const HandleDoc kSpriteDoc{"sprite", "sprite",
+                            "    >>> import os, tempfile\n"
+                            "    >>> path = os.path.join(tempfile.mkdtemp(), \"picture.png\")\n"
+                            "    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save\n"
+                            "    >>> qel.screenshot(path)\n"
+                            "    >>> sprite = qel.createSprite(0, 0, path, 32, 24)\n"};
+const HandleDoc kTextDoc{"text", "label", "    >>> label = qel.createText(160, 120, \"Ready\", 24, \"white\", anchor=\"center\")\n"};
 
 // The engine is taken only once the arguments are converted: a path object's __fspath__ is
 // Python code, which may replace the engine.
@@ -140,30 +149,7 @@ Example:
         .def(
             "setLayer", [](const Sprite& s, int32_t layer) { requireEngine().setLayer(s.id, layer); },
             py::arg("layer"),
-            R"doc(Puts the sprite on a layer: higher layers are drawn above lower ones.
-
-Within a layer, the object created first is on top. The same as qel.setLayer(sprite.id, layer).
-
-Args:
-    layer (int): the layer, a 32-bit int; every object starts on layer 0.
-
-Returns:
-    None
-
-Raises:
-    RuntimeError: before qel.init().
-    TypeError: when layer is not an int of 32 bits.
-
-Example:
-    >>> import os, tempfile
-    >>> path = os.path.join(tempfile.mkdtemp(), "picture.png")
-    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
-    >>> qel.screenshot(path)
-    >>> sprite = qel.createSprite(0, 0, path, 32, 24)
-    >>> sprite.setLayer(3)
-    >>> sprite.remove()
-    True
-)doc")
+            layerDoc(kSpriteDoc))
         .def(
             "resize",
             [](Sprite& s, double width, double height) {
@@ -214,25 +200,7 @@ Example:
     True
 )doc")
         .def("remove", [](const Sprite& s) { return requireEngine().removeObject(s.id); },
-             R"doc(Removes the sprite from the scene; the handle then controls nothing.
-
-Returns:
-    bool: True when it was in the scene, False when it was already removed.
-
-Raises:
-    RuntimeError: before qel.init().
-
-Example:
-    >>> import os, tempfile
-    >>> path = os.path.join(tempfile.mkdtemp(), "picture.png")
-    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save
-    >>> qel.screenshot(path)
-    >>> sprite = qel.createSprite(0, 0, path, 32, 24)
-    >>> sprite.remove()
-    True
-    >>> sprite.remove()
-    False
-)doc")
+             removeDoc(kSpriteDoc))
         .def("__repr__", [](const Sprite& s) { return "Sprite<" + std::to_string(s.id) + ">"; }, R"doc(Shows the handle as Sprite<id>.
 
 Example:
@@ -334,25 +302,7 @@ Example:
                 requireEngine().setColour(t.id, rgba);
             },
             py::arg("color"),
-            R"doc(Recolours the text.
-
-Args:
-    color (str | tuple | int): the new colour: '#rgb', '#rrggbb', '#rrggbbaa', a CSS name
-        such as 'red', (r, g, b) or (r, g, b, a) of 0 to 255, or an int 0xRRGGBB.
-
-Returns:
-    None
-
-Raises:
-    RuntimeError: before qel.init().
-    ValueError: when color is not a colour.
-
-Example:
-    >>> label = qel.createText(160, 120, "Ready", 24, "white", anchor="center")
-    >>> label.setColor((255, 200, 0))
-    >>> label.remove()
-    True
-)doc")
+            colourDoc(kTextDoc, "(255, 200, 0)"))
         .def(
             "moveTo",
             [](Text& t, double x, double y) {
@@ -385,42 +335,9 @@ Example:
         .def(
             "setLayer", [](const Text& t, int32_t layer) { requireEngine().setLayer(t.id, layer); },
             py::arg("layer"),
-            R"doc(Puts the text on a layer: higher layers are drawn above lower ones.
-
-Within a layer, the object created first is on top. The same as qel.setLayer(label.id, layer).
-
-Args:
-    layer (int): the layer, a 32-bit int; every object starts on layer 0.
-
-Returns:
-    None
-
-Raises:
-    RuntimeError: before qel.init().
-    TypeError: when layer is not an int of 32 bits.
-
-Example:
-    >>> label = qel.createText(160, 120, "Ready", 24, "white", anchor="center")
-    >>> label.setLayer(3)
-    >>> label.remove()
-    True
-)doc")
+            layerDoc(kTextDoc))
         .def("remove", [](const Text& t) { return requireEngine().removeObject(t.id); },
-             R"doc(Removes the text from the scene; the handle then controls nothing.
-
-Returns:
-    bool: True when it was in the scene, False when it was already removed.
-
-Raises:
-    RuntimeError: before qel.init().
-
-Example:
-    >>> label = qel.createText(160, 120, "Ready", 24, "white", anchor="center")
-    >>> label.remove()
-    True
-    >>> label.remove()
-    False
-)doc")
+             removeDoc(kTextDoc))
         .def("__repr__", [](const Text& t) { return "Text<" + std::to_string(t.id) + ">"; }, R"doc(Shows the handle as Text<id>.
 
 Example:

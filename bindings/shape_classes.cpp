@@ -1,5 +1,6 @@
 #include "bindings/shape_classes.hpp"
 
+#include <deque>
 #include <iostream>
 #include <string>
 
@@ -32,6 +33,29 @@ void stepAndMove(Handle& handle, const Point2D& position, Step step, StepFn step
     app.view().camera.visibleArea(W, H, area.left, area.top, area.right, area.bottom);
     stepFn(handle, step, dt, area);
     app.moveTo(handle.id, position.x, position.y);
+}
+
+// The eight step moves' docstrings: only the shape, the direction and where the example's
+// shape ends up differ. pybind11 keeps the pointer, so the texts live as long as the module.
+const char* stepDoc(const std::string& cls, const std::string& direction, const std::string& result) {
+    static std::deque<std::string> docs;
+    const bool circle = cls == "Circle";
+    const std::string shape = circle ? "circle" : "rectangle";
+    const std::string field = circle ? "center" : "top_left";
+    const std::string var = circle ? "c" : "r";
+    const std::string create = circle ? "qel.createCircle(100, 100, 10, \"#ffffff\", 20)"
+                                      : "qel.createRectangle(100, 100, 10, 10, \"#ffffff\", 20)";
+    docs.push_back("Moves the " + shape + " " + direction + " by its speed times the time since its previous step " +
+                   direction + ", at most\n``deltaTime()``, stopping where it would leave the window (or the area "
+                   "the camera shows).\n\nUpdates the handle's " + field + " and the drawn " + shape +
+                   ". A second step the same way before the next\nframe moves nothing, so a shape covers ``speed`` "
+                   "pixels a second however often it steps.\n\nReturns:\n    None\n\nRaises:\n    RuntimeError: "
+                   "before ``init`` (\"qel.init() must be called first\").\n\nExample:\n    >>> " + var + " = " +
+                   create + "\n    >>> qel.setFixedStep(0.5)\n    >>> _ = qel.nextFrame()\n    >>> " + var + ".move" +
+                   static_cast<char>(direction[0] - 'a' + 'A') + direction.substr(1) + "()\n    >>> " + var + "." +
+                   field + "\n    " + result + "\n    >>> qel.setFixedStep(0)\n    >>> " + var +
+                   ".remove()\n    True\n");
+    return docs.back().c_str();
 }
 
 void moveCircle(Circle& c, Step step) {
@@ -246,101 +270,13 @@ Example:
     True
 )doc")
         .def("moveUp", [](Circle& c) { moveCircle(c, Step::Up); },
-             R"doc(Moves the circle up by its speed times the time since its previous step up, at most
-``deltaTime()``, stopping where it would leave the window (or the area the camera shows).
-
-Updates the handle's center and the drawn circle. A second step the same way before the next
-frame moves nothing, so a shape covers ``speed`` pixels a second however often it steps.
-
-Returns:
-    None
-
-Raises:
-    RuntimeError: before ``init`` ("qel.init() must be called first").
-
-Example:
-    >>> c = qel.createCircle(100, 100, 10, "#ffffff", 20)
-    >>> qel.setFixedStep(0.5)
-    >>> _ = qel.nextFrame()
-    >>> c.moveUp()
-    >>> c.center
-    (100, 90)
-    >>> qel.setFixedStep(0)
-    >>> c.remove()
-    True
-)doc")
+             stepDoc("Circle", "up", "(100, 90)"))
         .def("moveDown", [](Circle& c) { moveCircle(c, Step::Down); },
-             R"doc(Moves the circle down by its speed times the time since its previous step down, at most
-``deltaTime()``, stopping where it would leave the window (or the area the camera shows).
-
-Updates the handle's center and the drawn circle. A second step the same way before the next
-frame moves nothing, so a shape covers ``speed`` pixels a second however often it steps.
-
-Returns:
-    None
-
-Raises:
-    RuntimeError: before ``init`` ("qel.init() must be called first").
-
-Example:
-    >>> c = qel.createCircle(100, 100, 10, "#ffffff", 20)
-    >>> qel.setFixedStep(0.5)
-    >>> _ = qel.nextFrame()
-    >>> c.moveDown()
-    >>> c.center
-    (100, 110)
-    >>> qel.setFixedStep(0)
-    >>> c.remove()
-    True
-)doc")
+             stepDoc("Circle", "down", "(100, 110)"))
         .def("moveLeft", [](Circle& c) { moveCircle(c, Step::Left); },
-             R"doc(Moves the circle left by its speed times the time since its previous step left, at most
-``deltaTime()``, stopping where it would leave the window (or the area the camera shows).
-
-Updates the handle's center and the drawn circle. A second step the same way before the next
-frame moves nothing, so a shape covers ``speed`` pixels a second however often it steps.
-
-Returns:
-    None
-
-Raises:
-    RuntimeError: before ``init`` ("qel.init() must be called first").
-
-Example:
-    >>> c = qel.createCircle(100, 100, 10, "#ffffff", 20)
-    >>> qel.setFixedStep(0.5)
-    >>> _ = qel.nextFrame()
-    >>> c.moveLeft()
-    >>> c.center
-    (90, 100)
-    >>> qel.setFixedStep(0)
-    >>> c.remove()
-    True
-)doc")
+             stepDoc("Circle", "left", "(90, 100)"))
         .def("moveRight", [](Circle& c) { moveCircle(c, Step::Right); },
-             R"doc(Moves the circle right by its speed times the time since its previous step right, at most
-``deltaTime()``, stopping where it would leave the window (or the area the camera shows).
-
-Updates the handle's center and the drawn circle. A second step the same way before the next
-frame moves nothing, so a shape covers ``speed`` pixels a second however often it steps.
-
-Returns:
-    None
-
-Raises:
-    RuntimeError: before ``init`` ("qel.init() must be called first").
-
-Example:
-    >>> c = qel.createCircle(100, 100, 10, "#ffffff", 20)
-    >>> qel.setFixedStep(0.5)
-    >>> _ = qel.nextFrame()
-    >>> c.moveRight()
-    >>> c.center
-    (110, 100)
-    >>> qel.setFixedStep(0)
-    >>> c.remove()
-    True
-)doc")
+             stepDoc("Circle", "right", "(110, 100)"))
         .def("__repr__", [](const Circle& c) { return "Circle<" + std::to_string(c.id) + ">"; }, "Circle<id>.")
         // Beyond the methods above.
         .def("remove", [](const Circle& c) { return requireEngine().removeObject(c.id); },
@@ -608,101 +544,13 @@ Example:
     True
 )doc")
         .def("moveUp", [](Rectangle& r) { moveRectangle(r, Step::Up); },
-             R"doc(Moves the rectangle up by its speed times the time since its previous step up, at most
-``deltaTime()``, stopping where it would leave the window (or the area the camera shows).
-
-Updates the handle's top_left and the drawn rectangle. A second step the same way before the next
-frame moves nothing, so a shape covers ``speed`` pixels a second however often it steps.
-
-Returns:
-    None
-
-Raises:
-    RuntimeError: before ``init`` ("qel.init() must be called first").
-
-Example:
-    >>> r = qel.createRectangle(100, 100, 10, 10, "#ffffff", 20)
-    >>> qel.setFixedStep(0.5)
-    >>> _ = qel.nextFrame()
-    >>> r.moveUp()
-    >>> r.top_left
-    (100, 90)
-    >>> qel.setFixedStep(0)
-    >>> r.remove()
-    True
-)doc")
+             stepDoc("Rectangle", "up", "(100, 90)"))
         .def("moveDown", [](Rectangle& r) { moveRectangle(r, Step::Down); },
-             R"doc(Moves the rectangle down by its speed times the time since its previous step down, at most
-``deltaTime()``, stopping where it would leave the window (or the area the camera shows).
-
-Updates the handle's top_left and the drawn rectangle. A second step the same way before the next
-frame moves nothing, so a shape covers ``speed`` pixels a second however often it steps.
-
-Returns:
-    None
-
-Raises:
-    RuntimeError: before ``init`` ("qel.init() must be called first").
-
-Example:
-    >>> r = qel.createRectangle(100, 100, 10, 10, "#ffffff", 20)
-    >>> qel.setFixedStep(0.5)
-    >>> _ = qel.nextFrame()
-    >>> r.moveDown()
-    >>> r.top_left
-    (100, 110)
-    >>> qel.setFixedStep(0)
-    >>> r.remove()
-    True
-)doc")
+             stepDoc("Rectangle", "down", "(100, 110)"))
         .def("moveLeft", [](Rectangle& r) { moveRectangle(r, Step::Left); },
-             R"doc(Moves the rectangle left by its speed times the time since its previous step left, at most
-``deltaTime()``, stopping where it would leave the window (or the area the camera shows).
-
-Updates the handle's top_left and the drawn rectangle. A second step the same way before the next
-frame moves nothing, so a shape covers ``speed`` pixels a second however often it steps.
-
-Returns:
-    None
-
-Raises:
-    RuntimeError: before ``init`` ("qel.init() must be called first").
-
-Example:
-    >>> r = qel.createRectangle(100, 100, 10, 10, "#ffffff", 20)
-    >>> qel.setFixedStep(0.5)
-    >>> _ = qel.nextFrame()
-    >>> r.moveLeft()
-    >>> r.top_left
-    (90, 100)
-    >>> qel.setFixedStep(0)
-    >>> r.remove()
-    True
-)doc")
+             stepDoc("Rectangle", "left", "(90, 100)"))
         .def("moveRight", [](Rectangle& r) { moveRectangle(r, Step::Right); },
-             R"doc(Moves the rectangle right by its speed times the time since its previous step right, at most
-``deltaTime()``, stopping where it would leave the window (or the area the camera shows).
-
-Updates the handle's top_left and the drawn rectangle. A second step the same way before the next
-frame moves nothing, so a shape covers ``speed`` pixels a second however often it steps.
-
-Returns:
-    None
-
-Raises:
-    RuntimeError: before ``init`` ("qel.init() must be called first").
-
-Example:
-    >>> r = qel.createRectangle(100, 100, 10, 10, "#ffffff", 20)
-    >>> qel.setFixedStep(0.5)
-    >>> _ = qel.nextFrame()
-    >>> r.moveRight()
-    >>> r.top_left
-    (110, 100)
-    >>> qel.setFixedStep(0)
-    >>> r.remove()
-    True
-)doc")
+             stepDoc("Rectangle", "right", "(110, 100)"))
         .def("__repr__", [](const Rectangle& r) { return "Rectangle<" + std::to_string(r.id) + ">"; },
              "Rectangle<id>.")
         // Beyond the methods above.
