@@ -534,9 +534,8 @@ def child_bunnies(job):
     return run_paced(job, qel, update, poll_start, startup, n=n, shapes=n)
 
 
-def child_pygame_bunnies(job):
-    """The bunnymark in pygame: a blit a bunny onto the screen, then flip."""
-    import tempfile
+def start_pygame():
+    """pygame's window, shown once; the module, the screen and the ns it took."""
     os.environ.setdefault("PYGAME_HIDE_SUPPORT_PROMPT", "1")
     import pygame
     t0 = time.perf_counter_ns()
@@ -544,7 +543,13 @@ def child_pygame_bunnies(job):
     screen = pygame.display.set_mode((WIDTH, HEIGHT))
     screen.fill(BACKGROUND)
     pygame.display.flip()
-    startup = time.perf_counter_ns() - t0
+    return pygame, screen, time.perf_counter_ns() - t0
+
+
+def child_pygame_bunnies(job):
+    """The bunnymark in pygame: a blit a bunny onto the screen, then flip."""
+    import tempfile
+    pygame, screen, startup = start_pygame()
     with tempfile.TemporaryDirectory() as tmp:
         bunny = pygame.image.load(make_bunny_png(tmp)).convert_alpha()
     n = job["n"]
@@ -628,14 +633,7 @@ def child_pictures(job):
 
 
 def child_pygame(job):
-    os.environ.setdefault("PYGAME_HIDE_SUPPORT_PROMPT", "1")
-    import pygame
-    t0 = time.perf_counter_ns()
-    pygame.display.init()
-    screen = pygame.display.set_mode((WIDTH, HEIGHT))
-    screen.fill(BACKGROUND)
-    pygame.display.flip()
-    startup = time.perf_counter_ns() - t0
+    pygame, screen, startup = start_pygame()
 
     s = make_scene(job["n"], job["seed"])
     colors = [((c >> 16) & 255, (c >> 8) & 255, c & 255) for c in s["color"]]
