@@ -23,9 +23,6 @@ layout(constant_id = 0) const bool kBlend = false;
 // texel a pixel, and every quad's sides run along x and y.
 layout(constant_id = 1) const bool kFilter = false;
 
-struct Primitive {
-    QEL_PRIMITIVE_FIELDS
-};
 
 // An entry of a tile's list: the primitive's index, and where in the tile its box lies (first
 // and last column and row of the tile, four bits each) with its kind and flags above them.
@@ -35,11 +32,27 @@ struct Entry {
 };
 
 layout(std430, set = 0, binding = 0) writeonly buffer Target { uint pixels[]; };
-layout(std430, set = 0, binding = 1) readonly buffer Shapes { Primitive shapes[]; };
+// The primitives' records as RGBA32UI texels, and the tiles and their lists: a CPU driver
+// fetches texels with vector gathers, where it loads from a storage buffer lane by lane.
+layout(set = 0, binding = 1) uniform usamplerBuffer shapeTexels;
 // A tile to draw: its column and row (low and high 16 bits), where its list starts, how long.
-layout(std430, set = 0, binding = 2) readonly buffer Ranges { uvec4 ranges[]; };
-layout(std430, set = 0, binding = 3) readonly buffer Lists { Entry lists[]; };
+layout(set = 0, binding = 2) uniform usamplerBuffer rangeTexels;  // RGBA32UI
+layout(set = 0, binding = 3) uniform usamplerBuffer listTexels;   // RG32UI: shape, place
 layout(set = 0, binding = 4) uniform sampler2D atlas;
+
+// A word of primitive `index` at byte `offset` of its record (render/draw_layout.h).
+uint primitiveWord(uint index, uint offset) {
+    return texelFetch(shapeTexels, int(index * (kPrimitiveSize / 16u) + offset / 16u))[(offset % 16u) / 4u];
+}
+vec2 primitiveVec2(uint index, uint offset) {
+    return uintBitsToFloat(uvec2(primitiveWord(index, offset), primitiveWord(index, offset + 4u)));
+}
+vec2 shapeP0(uint index) { return primitiveVec2(index, kOffsetP0); }
+vec2 shapeP1(uint index) { return primitiveVec2(index, kOffsetP1); }
+vec2 shapeP2(uint index) { return primitiveVec2(index, kOffsetP2); }
+uint shapeColor(uint index) { return primitiveWord(index, kOffsetColor); }
+vec4 shapeSource(uint index) { return vec4(primitiveVec2(index, kOffsetSource), primitiveVec2(index, kOffsetSource + 8u)); }
+vec4 shapeInverse(uint index) { return vec4(primitiveVec2(index, kOffsetInverse), primitiveVec2(index, kOffsetInverse + 8u)); }
 
 layout(push_constant) uniform Frame {
     uvec2 size;
@@ -89,9 +102,9 @@ uint triangleRows(vec2 a, vec2 b, vec2 c, float px, uint top) {
 uint quadRows(uint index, float px, uint top) {
     float lo = -3.0e38;
     float hi = 3.0e38;
-    const vec2 p0 = shapes[index].p0;
-    const vec4 inverse = shapes[index].inverse;
-    const vec2 sizes = shapes[index].source.zw;
+    const vec2 p0 = shapeP0(index);
+    const vec4 inverse = shapeInverse(index);
+    const vec2 sizes = shapeSource(index).zw;
     const float dx = px - p0.x;
     const vec2 slope = vec2(inverse.y, inverse.w);
     const vec2 rest = vec2(inverse.x, inverse.z) * dx - slope * p0.y;
@@ -117,9 +130,9 @@ uint shapeRows(uint kind, uint index, float px, uint top) {
     if (k == kPrimDisc || k == kPrimTriangle) {
         // Both from the corners alone: a CPU driver gathers each value it loads for every lane,
         // whichever branch the lanes take.
-        const vec2 p0 = shapes[index].p0;
-        const vec2 p1 = shapes[index].p1;
-        const vec2 p2 = shapes[index].p2;
+        const vec2 p0 = shapeP0(index);
+        const vec2 p1 = shapeP1(index);
+        const vec2 p2 = shapeP2(index);
         if (k == kPrimTriangle) {
             return triangleRows(p0, p1, p2, px, top);
         }
@@ -133,7 +146,7 @@ uint shapeRows(uint kind, uint index, float px, uint top) {
             return rows;
         }
         // A ring leaves out the rows of its inner ellipse.
-        const float inner = shapes[index].source.x;
+        const float inner = shapeSource(index).x;
         const float ix = lx / inner;
         const float hole = sqrt(max(1.0 - ix * ix, 0.0)) * inner;
         return ix * ix < 1.0 ? rows & ~rowsBetween(p0.y + (1.0 - hole) / down, p0.y + (1.0 + hole) / down, top) : rows;
@@ -151,7 +164,7 @@ uint toTarget(uint rgba) {
 }
 
 void main() {
-    const uvec4 range = ranges[frame.firstRange + gl_WorkGroupID.x];
+    const uvec4 range = texelFetch(rangeTexels, int(frame.firstRange + gl_WorkGroupID.x));
     const uint column = gl_LocalInvocationID.x;
     const uint x = (range.x & 0xFFFFu) * kTile + column;
     if (x >= frame.size.x) {
@@ -170,7 +183,8 @@ void main() {
     }
 
     for (uint i = range.y; i < range.y + range.z && done != kAllRows; ++i) {
-        const Entry entry = lists[i];
+        const uvec2 listed = texelFetch(listTexels, int(i)).xy;
+        const Entry entry = Entry(listed.x, listed.y);
         if (column < (entry.place & 15u) || column > ((entry.place >> 4) & 15u)) {
             continue;
         }
@@ -182,16 +196,16 @@ void main() {
         if (rows == 0u) {
             continue;
         }
-        const uint color = shapes[entry.shape].color;
+        const uint color = shapeColor(entry.shape);
         if (!kBlend) {
             [[unroll]] for (uint k = 0u; k < kTile; ++k) {
                 colors[k] = (rows & (1u << k)) != 0u ? color : colors[k];
             }
             done |= rows;
         } else if ((kind & kFlagTextured) != 0u) {
-            const vec2 p0 = shapes[entry.shape].p0;
-            const vec4 inverse = shapes[entry.shape].inverse;
-            const vec4 q = shapes[entry.shape].source;
+            const vec2 p0 = shapeP0(entry.shape);
+            const vec4 inverse = shapeInverse(entry.shape);
+            const vec4 q = shapeSource(entry.shape);
             const vec4 straightTint = unpackUnorm4x8(color);
             const vec4 tint = vec4(straightTint.rgb * straightTint.a, straightTint.a);
             const float dx = px - p0.x;

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <stdexcept>
+#include <string>
 
 #include "render/frame_pixels.hpp"
 #include "vulkan/orv_pipeline.hpp"
@@ -38,9 +41,9 @@ TileBinner::Pass passOf(const Primitive& p) {
 }  // namespace
 
 TilesRenderer::Slot::Slot(OrvDevice& device)
-    : shapes{device, VK_BUFFER_USAGE_STORAGE_BUFFER_BIT, "shape"},
-      tileRanges{device, VK_BUFFER_USAGE_STORAGE_BUFFER_BIT, "tile range"},
-      tileLists{device, VK_BUFFER_USAGE_STORAGE_BUFFER_BIT, "tile list"} {}
+    : shapes{device, VK_BUFFER_USAGE_UNIFORM_TEXEL_BUFFER_BIT, "shape"},
+      tileRanges{device, VK_BUFFER_USAGE_UNIFORM_TEXEL_BUFFER_BIT, "tile range"},
+      tileLists{device, VK_BUFFER_USAGE_UNIFORM_TEXEL_BUFFER_BIT, "tile list"} {}
 
 TilesRenderer::TilesRenderer(OrvDevice& d, std::string directory, const TextureAtlas& a)
     : device{d},
@@ -51,6 +54,7 @@ TilesRenderer::TilesRenderer(OrvDevice& d, std::string directory, const TextureA
     VkPhysicalDeviceProperties properties;
     vkGetPhysicalDeviceProperties(device.getPhysicalDevice(), &properties);
     maxWorkGroups = properties.limits.maxComputeWorkGroupCount[0];
+    maxTexels = properties.limits.maxTexelBufferElements;
     createLayouts();
     createDescriptorSets();
 }
@@ -59,7 +63,9 @@ void TilesRenderer::createLayouts() {
     VkDevice vk = device.getDevice();
     VkDescriptorSetLayoutBinding bindings[kBindings]{};
     for (uint32_t i = 0; i < kBindings; ++i) {
-        const VkDescriptorType type = i == 4 ? VK_DESCRIPTOR_TYPE_COMBINED_IMAGE_SAMPLER : VK_DESCRIPTOR_TYPE_STORAGE_BUFFER;
+        const VkDescriptorType type = i == 4   ? VK_DESCRIPTOR_TYPE_COMBINED_IMAGE_SAMPLER
+                                      : i == 0 ? VK_DESCRIPTOR_TYPE_STORAGE_BUFFER
+                                               : VK_DESCRIPTOR_TYPE_UNIFORM_TEXEL_BUFFER;
         bindings[i] = {i, type, 1, VK_SHADER_STAGE_COMPUTE_BIT, nullptr};
     }
     VkDescriptorSetLayoutCreateInfo setInfo{};
@@ -110,12 +116,13 @@ void TilesRenderer::createComputePipelines() {
 void TilesRenderer::createDescriptorSets() {
     VkDevice vk = device.getDevice();
     const VkDescriptorPoolSize sizes[] = {
-        {VK_DESCRIPTOR_TYPE_STORAGE_BUFFER, static_cast<uint32_t>(4 * MAX_FRAMES_IN_FLIGHT)},
+        {VK_DESCRIPTOR_TYPE_STORAGE_BUFFER, static_cast<uint32_t>(MAX_FRAMES_IN_FLIGHT)},
+        {VK_DESCRIPTOR_TYPE_UNIFORM_TEXEL_BUFFER, static_cast<uint32_t>(3 * MAX_FRAMES_IN_FLIGHT)},
         {VK_DESCRIPTOR_TYPE_COMBINED_IMAGE_SAMPLER, static_cast<uint32_t>(MAX_FRAMES_IN_FLIGHT)}};
     VkDescriptorPoolCreateInfo poolInfo{};
     poolInfo.sType = VK_STRUCTURE_TYPE_DESCRIPTOR_POOL_CREATE_INFO;
     poolInfo.maxSets = MAX_FRAMES_IN_FLIGHT;
-    poolInfo.poolSizeCount = 2;
+    poolInfo.poolSizeCount = 3;
     poolInfo.pPoolSizes = sizes;
     VkDescriptorPool madePool = VK_NULL_HANDLE;
     vkCheck(vkCreateDescriptorPool(vk, &poolInfo, nullptr, &madePool), "failed to create descriptor pool!");
@@ -196,6 +203,13 @@ void TilesRenderer::writeShapes(Slot& slot, const DrawList& list) {
         binner.add(i, reach, p.kind, pass, &cover);
     }
     const uint32_t entries = binner.finish();
+    // The shader sees the buffers through texel views, which may show only so many texels.
+    const uint64_t texels[] = {uint64_t{count} * (sizeof(Primitive) / 16), binner.tileCount(), entries};
+    if (*std::max_element(std::begin(texels), std::end(texels)) > maxTexels) {
+        throw std::runtime_error("the tiles renderer cannot draw this frame: " + std::to_string(count) +
+                                 " primitives need buffer views of more texels than this device allows (" +
+                                 std::to_string(maxTexels) + "); set QEL_RENDERER=raster");
+    }
     slot.setStale |= slot.tileRanges.reserve(static_cast<VkDeviceSize>(binner.tileCount()) * sizeof(TileBinner::Range));
     slot.setStale |= slot.tileLists.reserve(std::max<VkDeviceSize>(entries, 1) * sizeof(TileBinner::Entry));
     tilesDrawn = binner.write(static_cast<TileBinner::Range*>(slot.tileRanges.data()),
@@ -204,12 +218,23 @@ void TilesRenderer::writeShapes(Slot& slot, const DrawList& list) {
 }
 
 void TilesRenderer::updateDescriptorSet(Slot& slot) {
-    const VkDescriptorBufferInfo buffers[4] = {
-        {output.handle(), 0, VK_WHOLE_SIZE},
-        {slot.shapes.handle(), 0, VK_WHOLE_SIZE},
-        {slot.tileRanges.handle(), 0, VK_WHOLE_SIZE},
-        {slot.tileLists.handle(), 0, VK_WHOLE_SIZE},
-    };
+    VkDevice vk = device.getDevice();
+    const VkDescriptorBufferInfo pixels{output.handle(), 0, VK_WHOLE_SIZE};
+    const HostBuffer* texelBuffers[3] = {&slot.shapes, &slot.tileRanges, &slot.tileLists};
+    const VkFormat formats[3] = {VK_FORMAT_R32G32B32A32_UINT, VK_FORMAT_R32G32B32A32_UINT, VK_FORMAT_R32G32_UINT};
+    const VkDeviceSize texelBytes[3] = {16, 16, 8};
+    VkBufferView views[3];
+    for (size_t b = 0; b < 3; ++b) {
+        VkBufferViewCreateInfo info{};
+        info.sType = VK_STRUCTURE_TYPE_BUFFER_VIEW_CREATE_INFO;
+        info.buffer = texelBuffers[b]->handle();
+        info.format = formats[b];
+        info.range = std::min<VkDeviceSize>(texelBuffers[b]->capacity(), VkDeviceSize{maxTexels} * texelBytes[b]);
+        VkBufferView view = VK_NULL_HANDLE;
+        vkCheck(vkCreateBufferView(vk, &info, nullptr, &view), "failed to create buffer view!");
+        slot.views[b] = VkHandle<VkBufferView>{vk, view, vkDestroyBufferView};
+        views[b] = view;
+    }
     const VkDescriptorImageInfo picture{atlas.sampler(), atlas.view(), VK_IMAGE_LAYOUT_GENERAL};
     VkWriteDescriptorSet writes[kBindings]{};
     for (uint32_t i = 0; i < kBindings; ++i) {
@@ -220,9 +245,12 @@ void TilesRenderer::updateDescriptorSet(Slot& slot) {
         if (i == 4) {
             writes[i].descriptorType = VK_DESCRIPTOR_TYPE_COMBINED_IMAGE_SAMPLER;
             writes[i].pImageInfo = &picture;
-        } else {
+        } else if (i == 0) {
             writes[i].descriptorType = VK_DESCRIPTOR_TYPE_STORAGE_BUFFER;
-            writes[i].pBufferInfo = &buffers[i];
+            writes[i].pBufferInfo = &pixels;
+        } else {
+            writes[i].descriptorType = VK_DESCRIPTOR_TYPE_UNIFORM_TEXEL_BUFFER;
+            writes[i].pTexelBufferView = &views[i - 1];
         }
     }
     vkUpdateDescriptorSets(device.getDevice(), kBindings, writes, 0, nullptr);

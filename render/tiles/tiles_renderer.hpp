@@ -43,6 +43,8 @@ private:
         HostBuffer shapes;
         HostBuffer tileRanges;
         HostBuffer tileLists;
+        // Views of the three buffers above as texels, made with the set.
+        VkHandle<VkBufferView> views[3];
         VkDescriptorSet set = VK_NULL_HANDLE;
         // Whether a buffer above was replaced since the set was written; which output buffer
         // and atlas it names.
@@ -78,6 +80,8 @@ private:
     bool blueFirst = true;
     // The device's largest dispatch along x.
     uint32_t maxWorkGroups = 65535;
+    // The most texels a buffer view may show.
+    uint32_t maxTexels = 65536;
     // How many tiles of each group the last prepared frame draws, and its clear colour.
     TileBinner::Written tilesDrawn{0, 0, 0};
     uint32_t clearColor = 0;
