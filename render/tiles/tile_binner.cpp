@@ -4,60 +4,87 @@
 
 namespace orv {
 
+namespace {
+
+// Columns first to last of a tile as bits.
+uint16_t columnBits(uint32_t first, uint32_t last) {
+    return static_cast<uint16_t>((0xFFFFu >> (TileBinner::kTile - 1 - last)) & (0xFFFFu << first));
+}
+
+}  // namespace
+
 void TileBinner::begin(uint32_t frameWidth, uint32_t frameHeight) {
     width = frameWidth;
     height = frameHeight;
     columns = (width + kTile - 1) / kTile;
     rows = (height + kTile - 1) / kTile;
-    spans.clear();
+    listed.clear();
     counts.assign(tileCount(), 0);
     tilePasses.assign(tileCount(), Pass::Opaque);
-    sealedTiles.assign(tileCount(), 0);
-}
-
-template <typename Reach>
-void TileBinner::visit(const Span& span, std::vector<uint8_t>& sealed, Reach&& reach) const {
-    for (uint32_t ty = span.y0 / kTile; ty <= span.y1 / kTile; ++ty) {
-        const uint8_t* marks = sealed.data() + ty * columns;
-        for (uint32_t tx = span.x0 / kTile; tx <= span.x1 / kTile; ++tx) {
-            if (marks[tx] == 0) {
-                reach(ty * columns + tx);
+    covered.assign(static_cast<size_t>(tileCount()) * kTile, 0);
+    fullRows.assign(tileCount(), 0);
+    // Pixels beyond the frame's right and bottom edges count as covered, so edge tiles fill up.
+    const auto mark = [this](uint32_t tile, uint32_t row, uint16_t bits) {
+        uint16_t& r = covered[static_cast<size_t>(tile) * kTile + row];
+        if (r != 0xFFFFu && (r |= bits) == 0xFFFFu) {
+            ++fullRows[tile];
+        }
+    };
+    if (width % kTile != 0) {
+        for (uint32_t ty = 0; ty < rows; ++ty) {
+            for (uint32_t row = 0; row < kTile; ++row) {
+                mark(ty * columns + columns - 1, row, columnBits(width % kTile, kTile - 1));
             }
         }
     }
-    for (uint32_t ty = span.sealY0; ty < span.sealY1; ++ty) {
-        uint8_t* marks = sealed.data() + ty * columns;
-        std::fill(marks + span.sealX0, marks + span.sealX1, uint8_t{1});
+    if (height % kTile != 0) {
+        for (uint32_t tx = 0; tx < columns; ++tx) {
+            for (uint32_t row = height % kTile; row < kTile; ++row) {
+                mark((rows - 1) * columns + tx, row, 0xFFFFu);
+            }
+        }
     }
 }
 
 void TileBinner::add(uint32_t shape, const Pixels& reach, uint32_t kind, Pass pass, const Pixels* opaque) {
-    Span span{static_cast<uint16_t>(reach.x0), static_cast<uint16_t>(reach.y0), static_cast<uint16_t>(reach.x1),
-              static_cast<uint16_t>(reach.y1), kind, shape, 0, 0, 0, 0};
-    if (opaque != nullptr && opaque->x0 <= opaque->x1 && opaque->y0 <= opaque->y1) {
-        // The tiles whose pixels (those inside the frame) all lie in `opaque`.
-        const auto whole = [](uint32_t lo, uint32_t hi, uint32_t size, uint32_t& first, uint32_t& end) {
-            first = (lo + kTile - 1) / kTile;
-            end = hi + 1 >= size ? (size + kTile - 1) / kTile : (hi + 1) / kTile;
-            if (end < first) {
-                end = first;
+    const bool covers = opaque != nullptr && !opaque->empty();
+    for (uint32_t ty = reach.y0 / kTile; ty <= reach.y1 / kTile; ++ty) {
+        const uint32_t top = ty * kTile;
+        const uint32_t y0 = std::max(reach.y0, top) - top;
+        const uint32_t y1 = std::min(reach.y1, top + kTile - 1) - top;
+        for (uint32_t tx = reach.x0 / kTile; tx <= reach.x1 / kTile; ++tx) {
+            const uint32_t tile = ty * columns + tx;
+            if (fullRows[tile] == kTile) {
+                continue;
             }
-        };
-        uint32_t fx = 0, ex = 0, fy = 0, ey = 0;
-        whole(opaque->x0, opaque->x1, width, fx, ex);
-        whole(opaque->y0, opaque->y1, height, fy, ey);
-        if (fx < ex && fy < ey) {
-            span.sealX0 = static_cast<uint16_t>(fx);
-            span.sealX1 = static_cast<uint16_t>(ex);
-            span.sealY0 = static_cast<uint16_t>(fy);
-            span.sealY1 = static_cast<uint16_t>(ey);
+            const uint32_t left = tx * kTile;
+            const uint32_t x0 = std::max(reach.x0, left) - left;
+            const uint32_t x1 = std::min(reach.x1, left + kTile - 1) - left;
+            uint16_t* tileRows = covered.data() + static_cast<size_t>(tile) * kTile;
+            const uint16_t bits = columnBits(x0, x1);
+            uint32_t y = y0;
+            while (y <= y1 && (tileRows[y] & bits) == bits) {
+                ++y;
+            }
+            if (y > y1) {
+                continue;  // hidden behind what is above it here
+            }
+            listed.push_back({tile, Entry{shape, x0 | x1 << 4 | y0 << 8 | y1 << 12 | kind << 16}});
+            ++counts[tile];
+            tilePasses[tile] = std::max(tilePasses[tile], pass);
+            if (covers && opaque->x0 <= left + kTile - 1 && opaque->x1 >= left && opaque->y0 <= top + kTile - 1 &&
+                opaque->y1 >= top) {
+                const uint16_t hides = columnBits(std::max(opaque->x0, left) - left,
+                                                  std::min(opaque->x1, left + kTile - 1) - left);
+                const uint32_t last = std::min(opaque->y1, top + kTile - 1) - top;
+                for (uint32_t row = std::max(opaque->y0, top) - top; row <= last; ++row) {
+                    if (tileRows[row] != 0xFFFFu && (tileRows[row] |= hides) == 0xFFFFu) {
+                        ++fullRows[tile];
+                    }
+                }
+            }
         }
     }
-    spans.push_back(span);
-    visit(span, sealedTiles, [&](uint32_t tile) {
-        ++counts[tile];
-        tilePasses[tile] = std::max(tilePasses[tile], pass);
-    });
 }
 
 uint32_t TileBinner::finish() {
@@ -82,18 +109,8 @@ TileBinner::Written TileBinner::write(Range* ranges, Entry* lists) const {
             }
         }
     }
-    constexpr uint32_t kLast = kTile - 1;
-    sealedAgain.assign(counts.size(), 0);
-    for (const Span& s : spans) {
-        visit(s, sealedAgain, [&](uint32_t tile) {
-            const uint32_t left = tile % columns * kTile;
-            const uint32_t top = tile / columns * kTile;
-            const uint32_t place = (std::max<uint32_t>(s.x0, left) - left) |
-                                   (std::min<uint32_t>(s.x1, left + kLast) - left) << 4 |
-                                   (std::max<uint32_t>(s.y0, top) - top) << 8 |
-                                   (std::min<uint32_t>(s.y1, top + kLast) - top) << 12 | s.kind << 16;
-            lists[cursor[tile]++] = Entry{s.shape, place};
-        });
+    for (const Listed& l : listed) {
+        lists[cursor[l.tile]++] = l.entry;
     }
     // Back to the starts, so write() gives the same result if called again.
     for (size_t t = 0; t < counts.size(); ++t) {

@@ -1,10 +1,11 @@
 #pragma once
 // Sorts shapes into the screen's 16 x 16 pixel tiles: for each tile, the shapes that reach
 // it, in the order they were added (topmost first), each with where in the tile its box lies,
-// so the tile's pass needs the shape's record only for the pixels it reaches. A shape that
-// paints a whole tile opaque ends that tile's list: nothing added after it would show there.
-// Linear in the shapes and the tiles they cover: a counting pass, a prefix sum, a filling
-// pass. Keeps its scratch between frames.
+// so the tile's pass needs the shape's record only for the pixels it reaches. Each tile keeps
+// which of its pixels the opaque shapes added so far cover: a shape whose box lies wholly
+// within them is hidden there and left out, and a tile they cover whole takes no more.
+// Linear in the shapes and the tiles they reach: one pass decides and counts, a prefix sum,
+// then the lists are filled in the same order. Keeps its scratch between frames.
 
 #include <cstdint>
 #include <vector>
@@ -65,28 +66,23 @@ public:
     uint32_t tileCount() const { return columns * rows; }
 
 private:
-    struct Span {
-        uint16_t x0, y0, x1, y1;  // pixels
-        uint32_t kind;
-        uint32_t shape;
-        // The tiles it seals: columns [sealX0, sealX1) by rows [sealY0, sealY1).
-        uint16_t sealX0, sealY0, sealX1, sealY1;
+    // An entry as add() decided it, with the tile whose list it goes to.
+    struct Listed {
+        uint32_t tile;
+        Entry entry;
     };
-
-    // Calls `reach(tile)` for each of the span's tiles not yet sealed in `sealed`, then
-    // seals those it covers.
-    template <typename Reach>
-    void visit(const Span& span, std::vector<uint8_t>& sealed, Reach&& reach) const;
 
     uint32_t columns = 0;
     uint32_t rows = 0;
     uint32_t width = 0;
     uint32_t height = 0;
-    std::vector<Span> spans;
+    std::vector<Listed> listed;
     std::vector<uint32_t> counts;
     std::vector<Pass> tilePasses;
-    std::vector<uint8_t> sealedTiles;
-    mutable std::vector<uint8_t> sealedAgain;  // write() replays the sealing
+    // For each tile, sixteen rows of bits (bit c: column c) of the pixels that opaque shapes
+    // cover, or that lie outside the frame; and how many of its rows are full.
+    std::vector<uint16_t> covered;
+    std::vector<uint8_t> fullRows;
     mutable std::vector<uint32_t> cursor;
 };
 

@@ -107,5 +107,34 @@ TEST(TileBinner, AShapeOpaqueOverWholeTilesEndsTheirLists) {
     EXPECT_EQ(got.lists[got.ranges[1].first].shape, 0u);
 }
 
+TEST(TileBinner, AShapeHiddenByOpaqueShapesAboveItIsLeftOutOfThatTile) {
+    TileBinner binner;
+    binner.begin(32, 24);  // 2 x 2 tiles, the bottom ones 8 rows high
+    // Two opaque halves above cover tile (0,0) together; the second reaches into tile (1,0).
+    const TileBinner::Pixels left{0, 0, 7, 15}, right{8, 0, 19, 15};
+    binner.add(0, left, 0, TileBinner::Pass::Opaque, &left);
+    binner.add(1, right, 0, TileBinner::Pass::Opaque, &right);
+    // A picture under both: hidden in tile (0,0), seen in tile (1,0) past column 19 only.
+    binner.add(2, {4, 2, 20, 9}, 0, TileBinner::Pass::Blended);
+    binner.add(3, {18, 4, 19, 9}, 0, TileBinner::Pass::Filtered);  // hidden in tile (1,0)
+    // The bottom tiles' rows beyond the frame count as covered: this seals tile (0,1).
+    const TileBinner::Pixels low{0, 16, 15, 23};
+    binner.add(4, low, 0, TileBinner::Pass::Opaque, &low);
+    binner.add(5, {0, 16, 31, 23}, 0, TileBinner::Pass::Blended);
+    const Listed got = bin(binner);
+    ASSERT_EQ(got.ranges.size(), 4u);
+    std::vector<std::vector<uint32_t>> shapes;
+    for (const TileBinner::Range& r : got.ranges) {
+        shapes.emplace_back();
+        for (uint32_t i = r.first; i < r.first + r.count; ++i) {
+            shapes.back().push_back(got.lists[i].shape);
+        }
+    }
+    // Opaque tiles (0,0) and (0,1) first, then the blended ones, row by row.
+    EXPECT_EQ(got.ranges[0].tile, 0u);
+    EXPECT_EQ(got.ranges[1].tile, 1u << 16);
+    EXPECT_EQ(shapes, (std::vector<std::vector<uint32_t>>{{0, 1}, {4}, {1, 2}, {5}}));
+}
+
 }  // namespace
 }  // namespace orv
