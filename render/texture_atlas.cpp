@@ -61,7 +61,7 @@ TextureAtlas::TextureAtlas(OrvDevice& d, OrvQueue& q) : device{d}, queue{q}, max
 
 UniqueDeviceImage TextureAtlas::createSheet(uint32_t side) {
     return UniqueDeviceImage{device, {side, side}, VK_FORMAT_R8G8B8A8_UNORM,
-                             VK_IMAGE_USAGE_SAMPLED_BIT | VK_IMAGE_USAGE_TRANSFER_DST_BIT |
+                             VK_IMAGE_USAGE_SAMPLED_BIT | VK_IMAGE_USAGE_STORAGE_BIT | VK_IMAGE_USAGE_TRANSFER_DST_BIT |
                                  VK_IMAGE_USAGE_TRANSFER_SRC_BIT};
 }
 

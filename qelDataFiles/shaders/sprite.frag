@@ -1,9 +1,13 @@
 #version 450
 #extension GL_GOOGLE_include_directive : require
 
-#include "picture.glsl"
-
 layout(set = 0, binding = 0) uniform sampler2D atlas;
+
+vec4 atlasTexel(ivec2 at) {
+    return texelFetch(atlas, at, 0);
+}
+
+#include "picture.glsl"
 
 layout(location = 0) in vec2 texel;
 layout(location = 1) flat in vec4 rect;
@@ -30,8 +34,8 @@ void main() {
     }
     // A picture drawn texel by texel carries its height negated.
     if (rect.w < 0.0) {
-        outColor = nearestPicture(atlas, texel, vec4(rect.xyz, -rect.w)) * tint;
+        outColor = nearestPicture(texel, vec4(rect.xyz, -rect.w)) * tint;
         return;
     }
-    outColor = samplePicture(atlas, texel, rect) * tint;
+    outColor = samplePicture(texel, rect) * tint;
 }

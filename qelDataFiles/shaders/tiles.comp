@@ -12,7 +12,6 @@
 // composite front to back until a pixel is opaque.
 
 #include "draw_layout.h"
-#include "picture.glsl"
 
 const uint kTile = 16u;
 const uint kAllRows = 0xFFFFu;
@@ -38,7 +37,15 @@ layout(set = 0, binding = 1) uniform usamplerBuffer shapeTexels;
 // A tile to draw: its column and row (low and high 16 bits), where its list starts, how long.
 layout(set = 0, binding = 2) uniform usamplerBuffer rangeTexels;  // RGBA32UI
 layout(set = 0, binding = 3) uniform usamplerBuffer listTexels;   // RG32UI: shape, place
-layout(set = 0, binding = 4) uniform sampler2D atlas;
+// The atlas read as a storage image: a CPU driver loads its texels more cheaply than it
+// fetches them through a sampler.
+layout(set = 0, binding = 4, rgba8) uniform readonly image2D atlas;
+
+vec4 atlasTexel(ivec2 at) {
+    return imageLoad(atlas, at);
+}
+
+#include "picture.glsl"
 
 // A word of primitive `index` at byte `offset` of its record (render/draw_layout.h).
 uint primitiveWord(uint index, uint offset) {
@@ -221,9 +228,9 @@ void main() {
                     const bool filtered = kFilter && (kind & kFlagNearest) == 0u;
                     // Pixel art in these tiles takes the filter's path at its texel's centre (weights
                     // 1 and 0) rather than a read of its own, which every lane would pay for.
-                    const vec4 source = (kFilter ? blendTexels(atlas, filtered ? clamp(at - 0.5, vec2(0.0), q.zw - 1.0)
+                    const vec4 source = (kFilter ? blendTexels(filtered ? clamp(at - 0.5, vec2(0.0), q.zw - 1.0)
                                                                                : clamp(floor(at), vec2(0.0), q.zw - 1.0), q)
-                                                 : nearestPicture(atlas, at, q)) * tint;
+                                                 : nearestPicture(at, q)) * tint;
                     blended[k] += (1.0 - blended[k].a) * source;
                     done |= blended[k].a >= 1.0 ? 1u << k : 0u;
                 }

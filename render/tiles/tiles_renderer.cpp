@@ -63,7 +63,7 @@ void TilesRenderer::createLayouts() {
     VkDevice vk = device.getDevice();
     VkDescriptorSetLayoutBinding bindings[kBindings]{};
     for (uint32_t i = 0; i < kBindings; ++i) {
-        const VkDescriptorType type = i == 4   ? VK_DESCRIPTOR_TYPE_COMBINED_IMAGE_SAMPLER
+        const VkDescriptorType type = i == 4   ? VK_DESCRIPTOR_TYPE_STORAGE_IMAGE
                                       : i == 0 ? VK_DESCRIPTOR_TYPE_STORAGE_BUFFER
                                                : VK_DESCRIPTOR_TYPE_UNIFORM_TEXEL_BUFFER;
         bindings[i] = {i, type, 1, VK_SHADER_STAGE_COMPUTE_BIT, nullptr};
@@ -118,7 +118,7 @@ void TilesRenderer::createDescriptorSets() {
     const VkDescriptorPoolSize sizes[] = {
         {VK_DESCRIPTOR_TYPE_STORAGE_BUFFER, static_cast<uint32_t>(MAX_FRAMES_IN_FLIGHT)},
         {VK_DESCRIPTOR_TYPE_UNIFORM_TEXEL_BUFFER, static_cast<uint32_t>(3 * MAX_FRAMES_IN_FLIGHT)},
-        {VK_DESCRIPTOR_TYPE_COMBINED_IMAGE_SAMPLER, static_cast<uint32_t>(MAX_FRAMES_IN_FLIGHT)}};
+        {VK_DESCRIPTOR_TYPE_STORAGE_IMAGE, static_cast<uint32_t>(MAX_FRAMES_IN_FLIGHT)}};
     VkDescriptorPoolCreateInfo poolInfo{};
     poolInfo.sType = VK_STRUCTURE_TYPE_DESCRIPTOR_POOL_CREATE_INFO;
     poolInfo.maxSets = MAX_FRAMES_IN_FLIGHT;
@@ -235,7 +235,7 @@ void TilesRenderer::updateDescriptorSet(Slot& slot) {
         slot.views[b] = VkHandle<VkBufferView>{vk, view, vkDestroyBufferView};
         views[b] = view;
     }
-    const VkDescriptorImageInfo picture{atlas.sampler(), atlas.view(), VK_IMAGE_LAYOUT_GENERAL};
+    const VkDescriptorImageInfo picture{VK_NULL_HANDLE, atlas.view(), VK_IMAGE_LAYOUT_GENERAL};
     VkWriteDescriptorSet writes[kBindings]{};
     for (uint32_t i = 0; i < kBindings; ++i) {
         writes[i].sType = VK_STRUCTURE_TYPE_WRITE_DESCRIPTOR_SET;
@@ -243,7 +243,7 @@ void TilesRenderer::updateDescriptorSet(Slot& slot) {
         writes[i].dstBinding = i;
         writes[i].descriptorCount = 1;
         if (i == 4) {
-            writes[i].descriptorType = VK_DESCRIPTOR_TYPE_COMBINED_IMAGE_SAMPLER;
+            writes[i].descriptorType = VK_DESCRIPTOR_TYPE_STORAGE_IMAGE;
             writes[i].pImageInfo = &picture;
         } else if (i == 0) {
             writes[i].descriptorType = VK_DESCRIPTOR_TYPE_STORAGE_BUFFER;
