@@ -1263,7 +1263,7 @@ def print_ratios(cap, engines, repeats):
     """Per engine, its ratio to pygame beside its share of its floor."""
     for floor in (FLOOR, FLOOR_BATCH):
         tops = [rec["largest_n"][floor] for rec in repeats if floor in rec["largest_n"]
-                and rec["largest_n"][floor] == rec["ladder"][floor][-1]["n"]]
+                and rec["ladder"].get(floor) and rec["largest_n"][floor] == rec["ladder"][floor][-1]["n"]]
         if tops:
             print(f"{floor} kept up at its highest N ({', '.join(map(str, tops))}): shares of it are upper bounds")
     for e in engines:

@@ -12,7 +12,10 @@ from qel_testing import HERE, PYTHON, VALIDATION_MARKS
 
 
 SCRIPT = """
-import qel
+import signal, qel
+# A suite started in the background by a shell inherits Ctrl-C ignored; this is what a
+# terminal's script gets.
+signal.signal(signal.SIGINT, signal.default_int_handler)
 qel.init([], 320, 240)
 qel.createCircle(100, 100, 20, "#ff0000", 0)
 print("running", flush=True)
