@@ -24,6 +24,13 @@ struct FramePush {
     uint32_t firstRange;
 };
 
+// The pixels are a storage buffer, the primitives, tiles and lists texels, the atlas an image.
+VkDescriptorType bindingType(uint32_t binding) {
+    return binding == 4 ? VK_DESCRIPTOR_TYPE_STORAGE_IMAGE
+           : binding == 0 ? VK_DESCRIPTOR_TYPE_STORAGE_BUFFER
+                          : VK_DESCRIPTOR_TYPE_UNIFORM_TEXEL_BUFFER;
+}
+
 // The pass a primitive's tiles need: pictures blend, smooth scaled ones are filtered too, and only
 // the filtering pass tests the sides of a turned quad.
 TileBinner::Pass passOf(const Primitive& p) {
@@ -63,10 +70,7 @@ void TilesRenderer::createLayouts() {
     VkDevice vk = device.getDevice();
     VkDescriptorSetLayoutBinding bindings[kBindings]{};
     for (uint32_t i = 0; i < kBindings; ++i) {
-        const VkDescriptorType type = i == 4   ? VK_DESCRIPTOR_TYPE_STORAGE_IMAGE
-                                      : i == 0 ? VK_DESCRIPTOR_TYPE_STORAGE_BUFFER
-                                               : VK_DESCRIPTOR_TYPE_UNIFORM_TEXEL_BUFFER;
-        bindings[i] = {i, type, 1, VK_SHADER_STAGE_COMPUTE_BIT, nullptr};
+        bindings[i] = {i, bindingType(i), 1, VK_SHADER_STAGE_COMPUTE_BIT, nullptr};
     }
     VkDescriptorSetLayoutCreateInfo setInfo{};
     setInfo.sType = VK_STRUCTURE_TYPE_DESCRIPTOR_SET_LAYOUT_CREATE_INFO;
@@ -242,14 +246,12 @@ void TilesRenderer::updateDescriptorSet(Slot& slot) {
         writes[i].dstSet = slot.set;
         writes[i].dstBinding = i;
         writes[i].descriptorCount = 1;
+        writes[i].descriptorType = bindingType(i);
         if (i == 4) {
-            writes[i].descriptorType = VK_DESCRIPTOR_TYPE_STORAGE_IMAGE;
             writes[i].pImageInfo = &picture;
         } else if (i == 0) {
-            writes[i].descriptorType = VK_DESCRIPTOR_TYPE_STORAGE_BUFFER;
             writes[i].pBufferInfo = &pixels;
         } else {
-            writes[i].descriptorType = VK_DESCRIPTOR_TYPE_UNIFORM_TEXEL_BUFFER;
             writes[i].pTexelBufferView = &views[i - 1];
         }
     }

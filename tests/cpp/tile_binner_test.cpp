@@ -121,6 +121,11 @@ TEST(TileBinner, AShapeHiddenByOpaqueShapesAboveItIsLeftOutOfThatTile) {
     const TileBinner::Pixels low{0, 16, 15, 23};
     binner.add(4, low, 0, TileBinner::Pass::Opaque, &low);
     binner.add(5, {0, 16, 31, 23}, 0, TileBinner::Pass::Blended);
+    // In tile (1,1), opaque over rows 0 to 3: a shape down to row 4 shows, one to row 3 does not.
+    const TileBinner::Pixels band{24, 16, 31, 19};
+    binner.add(6, band, 0, TileBinner::Pass::Opaque, &band);
+    binner.add(7, {24, 18, 31, 20}, 0);
+    binner.add(8, {24, 17, 31, 19}, 0);
     const Listed got = bin(binner);
     ASSERT_EQ(got.ranges.size(), 4u);
     std::vector<std::vector<uint32_t>> shapes;
@@ -133,7 +138,7 @@ TEST(TileBinner, AShapeHiddenByOpaqueShapesAboveItIsLeftOutOfThatTile) {
     // Opaque tiles (0,0) and (0,1) first, then the blended ones, row by row.
     EXPECT_EQ(got.ranges[0].tile, 0u);
     EXPECT_EQ(got.ranges[1].tile, 1u << 16);
-    EXPECT_EQ(shapes, (std::vector<std::vector<uint32_t>>{{0, 1}, {4}, {1, 2}, {5}}));
+    EXPECT_EQ(shapes, (std::vector<std::vector<uint32_t>>{{0, 1}, {4}, {1, 2}, {5, 6, 7}}));
 }
 
 }  // namespace
