@@ -5,7 +5,8 @@
 // Draws the frame's primitives (render/draw_layout.h) in 16 x 16 pixel tiles, one workgroup
 // for each tile that some primitive reaches (the others keep the clear colour the buffer was
 // filled with). The host lists for each such tile the primitives that reach it, topmost
-// first; each invocation owns one 16-pixel column of its tile and walks the tile's list once.
+// first, a list for each half of the tile; each invocation owns one 16-pixel column of its tile
+// and walks its half's list once.
 // The rows a primitive covers in a column are found at once as a bit mask, not tested pixel
 // by pixel. Tiles of only opaque primitives give each pixel the colour of the first one
 // holding its centre; tiles with pictures, text or colours seen through (built with kBlend)
@@ -34,7 +35,8 @@ layout(std430, set = 0, binding = 0) writeonly buffer Target { uint pixels[]; };
 // The primitives' records as RGBA32UI texels, and the tiles and their lists: a CPU driver
 // fetches texels with vector gathers, where it loads from a storage buffer lane by lane.
 layout(set = 0, binding = 1) uniform usamplerBuffer shapeTexels;
-// A tile to draw: its column and row (low and high 16 bits), where its list starts, how long.
+// A tile to draw: its column and row (low and high 16 bits), where its lists start, how long
+// the left half's and the right half's are.
 layout(set = 0, binding = 2) uniform usamplerBuffer rangeTexels;  // RGBA32UI
 layout(set = 0, binding = 3) uniform usamplerBuffer listTexels;   // RG32UI: shape, place
 // The atlas read as a storage image: a CPU driver loads its texels more cheaply than it
@@ -189,7 +191,11 @@ void main() {
         blended[k] = vec4(0.0);
     }
 
-    for (uint i = range.y; i < range.y + range.z && done != kAllRows; ++i) {
+    // Each half of the tile has its own list (the right one after the left): the eight
+    // columns a CPU driver runs as one vector walk only the shapes that reach them.
+    const uint listStart = column < kTile / 2u ? range.y : range.y + range.z;
+    const uint listEnd = listStart + (column < kTile / 2u ? range.z : range.w);
+    for (uint i = listStart; i < listEnd && done != kAllRows; ++i) {
         const uvec2 listed = texelFetch(listTexels, int(i)).xy;
         const Entry entry = Entry(listed.x, listed.y);
         if (column < (entry.place & 15u) || column > ((entry.place >> 4) & 15u)) {

@@ -19,7 +19,7 @@ void TileBinner::begin(uint32_t frameWidth, uint32_t frameHeight) {
     columns = (width + kTile - 1) / kTile;
     rows = (height + kTile - 1) / kTile;
     listed.clear();
-    counts.assign(tileCount(), 0);
+    counts.assign(static_cast<size_t>(tileCount()) * 2, 0);
     tilePasses.assign(tileCount(), Pass::Opaque);
     covered.assign(static_cast<size_t>(tileCount()) * kTile, 0);
     fullRows.assign(tileCount(), 0);
@@ -61,16 +61,23 @@ void TileBinner::add(uint32_t shape, const Pixels& reach, uint32_t kind, Pass pa
             const uint32_t x0 = std::max(reach.x0, left) - left;
             const uint32_t x1 = std::min(reach.x1, left + kTile - 1) - left;
             uint16_t* tileRows = covered.data() + static_cast<size_t>(tile) * kTile;
-            const uint16_t bits = columnBits(x0, x1);
-            uint32_t y = y0;
-            while (y <= y1 && (tileRows[y] & bits) == bits) {
-                ++y;
+            const Entry entry{shape, x0 | x1 << 4 | y0 << 8 | y1 << 12 | kind << 16};
+            bool seen = false;
+            for (uint32_t half = x0 / kHalf; half <= x1 / kHalf; ++half) {
+                const uint16_t bits = columnBits(std::max(x0, half * kHalf), std::min(x1, half * kHalf + kHalf - 1));
+                uint32_t y = y0;
+                while (y <= y1 && (tileRows[y] & bits) == bits) {
+                    ++y;
+                }
+                if (y <= y1) {  // else hidden behind what is above it here
+                    listed.push_back({tile * 2 + half, entry});
+                    ++counts[tile * 2 + half];
+                    seen = true;
+                }
             }
-            if (y > y1) {
-                continue;  // hidden behind what is above it here
+            if (!seen) {
+                continue;
             }
-            listed.push_back({tile, Entry{shape, x0 | x1 << 4 | y0 << 8 | y1 << 12 | kind << 16}});
-            ++counts[tile];
             tilePasses[tile] = std::max(tilePasses[tile], pass);
             if (covers && opaque->x0 <= left + kTile - 1 && opaque->x1 >= left && opaque->y0 <= top + kTile - 1 &&
                 opaque->y1 >= top) {
@@ -102,15 +109,15 @@ TileBinner::Written TileBinner::write(Range* ranges, Entry* lists) const {
     uint32_t* const groups[] = {&written.opaque, &written.blended, &written.filtered};
     uint32_t next = 0;
     for (const Pass pass : {Pass::Opaque, Pass::Blended, Pass::Filtered}) {
-        for (uint32_t t = 0; t < counts.size(); ++t) {
-            if (counts[t] != 0 && tilePasses[t] == pass) {
-                ranges[next++] = Range{t % columns | (t / columns) << 16, cursor[t], counts[t], 0};
+        for (uint32_t t = 0; t < tileCount(); ++t) {
+            if (counts[2 * t] + counts[2 * t + 1] != 0 && tilePasses[t] == pass) {
+                ranges[next++] = Range{t % columns | (t / columns) << 16, cursor[2 * t], counts[2 * t], counts[2 * t + 1]};
                 ++*groups[static_cast<size_t>(pass)];
             }
         }
     }
     for (const Listed& l : listed) {
-        lists[cursor[l.tile]++] = l.entry;
+        lists[cursor[l.list]++] = l.entry;
     }
     // Back to the starts, so write() gives the same result if called again.
     for (size_t t = 0; t < counts.size(); ++t) {

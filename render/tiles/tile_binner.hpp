@@ -1,7 +1,9 @@
 #pragma once
 // Sorts shapes into the screen's 16 x 16 pixel tiles: for each tile, the shapes that reach
 // it, in the order they were added (topmost first), each with where in the tile its box lies,
-// so the tile's pass needs the shape's record only for the pixels it reaches. Each tile keeps
+// so the tile's pass needs the shape's record only for the pixels it reaches. Each tile has
+// a list for its left eight columns and one for its right eight: a CPU driver runs eight
+// columns in one vector, and a shape listed for the other half costs that vector nothing. Each tile keeps
 // which of its pixels the opaque shapes added so far cover: a shape whose box lies wholly
 // within them is hidden there and left out, and a tile they cover whole takes no more.
 // Linear in the shapes and the tiles they reach: one pass decides and counts, a prefix sum,
@@ -17,13 +19,15 @@ namespace orv {
 class TileBinner {
 public:
     static constexpr uint32_t kTile = 16;
+    static constexpr uint32_t kHalf = kTile / 2;
 
-    // A tile that some shape reaches: where it is, and where its list is.
+    // A tile that some shape reaches: where it is, and where its lists are: the left half's
+    // from `first`, the right half's right after it.
     struct Range {
         uint32_t tile;  // column in the low 16 bits, row in the high
         uint32_t first;
-        uint32_t count;
-        uint32_t unused;
+        uint32_t left;   // entries for columns 0 to 7
+        uint32_t right;  // entries for columns 8 to 15
     };
 
     // One shape in one tile's list.
@@ -66,9 +70,9 @@ public:
     uint32_t tileCount() const { return columns * rows; }
 
 private:
-    // An entry as add() decided it, with the tile whose list it goes to.
+    // An entry as add() decided it, with the list it goes to: tile * 2 + half.
     struct Listed {
-        uint32_t tile;
+        uint32_t list;
         Entry entry;
     };
 
@@ -77,7 +81,7 @@ private:
     uint32_t width = 0;
     uint32_t height = 0;
     std::vector<Listed> listed;
-    std::vector<uint32_t> counts;
+    std::vector<uint32_t> counts;  // for each list, tile * 2 + half
     std::vector<Pass> tilePasses;
     // For each tile, sixteen rows of bits (bit c: column c) of the pixels that opaque shapes
     // cover, or that lie outside the frame; and how many of its rows are full.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace orv {
@@ -11,6 +12,16 @@ struct Listed {
     std::vector<TileBinner::Range> ranges;
     std::vector<TileBinner::Entry> lists;
 };
+
+// The shapes of a tile's left and right lists.
+using Halves = std::pair<std::vector<uint32_t>, std::vector<uint32_t>>;
+Halves shapesOf(const Listed& got, const TileBinner::Range& r) {
+    Halves out;
+    for (uint32_t i = r.first; i < r.first + r.left + r.right; ++i) {
+        (i < r.first + r.left ? out.first : out.second).push_back(got.lists[i].shape);
+    }
+    return out;
+}
 
 Listed bin(TileBinner& binner) {
     Listed out;
@@ -35,19 +46,19 @@ TEST(TileBinner, ListsReachedTilesInOrderWithWhereEachShapeLies) {
     const auto place = [](uint32_t x0, uint32_t x1, uint32_t y0, uint32_t y1, uint32_t kind) {
         return x0 | x1 << 4 | y0 << 8 | y1 << 12 | kind << 16;
     };
-    // Tile (0,0): the first shape from column 10 to 15, then the full one.
+    // Tile (0,0): the first shape from column 10 to 15, in the right half's list only, then the
+    // full one in both.
     EXPECT_EQ(got.ranges[0].tile, 0u);
-    ASSERT_EQ(got.ranges[0].count, 2u);
-    EXPECT_EQ(got.lists[got.ranges[0].first].shape, 0u);
-    EXPECT_EQ(got.lists[got.ranges[0].first].place, place(10, 15, 3, 5, 1));
-    EXPECT_EQ(got.lists[got.ranges[0].first + 1].place, place(0, 15, 0, 15, 0));
-    // Tile (1,0): columns 16 to 20 of the first shape are its 0 to 4.
+    EXPECT_EQ(shapesOf(got, got.ranges[0]), Halves({1}, {0, 1}));
+    EXPECT_EQ(got.lists[got.ranges[0].first].place, place(0, 15, 0, 15, 0));
+    EXPECT_EQ(got.lists[got.ranges[0].first + 1].place, place(10, 15, 3, 5, 1));
+    // Tile (1,0): columns 16 to 20 of the first shape are its 0 to 4, in the left half.
     EXPECT_EQ(got.ranges[1].tile, 1u);
     EXPECT_EQ(got.lists[got.ranges[1].first].place, place(0, 4, 3, 5, 1));
     // Tile (2,1) holds the full shape (cut to the frame) above the last one.
     const TileBinner::Range& last = got.ranges[5];
     EXPECT_EQ(last.tile, 2u | 1u << 16);
-    ASSERT_EQ(last.count, 2u);
+    EXPECT_EQ(shapesOf(got, last), Halves({1, 2}, {}));
     EXPECT_EQ(got.lists[last.first].place, place(0, 7, 0, 3, 0));
     EXPECT_EQ(got.lists[last.first + 1].shape, 2u);
     EXPECT_EQ(got.lists[last.first + 1].place, place(1, 3, 1, 2, 2));
@@ -84,7 +95,7 @@ TEST(TileBinner, TilesAreGroupedByTheLastPassAnyOfTheirShapesNeeds) {
     for (size_t i = 0; i < 4; ++i) {
         EXPECT_EQ(ranges[i].tile, order[i]) << i;
     }
-    EXPECT_EQ(ranges[3].count, 3u);
+    EXPECT_EQ(ranges[3].left + ranges[3].right, 4u);  // the full shape in both halves
 }
 
 TEST(TileBinner, AShapeOpaqueOverWholeTilesEndsTheirLists) {
@@ -101,9 +112,11 @@ TEST(TileBinner, AShapeOpaqueOverWholeTilesEndsTheirLists) {
     ASSERT_EQ(got.ranges.size(), 6u);
     std::vector<uint32_t> counts;
     for (const TileBinner::Range& r : got.ranges) {
-        counts.push_back(r.count);
+        counts.push_back(r.left);
+        counts.push_back(r.right);
     }
-    EXPECT_EQ(counts, (std::vector<uint32_t>{3, 1, 1, 2, 2, 2}));
+    // Tile (0,0): the opaque shape hides the right half only.
+    EXPECT_EQ(counts, (std::vector<uint32_t>{2, 1, 1, 1, 1, 0, 2, 2, 2, 2, 2, 0}));
     EXPECT_EQ(got.lists[got.ranges[1].first].shape, 0u);
 }
 
@@ -128,17 +141,14 @@ TEST(TileBinner, AShapeHiddenByOpaqueShapesAboveItIsLeftOutOfThatTile) {
     binner.add(8, {24, 17, 31, 19}, 0);
     const Listed got = bin(binner);
     ASSERT_EQ(got.ranges.size(), 4u);
-    std::vector<std::vector<uint32_t>> shapes;
+    std::vector<Halves> shapes;
     for (const TileBinner::Range& r : got.ranges) {
-        shapes.emplace_back();
-        for (uint32_t i = r.first; i < r.first + r.count; ++i) {
-            shapes.back().push_back(got.lists[i].shape);
-        }
+        shapes.push_back(shapesOf(got, r));
     }
     // Opaque tiles (0,0) and (0,1) first, then the blended ones, row by row.
     EXPECT_EQ(got.ranges[0].tile, 0u);
     EXPECT_EQ(got.ranges[1].tile, 1u << 16);
-    EXPECT_EQ(shapes, (std::vector<std::vector<uint32_t>>{{0, 1}, {4}, {1, 2}, {5, 6, 7}}));
+    EXPECT_EQ(shapes, (std::vector<Halves>{{{0}, {1}}, {{4}, {4}}, {{1, 2}, {}}, {{5}, {5, 6, 7}}}));
 }
 
 }  // namespace
