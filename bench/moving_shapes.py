@@ -47,7 +47,8 @@ each repeat's largest N is set over pygame's per-shape figure of the repeat of t
 The pictures-and-text scene moves 2,000 32x32 sprites (a PNG made with Pillow, its corners
 transparent) by one moveMany a frame and changes the text of 200 labels every frame; it runs
 once per repeat on each of --renderers and keeps 60 fps by the mean-period rule (median over
-the repeats). Batch calls: moveMany and updateColors in ns per object (NumPy int64 ids,
+the repeats); then again with every sprite also turned (each at its own speed) and scaled
+(0.5 to 1.5 times and back) anew every frame. Batch calls: moveMany and updateColors in ns per object (NumPy int64 ids,
 float64 coordinates, int64 colours) and objectAt in us per call at random points of a scene
 that stays put, 20,000 objects, timed like the per-call figures.
 
@@ -604,7 +605,8 @@ def child_pictures(job):
         count = job["sprites"]
         x = [rng.uniform(0, hi_x) for _ in range(count)]
         y = [rng.uniform(0, hi_y) for _ in range(count)]
-        ids = [qel.createSprite(x[i], y[i], path).id for i in range(count)]
+        sprite_handles = [qel.createSprite(x[i], y[i], path) for i in range(count)]
+        ids = [sprite.id for sprite in sprite_handles]
     speed = lambda: rng.uniform(0.0, MAX_SPEED) * rng.choice((-1.0, 1.0))
     sprites = ArrayBounce(np, x, y, [speed() for _ in x], [speed() for _ in y],
                           [0.0] * count, [hi_x] * count, [0.0] * count, [hi_y] * count)
@@ -614,18 +616,24 @@ def child_pictures(job):
     id_column = np.array(ids, dtype=np.int64)
     move_many, xs, ys = qel.moveMany, sprites.x, sprites.y
     counter = [0]
+    spins = [rng.uniform(-3.0, 3.0) for _ in ids] if job.get("turning") else []
 
     def update():
         sprites.step(SIM_DT)
         move_many(id_column, xs, ys)
         counter[0] += 1
         score = counter[0]
+        if spins:
+            grow = 1.0 + 0.5 * math.sin(score * 0.05)
+            for sprite, spin in zip(sprite_handles, spins):
+                sprite.angle = score * spin
+                sprite.scale = grow
         for i, set_text in enumerate(set_texts):
             set_text(f"player {i} score {score + i}")
 
     frame, state = paced_frame(qel, update, poll_start)
     result = run_frames(frame, job)
-    result.update(sprites=count, labels=len(labels), startup_ms=startup / 1e6, renderer=qel.getRenderer(),
+    result.update(sprites=count, labels=len(labels), turning=bool(spins), startup_ms=startup / 1e6, renderer=qel.getRenderer(),
                   module=qel.__file__,
                   idle_polls_per_frame=state["idle_polls"] / max(1, result["frames"]),
                   keeps_60fps=result["period"]["mean"] <= BUDGET_MS)
@@ -1140,22 +1148,23 @@ def run_bunnymark(args, engines):
     return out
 
 
-def run_pictures(args, engines):
+def run_pictures(args, engines, turning=False):
     """The pictures-and-text scene once per engine in each repeat, the engines in turn; each
-    is reported under its name less "qel-" ("tiles", "tiles-before", ...)."""
+    is reported under its name less "qel-" ("tiles", "tiles-before", ...). `turning`: every
+    sprite is also turned and scaled anew every frame."""
     runs = {e[len("qel-"):]: [] for e in engines}
     for i in range(args.repeats):
-        note(args, f"  pictures and text, repeat {i + 1} of {args.repeats}")
+        note(args, f"  pictures and text{' (turning)' if turning else ''}, repeat {i + 1} of {args.repeats}")
         for e in engines:
             r = e[len("qel-"):]
-            job = dict(engine_job(e), kind="pictures", sprites=args.sprites, labels=args.labels,
+            job = dict(engine_job(e), kind="pictures", sprites=args.sprites, labels=args.labels, turning=turning,
                        seed=args.seed, frames=args.frames, warmup=args.warmup, budget=args.budget)
             one = checked_renderer(args, e, job["renderer"], run_child(args, job, rung_timeout(args)))
             if "error" not in one:
                 note(args, f"  qel-{r:7s} pictures: period mean {one['period']['mean']:.2f} ms, "
                            f"update {one['update']['median']:.2f} ms, draw {one['draw']['median']:.2f} ms")
             runs[r].append(one)
-    out = {"sprites": args.sprites, "labels": args.labels, "renderers": {}}
+    out = {"sprites": args.sprites, "labels": args.labels, "turning": turning, "renderers": {}}
     for r, results in runs.items():
         ok = [one for one in results if "error" not in one]
         s = spread([one["period"]["mean"] if "error" not in one else None for one in results], statistics.median)
@@ -1170,7 +1179,7 @@ def run_pictures(args, engines):
             "errors": [one["error"] for one in results if "error" in one],
             "runs": [{"error": one["error"]} if "error" in one else
                      {k: one[k] for k in ("frames", "period", "update", "draw", "total", "cpu", "keeps_60fps",
-                                          "sprites", "labels", "startup_ms")} for one in results]}
+                                          "sprites", "labels", "turning", "startup_ms")} for one in results]}
     if "tiles" in out["renderers"]:
         out["target"] = {"renderer": "tiles", "met": out["renderers"]["tiles"]["keeps_60fps"]}
     # Now over before per repeat, for the mean period and the busy and CPU time a frame.
@@ -1314,7 +1323,8 @@ def print_batch(batch):
 
 
 def print_pictures(pictures):
-    print(f"\npictures and text: {pictures['sprites']} sprites of {SPRITE_SIZE}x{SPRITE_SIZE} moved by one "
+    turned = ", each turned and scaled anew," if pictures.get("turning") else ""
+    print(f"\npictures and text: {pictures['sprites']} sprites of {SPRITE_SIZE}x{SPRITE_SIZE}{turned} moved by one "
           f"qel.moveMany a frame, {pictures['labels']} labels (size {LABEL_SIZE}) whose text changes every frame")
     width = max([7] + [len(r) for r in pictures["renderers"]])
     for r, block in pictures["renderers"].items():
@@ -1423,8 +1433,9 @@ def print_report(report):
             print(f"  {name:20s} {ns:8.1f}{extra}")
     if report.get("batch"):
         print_batch(report["batch"])
-    if report.get("pictures"):
-        print_pictures(report["pictures"])
+    for key in ("pictures", "turning_pictures"):
+        if report.get(key):
+            print_pictures(report[key])
     calls = report.get("batch_calls")
     if calls and "ns_per_object" in calls:
         print_batch_calls(calls)
@@ -1476,8 +1487,9 @@ def run_moving_shapes(args, report, engines, ladder, renderers, batch_renderers,
         report["batch"] = run_batch(args, [f"qel-{r}{BATCH_SUFFIX}" for r in batch_renderers] + [FLOOR_BATCH],
                                     report["repeats"])
     if args.sprites > 0 and renderers:
-        report["pictures"] = run_pictures(args, [e for e in engines if engine_kind(e)[0] == "qel"
-                                                 and engine_variant(e) != "offscreen"])
+        drawing = [e for e in engines if engine_kind(e)[0] == "qel" and engine_variant(e) != "offscreen"]
+        report["pictures"] = run_pictures(args, drawing)
+        report["turning_pictures"] = run_pictures(args, drawing, turning=True)
     if args.batch_call_objects > 0:
         note(args, "  batch call timings")
         report["batch_calls"] = run_batch_calls(args)

@@ -138,15 +138,18 @@ def test_tiny_benchmark_run_reports_every_figure(build_dir, tmp_path):
     assert batch["target"] == {"engine": "qel-tiles-batch", "n": 30000, "largest_n": largest,
                                "met": bool(largest and largest >= 30000)}
 
-    pictures = report["pictures"]
-    assert (pictures["sprites"], pictures["labels"]) == (50, 10)
-    for renderer, block in pictures["renderers"].items():
-        assert block["errors"] == [] and len(block["runs"]) == 2
-        assert all(run["sprites"] == 50 and run["labels"] == 10 and run["frames"] >= 5 for run in block["runs"])
-        assert block["period_mean_ms"]["each"] == [run["period"]["mean"] for run in block["runs"]]
-        assert block["keeps_60fps"] == (block["period_mean_ms"]["median"] <= budget)
-    assert list(pictures["renderers"]) == ["tiles", "raster"]
-    assert pictures["target"] == {"renderer": "tiles", "met": pictures["renderers"]["tiles"]["keeps_60fps"]}
+    for key, turning in (("pictures", False), ("turning_pictures", True)):
+        pictures = report[key]
+        assert (pictures["sprites"], pictures["labels"], pictures["turning"]) == (50, 10, turning)
+        for renderer, block in pictures["renderers"].items():
+            assert block["errors"] == [] and len(block["runs"]) == 2
+            assert all((run["sprites"], run["labels"], run["turning"]) == (50, 10, turning) and run["frames"] >= 5
+                       for run in block["runs"])
+            assert block["period_mean_ms"]["each"] == [run["period"]["mean"] for run in block["runs"]]
+            assert block["keeps_60fps"] == (block["period_mean_ms"]["median"] <= budget)
+        assert list(pictures["renderers"]) == ["tiles", "raster"]
+        assert pictures["target"] == {"renderer": "tiles", "met": pictures["renderers"]["tiles"]["keeps_60fps"]}
+    assert ", each turned and scaled anew," in proc.stdout
 
     calls = report["per_call_ns"]
     assert set(calls["ns_per_call"]) == {"qel.moveTo", "qel.updateColor", "circle.moveRight", "qel.buttonDown",
