@@ -139,6 +139,11 @@ TEST(TileBinner, AShapeHiddenByOpaqueShapesAboveItIsLeftOutOfThatTile) {
     binner.add(6, band, 0, TileBinner::Pass::Opaque, &band);
     binner.add(7, {24, 18, 31, 20}, 0);
     binner.add(8, {24, 17, 31, 19}, 0);
+    // Then opaque over its left half: a shape reaching both halves, hidden on the left only,
+    // is listed on the right only.
+    const TileBinner::Pixels leftHalf{16, 16, 23, 23};
+    binner.add(9, leftHalf, 0, TileBinner::Pass::Opaque, &leftHalf);
+    binner.add(10, {20, 16, 27, 20}, 0);
     const Listed got = bin(binner);
     ASSERT_EQ(got.ranges.size(), 4u);
     std::vector<Halves> shapes;
@@ -148,7 +153,7 @@ TEST(TileBinner, AShapeHiddenByOpaqueShapesAboveItIsLeftOutOfThatTile) {
     // Opaque tiles (0,0) and (0,1) first, then the blended ones, row by row.
     EXPECT_EQ(got.ranges[0].tile, 0u);
     EXPECT_EQ(got.ranges[1].tile, 1u << 16);
-    EXPECT_EQ(shapes, (std::vector<Halves>{{{0}, {1}}, {{4}, {4}}, {{1, 2}, {}}, {{5}, {5, 6, 7}}}));
+    EXPECT_EQ(shapes, (std::vector<Halves>{{{0}, {1}}, {{4}, {4}}, {{1, 2}, {}}, {{5, 9}, {5, 6, 7, 10}}}));
 }
 
 }  // namespace
