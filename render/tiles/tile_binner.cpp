@@ -18,7 +18,7 @@ void TileBinner::begin(uint32_t frameWidth, uint32_t frameHeight) {
     height = frameHeight;
     columns = (width + kTile - 1) / kTile;
     rows = (height + kTile - 1) / kTile;
-    listed.clear();
+    listedCount = 0;
     counts.assign(static_cast<size_t>(tileCount()) * 2, 0);
     tilePasses.assign(tileCount(), Pass::Opaque);
     covered.assign(static_cast<size_t>(tileCount()) * kTile, 0);
@@ -48,6 +48,13 @@ void TileBinner::begin(uint32_t frameWidth, uint32_t frameHeight) {
 
 void TileBinner::add(uint32_t shape, const Pixels& reach, uint32_t kind, Pass pass, const Pixels* opaque) {
     const bool covers = opaque != nullptr && !opaque->empty();
+    // Room for every half of every tile the box reaches, so the entries are written in place:
+    // built whole and pushed, they went through the stack and stalled the store that followed.
+    const size_t most = static_cast<size_t>(reach.y1 / kTile - reach.y0 / kTile + 1) *
+                        (reach.x1 / kTile - reach.x0 / kTile + 1) * 2;
+    if (listedCount + most > listed.size()) {
+        listed.resize(std::max(listed.size() * 2, listedCount + most));
+    }
     for (uint32_t ty = reach.y0 / kTile; ty <= reach.y1 / kTile; ++ty) {
         const uint32_t top = ty * kTile;
         const uint32_t y0 = std::max(reach.y0, top) - top;
@@ -70,7 +77,9 @@ void TileBinner::add(uint32_t shape, const Pixels& reach, uint32_t kind, Pass pa
                     ++y;
                 }
                 if (y <= y1) {  // else hidden behind what is above it here
-                    listed.push_back({tile * 2 + half, entry});
+                    Listed& l = listed[listedCount++];
+                    l.list = tile * 2 + half;
+                    l.entry = entry;
                     ++counts[tile * 2 + half];
                     seen = true;
                 }
@@ -116,7 +125,8 @@ TileBinner::Written TileBinner::write(Range* ranges, Entry* lists) const {
             }
         }
     }
-    for (const Listed& l : listed) {
+    for (size_t i = 0; i < listedCount; ++i) {
+        const Listed& l = listed[i];
         lists[cursor[l.list]++] = l.entry;
     }
     // Back to the starts, so write() gives the same result if called again.

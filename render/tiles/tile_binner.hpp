@@ -80,7 +80,8 @@ private:
     uint32_t rows = 0;
     uint32_t width = 0;
     uint32_t height = 0;
-    std::vector<Listed> listed;
+    std::vector<Listed> listed;  // the first listedCount are this frame's
+    size_t listedCount = 0;
     std::vector<uint32_t> counts;  // for each list, tile * 2 + half
     std::vector<Pass> tilePasses;
     // For each tile, sixteen rows of bits (bit c: column c) of the pixels that opaque shapes
