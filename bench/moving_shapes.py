@@ -48,9 +48,9 @@ The pictures-and-text scene moves 2,000 32x32 sprites (a PNG made with Pillow, i
 transparent) by one moveMany a frame and changes the text of 200 labels every frame; it runs
 once per repeat on each of --renderers and keeps 60 fps by the mean-period rule (median over
 the repeats); then again with every sprite also turned (each at its own speed) and scaled
-(0.5 to 1.5 times and back) anew every frame. Batch calls: moveMany and updateColors in ns per object (NumPy int64 ids,
-float64 coordinates, int64 colours) and objectAt in us per call at random points of a scene
-that stays put, 20,000 objects, timed like the per-call figures.
+(0.5 to 1.5 times and back) anew every frame. Batch calls: moveMany and updateColors in ns
+per object (NumPy int64 ids, float64 coordinates, int64 colours) and objectAt in us per call
+at random points of a scene that stays put, 20,000 objects, timed like the per-call figures.
 
 The floor ("floor", and "floor-batch" in batch mode) is the script's own cost: the same child
 and stepping, but each qel call is a call of the builtin slice() with the same arguments (a
@@ -633,8 +633,8 @@ def child_pictures(job):
 
     frame, state = paced_frame(qel, update, poll_start)
     result = run_frames(frame, job)
-    result.update(sprites=count, labels=len(labels), turning=bool(spins), startup_ms=startup / 1e6, renderer=qel.getRenderer(),
-                  module=qel.__file__,
+    result.update(sprites=count, labels=len(labels), turning=bool(spins), startup_ms=startup / 1e6,
+                  renderer=qel.getRenderer(), module=qel.__file__,
                   idle_polls_per_frame=state["idle_polls"] / max(1, result["frames"]),
                   keeps_60fps=result["period"]["mean"] <= BUDGET_MS)
     return result

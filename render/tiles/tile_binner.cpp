@@ -71,7 +71,8 @@ void TileBinner::add(uint32_t shape, const Pixels& reach, uint32_t kind, Pass pa
             const Entry entry{shape, x0 | x1 << 4 | y0 << 8 | y1 << 12 | kind << 16};
             bool seen = false;
             for (uint32_t half = x0 / kHalf; half <= x1 / kHalf; ++half) {
-                const uint16_t bits = columnBits(std::max(x0, half * kHalf), std::min(x1, half * kHalf + kHalf - 1));
+                const uint32_t from = half * kHalf;
+                const uint16_t bits = columnBits(std::max(x0, from), std::min(x1, from + kHalf - 1));
                 uint32_t y = y0;
                 while (y <= y1 && (tileRows[y] & bits) == bits) {
                     ++y;
@@ -120,7 +121,8 @@ TileBinner::Written TileBinner::write(Range* ranges, Entry* lists) const {
     for (const Pass pass : {Pass::Opaque, Pass::Blended, Pass::Filtered}) {
         for (uint32_t t = 0; t < tileCount(); ++t) {
             if (counts[2 * t] + counts[2 * t + 1] != 0 && tilePasses[t] == pass) {
-                ranges[next++] = Range{t % columns | (t / columns) << 16, cursor[2 * t], counts[2 * t], counts[2 * t + 1]};
+                ranges[next++] =
+                    Range{t % columns | (t / columns) << 16, cursor[2 * t], counts[2 * t], counts[2 * t + 1]};
                 ++*groups[static_cast<size_t>(pass)];
             }
         }

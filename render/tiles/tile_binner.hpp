@@ -3,9 +3,10 @@
 // it, in the order they were added (topmost first), each with where in the tile its box lies,
 // so the tile's pass needs the shape's record only for the pixels it reaches. Each tile has
 // a list for its left eight columns and one for its right eight: a CPU driver runs eight
-// columns in one vector, and a shape listed for the other half costs that vector nothing. Each tile keeps
-// which of its pixels the opaque shapes added so far cover: a shape whose box lies wholly
-// within them is hidden there and left out, and a tile they cover whole takes no more.
+// columns in one vector, and a shape listed for the other half costs that vector nothing.
+// Each tile keeps which of its pixels the opaque shapes added so far cover: a shape whose box
+// lies wholly within them is hidden there (in one half or both) and left out, and a tile they
+// cover whole takes no more.
 // Linear in the shapes and the tiles they reach: one pass decides and counts, a prefix sum,
 // then the lists are filled in the same order. Keeps its scratch between frames.
 
