@@ -30,7 +30,7 @@ void setCamera(double x, double y, double zoom, double angle, const py::object& 
     orv::OrvApp& app = requireEngine();
     // A named anchor is a point of the window as it is now.
     const VkExtent2D window = app.windowExtent();
-    orv::Camera& camera = app.view().camera;
+    orv::Camera& camera = app.scene().view.camera;
     camera.x = x;
     camera.y = y;
     camera.zoom = zoom;
@@ -40,13 +40,13 @@ void setCamera(double x, double y, double zoom, double angle, const py::object& 
 }
 
 py::tuple getCamera() {
-    const orv::Camera& camera = requireEngine().view().camera;
+    const orv::Camera& camera = requireEngine().scene().view.camera;
     return py::make_tuple(camera.x, camera.y, camera.zoom, camera.angle,
                           py::make_tuple(camera.anchorX, camera.anchorY));
 }
 
 void setLayerFixed(int32_t layer, bool fixed) {
-    std::vector<int32_t>& layers = requireEngine().view().fixedLayers;
+    std::vector<int32_t>& layers = requireEngine().scene().view.fixedLayers;
     layers.erase(std::remove(layers.begin(), layers.end(), layer), layers.end());
     if (fixed) {
         layers.push_back(layer);
@@ -54,12 +54,12 @@ void setLayerFixed(int32_t layer, bool fixed) {
 }
 
 py::tuple screenToWorld(double x, double y) {
-    const Point2D world = requireEngine().view().camera.toWorld(Point2D{x, y});
+    const Point2D world = requireEngine().scene().view.camera.toWorld(Point2D{x, y});
     return py::make_tuple(world.x, world.y);
 }
 
 py::tuple worldToScreen(double x, double y) {
-    const Point2D screen = requireEngine().view().camera.toScreen(Point2D{x, y});
+    const Point2D screen = requireEngine().scene().view.camera.toScreen(Point2D{x, y});
     return py::make_tuple(screen.x, screen.y);
 }
 

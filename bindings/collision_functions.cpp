@@ -41,7 +41,7 @@ void registerCollisionFunctions(py::module_& m) {
         [](const py::object& a, const py::object& b, bool mask) {
             const uint32_t first = identifierArgument(a, "a");
             const uint32_t second = identifierArgument(b, "b");
-            return requireEngine().collides(first, second, mask);
+            return requireEngine().picking().collides(first, second, mask);
         },
         py::arg("a"), py::arg("b"), py::kw_only(), py::arg("mask") = false,
         R"doc(Tells whether two objects share some area, as they are drawn.
@@ -80,7 +80,7 @@ Example:
         "overlapping",
         [](const py::object& id, bool mask) {
             const uint32_t object = identifierArgument(id, "id");
-            return requireEngine().overlapping(object, mask);
+            return requireEngine().picking().overlapping(object, mask);
         },
         py::arg("id"), py::kw_only(), py::arg("mask") = false,
         R"doc(Lists every object that collides with the given one, by collides' rules.
@@ -117,7 +117,7 @@ Example:
             if (w < 0.0 || h < 0.0) {
                 throw py::value_error("objectsIn needs a width w and a height h of 0 or more");
             }
-            return requireEngine().objectsIn(x, y, w, h);
+            return requireEngine().picking().objectsIn(x, y, w, h);
         },
         py::arg("x"), py::arg("y"), py::arg("w"), py::arg("h"),
         R"doc(Lists the objects whose shapes meet a rectangle of the window, edges included.

@@ -30,7 +30,7 @@ void registerColourFunctions(py::module_& m) {
         "updateColor",
         [](std::uint32_t id, const ColourSyntax& colour) {
             const std::uint32_t rgba = colourOf(colour);
-            requireEngine().setColour(id, rgba);
+            requireEngine().scene().setColour(id, rgba);
         },
         py::arg("id"), py::arg("colour"), py::pos_only(),
         R"doc(The same, with a colour given as text, a tuple or a list, such as ``"#rrggbbaa"``, ``"red"`` or
@@ -40,7 +40,7 @@ void registerColourFunctions(py::module_& m) {
         "setBackground",
         [](const py::object& colour) {
             const std::uint32_t rgba = colourArgument(colour);
-            requireEngine().setBackground(rgba);
+            requireEngine().scene().setBackground(rgba);
         },
         py::arg("colour"), R"doc(Sets the colour frames show where nothing is drawn.
 

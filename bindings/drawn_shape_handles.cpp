@@ -60,14 +60,14 @@ py::list pointList(const std::vector<Point2D>& points, const Point2D& offset) {
 template <typename Handle>
 void setOutline(Handle& handle, double width) {
     orv::OrvApp& app = requireEngine();
-    app.setOutline(handle.id, width);
+    app.scene().setOutline(handle.id, width);
     handle.outline = width;
 }
 
 template <typename Handle>
 void setAngle(Handle& handle, double degrees) {
     orv::OrvApp& app = requireEngine();
-    app.setAngle(handle.id, degrees);
+    app.scene().setAngle(handle.id, degrees);
     handle.angle = degrees;
 }
 
@@ -126,7 +126,7 @@ Example:
             "moveTo",
             [](Line& l, double x, double y) {
                 orv::OrvApp& app = requireEngine();
-                app.moveTo(l.id, x, y);
+                app.scene().moveTo(l.id, x, y);
                 l.x2 += x - l.x1;
                 l.y2 += y - l.y1;
                 l.x1 = x;
@@ -158,7 +158,7 @@ Example:
             "setPoints",
             [](Line& l, double x1, double y1, double x2, double y2) {
                 orv::OrvApp& app = requireEngine();
-                app.setLineEnds(l.id, x1, y1, x2, y2);
+                app.scene().setLineEnds(l.id, x1, y1, x2, y2);
                 l.x1 = x1;
                 l.y1 = y1;
                 l.x2 = x2;
@@ -193,7 +193,7 @@ Example:
             "setWidth",
             [](Line& l, double width) {
                 orv::OrvApp& app = requireEngine();
-                app.setOutline(l.id, width);
+                app.scene().setOutline(l.id, width);
                 l.width = width;
             },
             py::arg("width"),
@@ -245,14 +245,14 @@ Example:
             "setColor",
             [](const Line& l, const py::object& color) {
                 const uint32_t rgba = colourArgument(color);
-                requireEngine().setColour(l.id, rgba);
+                requireEngine().scene().setColour(l.id, rgba);
             },
             py::arg("color"),
             colourDoc(kLineDoc, "\"#00ff0080\""))
         .def(
-            "setLayer", [](const Line& l, int32_t layer) { requireEngine().setLayer(l.id, layer); }, py::arg("layer"),
+            "setLayer", [](const Line& l, int32_t layer) { requireEngine().scene().setLayerOf(l.id, layer); }, py::arg("layer"),
             layerDoc(kLineDoc))
-        .def("remove", [](const Line& l) { return requireEngine().removeObject(l.id); },
+        .def("remove", [](const Line& l) { return requireEngine().pictures().remove(l.id); },
              removeDoc(kLineDoc))
         .def("__repr__", [](const Line& l) { return "Line<" + std::to_string(l.id) + ">"; }, R"doc(Shows the handle as Line<id>.
 
@@ -288,7 +288,7 @@ Example:
             "moveTo",
             [](Polygon& p, double x, double y) {
                 orv::OrvApp& app = requireEngine();
-                app.moveTo(p.id, x, y);
+                app.scene().moveTo(p.id, x, y);
                 p.offset = Point2D{x, y};
             },
             py::arg("x"), py::arg("y"),
@@ -324,7 +324,7 @@ Example:
             [](Polygon& p, const py::object& points) {
                 std::vector<Point2D> given = pointsArgument(points);
                 orv::OrvApp& app = requireEngine();
-                app.setPolygonPoints(p.id, given);
+                app.scene().setPolygonPoints(p.id, given);
                 p.points = std::move(given);
                 p.offset = Point2D{};
             },
@@ -401,15 +401,15 @@ Example:
             "setColor",
             [](const Polygon& p, const py::object& color) {
                 const uint32_t rgba = colourArgument(color);
-                requireEngine().setColour(p.id, rgba);
+                requireEngine().scene().setColour(p.id, rgba);
             },
             py::arg("color"),
             colourDoc(kPolygonDoc, "\"#00ff0080\""))
         .def(
-            "setLayer", [](const Polygon& p, int32_t layer) { requireEngine().setLayer(p.id, layer); },
+            "setLayer", [](const Polygon& p, int32_t layer) { requireEngine().scene().setLayerOf(p.id, layer); },
             py::arg("layer"),
             layerDoc(kPolygonDoc))
-        .def("remove", [](const Polygon& p) { return requireEngine().removeObject(p.id); },
+        .def("remove", [](const Polygon& p) { return requireEngine().pictures().remove(p.id); },
              removeDoc(kPolygonDoc))
         .def("__repr__", [](const Polygon& p) { return "Polygon<" + std::to_string(p.id) + ">"; }, R"doc(Shows the handle as Polygon<id>.
 

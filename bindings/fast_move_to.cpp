@@ -53,7 +53,7 @@ PyObject* moveToEntry(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObje
     if (kwnames == nullptr && nargs == 3 && engine && !engineBelongsToParent() && plainId(args[0], id) && plainNumber(args[1], x) &&
         plainNumber(args[2], y)) {
         try {
-            engine->moveTo(id, x, y);
+            engine->scene().moveTo(id, x, y);
             Py_RETURN_NONE;
         } catch (...) {
             // The bound function repeats the call and reports the failure its own way.

@@ -51,11 +51,6 @@ bool waitForFrame(std::int64_t before) {
     }
 }
 
-// The first frame after a start or a change of pace has no previous one to measure from.
-bool freshSchedule = true;
-
-double seconds(std::int64_t ns) { return static_cast<double>(ns) / static_cast<double>(kNsPerSecond); }
-
 void setFrameRate(double fps) {
     // Beyond these a frame would wait for minutes, or the interval would round to nothing.
     if (!(fps == 0.0 || (fps >= 0.1 && fps <= 1e6))) {
@@ -76,7 +71,6 @@ void setFixedStep(double stepSeconds) {
 
 void restartPacing() {
     frameClock.unschedule();
-    freshSchedule = true;
 }
 
 double nextFrame() {
@@ -93,15 +87,9 @@ double nextFrame() {
             return 0.0;
         }
         app = &requireOpenWindow();
-        const orv::FrameClock::Step step = frameClock.poll(orv::FrameClock::steadyNowNs());
-        const bool first = freshSchedule && frameClock.fixedStep() == 0;
-        app->frameTime = first ? seconds(frameClock.pace()) : step.frameTime;
-        app->drawFrame();
+        app->step(frameClock, true);
         followDrawnSize(*app);
-        frameClock.drawn();
-        frameClock.pacedFrameDrawn(frameClock.now());
-        freshSchedule = false;
-        return app->frameTime;
+        return app->frameSeconds();
     });
 }
 

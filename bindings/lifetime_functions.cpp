@@ -64,8 +64,8 @@ private:
 };
 }  // namespace
 
-void followDrawnSize(const orv::OrvApp& app) {
-    const VkExtent2D extent = app.drawnExtent();
+void followDrawnSize(orv::OrvApp& app) {
+    const VkExtent2D extent = app.frameLoop().drawnExtent();
     if (extent.width != 0) {
         windowWidth = static_cast<float>(extent.width);
         windowHeight = static_cast<float>(extent.height);
@@ -145,12 +145,8 @@ void poll() {
     withOutput([] {
         orv::OrvApp& app = requireOpenWindow();
         app.pollEvents();
-        const orv::FrameClock::Step step = frameClock.poll(orv::FrameClock::steadyNowNs());
-        app.frameTime = step.frameTime;
-        if (step.draw) {
-            app.drawFrame();
+        if (app.step(frameClock, false)) {
             followDrawnSize(app);
-            frameClock.drawn();
         }
     });
 }

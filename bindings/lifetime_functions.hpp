@@ -22,7 +22,7 @@ void registerInit(pybind11::module_& m);
 void run();
 void poll();
 // What the script sees as the drawing area follows the size of the last recorded frame.
-void followDrawnSize(const orv::OrvApp& app);
+void followDrawnSize(orv::OrvApp& app);
 bool shouldClose();
 void closeWindow();
 // The name of the engine's renderer: "tiles" or "raster".

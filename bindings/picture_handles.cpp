@@ -33,8 +33,8 @@ Sprite createSprite(double x, double y, const py::object& path, double width, do
     const SpritePicture picture = spritePicture(path, frame, colorKey);
     orv::OrvApp& app = requireEngine();
     const uint32_t id =
-        namingPath([&] { return app.createSprite(x, y, picture.source, width, height, picture.framePart()); });
-    const auto [w, h] = app.drawnSize(id);
+        namingPath([&] { return app.pictures().createSprite(x, y, picture.source, width, height, picture.framePart()); });
+    const auto [w, h] = app.pictures().drawnSize(id);
     return Sprite{id, Point2D{x, y}, w, h};
 }
 
@@ -49,11 +49,11 @@ py::object strOf(const std::string& utf8) {
 
 // Puts the text's anchor point where the handle holds it, for the text's drawn size now.
 void placeText(Text& t, orv::OrvApp& app) {
-    const auto [w, h] = app.drawnSize(t.id);
+    const auto [w, h] = app.pictures().drawnSize(t.id);
     t.width = w;
     t.height = h;
     t.top_left = Point2D{t.at.x - t.anchor.offsetX(w), t.at.y - t.anchor.offsetY(h)};
-    app.moveTo(t.id, t.top_left.x, t.top_left.y);
+    app.scene().moveTo(t.id, t.top_left.x, t.top_left.y);
 }
 
 Text createText(double x, double y, const TextArgument& text, double size, const py::object& color,
@@ -80,7 +80,7 @@ Text createText(double x, double y, const TextArgument& text, double size, const
     handle.at = Point2D{x, y};
     handle.text = strOf(text.utf8);
     orv::OrvApp& app = requireEngine();
-    handle.id = namingPath([&] { return app.createText(x, y, text.utf8, size, rgba, fontFile); });
+    handle.id = namingPath([&] { return app.pictures().createText(x, y, text.utf8, size, rgba, fontFile); });
     placeText(handle, app);
     return handle;
 }
@@ -89,7 +89,7 @@ template <typename Handle>
 void moveHandle(Handle& handle, double x, double y) {
     orv::OrvApp& app = requireEngine();
     handle.top_left = Point2D{x, y};
-    app.moveTo(handle.id, x, y);
+    app.scene().moveTo(handle.id, x, y);
 }
 
 }  // namespace
@@ -147,7 +147,7 @@ Example:
     True
 )doc")
         .def(
-            "setLayer", [](const Sprite& s, int32_t layer) { requireEngine().setLayer(s.id, layer); },
+            "setLayer", [](const Sprite& s, int32_t layer) { requireEngine().scene().setLayerOf(s.id, layer); },
             py::arg("layer"),
             layerDoc(kSpriteDoc))
         .def(
@@ -159,14 +159,14 @@ Example:
                         "a sprite's width and height must be finite and not negative (0: the picture's own)");
                 }
                 // As in createSprite, 0 is the picture's own size.
-                const orv::AtlasRect picture = app.pictureOf(s.id);
+                const orv::AtlasRect picture = app.pictures().pictureOf(s.id);
                 s.width = width == 0.0 ? (picture.width != 0 ? picture.width : s.width) : width;
                 s.height = height == 0.0 ? (picture.height != 0 ? picture.height : s.height) : height;
-                app.resizeObject(s.id, s.width, s.height);
+                app.scene().resize(s.id, s.width, s.height);
                 // Kept for another picture or frame: a size given stays, a 0 follows the picture.
-                app.editSprite(s.id, [&](orv::GameObject& o) {
-                    o.look.askedWidth = width;
-                    o.look.askedHeight = height;
+                app.pictures().editSprite(s.id, [&](orv::GameObject&, orv::SpriteKind& k) {
+                    k.look.askedWidth = width;
+                    k.look.askedHeight = height;
                 });
             },
             py::arg("width"), py::arg("height"),
@@ -199,7 +199,7 @@ Example:
     >>> sprite.remove()
     True
 )doc")
-        .def("remove", [](const Sprite& s) { return requireEngine().removeObject(s.id); },
+        .def("remove", [](const Sprite& s) { return requireEngine().pictures().remove(s.id); },
              removeDoc(kSpriteDoc))
         .def("__repr__", [](const Sprite& s) { return "Sprite<" + std::to_string(s.id) + ">"; }, R"doc(Shows the handle as Sprite<id>.
 
@@ -239,7 +239,7 @@ Example:
             "setText",
             [](Text& t, const TextArgument& text) {
                 orv::OrvApp& app = requireEngine();
-                app.setText(t.id, text.utf8);
+                app.pictures().setText(t.id, text.utf8);
                 t.text = strOf(text.utf8);
                 placeText(t, app);
             },
@@ -269,7 +269,7 @@ Example:
             [](Text& t, double size) {
                 const std::string utf8 = t.text ? utf8OfText(t.text) : std::string();
                 orv::OrvApp& app = requireEngine();
-                app.setTextSize(t.id, utf8, size);
+                app.pictures().setTextSize(t.id, utf8, size);
                 placeText(t, app);
             },
             py::arg("size"),
@@ -299,7 +299,7 @@ Example:
             "setColor",
             [](const Text& t, const py::object& color) {
                 const uint32_t rgba = colourArgument(color);
-                requireEngine().setColour(t.id, rgba);
+                requireEngine().scene().setColour(t.id, rgba);
             },
             py::arg("color"),
             colourDoc(kTextDoc, "(255, 200, 0)"))
@@ -333,10 +333,10 @@ Example:
     True
 )doc")
         .def(
-            "setLayer", [](const Text& t, int32_t layer) { requireEngine().setLayer(t.id, layer); },
+            "setLayer", [](const Text& t, int32_t layer) { requireEngine().scene().setLayerOf(t.id, layer); },
             py::arg("layer"),
             layerDoc(kTextDoc))
-        .def("remove", [](const Text& t) { return requireEngine().removeObject(t.id); },
+        .def("remove", [](const Text& t) { return requireEngine().pictures().remove(t.id); },
              removeDoc(kTextDoc))
         .def("__repr__", [](const Text& t) { return "Text<" + std::to_string(t.id) + ">"; }, R"doc(Shows the handle as Text<id>.
 

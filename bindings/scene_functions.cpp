@@ -19,11 +19,11 @@ namespace py = pybind11;
 namespace qel {
 
 void loadGameObjects() {
-    requireEngine().loadGameObjects();
+    requireEngine().scene().add(orv::makeDemoTriangle());
 }
 
 uint32_t createTri() {
-    return requireEngine().createTri();
+    return requireEngine().scene().add(orv::makeFullTriangle());
 }
 
 Rectangle createRectangle(double x, double y, double height, double width, const std::string& color,
@@ -31,23 +31,23 @@ Rectangle createRectangle(double x, double y, double height, double width, const
     orv::OrvApp& app = requireEngine();
     const int32_t packed = orv::parseColor(color);
     // width runs along x and height along y, so the drawn area matches the handle's limits.
-    const uint32_t id = app.createRectangle(x, y, width, height, packed);
+    const uint32_t id = app.scene().add(orv::makeRectangle(x, y, width, height, orv::opaqueColour(packed)));
     return Rectangle{id, Point2D{x, y}, height, width, speed};
 }
 
 void moveTo(uint32_t id, double x, double y) {
-    requireEngine().moveTo(id, x, y);
+    requireEngine().scene().moveTo(id, x, y);
 }
 
 Circle createCircle(double x, double y, double radius, const std::string& color, double speed) {
     orv::OrvApp& app = requireEngine();
     const int32_t packed = orv::parseColor(color);
-    const uint32_t id = app.createCircle(x, y, radius, packed);
+    const uint32_t id = app.scene().add(orv::makeCircle(x, y, radius, orv::opaqueColour(packed)));
     return Circle{id, Point2D{x, y}, radius, speed};
 }
 
 double deltaTime() {
-    return requireEngine().frameTime;
+    return requireEngine().frameSeconds();
 }
 
 int getWindowWidth() {
@@ -59,11 +59,11 @@ int getWindowHeight() {
 }
 
 void updateColor(uint32_t id, int32_t packedColor) {
-    requireEngine().updateColor(id, packedColor);
+    requireEngine().scene().setOpaqueColour(id, packedColor);
 }
 
 bool isInside(uint32_t id, double x, double y) {
-    return requireEngine().isInside(id, Point2D{x, y});
+    return requireEngine().picking().isInside(id, Point2D{x, y});
 }
 
 std::string getData() {
@@ -72,19 +72,19 @@ std::string getData() {
 
 void setColorById(uint32_t id, const std::string& color) {
     orv::OrvApp& app = requireEngine();
-    app.updateColor(id, orv::parseColor(color));
+    app.scene().setOpaqueColour(id, orv::parseColor(color));
 }
 
 bool removeObject(uint32_t id) {
-    return requireEngine().removeObject(id);
+    return requireEngine().pictures().remove(id);
 }
 
 void setLayer(uint32_t id, int32_t layer) {
-    requireEngine().setLayer(id, layer);
+    requireEngine().scene().setLayerOf(id, layer);
 }
 
 int64_t objectAt(double x, double y) {
-    return requireEngine().objectAt(Point2D{x, y});
+    return requireEngine().picking().objectAt(Point2D{x, y});
 }
 
 namespace {
@@ -134,7 +134,7 @@ void moveMany(py::handle ids, py::handle xs, py::handle ys) {
     readCoordinates(ys, "ys", c->ys);
     requireSameLength(c->ids.size(), c->xs.size(), "xs");
     requireSameLength(c->ids.size(), c->ys.size(), "ys");
-    requireEngine().moveMany(c->ids.data(), c->xs.data(), c->ys.data(), c->ids.size());
+    requireEngine().scene().moveMany(c->ids.data(), c->xs.data(), c->ys.data(), c->ids.size());
 }
 
 namespace {
@@ -205,12 +205,12 @@ void updateColors(py::handle ids, py::handle colours) {
     if (items.syntax) {
         readMixedColours(items.column, c->colours, c->rgba);
         requireSameLength(c->ids.size(), c->rgba.size(), "colours");
-        requireEngine().setColours(c->ids.data(), c->rgba.data(), c->ids.size());
+        requireEngine().scene().setColours(c->ids.data(), c->rgba.data(), c->ids.size());
         return;
     }
     readColours(items.column, "colours", c->colours);
     requireSameLength(c->ids.size(), c->colours.size(), "colours");
-    requireEngine().updateColors(c->ids.data(), c->colours.data(), c->ids.size());
+    requireEngine().scene().setOpaqueColours(c->ids.data(), c->colours.data(), c->ids.size());
 }
 
 py::bytes readPixels() {

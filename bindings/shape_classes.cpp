@@ -27,12 +27,12 @@ void stepAndMove(Handle& handle, const Point2D& position, Step step, StepFn step
     orv::OrvApp& app = requireEngine();
     const double W = static_cast<double>(truncateSize(windowWidth));
     const double H = static_cast<double>(truncateSize(windowHeight));
-    const double dt = handle.steps.take(step, frameClock.now(), app.frameTime);
+    const double dt = handle.steps.take(step, frameClock.now(), app.frameSeconds());
     // The window's area, or with a camera the world area it shows.
     StepArea area;
-    app.view().camera.visibleArea(W, H, area.left, area.top, area.right, area.bottom);
+    app.scene().view.camera.visibleArea(W, H, area.left, area.top, area.right, area.bottom);
     stepFn(handle, step, dt, area);
-    app.moveTo(handle.id, position.x, position.y);
+    app.scene().moveTo(handle.id, position.x, position.y);
 }
 
 // The eight step moves' docstrings: only the shape, the direction and where the example's
@@ -251,7 +251,7 @@ Example:
     >>> c.remove()
     True
 )doc")
-        .def("move", [](const Circle& c) { requireEngine().moveTo(c.id, c.center.x, c.center.y); },
+        .def("move", [](const Circle& c) { requireEngine().scene().moveTo(c.id, c.center.x, c.center.y); },
              R"doc(Draws the circle at the centre the handle holds.
 
 Returns:
@@ -279,7 +279,7 @@ Example:
              stepDoc("Circle", "right", "(110, 100)"))
         .def("__repr__", [](const Circle& c) { return "Circle<" + std::to_string(c.id) + ">"; }, "Circle<id>.")
         // Beyond the methods above.
-        .def("remove", [](const Circle& c) { return requireEngine().removeObject(c.id); },
+        .def("remove", [](const Circle& c) { return requireEngine().pictures().remove(c.id); },
              R"doc(Removes the drawn circle, as ``removeObject(id)`` does.
 
 Returns:
@@ -298,7 +298,7 @@ Example:
             [](Circle& c, double radius) {
                 orv::OrvApp& app = requireEngine();
                 c.radius = radius;
-                app.resizeObject(c.id, radius, 0.0);
+                app.scene().resize(c.id, radius, 0.0);
             },
             py::arg("radius"), R"doc(Sets the radius of the handle and of the drawn circle.
 
@@ -321,7 +321,7 @@ Example:
     True
 )doc")
         .def(
-            "setLayer", [](const Circle& c, int32_t layer) { requireEngine().setLayer(c.id, layer); },
+            "setLayer", [](const Circle& c, int32_t layer) { requireEngine().scene().setLayerOf(c.id, layer); },
             py::arg("layer"), R"doc(Puts the circle on a layer, as ``setLayer(id, layer)`` does.
 
 Args:
@@ -497,7 +497,7 @@ Example:
     >>> r.remove()
     True
 )doc")
-        .def("move", [](const Rectangle& r) { requireEngine().moveTo(r.id, r.top_left.x, r.top_left.y); },
+        .def("move", [](const Rectangle& r) { requireEngine().scene().moveTo(r.id, r.top_left.x, r.top_left.y); },
              R"doc(Draws the rectangle at the top-left corner the handle holds.
 
 Returns:
@@ -520,7 +520,7 @@ Example:
             [](Rectangle& r, double x, double y) {
                 orv::OrvApp& app = requireEngine();
                 r.top_left = Point2D{x, y};
-                app.moveTo(r.id, x, y);
+                app.scene().moveTo(r.id, x, y);
             },
             py::arg("x"), py::arg("y"), py::pos_only(), R"doc(Places the top-left corner at (x, y), on the handle and on screen.
 
@@ -554,7 +554,7 @@ Example:
         .def("__repr__", [](const Rectangle& r) { return "Rectangle<" + std::to_string(r.id) + ">"; },
              "Rectangle<id>.")
         // Beyond the methods above.
-        .def("remove", [](const Rectangle& r) { return requireEngine().removeObject(r.id); },
+        .def("remove", [](const Rectangle& r) { return requireEngine().pictures().remove(r.id); },
              R"doc(Removes the drawn rectangle, as ``removeObject(id)`` does.
 
 Returns:
@@ -574,7 +574,7 @@ Example:
                 orv::OrvApp& app = requireEngine();
                 r.width = width;
                 r.height = height;
-                app.resizeObject(r.id, width, height);
+                app.scene().resize(r.id, width, height);
             },
             py::arg("width"), py::arg("height"), R"doc(Sets the width and height of the handle and of the drawn rectangle.
 
@@ -600,7 +600,7 @@ Example:
     True
 )doc")
         .def(
-            "setLayer", [](const Rectangle& r, int32_t layer) { requireEngine().setLayer(r.id, layer); },
+            "setLayer", [](const Rectangle& r, int32_t layer) { requireEngine().scene().setLayerOf(r.id, layer); },
             py::arg("layer"), R"doc(Puts the rectangle on a layer, as ``setLayer(id, layer)`` does.
 
 Args:

@@ -20,14 +20,14 @@ namespace {
 
 Line createLine(double x1, double y1, double x2, double y2, double width, const py::object& color) {
     const uint32_t rgba = colourArgument(color);
-    const uint32_t id = requireEngine().createLine(x1, y1, x2, y2, width, rgba);
+    const uint32_t id = requireEngine().scene().add(orv::makeLine(x1, y1, x2, y2, width, rgba));
     return Line{id, x1, y1, x2, y2, width, 0.0};
 }
 
 Polygon createPolygon(const py::object& points, const py::object& color, double outline) {
     std::vector<Point2D> given = pointsArgument(points);
     const uint32_t rgba = colourArgument(color);
-    const uint32_t id = requireEngine().createPolygon(given, rgba, outline);
+    const uint32_t id = requireEngine().scene().add(orv::makePolygon(given, rgba, outline));
     return Polygon{id, std::move(given), Point2D{}, 0.0, outline};
 }
 
@@ -35,14 +35,14 @@ Polygon createTriangle(double x1, double y1, double x2, double y2, double x3, do
                        double outline) {
     std::vector<Point2D> given{{x1, y1}, {x2, y2}, {x3, y3}};
     const uint32_t rgba = colourArgument(color);
-    const uint32_t id = requireEngine().createPolygon(given, rgba, outline);
+    const uint32_t id = requireEngine().scene().add(orv::makePolygon(given, rgba, outline));
     return Polygon{id, std::move(given), Point2D{}, 0.0, outline};
 }
 
 Rectangle createRect(double x, double y, double width, double height, const py::object& color, double outline,
                      double angle) {
     const uint32_t rgba = colourArgument(color);
-    const uint32_t id = requireEngine().createRect(x, y, width, height, rgba, outline, angle);
+    const uint32_t id = requireEngine().scene().add(orv::makeRect(x, y, width, height, rgba, outline, angle, 0.0));
     Rectangle handle{id, Point2D{x, y}, height, width, 0.0};
     handle.angle = angle;
     handle.outline = outline;
@@ -51,7 +51,7 @@ Rectangle createRect(double x, double y, double width, double height, const py::
 
 Circle createDisc(double x, double y, double radius, const py::object& color, double outline) {
     const uint32_t rgba = colourArgument(color);
-    const uint32_t id = requireEngine().createDisc(x, y, radius, rgba, outline);
+    const uint32_t id = requireEngine().scene().add(orv::makeDisc(x, y, radius, rgba, outline));
     Circle handle{id, Point2D{x, y}, radius, 0.0};
     handle.outline = outline;
     return handle;

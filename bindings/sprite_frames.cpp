@@ -94,7 +94,7 @@ Sheet loadSheet(const py::object& path, const py::object& frameWidth, const py::
     sheet.source.allFrames = fw == 0;
     orv::OrvApp& app = requireEngine();
     const orv::PictureLibrary::Picture& picture = namingPath([&]() -> const orv::PictureLibrary::Picture& {
-        return app.loadPicture(sheet.source);
+        return app.pictures().load(sheet.source);
     });
     if (fw == 0) {
         // A still picture's sheet names it as sprites do.
@@ -121,8 +121,8 @@ Sheet loadSheet(const py::object& path, const py::object& frameWidth, const py::
 }
 
 void updateSize(Sprite& sprite, orv::OrvApp& app) {
-    const auto [w, h] = app.drawnSize(sprite.id);
-    if (app.sprite(sprite.id) != nullptr) {
+    const auto [w, h] = app.pictures().drawnSize(sprite.id);
+    if (app.pictures().sprite(sprite.id) != nullptr) {
         sprite.width = w;
         sprite.height = h;
     }
@@ -265,7 +265,7 @@ Example:
         [](Sprite& s, const py::object& path, const py::object& frame, const py::object& colorKey) {
             const SpritePicture picture = spritePicture(path, frame, colorKey);
             orv::OrvApp& app = requireEngine();
-            namingPath([&] { app.setImage(s.id, picture.source, picture.framePart()); });
+            namingPath([&] { app.pictures().setImage(s.id, picture.source, picture.framePart()); });
             updateSize(s, app);
         },
         py::arg("path"), py::kw_only(), py::arg("frame") = py::none(), py::arg("colorKey") = py::none(),
@@ -315,14 +315,14 @@ Example:
                 }
                 const SpritePicture picture = spritePicture(frame, index, py::none());
                 app = &requireEngine();
-                namingPath([&] { app->setImage(s.id, picture.source, picture.framePart()); });
+                namingPath([&] { app->pictures().setImage(s.id, picture.source, picture.framePart()); });
             } else {
                 if (!index.is_none()) {
                     throw py::type_error("setFrame((x, y, width, height)) takes no index; setFrame(sheet, index) does");
                 }
                 const orv::AtlasRect part = frameArgument(frame);
                 app = &requireEngine();
-                app->setFrame(s.id, part);
+                app->pictures().setFrame(s.id, part);
             }
             updateSize(s, *app);
         },

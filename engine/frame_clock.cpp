@@ -25,6 +25,7 @@ void FrameClock::pacedFrameDrawn(std::int64_t nowNs) {
     const std::int64_t due = placed + paceNs;
     placed = scheduled && paceNs > 0 && nowNs - due < paceNs ? due : nowNs;
     scheduled = true;
+    fresh = false;
 }
 
 void FrameClock::setFixedStep(std::int64_t stepNs) {

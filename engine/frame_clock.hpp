@@ -36,8 +36,14 @@ public:
     // the frame the schedule last placed, so it takes effect with the next frame.
     void setPace(std::int64_t intervalNs) { paceNs = intervalNs; }
     std::int64_t pace() const { return paceNs; }
-    // Starts the schedule afresh: the next paced frame is due at once.
-    void unschedule() { scheduled = false; }
+    // Starts the schedule afresh: the next paced frame is due at once, and is taken to be one
+    // interval long (it has no previous frame to measure from).
+    void unschedule() {
+        scheduled = false;
+        fresh = true;
+    }
+    // Whether the next paced frame is the first of a fresh schedule (never under a fixed step).
+    bool firstPacedFrame() const { return fresh && fixedStepNs == 0; }
     // When the next paced frame is due: at once for the first, with no pace, or under a
     // fixed step.
     std::int64_t dueAt(std::int64_t nowNs) const {
@@ -59,6 +65,7 @@ private:
     // Where the schedule placed the last paced frame.
     std::int64_t placed = 0;
     bool scheduled = false;
+    bool fresh = true;
     std::int64_t fixedStepNs = 0;
 };
 

@@ -75,7 +75,6 @@ void FrameLoop::drawFrame() {
     const bool ahead = handed.pending && !needsRebuild;
     if (ahead) {
         // The scene is lowered while the worker finishes the previous frame.
-        scene.advanceTriangles();
         lowerFor(target().imageExtent());
     }
     try {
@@ -97,9 +96,6 @@ void FrameLoop::drawFrame() {
     // The frame is lowered while the previous frame is still being presented; its uploads
     // need the slot, not the image.
     frames.waitFor(frame);
-    if (!ahead) {
-        scene.advanceTriangles();
-    }
     if (repeatsShownFrame()) {
         return;
     }
@@ -121,26 +117,18 @@ void FrameLoop::drawFrame() {
             rebuildTarget();
             prepared = false;
         } else if (presented != VK_SUCCESS) {
-            scene.retractTriangles();
             throw vkError("failed to present swap chain image!", presented);
         }
         const VkResult acquired = swapChain->acquireNextImage(queue, frame.inFlight, frame.imageAvailable, &imageIndex);
         if (acquired == VK_ERROR_OUT_OF_DATE_KHR) {
-            scene.retractTriangles();
             rebuildTarget();
             return;
         }
         if (acquired != VK_SUCCESS && acquired != VK_SUBOPTIMAL_KHR) {
-            scene.retractTriangles();
             throw vkError("failed to acquire swap chain image!", acquired);
         }
     } else if (needsRebuild) {
-        try {
-            rebuildTarget();
-        } catch (...) {
-            scene.retractTriangles();
-            throw;
-        }
+        rebuildTarget();
     }
     try {
         if (!prepared) {
@@ -200,7 +188,6 @@ void FrameLoop::settleHandedFrame() noexcept {
 void FrameLoop::takeOutcome(std::exception_ptr failure) noexcept {
     if (failure) {
         // Not drawn after all: the scene and the frame loop are as if it had not been tried.
-        scene.retractTriangles();
         lastExtent = handed.previousExtent;
         recoverAbandonedFrame();
         heldFailure = failure;
@@ -243,14 +230,9 @@ bool FrameLoop::repeatsShownFrame() {
 }
 
 void FrameLoop::lowerFor(VkExtent2D extent) {
-    try {
-        lowerScene(scene, extent.width, extent.height, drawList);
-        if (afterLowering) {
-            afterLowering(drawList);
-        }
-    } catch (...) {
-        scene.retractTriangles();
-        throw;
+    lowerScene(scene, extent.width, extent.height, drawList);
+    if (afterLowering) {
+        afterLowering(drawList);
     }
     lowered = true;
 }

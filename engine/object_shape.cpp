@@ -2,31 +2,16 @@
 
 #include <cmath>
 
-#include "engine/lowering.hpp"
 #include "engine/shape_geometry.hpp"
 
 namespace orv {
 
-bool hitByArea(const GameObject& object) {
-    switch (object.kind) {
-        case ObjectKind::Triangle:
-        case ObjectKind::Circle:  // turning a circle changes nothing
-            return true;
-        case ObjectKind::Sprite:
-            // A scaled or flipped picture is drawn away from its box.
-            return std::fmod(object.angle, 360.0) == 0.0 && object.look.unscaled();
-        case ObjectKind::Rectangle:
-        case ObjectKind::Text:
-            return std::fmod(object.angle, 360.0) == 0.0;
-        default:
-            return false;
+void shapeOf(const GameObject& object, bool texels, std::vector<Piece>& out, DrawList& scratch) {
+    if (!object.visible) {
+        return;
     }
-}
-
-void shapeOf(const Scene& scene, const GameObject& object, bool texels, std::vector<Piece>& out, DrawList& scratch) {
-    const bool picture = object.kind == ObjectKind::Sprite || object.kind == ObjectKind::Text;
-    if (hitByArea(object) && !(texels && picture)) {
-        const HitArea area = hitAreaOf(object);
+    const HitArea area = hitAreaOf(object, texels);
+    if (area.shape != HitArea::Shape::Pieces) {
         const QuadCorners& c = area.corners;
         // As the hit tests have it: nothing is inside a box with a negative size or a disc of
         // negative radius, and NaN holds nothing.
@@ -41,21 +26,21 @@ void shapeOf(const Scene& scene, const GameObject& object, bool texels, std::vec
         }
         return;
     }
-    GameObject opaque = object;
-    opaque.alpha = 255;
-    // A faded sprite keeps its shape, as a transparent shape does.
-    opaque.look.opacity = 1.0f;
-    opaque.look.tint |= 0xFF000000u;
+    // Colour and opacity play no part: a transparent shape keeps its shape.
     scratch.begin(1, 1, 0);
-    lowerObject(scene, opaque, scratch);
+    lowerObject(object, true, scratch);
     for (const Primitive& primitive : scratch.primitives) {
         out.push_back(Piece::of(primitive));
     }
 }
 
 bool shapeHolds(const GameObject& object, const Piece* pieces, size_t count, const Point2D& point) {
-    if (hitByArea(object)) {
-        return hits(hitAreaOf(object), point);
+    if (!object.visible) {
+        return false;
+    }
+    const HitArea area = hitAreaOf(object);
+    if (area.shape != HitArea::Shape::Pieces) {
+        return hits(area, point);
     }
     for (size_t i = 0; i < count; ++i) {
         if (contains(pieces[i], Vec2{point.x, point.y})) {

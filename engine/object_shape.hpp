@@ -1,8 +1,8 @@
 #pragma once
 // An object's shape for hit tests and collisions, as pieces in its own coordinates (the world,
-// or the window for a fixed layer). Circles, and rectangles, sprites and text at no angle, keep
-// the hit areas they always had (inclusive boxes and discs, text by its box); every other
-// object is the pieces it is lowered into, so any kind that draws collides as it is drawn.
+// or the window for a fixed layer): the hit area its kind gives (inclusive boxes and discs),
+// or the pieces it is lowered into, so any kind that draws collides as it is drawn. Hidden
+// objects have none.
 
 #include <vector>
 
@@ -13,13 +13,10 @@
 
 namespace orv {
 
-// Whether the object is hit by its hit area (shape_geometry.hpp) rather than by its pieces.
-bool hitByArea(const GameObject& object);
-
 // Appends the object's pieces. With `texels`, sprites and text are their lowered picture
 // quads (text by its glyphs), to be read through the atlas's alpha. Colour and alpha play no
 // part: an object drawn fully transparent keeps its shape. `scratch` is any draw list.
-void shapeOf(const Scene& scene, const GameObject& object, bool texels, std::vector<Piece>& out, DrawList& scratch);
+void shapeOf(const GameObject& object, bool texels, std::vector<Piece>& out, DrawList& scratch);
 
 // Whether the point (in the object's coordinates) is inside the object's shape.
 bool shapeHolds(const GameObject& object, const Piece* pieces, size_t count, const Point2D& point);

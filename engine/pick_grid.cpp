@@ -100,7 +100,7 @@ void PickGrid::build(Scene& scene) {
     for (uint32_t slot : scene.drawOrder()) {
         const GameObject& object = scene.at(slot);
         const auto first = static_cast<uint32_t>(pieces.size());
-        shapeOf(scene, object, false, pieces, scratch);
+        shapeOf(object, false, pieces, scratch);
         if (pieces.size() == first) {
             continue;
         }

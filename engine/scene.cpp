@@ -4,20 +4,8 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "engine/shape_geometry.hpp"
 
 namespace orv {
-
-uint64_t nextObjectId = 0;
-
-uint32_t upcomingObjectId() {
-    if (nextObjectId > UINT32_MAX) {
-        throw std::runtime_error(
-            "every object identifier (0 to 4294967295) has been given out in this process, and none is used twice: "
-            "no more objects can be created");
-    }
-    return static_cast<uint32_t>(nextObjectId);
-}
 
 bool Scene::drawnBefore(uint32_t a, uint32_t b) const {
     const GameObject& x = objects[a];
@@ -25,23 +13,24 @@ bool Scene::drawnBefore(uint32_t a, uint32_t b) const {
     return x.layer != y.layer ? x.layer > y.layer : x.id < y.id;
 }
 
-uint32_t Scene::add(GameObject object) {
+uint32_t Scene::add(GameObject&& object) {
     object.id = upcomingObjectId();
     ++changes;
     uint32_t slot = 0;
     if (!freeSlots.empty()) {
         slot = freeSlots.back();
         freeSlots.pop_back();
-        objects[slot] = object;
+        objects[slot] = std::move(object);
         live[slot] = true;
     } else {
         slot = static_cast<uint32_t>(objects.size());
-        objects.push_back(object);
+        objects.push_back(std::move(object));
         live.push_back(true);
     }
-    index.insert(object.id, slot);
-    if (object.kind == ObjectKind::Triangle) {
-        ++triangles;
+    const uint32_t id = objects[slot].id;
+    index.insert(id, slot);
+    if (advances(objects[slot])) {
+        ++advancing;
     }
     if (orderStale) {
         order.push_back(slot);  // sorted with the rest when the order is next needed
@@ -57,7 +46,7 @@ uint32_t Scene::add(GameObject object) {
     }
     // Taken only once the object is in, so a failed creation uses up no identifier.
     ++nextObjectId;
-    return object.id;
+    return id;
 }
 
 GameObject* Scene::find(uint32_t id) {
@@ -76,15 +65,11 @@ bool Scene::remove(uint32_t id) {
         return false;
     }
     ++changes;
-    if (objects[slot].kind == ObjectKind::Triangle) {
-        --triangles;
+    if (advances(objects[slot])) {
+        --advancing;
     }
-    if (objects[slot].kind == ObjectKind::Text) {
-        texts.erase(id);
-    }
-    if (objects[slot].kind == ObjectKind::Polygon) {
-        polygons.erase(id);
-    }
+    // What it holds (glyphs, points) goes now; the slot itself once the order lets go of it.
+    objects[slot].kind = TriangleKind{};
     live[slot] = false;
     pendingFree.push_back(slot);
     orderStale = true;
@@ -102,52 +87,16 @@ void Scene::setLayer(GameObject& object, int32_t layer) {
     }
 }
 
-TextLayout* Scene::text(uint32_t id) {
-    const auto found = texts.find(id);
-    return found == texts.end() ? nullptr : &found->second;
-}
-
-const TextLayout* Scene::text(uint32_t id) const {
-    const auto found = texts.find(id);
-    return found == texts.end() ? nullptr : &found->second;
-}
-
-TextLayout& Scene::editText(uint32_t id) {
-    ++changes;
-    return texts[id];
-}
-
-const PolygonShape* Scene::polygon(uint32_t id) const {
-    const auto found = polygons.find(id);
-    return found == polygons.end() ? nullptr : &found->second;
-}
-
-void Scene::setPolygon(uint32_t id, PolygonShape shape) {
-    ++changes;
-    polygons[id] = std::move(shape);
-}
-
-size_t Scene::glyphCount() const {
-    size_t count = 0;
-    for (const auto& [id, layout] : texts) {
-        count += layout.glyphs.size();
-    }
-    return count;
-}
-
 void Scene::clear() {
     ++changes;
-    texts.clear();
-    polygons.clear();
     objects.clear();
     live.clear();
-    advanced.clear();
     freeSlots.clear();
     pendingFree.clear();
     order.clear();
     index = IdIndex{};
     orderStale = false;
-    triangles = 0;
+    advancing = 0;
     objects.shrink_to_fit();
     order.shrink_to_fit();
 }
@@ -171,25 +120,16 @@ const std::vector<uint32_t>& Scene::drawOrder() {
     return order;
 }
 
-void Scene::advanceTriangles() {
-    advanced.clear();
-    if (triangles == 0) {
+void Scene::advance(double seconds) {
+    if (advancing == 0) {
         return;
     }
     for (uint32_t slot : drawOrder()) {
-        GameObject& object = objects[slot];
-        if (object.kind == ObjectKind::Triangle) {
-            advanced.emplace_back(slot, object.rotation);
-            object.rotation = advanceRotation(object.rotation);
+        if (advances(objects[slot])) {
+            advanceObject(objects[slot], seconds);
+            ++changes;
         }
     }
-}
-
-void Scene::retractTriangles() {
-    for (const auto& [slot, rotation] : advanced) {
-        objects[slot].rotation = rotation;
-    }
-    advanced.clear();
 }
 
 void Scene::compact() {
@@ -197,7 +137,7 @@ void Scene::compact() {
     std::vector<GameObject> kept;
     kept.reserve(order.size());
     for (uint32_t slot : order) {
-        kept.push_back(objects[slot]);
+        kept.push_back(std::move(objects[slot]));
     }
     objects = std::move(kept);
     live.assign(objects.size(), true);

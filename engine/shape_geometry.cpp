@@ -16,11 +16,6 @@ QuadCorners circleCorners(double x, double y, double radius) {
             static_cast<float>(top + 2.0 * radius)};
 }
 
-QuadCorners cornersOf(const GameObject& object) {
-    return object.kind == ObjectKind::Circle ? circleCorners(object.x, object.y, object.radius())
-                                             : rectangleCorners(object.x, object.y, object.sizeX, object.sizeY);
-}
-
 bool rectangleHit(const QuadCorners& c, const Point2D& point) {
     return point.x >= static_cast<double>(c.left) && point.x <= static_cast<double>(c.right) &&
            point.y <= static_cast<double>(c.bottom) && point.y >= static_cast<double>(c.top);
@@ -66,19 +61,6 @@ bool circleContains(const QuadCorners& c, double radius, const Point2D& point, s
     return test.distance <= radius;
 }
 
-HitArea hitAreaOf(const GameObject& object) {
-    switch (object.kind) {
-        case ObjectKind::Triangle:
-        case ObjectKind::Line:
-        case ObjectKind::Polygon:
-            return HitArea{};
-        case ObjectKind::Circle:
-            return HitArea{HitArea::Shape::Disc, cornersOf(object), object.radius()};
-        default:
-            return HitArea{HitArea::Shape::Box, cornersOf(object), 0.0};
-    }
-}
-
 bool hits(const HitArea& area, const Point2D& point) {
     switch (area.shape) {
         case HitArea::Shape::Box:
@@ -99,39 +81,6 @@ bool hitsReporting(const HitArea& area, const Point2D& point, std::ostream& out)
         default:
             return false;
     }
-}
-
-const std::array<std::array<float, 2>, 3>& triangleModel(TriangleModel model) {
-    static const std::array<std::array<float, 2>, 3> demo{{{0.0f, -0.5f}, {0.5f, 0.5f}, {-0.5f, 0.5f}}};
-    static const std::array<std::array<float, 2>, 3> full{{{0.0f, -1.0f}, {1.0f, 1.0f}, {-1.0f, 1.0f}}};
-    return model == TriangleModel::Demo ? demo : full;
-}
-
-float advanceRotation(float rotation) {
-    constexpr float kTwoPi = 6.2831855f;
-    const float r = rotation + 0.01f;
-    return r - std::floor(r / kTwoPi) * kTwoPi;
-}
-
-std::array<float, 4> triangleTransform(const GameObject& object) {
-    const float c = std::cos(object.rotation);
-    const float s = std::sin(object.rotation);
-    return {object.scale[0] * c, object.scale[0] * s, -object.scale[1] * s, object.scale[1] * c};
-}
-
-std::array<std::array<float, 2>, 3> trianglePixels(const GameObject& object, float width, float height) {
-    const std::array<float, 4> t = triangleTransform(object);
-    const auto& model = triangleModel(object.triangle);
-    std::array<std::array<float, 2>, 3> out{};
-    for (size_t i = 0; i < 3; ++i) {
-        const float px = model[i][0];
-        const float py = model[i][1];
-        const float clipX = t[0] * px + t[2] * py + object.offset[0];
-        const float clipY = t[1] * px + t[3] * py + object.offset[1];
-        // The viewport maps -1..1 onto the whole frame.
-        out[i] = {clipX * (0.5f * width) + 0.5f * width, clipY * (0.5f * height) + 0.5f * height};
-    }
-    return out;
 }
 
 }  // namespace orv

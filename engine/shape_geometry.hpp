@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "render/color.hpp"
-#include "engine/game_object.hpp"
 #include "platform/point2d.hpp"
 
 namespace orv {
@@ -24,7 +23,6 @@ struct QuadCorners {
 QuadCorners rectangleCorners(double x, double y, double sizeX, double sizeY);
 // The far corner is formed as (x - r) + 2r in double, then rounded.
 QuadCorners circleCorners(double x, double y, double radius);
-QuadCorners cornersOf(const GameObject& object);
 
 // Inclusive tests in double precision on the float corners; a NaN point is never inside.
 bool rectangleHit(const QuadCorners& corners, const Point2D& point);
@@ -34,27 +32,16 @@ bool rectangleContains(const QuadCorners& corners, const Point2D& point, std::os
 bool circleContains(const QuadCorners& corners, double radius, const Point2D& point, std::ostream& out);
 
 // What an object's hit test tests: a box (rectangles, and sprites and text as the rectangle
-// of their drawn size), a disc (circles), or nothing (triangles, lines, polygons).
+// of their drawn size), a disc (circles), the pieces it is lowered into (Pieces: turned and
+// newer shapes, which are hit as they are drawn), or nothing (the engine's triangles).
 struct HitArea {
-    enum class Shape : uint8_t { None, Box, Disc };
+    enum class Shape : uint8_t { None, Box, Disc, Pieces };
     Shape shape = Shape::None;
     QuadCorners corners;
     double radius = 0.0;
 };
-HitArea hitAreaOf(const GameObject& object);
 bool hits(const HitArea& area, const Point2D& point);
 // The same, writing the report block to `out` (none for a triangle).
 bool hitsReporting(const HitArea& area, const Point2D& point, std::ostream& out);
-
-// The corners of the engine's two triangles, in clip space.
-const std::array<std::array<float, 2>, 3>& triangleModel(TriangleModel model);
-// One frame's rotation step in float arithmetic, reduced into [0, 2pi).
-float advanceRotation(float rotation);
-
-// A triangle's transform: its rotation matrix times its scale, column by column.
-std::array<float, 4> triangleTransform(const GameObject& object);
-// A triangle's corners in window pixels for a frame of `width` by `height`, placed as the
-// vertex stage places them.
-std::array<std::array<float, 2>, 3> trianglePixels(const GameObject& object, float width, float height);
 
 }  // namespace orv

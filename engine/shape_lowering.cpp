@@ -4,17 +4,6 @@
 
 namespace orv {
 
-namespace {
-
-// Cosine and sine of a turn in degrees, exact for quarter turns, so a rectangle turned by
-// one lands on the same pixels as an unturned one.
-struct Turn {
-    double c = 1.0;
-    double s = 0.0;
-
-    bool none() const { return c == 1.0 && s == 0.0; }
-};
-
 Turn turnOf(double degrees) {
     double r = std::fmod(degrees, 360.0);
     if (r < 0.0) {
@@ -32,8 +21,6 @@ bool finite(float a, float b, float c, float d) {
     return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
 }
 
-// A solid parallelogram from (x, y) along e1 and e2; axis-aligned when its sides run along x
-// and y. Nothing for one of no area.
 void solidQuad(DrawList& out, double x, double y, double e1x, double e1y, double e2x, double e2y, uint32_t color) {
     if ((e1y == 0.0 && e2x == 0.0) || (e1x == 0.0 && e2y == 0.0)) {
         const float left = static_cast<float>(std::fmin(x, x + e1x + e2x));
@@ -97,123 +84,22 @@ void solidTriangle(DrawList& out, const Point2D& a, const Point2D& b, const Poin
     p.kind = kPrimTriangle;
 }
 
-// How far a corner of an outline's inner edge may lie from the outer corner, in widths: a
-// sharper corner is cut short rather than reaching far beyond the polygon.
-constexpr double kMiterLimit = 4.0;
-
-}  // namespace
-
-void lowerTurnedRectangle(const GameObject& object, uint32_t color, DrawList& out) {
-    const double w = std::fabs(object.sizeX);
-    const double h = std::fabs(object.sizeY);
-    const double left = std::fmin(object.x, object.x + object.sizeX);
-    const double top = std::fmin(object.y, object.y + object.sizeY);
-    const Turn t = turnOf(object.angle);
-    // A box given from the rectangle's top-left corner, turned about its centre.
-    const auto box = [&](double l, double tp, double r, double b) {
-        if (t.none()) {
-            solidQuad(out, left + l, top + tp, r - l, 0.0, 0.0, b - tp, color);
-            return;
-        }
-        const double dx = l - w / 2.0;
-        const double dy = tp - h / 2.0;
-        solidQuad(out, left + w / 2.0 + t.c * dx - t.s * dy, top + h / 2.0 + t.s * dx + t.c * dy, t.c * (r - l),
-                  t.s * (r - l), -t.s * (b - tp), t.c * (b - tp), color);
-    };
-    const double s = object.stroke;
-    if (!(s > 0.0) || 2.0 * s >= w || 2.0 * s >= h) {
-        box(0.0, 0.0, w, h);
-        return;
-    }
-    box(0.0, 0.0, w, s);          // top, the whole width
-    box(0.0, h - s, w, h);        // bottom, the whole width
-    box(0.0, s, s, h - s);        // left, between them
-    box(w - s, s, w, h - s);      // right
+// A picture's texels `rect` stretched over w by h pixels from (x, y).
+Primitive& pictureQuad(DrawList& out, float x, float y, float w, float h, const AtlasRect& rect, uint32_t tint,
+                       bool ownSize) {
+    Primitive& p = boxQuad(out, kPrimQuad | kFlagTextured | (ownSize ? kFlagOneTexelAPixel : 0u), x, y, x + w, y + h,
+                           tint);
+    p.source[0] = static_cast<float>(rect.x);
+    p.source[1] = static_cast<float>(rect.y);
+    p.source[2] = static_cast<float>(rect.width);
+    p.source[3] = static_cast<float>(rect.height);
+    p.inverse[0] = static_cast<float>(rect.width) / w;
+    p.inverse[3] = static_cast<float>(rect.height) / h;
+    return p;
 }
 
-void lowerLine(const GameObject& object, uint32_t color, DrawList& out) {
-    double ax = object.x;
-    double ay = object.y;
-    double dx = object.sizeX;
-    double dy = object.sizeY;
-    const Turn t = turnOf(object.angle);
-    if (!t.none()) {
-        const double mx = ax + dx / 2.0;
-        const double my = ay + dy / 2.0;
-        const double tx = t.c * dx - t.s * dy;
-        const double ty = t.s * dx + t.c * dy;
-        dx = tx;
-        dy = ty;
-        ax = mx - dx / 2.0;
-        ay = my - dy / 2.0;
-    }
-    const double length = std::hypot(dx, dy);
-    if (!(length > 0.0) || !(object.stroke > 0.0) || !std::isfinite(length)) {
-        return;
-    }
-    // Half the width across the line.
-    const double nx = -dy / length * (object.stroke / 2.0);
-    const double ny = dx / length * (object.stroke / 2.0);
-    solidQuad(out, ax - nx, ay - ny, dx, dy, 2.0 * nx, 2.0 * ny, color);
-}
-
-void lowerPolygon(const GameObject& object, const PolygonShape* shape, uint32_t color, DrawList& out) {
-    if (shape == nullptr) {
-        return;
-    }
-    const Turn t = turnOf(object.angle);
-    const Point2D& centre = shape->centroid;
-    const auto place = [&](const Point2D& p) {
-        if (t.none()) {
-            return Point2D{p.x + object.x, p.y + object.y};
-        }
-        const double dx = p.x - centre.x;
-        const double dy = p.y - centre.y;
-        return Point2D{object.x + centre.x + t.c * dx - t.s * dy, object.y + centre.y + t.s * dx + t.c * dy};
-    };
-    const std::vector<Point2D>& points = shape->points;
-    if (!(object.stroke > 0.0)) {
-        const std::vector<uint32_t>& tri = shape->triangles;
-        for (size_t i = 0; i + 2 < tri.size(); i += 3) {
-            solidTriangle(out, place(points[tri[i]]), place(points[tri[i + 1]]), place(points[tri[i + 2]]), color);
-        }
-        return;
-    }
-    // The outline: each side's strip runs from the side to the inner edge, whose corners are
-    // the mitred corners `stroke` inside both sides that meet there. A turn keeps the
-    // polygon's sense of rotation, so "inside" stays on the same hand.
-    const size_t n = shape->ring.size();
-    std::vector<Point2D> outer(n);
-    for (size_t i = 0; i < n; ++i) {
-        outer[i] = place(points[shape->ring[i]]);
-    }
-    const double hand = shape->anticlockwise ? 1.0 : -1.0;
-    const auto inward = [&](const Point2D& a, const Point2D& b) {
-        const double length = std::hypot(b.x - a.x, b.y - a.y);
-        return length > 0.0 ? Point2D{-hand * (b.y - a.y) / length, hand * (b.x - a.x) / length} : Point2D{};
-    };
-    std::vector<Point2D> inner(n);
-    for (size_t i = 0; i < n; ++i) {
-        const Point2D n1 = inward(outer[(i + n - 1) % n], outer[i]);
-        const Point2D n2 = inward(outer[i], outer[(i + 1) % n]);
-        double mx = n1.x + n2.x;
-        double my = n1.y + n2.y;
-        const double across = 1.0 + n1.x * n2.x + n1.y * n2.y;
-        const double reach = std::hypot(mx, my);
-        if (across * kMiterLimit >= reach && across > 0.0) {
-            mx /= across;
-            my /= across;
-        } else if (reach > 0.0) {
-            mx *= kMiterLimit / reach;
-            my *= kMiterLimit / reach;
-        }
-        inner[i] = Point2D{outer[i].x + object.stroke * mx, outer[i].y + object.stroke * my};
-    }
-    for (size_t i = 0; i < n; ++i) {
-        const size_t j = (i + 1) % n;
-        solidTriangle(out, outer[i], outer[j], inner[j], color);
-        solidTriangle(out, outer[i], inner[j], inner[i], color);
-    }
+float pictureCorner(float at, bool ownSize) {
+    return ownSize ? std::floor(at + 0.5f) : at;
 }
 
 }  // namespace orv

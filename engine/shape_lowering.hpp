@@ -1,22 +1,40 @@
 #pragma once
-// The shapes drawn in any direction: lines, polygons, outlined or turned rectangles. Each
-// becomes quads and triangles in world coordinates, filled with the colour given (packed).
+// The pieces every kind lowers itself with: turns exact at quarter turns, solid
+// parallelograms and triangles, picture quads, and where a picture lands on pixels.
 
 #include <cstdint>
 
-#include "engine/game_object.hpp"
-#include "engine/polygon_shape.hpp"
+#include "platform/point2d.hpp"
+#include "render/atlas_packer.hpp"
 #include "render/draw_list.hpp"
 
 namespace orv {
 
-// A rectangle turned by its angle about its centre, and its outline if it has one: four
-// quads that do not overlap, so a colour seen through is blended once everywhere.
-void lowerTurnedRectangle(const GameObject& object, uint32_t color, DrawList& out);
-// A quad of the line's width along it, ends cut square, turned about its middle.
-void lowerLine(const GameObject& object, uint32_t color, DrawList& out);
-// The polygon's triangles, or its outline (a strip inside its sides, mitred at the
-// corners), offset and turned about its centroid.
-void lowerPolygon(const GameObject& object, const PolygonShape* shape, uint32_t color, DrawList& out);
+// Cosine and sine of a turn in degrees, exact for quarter turns, so a shape turned by one
+// lands on the same pixels as an unturned one.
+struct Turn {
+    double c = 1.0;
+    double s = 0.0;
+
+    bool none() const { return c == 1.0 && s == 0.0; }
+};
+Turn turnOf(double degrees);
+
+bool finite(float a, float b, float c, float d);
+
+// A solid parallelogram from (x, y) along e1 and e2; axis-aligned when its sides run along x
+// and y. Nothing for one of no area.
+void solidQuad(DrawList& out, double x, double y, double e1x, double e1y, double e2x, double e2y, uint32_t color);
+// A solid triangle; nothing for one of no area.
+void solidTriangle(DrawList& out, const Point2D& a, const Point2D& b, const Point2D& c, uint32_t color);
+
+// A picture's texels `rect` stretched over w by h pixels from (x, y).
+Primitive& pictureQuad(DrawList& out, float x, float y, float w, float h, const AtlasRect& rect, uint32_t tint,
+                       bool ownSize);
+
+// Where a picture anchored at `at` (either axis) is drawn: a picture at its own size lands on
+// whole pixels, so each pixel shows one texel as the image has it (and sampling it needs no
+// filtering); a scaled one keeps its place.
+float pictureCorner(float at, bool ownSize);
 
 }  // namespace orv

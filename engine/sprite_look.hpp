@@ -1,6 +1,6 @@
 #pragma once
 // How a sprite shows its picture beyond where it is: scaled and flipped about its anchor (its
-// angle is the object's), seen through, tinted, sampled smoothly or texel by texel, and the
+// angle is the object's), seen through, sampled smoothly or texel by texel, and the
 // size the script asked for, kept so another picture or frame can take its own size.
 
 #include <cmath>
@@ -21,14 +21,13 @@ struct SpriteLook {
     // Bilinear filtering; false: the nearest texel (pixel art).
     bool smooth = true;
     float opacity = 1.0f;
-    // Packed RGBA, multiplied into every texel.
-    uint32_t tint = 0xFFFFFFFFu;
     // The size asked for, 0 for the picture's (or frame's) own along that axis.
     double askedWidth = 0.0;
     double askedHeight = 0.0;
 
-    // The quad's colour: the tint with the opacity in its alpha.
-    uint32_t colour() const {
+    // The quad's colour: the tint (packed RGBA, multiplied into every texel) with the opacity
+    // in its alpha.
+    uint32_t colour(uint32_t tint) const {
         const float alpha = static_cast<float>(tint >> 24) * opacity;
         return (tint & 0x00FFFFFFu) | static_cast<uint32_t>(std::lround(alpha)) << 24;
     }

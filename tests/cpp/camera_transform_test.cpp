@@ -13,36 +13,24 @@
 
 #include "engine/lowering.hpp"
 #include "reference_raster.hpp"
+#include "scene_objects.hpp"
 
 namespace orv {
 namespace {
 
 constexpr uint32_t kSide = 96;
 
-GameObject object(ObjectKind kind, double x, double y, double sizeX, double sizeY, Color color) {
-    GameObject o;
-    o.kind = kind;
-    o.x = x;
-    o.y = y;
-    o.sizeX = sizeX;
-    o.sizeY = sizeY;
-    o.color = color;
-    return o;
-}
 
 // A rectangle, a circle, a picture at its own size (its texels all one colour) and the demo
 // triangle below them.
 void fill(Scene& scene) {
     nextObjectId = 0;
-    scene.add(object(ObjectKind::Rectangle, 30, 30, 20, 12, {1.0f, 0.0f, 0.0f}));
-    scene.add(object(ObjectKind::Circle, 60, 55, 8, 0, {0.0f, 1.0f, 0.0f}));
-    GameObject sprite = object(ObjectKind::Sprite, 35, 55, 8, 6, {1.0f, 1.0f, 1.0f});
-    sprite.picture = AtlasRect{16, 8, 8, 6};
-    sprite.opaque = AtlasRect{0, 0, 8, 6};
-    scene.add(sprite);
-    GameObject triangle = object(ObjectKind::Triangle, 0, 0, 0, 0, {0.2f, 0.2f, 0.9f});
+    scene.add(rectObject(30, 30, 20, 12, 0xFF0000FFu));
+    scene.add(discObject(60, 55, 8, 0xFF00FF00u));
+    scene.add(spriteObject(35, 55, 8, 6, AtlasRect{16, 8, 8, 6}, AtlasRect{0, 0, 8, 6}));
+    GameObject triangle = placed(TriangleKind::demo(), 0, 0, packColor({0.2f, 0.2f, 0.9f}));
     triangle.layer = -1;
-    scene.add(triangle);
+    scene.add(std::move(triangle));
 }
 
 std::array<uint8_t, 4> texel(uint32_t, uint32_t) {
@@ -55,7 +43,7 @@ TEST(CameraTransform, TheDefaultCameraLeavesTheListAsItWas) {
     DrawList plain;
     plain.begin(kSide, kSide, scene.background);
     for (uint32_t slot : scene.drawOrder()) {
-        lowerObject(scene, scene.at(slot), plain);
+        lowerObject(scene.at(slot), false, plain);
     }
     DrawList lowered;
     // Seen from where it is shown: the default, however spelt.

@@ -8,20 +8,11 @@
 #include "engine/lowering.hpp"
 #include "render/coverage.hpp"
 #include "render/raster/draw_batches.hpp"
+#include "scene_objects.hpp"
 
 namespace orv {
 namespace {
 
-GameObject object(ObjectKind kind, double x, double y, double sizeX, double sizeY) {
-    GameObject o;
-    o.kind = kind;
-    o.x = x;
-    o.y = y;
-    o.sizeX = sizeX;
-    o.sizeY = sizeY;
-    o.color = {1.0f, 0.5f, 0.0f};
-    return o;
-}
 
 TEST(Coverage, PixelCentresHalfOpen) {
     uint32_t first = 0;
@@ -66,23 +57,21 @@ TEST(Coverage, OpaquePartOfAPictureReadsOnlyOpaqueTexels) {
 TEST(Lowering, EachKindBecomesItsPrimitive) {
     nextObjectId = 0;
     Scene scene;
-    scene.add(object(ObjectKind::Rectangle, 10, 20, 30, 40));
-    scene.add(object(ObjectKind::Circle, 100, 100, 20, 0));
-    scene.add(object(ObjectKind::Circle, 100, 100, -20, 0));  // shows nothing
-    scene.add(object(ObjectKind::Rectangle, std::nan(""), 0, 5, 5));  // shows nothing
-    GameObject sprite = object(ObjectKind::Sprite, 10.6, 20.4, 16, 8);
-    sprite.picture = AtlasRect{64, 32, 16, 8};
-    scene.add(sprite);
+    scene.add(rectObject(10, 20, 30, 40));
+    scene.add(discObject(100, 100, 20));
+    scene.add(discObject(100, 100, -20));  // shows nothing
+    scene.add(rectObject(std::nan(""), 0, 5, 5));  // shows nothing
+    GameObject sprite = spriteObject(10.6, 20.4, 16, 8, AtlasRect{64, 32, 16, 8});
     GameObject scaled = sprite;
+    scene.add(std::move(sprite));
     scaled.x = 10.6;
-    scaled.sizeX = 32;
-    scene.add(scaled);
-    GameObject triangle = object(ObjectKind::Triangle, 0, 0, 0, 0);
-    triangle.triangle = TriangleModel::Full;
+    spriteOf(scaled).width = 32;
+    scene.add(std::move(scaled));
+    TriangleKind triangle = TriangleKind::full();
     triangle.rotation = 0.0f;
     triangle.scale = {1.0f, 1.0f};
     triangle.offset = {0.0f, 0.0f};
-    scene.add(triangle);
+    scene.add(placed(triangle, 0, 0));
 
     DrawList list;
     lowerScene(scene, 200, 100, list);
@@ -133,21 +122,19 @@ TEST(Lowering, FlippedSpritesMirrorTheirOpaquePartAndTurnedOnesHideNothing) {
     nextObjectId = 0;
     Scene scene;
     // An 8 x 8 picture whose left half is opaque, mirrored left to right about its centre.
-    GameObject flipped = object(ObjectKind::Sprite, 10.6, 20.0, 8, 8);
-    flipped.picture = AtlasRect{64, 32, 8, 8};
-    flipped.opaque = AtlasRect{0, 0, 4, 8};
-    flipped.look.flipX = true;
-    scene.add(flipped);
+    GameObject flipped = spriteObject(10.6, 20.0, 8, 8, AtlasRect{64, 32, 8, 8}, AtlasRect{0, 0, 4, 8});
+    spriteOf(flipped).look.flipX = true;
     GameObject turned = flipped;
-    turned.look.flipX = false;
+    spriteOf(turned).look.flipX = false;
     turned.angle = 90.0;
-    scene.add(turned);
     GameObject faded = flipped;
-    faded.look.opacity = 0.0f;  // shows nothing
-    scene.add(faded);
+    spriteOf(faded).look.opacity = 0.0f;  // shows nothing
     GameObject tinted = flipped;
-    tinted.look.tint = 0x80FFFFFFu;
-    scene.add(tinted);
+    tinted.colour = 0x80FFFFFFu;
+    scene.add(std::move(flipped));
+    scene.add(std::move(turned));
+    scene.add(std::move(faded));
+    scene.add(std::move(tinted));
 
     DrawList list;
     lowerScene(scene, 200, 100, list);

@@ -9,6 +9,8 @@
 #include "engine/scene.hpp"
 #include "engine/shape_geometry.hpp"
 
+#include "scene_objects.hpp"
+
 namespace orv {
 namespace {
 
@@ -19,9 +21,10 @@ constexpr double kHeight = 299.0;
 int64_t walkDrawOrder(Scene& scene, const Point2D& point) {
     for (uint32_t slot : scene.drawOrder()) {
         const GameObject& object = scene.at(slot);
-        const QuadCorners corners = cornersOf(object);
-        if ((object.kind == ObjectKind::Circle && circleHit(corners, object.radius(), point)) ||
-            (object.kind == ObjectKind::Rectangle && rectangleHit(corners, point))) {
+        const DiscKind* disc = as<DiscKind>(object);
+        const RectangleKind* rect = as<RectangleKind>(object);
+        if ((disc != nullptr && circleHit(circleCorners(object.x, object.y, disc->radius), disc->radius, point)) ||
+            (rect != nullptr && rectangleHit(rectangleCorners(object.x, object.y, rect->width, rect->height), point))) {
             return object.id;
         }
     }
@@ -41,11 +44,12 @@ void place(GameObject& object, std::mt19937& rng) {
     std::uniform_int_distribution<int> size(-20, 140);
     object.x = coordinate(rng, kWidth);
     object.y = coordinate(rng, kHeight);
-    object.sizeX = size(rng) / 2.0;
-    object.sizeY = object.kind == ObjectKind::Circle ? 0.0 : size(rng) / 2.0;
-    if (object.kind == ObjectKind::Rectangle && rng() % 4 == 0) {
+    const double w = size(rng) / 2.0;
+    const double h = as<DiscKind>(object) != nullptr ? 0.0 : size(rng) / 2.0;
+    resizeObject(object, w, h);
+    if (as<RectangleKind>(object) != nullptr && rng() % 4 == 0) {
         const bool right = rng() % 2 == 0;  // else it ends on the bottom edge
-        (right ? object.x : object.y) = right ? kWidth - object.sizeX : kHeight - object.sizeY;
+        (right ? object.x : object.y) = right ? kWidth - w : kHeight - h;
     }
 }
 
@@ -56,14 +60,18 @@ TEST(PickGrid, FindsWhatAWalkOfTheDrawOrderFindsThroughMovesLayersAndRemovals) {
     std::vector<uint32_t> ids;
     for (int i = 0; i < 4000; ++i) {
         GameObject object;
-        object.kind = i % 400 == 0 ? ObjectKind::Triangle : i % 2 ? ObjectKind::Circle : ObjectKind::Rectangle;
+        object.kind = i % 400 == 0 ? KindData{TriangleKind::demo()} : i % 2 ? KindData{DiscKind{}} : KindData{RectangleKind{}};
         object.layer = rng() % 4 == 0 ? static_cast<int32_t>(rng() % 5) - 2 : 0;
         place(object, rng);
-        ids.push_back(scene.add(object));
+        ids.push_back(scene.add(std::move(object)));
     }
     // Under everything: a band across the window and far beyond, and a disc mostly above it.
-    ids.push_back(scene.add(GameObject{0, ObjectKind::Rectangle, {}, -3, -1000.0, 100.0, 3000.0, 4.0}));
-    ids.push_back(scene.add(GameObject{0, ObjectKind::Circle, {}, -3, 200.0, -500.0, 530.5, 0.0}));
+    GameObject band = rectObject(-1000.0, 100.0, 3000.0, 4.0);
+    band.layer = -3;
+    ids.push_back(scene.add(std::move(band)));
+    GameObject disc = discObject(200.0, -500.0, 530.5);
+    disc.layer = -3;
+    ids.push_back(scene.add(std::move(disc)));
 
     std::vector<Point2D> border;  // every half pixel along it
     for (double t = 0.0; t <= kWidth; t += 0.5) {
@@ -117,13 +125,13 @@ TEST(PickGrid, PointsAndRegionsAnywhereInTheWorldMatchAWalkOfEveryObject) {
     Scene scene;
     for (int i = 0; i < 3000; ++i) {
         GameObject object;
-        object.kind = i % 2 ? ObjectKind::Circle : ObjectKind::Rectangle;
+        object.kind = i % 2 ? KindData{DiscKind{}} : KindData{RectangleKind{}};
         object.layer = static_cast<int32_t>(rng() % 3);
         object.x = i % 3 ? at(rng) : at(rng) / 100.0;  // a third crowd near the origin
         object.y = i % 3 ? at(rng) : at(rng) / 100.0;
-        object.sizeX = i % 500 == 0 ? 30000.0 : size(rng);
-        object.sizeY = size(rng);
-        scene.add(object);
+        const double w = i % 500 == 0 ? 30000.0 : size(rng);
+        resizeObject(object, w, size(rng));
+        scene.add(std::move(object));
     }
     scene.view.camera = Camera{10.0, -20.0, 2.5, 30.0, 160.0, 120.0};
     scene.view.fixedLayers = {2};
@@ -133,7 +141,7 @@ TEST(PickGrid, PointsAndRegionsAnywhereInTheWorldMatchAWalkOfEveryObject) {
     for (uint32_t slot : scene.drawOrder()) {
         slots.push_back(slot);
         shapes.emplace_back();
-        shapeOf(scene, scene.at(slot), false, shapes.back(), scratch);
+        shapeOf(scene.at(slot), false, shapes.back(), scratch);
     }
     PickGrid grid;
     grid.update(scene, scene.version());

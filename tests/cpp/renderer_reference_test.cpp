@@ -27,55 +27,61 @@ void compareWithReference(RendererChoice choice, bool onWorker = false) {
     EngineOptions options;
     options.offscreen = true;
     OrvApp app{QEL_DATA_DIR, 320, 200, choice, options};
+    FrameClock clock;
     if (onWorker) {
         app.frameLoop().handOverFrom = 0;
     }
     const std::string star = std::string{QEL_SOURCE_DIR} + "/demo/star.png";
 
-    app.createRectangle(10.25, 12.5, 60.5, 40.0, 0x3080FF);
-    app.createRectangle(90.0, 70.0, -30.0, -20.5, 0xFFCC00);  // a negative size spans backwards
-    app.createCircle(150.3, 60.7, 25.4, 0xE74C3C);
-    app.createCircle(170.0, 75.0, 12.0, 0x2ECC71);             // under the first circle
-    app.createCircle(300.0, 190.0, 30.0, 0x9B59B6);            // cut by the frame's corner
-    const uint32_t own = app.createSprite(100.4, 50.6, star, 0, 0);
-    const uint32_t scaled = app.createSprite(200.25, 100.5, star, 48, 40);
+    Scene& scene = app.scene();
+    PictureObjects& pictures = app.pictures();
+    scene.add(makeRectangle(10.25, 12.5, 60.5, 40.0, opaqueColour(0x3080FF)));
+    scene.add(makeRectangle(90.0, 70.0, -30.0, -20.5, opaqueColour(0xFFCC00)));  // a negative size spans backwards
+    scene.add(makeCircle(150.3, 60.7, 25.4, opaqueColour(0xE74C3C)));
+    scene.add(makeCircle(170.0, 75.0, 12.0, opaqueColour(0x2ECC71)));             // under the first circle
+    scene.add(makeCircle(300.0, 190.0, 30.0, opaqueColour(0x9B59B6)));            // cut by the frame's corner
+    const auto sprite = [&](double x, double y, double w, double h) {
+        return pictures.createSprite(x, y, PictureSource{star}, w, h, nullptr);
+    };
+    const uint32_t own = sprite(100.4, 50.6, 0, 0);
+    const uint32_t scaled = sprite(200.25, 100.5, 48, 40);
     // Sprites turned, tinted and seen through; flipped and scaled texel by texel; half turned;
     // turned texel by texel.
-    app.editSprite(app.createSprite(230.3, 130.7, star, 0, 0), [](GameObject& o) {
+    pictures.editSprite(sprite(230.3, 130.7, 0, 0), [](GameObject& o, SpriteKind& k) {
         o.angle = 30.0;
-        o.look.tint = 0xC080FFFFu;
-        o.look.opacity = 0.7f;
+        o.colour = 0xC080FFFFu;
+        k.look.opacity = 0.7f;
     });
-    app.editSprite(app.createSprite(140.0, 120.0, star, 0, 0), [](GameObject& o) {
-        o.look.scaleX = -2.0;
-        o.look.scaleY = 2.0;
-        o.look.smooth = false;
+    pictures.editSprite(sprite(140.0, 120.0, 0, 0), [](GameObject&, SpriteKind& k) {
+        k.look.scaleX = -2.0;
+        k.look.scaleY = 2.0;
+        k.look.smooth = false;
     });
-    app.editSprite(app.createSprite(270.5, 60.25, star, 0, 0), [](GameObject& o) { o.angle = 180.0; });
-    app.editSprite(app.createSprite(20.5, 55.25, star, 0, 0), [](GameObject& o) {
+    pictures.editSprite(sprite(270.5, 60.25, 0, 0), [](GameObject& o, SpriteKind&) { o.angle = 180.0; });
+    pictures.editSprite(sprite(20.5, 55.25, 0, 0), [](GameObject& o, SpriteKind& k) {
         o.angle = 20.0;
-        o.look.smooth = false;  // texel by texel among filtered pictures
+        k.look.smooth = false;  // texel by texel among filtered pictures
     });
-    app.createText(12.3, 150.6, "qel", 24, 0xFFFFFFFFu, "");  // packed RGBA
-    const uint32_t triangle = app.createTri();
-    app.setLayer(triangle, -1);
-    app.loadGameObjects();
-    app.setLayer(own, 1);
+    pictures.createText(12.3, 150.6, "qel", 24, 0xFFFFFFFFu, "");  // packed RGBA
+    const uint32_t triangle = scene.add(makeFullTriangle());
+    scene.setLayerOf(triangle, -1);
+    scene.add(makeDemoTriangle());
+    scene.setLayerOf(own, 1);
     // Rings, polygons (concave, outlined, seen through), an outlined turned rectangle, a line.
-    app.createDisc(40.0, 110.0, 22.0, 0xFFE6B43Cu, 6.0);
-    app.createPolygon({{200, 140}, {260, 140}, {260, 155}, {220, 155}, {220, 190}, {200, 190}}, 0xFF40C0A0u, 0.0);
+    scene.add(makeDisc(40.0, 110.0, 22.0, 0xFFE6B43Cu, 6.0));
+    scene.add(makePolygon({{200, 140}, {260, 140}, {260, 155}, {220, 155}, {220, 190}, {200, 190}}, 0xFF40C0A0u, 0.0));
     std::vector<Point2D> spikes;
     for (int i = 0; i < 14; ++i) {
         const double r = i % 2 == 0 ? 45.0 : 20.0;
         spikes.push_back({150.0 + r * std::cos(i * 0.4488), 140.0 + r * std::sin(i * 0.4488)});
     }
-    app.createPolygon(spikes, 0xA0FF6020u, 0.0);
-    app.createPolygon(spikes, 0xFF20FF60u, 3.5);
-    app.createRect(120.0, 10.0, 50.0, 30.0, 0xFFE05020u, 5.0, 30.0);
-    app.createLine(100.0, 195.0, 310.0, 120.0, 3.0, 0xFFFFFFFFu);
+    scene.add(makePolygon(spikes, 0xA0FF6020u, 0.0));
+    scene.add(makePolygon(spikes, 0xFF20FF60u, 3.5));
+    scene.add(makeRect(120.0, 10.0, 50.0, 30.0, 0xFFE05020u, 5.0, 30.0, 0.0));
+    scene.add(makeLine(100.0, 195.0, 310.0, 120.0, 3.0, 0xFFFFFFFFu));
     // What no object lowers to yet: quads turned by a third of a right angle, solid and
     // textured with the picture, and a rectangle and a disc seen through.
-    const AtlasRect place = app.pictureOf(own);
+    const AtlasRect place = pictures.pictureOf(own);
     app.frameLoop().afterLowering = [&](DrawList& list) {
         std::vector<Primitive> extra;
         const auto turned = [&](float x, float y, float w, float h, uint32_t color, bool textured) {
@@ -118,7 +124,7 @@ void compareWithReference(RendererChoice choice, bool onWorker = false) {
         list.opaque.insert(list.opaque.begin(), extra.size(), PixelBox{});
     };
     for (int i = 0; i < 3; ++i) {
-        app.drawFrame();
+        app.step(clock, true);
     }
     uint32_t width = 0;
     uint32_t height = 0;
@@ -129,7 +135,7 @@ void compareWithReference(RendererChoice choice, bool onWorker = false) {
 
     // The picture's texels where the atlas holds them; glyphs are left out of the reference.
     const Image image = loadImageFile(star, 4096);
-    ASSERT_EQ(app.pictureOf(scaled).x, place.x);
+    ASSERT_EQ(app.pictures().pictureOf(scaled).x, place.x);
     DrawList list = app.frameLoop().lastDrawList();
     std::vector<Primitive> kept;
     for (const Primitive& p : list.primitives) {

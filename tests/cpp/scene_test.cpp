@@ -39,6 +39,7 @@ TEST(IdIndex, AgreesWithAMapThroughGrowthAndBackwardShiftErases) {
 
 GameObject shape(int32_t layer = 0) {
     GameObject object;
+    object.kind = RectangleKind{};
     object.layer = layer;
     return object;
 }
@@ -121,20 +122,22 @@ TEST(Scene, ManyRemovalsCompactTheSlotsAndKeepEveryLookup) {
     }
 }
 
-TEST(Scene, TrianglesTurnPerFrameAndAFrameNotDrawnGivesItsTurnBack) {
+TEST(Scene, OnlyKindsThatAdvanceAreAdvancedAndTheDemoTriangleTurnsAStepAFrame) {
     nextObjectId = 0;
     Scene scene;
-    GameObject triangle;
-    triangle.kind = ObjectKind::Triangle;
-    scene.add(triangle);
+    scene.add(makeDemoTriangle());
+    scene.add(makeFullTriangle());
     scene.add(shape());
-    const float start = scene.find(0)->rotation;
-    scene.advanceTriangles();
-    const float once = scene.find(0)->rotation;
-    EXPECT_NE(once, start);
-    scene.advanceTriangles();
-    scene.retractTriangles();
-    EXPECT_EQ(scene.find(0)->rotation, once);
+    const float start = as<TriangleKind>(*scene.find(0))->rotation;
+    const uint64_t version = scene.version();
+    scene.advance(1.0 / 60.0);
+    EXPECT_EQ(as<TriangleKind>(*scene.find(0))->rotation, TriangleKind::advanceRotation(start));
+    EXPECT_EQ(as<TriangleKind>(*scene.find(1))->rotation, start);
+    EXPECT_NE(scene.version(), version);
+    scene.remove(0);
+    const uint64_t still = scene.version();
+    scene.advance(1.0 / 60.0);
+    EXPECT_EQ(scene.version(), still);
 }
 
 }  // namespace

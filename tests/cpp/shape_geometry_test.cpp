@@ -1,4 +1,5 @@
 #include "engine/shape_geometry.hpp"
+#include "engine/kinds/triangle_kind.hpp"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +30,7 @@ TEST(AdvanceRotation, FollowsFloatRecurrenceAndStaysInOneTurn) {
     int wraps = 0;
     for (int n = 1; n <= 10000; ++n) {
         const float previous = rotation;
-        rotation = advanceRotation(rotation);
+        rotation = TriangleKind::advanceRotation(rotation);
         expected = referenceStep(expected);
         ASSERT_EQ(rotation, expected) << "step " << n;
         ASSERT_GE(rotation, 0.0f) << "step " << n;
@@ -46,29 +47,29 @@ TEST(AdvanceRotation, FollowsFloatRecurrenceAndStaysInOneTurn) {
 }
 
 TEST(AdvanceRotation, WrapsJustPastOneTurn) {
-    EXPECT_NEAR(advanceRotation(6.28f), 6.29f - kTwoPi, 1e-6f);
-    EXPECT_EQ(advanceRotation(kTwoPi - 0.01f), referenceStep(kTwoPi - 0.01f));
+    EXPECT_NEAR(TriangleKind::advanceRotation(6.28f), 6.29f - kTwoPi, 1e-6f);
+    EXPECT_EQ(TriangleKind::advanceRotation(kTwoPi - 0.01f), referenceStep(kTwoPi - 0.01f));
     // Every float in the last stretch before a full turn lands back inside [0, 2pi).
     float r = kTwoPi;
     for (int i = 0; i < 200000; ++i) {
         r = std::nextafter(r, 0.0f);
-        const float next = advanceRotation(r);
+        const float next = TriangleKind::advanceRotation(r);
         ASSERT_GE(next, 0.0f) << "from " << r;
         ASSERT_LT(next, kTwoPi) << "from " << r;
     }
 }
 
 TEST(TriangleTransform, ColumnsOfRotationTimesScale) {
-    GameObject object;
+    TriangleKind object = TriangleKind::demo();
     object.rotation = 0.0f;
     const float unrotated[4] = {2.0f, 0.0f, -0.0f, 0.5f};
-    const std::array<float, 4> flat = triangleTransform(object);
+    const std::array<float, 4> flat = object.transform();
     for (int i = 0; i < 4; ++i) {
         EXPECT_FLOAT_EQ(flat[i], unrotated[i]) << "element " << i;
     }
     object.rotation = 1.5707964f;
     const float quarter[4] = {0.0f, 2.0f, -0.5f, 0.0f};
-    const std::array<float, 4> turned = triangleTransform(object);
+    const std::array<float, 4> turned = object.transform();
     for (int i = 0; i < 4; ++i) {
         EXPECT_NEAR(turned[i], quarter[i], 1e-6f) << "element " << i;
     }
