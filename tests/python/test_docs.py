@@ -1,6 +1,7 @@
 """The documentation build's own checks: each example runs against a fresh engine, and a
 stale output, Python that no doctest runs, or a public name left out of the reference fails it."""
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -94,3 +95,35 @@ def test_gallery_titles():
     assert title_and_summary("particle_fountain", "Sparks rise\nand fall.\n\nMore.") == \
         ("Particle fountain", "Sparks rise\nand fall.")
     assert title_and_summary("shooter", None) == ("Shooter", "")
+
+
+# The README's first script as a user runs it, but offscreen, a fixed step, the right arrow
+# held from the start and Escape at frame 120; the last frame's pixels are read at the close.
+README_PLAYER = """
+import qel
+_init, _next_frame, _close = qel.init, qel.nextFrame, qel.closeWindow
+frames = 0
+def init(*args, **kwargs):
+    _init(*args, offscreen=True, **kwargs)
+    qel.setFixedStep(1 / 60)
+    qel.injectKey("right", True)
+def nextFrame():
+    global frames
+    frames += 1
+    if frames == 120:
+        qel.injectKey("escape", True)
+    return _next_frame()
+def closeWindow():
+    pixels, width = qel.readPixels(), qel.getWindowWidth()
+    print(frames, *(tuple(pixels[(y * width + x) * 4:][:3]) for x, y in ((620, 220), (700, 300))))
+    _close()
+qel.init, qel.nextFrame, qel.closeWindow = init, nextFrame, closeWindow
+"""
+
+
+def test_readme_script_plays(run_qel):
+    with open(os.path.join(ROOT, "README.md"), encoding="utf-8") as f:
+        script = re.search(r"```python\n(.*?)```", f.read(), re.S).group(1)
+    r = run_qel(README_PLAYER + script, env={"DISPLAY": None})
+    # Escape ended the loop; the ball went right (gold where it is) and the wall it reached is green.
+    assert r.returncode == 0 and r.stdout.split("\n")[-2] == "120 (50, 205, 50) (255, 215, 0)", r.output
