@@ -50,6 +50,9 @@ struct GameObject {
     double stroke = 0.0;
     // A sprite's scale, flips, anchor, tint, opacity and filtering.
     SpriteLook look{};
+    // Hidden objects keep their place in the scene but are neither drawn nor found by
+    // objectAt, objectsIn, overlapping or collides.
+    bool hidden = false;
 
     double radius() const { return sizeX; }
 };

@@ -284,6 +284,9 @@ void lowerScene(Scene& scene, uint32_t width, uint32_t height, DrawList& out) {
     for (uint32_t slot : scene.drawOrder()) {
         const size_t first = out.size();
         const GameObject& object = scene.at(slot);
+        if (object.hidden) {
+            continue;
+        }
         lowerObject(scene, object, out);
         if (moved && !scene.view.isFixed(object.layer)) {
             applyCamera(camera, out, first);

@@ -293,6 +293,13 @@ AtlasRect OrvApp::pictureOf(uint32_t id) {
     return object != nullptr && object->kind == ObjectKind::Sprite ? object->picture : AtlasRect{};
 }
 
+void OrvApp::setVisible(uint32_t id, bool visible) {
+    if (GameObject* object = scene.find(id)) {
+        object->hidden = !visible;
+        scene.touch();
+    }
+}
+
 void OrvApp::setLayer(uint32_t id, int32_t layer) {
     if (GameObject* object = scene.find(id)) {
         scene.setLayer(*object, layer);
@@ -307,7 +314,7 @@ int64_t OrvApp::objectAt(const Point2D& point) {
 bool OrvApp::collides(uint32_t a, uint32_t b, bool mask) {
     const GameObject* first = scene.find(a);
     const GameObject* second = scene.find(b);
-    if (first == nullptr || second == nullptr) {
+    if (first == nullptr || second == nullptr || first->hidden || second->hidden) {
         return false;
     }
     shapeA.clear();
@@ -336,7 +343,7 @@ bool OrvApp::collides(uint32_t a, uint32_t b, bool mask) {
 std::vector<uint32_t> OrvApp::overlapping(uint32_t id, bool mask) {
     std::vector<uint32_t> ids;
     const GameObject* object = scene.find(id);
-    if (object == nullptr) {
+    if (object == nullptr || object->hidden) {
         return ids;
     }
     pickGrid.update(scene, scene.version());

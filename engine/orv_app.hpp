@@ -74,6 +74,11 @@ public:
     // Where a sprite's picture lies in the atlas (its size: the picture's own); empty for others.
     AtlasRect pictureOf(uint32_t id);
     void setLayer(uint32_t id, int32_t layer);
+    // Hidden objects stay in the scene, neither drawn nor hit (GameObject::hidden).
+    void setVisible(uint32_t id, bool visible);
+    // The object's record as it is now (place, colour, layer, hidden), or null when `id`
+    // names nothing: removed, or made by an engine since replaced.
+    const GameObject* object(uint32_t id) const { return scene.find(id); }
     // The identifier of the topmost object (layers, then creation order) whose hit test
     // holds the point, or -1. Prints nothing.
     int64_t objectAt(const Point2D& point);
