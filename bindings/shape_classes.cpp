@@ -108,7 +108,11 @@ Raises:
         // Beyond the members above: a point is also the pair (x, y).
         .def("__len__", [](const Point2D&) { return 2; }, "2: a point is the pair (x, y).")
         .def(
-            "__getitem__", [](const Point2D& p, const py::object& index) { return pairOf(p)[index]; },
+            "__getitem__",
+            [](const Point2D& p, const py::object& index) {
+                const py::tuple pair = pairOf(p);
+                return py::object(pair[index]);
+            },
             py::arg("index"), "p[0] is x, p[1] is y (and p[-1] is y), as in the tuple (x, y).")
         .def(
             "__iter__", [](const Point2D& p) { return py::iter(pairOf(p)); },
