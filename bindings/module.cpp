@@ -662,7 +662,7 @@ Example:
     // The members every drawn handle shares, after each kind's own.
     qel::registerHandleProtocol(m);
     // The added classes, after every added function.
-    for (const char* name : {"Line", "Polygon", "Sheet", "Sprite", "Text", "Sound", "Voice"}) {
+    for (const char* name : {"Disc", "Rect", "Line", "Polygon", "Sheet", "Sprite", "Text", "Sound", "Voice"}) {
         py::object cls = m.attr(name);
         py::delattr(m, name);
         m.attr(name) = cls;
