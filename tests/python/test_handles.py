@@ -537,7 +537,11 @@ for name, (make, offset, anyColour) in KINDS.items():
         assert h.center == ((left + right) / 2, (top + bottom) / 2), name
         assert h.topright == (right, top) and h.midleft == (left, (top + bottom) / 2), name
         assert qel.objectAt(*h.center) == h.id, name
-    assert h.remove() and not h.alive and h.remove() is False, name
+    cover = qel.createRect(0, 0, 320, 240, (0, 0, 0, 0))
+    assert qel.collides(h, cover) and qel.overlapping(cover) == [h.id], name
+    h.visible = False
+    assert not qel.collides(h, cover) and qel.overlapping(cover) == qel.overlapping(h) == [], name
+    assert cover.remove() and h.remove() and not h.alive and h.remove() is False, name
     print(name, "ok")
 """, env={"QEL_RENDERER": renderer})
 
@@ -591,10 +595,19 @@ c.setX(4)
 c.setColor("#ff0000")
 c.move()
 out["record"] = [c.center.x, c.radius]
+# A new engine: the old one's objects are gone.
+d = qel.createDisc(10, 10, 5, "red")
+qel.init([], 320, 240, offscreen=True)
+try:
+    d.pos
+except RuntimeError as e:
+    out["after init"] = [str(e), d.id, d.alive, d.remove()]
 print("RESULT " + json.dumps(out))
 """)
     out = result_of(r)
     assert out.pop("record") == [4, 5]
+    message, ident, alive, removed = out.pop("after init")
+    assert (message, alive, removed) == (f"Circle {ident} was removed", False, False)
     for name, (messages, ident, alive, removed) in out.items():
         kind = {"Disc": "Circle", "Rect": "Rectangle"}.get(name, name)
         assert messages == [f"{kind} {ident} was removed"], (name, messages)
