@@ -500,7 +500,8 @@ Example:
     True
 )doc");
 
-    py::class_<Disc, Circle>(m, "Disc", R"doc(The handle createDisc returns: a Circle whose setColor takes every colour form.
+    py::class_<Disc, Circle>(m, "Disc",
+                             R"doc(The handle createDisc returns: a Circle whose setColor takes any colour.
 
 Everything else is a Circle's; isinstance(disc, qel.Circle) holds.
 
@@ -513,7 +514,8 @@ Example:
     True
 )doc")
         .def("setColor", &setColour<Disc>, py::arg("color"), colourDoc(kDiscDoc, "\"red\""));
-    py::class_<Rect, Rectangle>(m, "Rect", R"doc(The handle createRect returns: a Rectangle whose setColor takes every colour form.
+    py::class_<Rect, Rectangle>(m, "Rect",
+                                R"doc(The handle createRect returns: a Rectangle whose setColor takes any colour.
 
 Everything else is a Rectangle's; isinstance(box, qel.Rectangle) holds.
 

@@ -26,8 +26,8 @@ struct Kind {
     static void place(Handle& h, orv::OrvApp& app, double x, double y) { app.moveTo(h.id, x, y); }
     // Packed RGBA, red in the low byte.
     static uint32_t colour(const orv::GameObject& o) {
-        return static_cast<uint32_t>(orv::toUnorm8(o.color[0])) | static_cast<uint32_t>(orv::toUnorm8(o.color[1])) << 8 |
-               static_cast<uint32_t>(orv::toUnorm8(o.color[2])) << 16 | static_cast<uint32_t>(o.alpha) << 24;
+        const auto byte = [&](int i) { return static_cast<uint32_t>(orv::toUnorm8(o.color[static_cast<size_t>(i)])); };
+        return byte(0) | byte(1) << 8 | byte(2) << 16 | static_cast<uint32_t>(o.alpha) << 24;
     }
     static void paint(const Handle& h, orv::OrvApp& app, uint32_t rgba) { app.setColour(h.id, rgba); }
 };
@@ -244,7 +244,8 @@ void addProtocol(py::module_& m, const char* name, const KindDoc& k, bool box) {
                     "Args:\n    color (str | tuple | int): '#rgb', '#rrggbb', '#rrggbbaa', a CSS name such as\n"
                     "        'red', (r, g, b) or (r, g, b, a) of 0 to 255, or an int 0xRRGGBB.\n\n" +
                     "Returns:\n    None\n\n" + raisesRemoved(k) + "    ValueError: when color is not a colour.\n\n" +
-                    example(k, "    >>> " + v + ".setColor(\"red\")\n    >>> " + v + ".color\n    (255, 0, 0, 255)\n")));
+                    example(k, "    >>> " + v + ".setColor(\"red\")\n    >>> " + v +
+                                   ".color\n    (255, 0, 0, 255)\n")));
     }
     property(
         cls, "visible", [](const Handle& h) { return !liveObject(h).hidden; },
@@ -313,27 +314,25 @@ void registerHandleProtocol(py::module_& m) {
                                "    >>> _ = qel.nextFrame()  # draws the window: a 320 by 240 picture to save\n"
                                "    >>> qel.screenshot(path)\n"
                                "    >>> sprite = qel.createSprite(0, 0, path, 32, 24)\n";
-    addProtocol<Circle>(
-        m, "Circle", {{"circle", "c", "    >>> c = qel.createCircle(50, 50, 10, \"#ffffff\", 0)\n"}, "centre", Circle::kKind},
-        false);
-    addProtocol<Rectangle>(
-        m, "Rectangle",
-        {{"rectangle", "r", "    >>> r = qel.createRectangle(10, 10, 20, 20, \"#ffffff\", 0)\n"}, "top-left corner", Rectangle::kKind},
-        true);
-    addProtocol<Line>(m, "Line", {{"line", "line", "    >>> line = qel.createLine(0, 0, 50, 50)\n"}, "first end", Line::kKind},
-                      false);
-    addProtocol<Polygon>(
-        m, "Polygon",
-        {{"polygon", "tri", "    >>> tri = qel.createTriangle(10, 10, 60, 10, 10, 60, \"orange\")\n"},
-         "offset from the points it was given (moveTo's shift)", Polygon::kKind},
-        false);
-    addProtocol<Sprite>(m, "Sprite", {{"sprite", "sprite", sprite}, "top-left corner (before it is turned or scaled)", Sprite::kKind},
-                        true);
-    addProtocol<Text>(
-        m, "Text",
-        {{"text", "label", "    >>> label = qel.createText(160, 120, \"Ready\", 24, \"white\", anchor=\"center\")\n"},
-         "anchor point (the point of its box createText placed)", Text::kKind},
-        true);
+    // The variable, the lines that make one and where its pos lies, for the examples and prose.
+    const KindDoc circle{{"circle", "c", "    >>> c = qel.createCircle(50, 50, 10, \"#ffffff\", 0)\n"}, "centre",
+                         Circle::kKind};
+    const KindDoc rectangle{{"rectangle", "r", "    >>> r = qel.createRectangle(10, 10, 20, 20, \"#ffffff\", 0)\n"},
+                            "top-left corner", Rectangle::kKind};
+    const KindDoc line{{"line", "line", "    >>> line = qel.createLine(0, 0, 50, 50)\n"}, "first end", Line::kKind};
+    const KindDoc polygon{{"polygon", "tri", "    >>> tri = qel.createTriangle(10, 10, 60, 10, 10, 60, \"orange\")\n"},
+                          "offset from the points it was given (moveTo's shift)", Polygon::kKind};
+    const KindDoc picture{{"sprite", "sprite", sprite}, "top-left corner (before it is turned or scaled)",
+                          Sprite::kKind};
+    const KindDoc text{
+        {"text", "label", "    >>> label = qel.createText(160, 120, \"Ready\", 24, \"white\", anchor=\"center\")\n"},
+        "anchor point (the point of its box createText placed)", Text::kKind};
+    addProtocol<Circle>(m, "Circle", circle, false);
+    addProtocol<Rectangle>(m, "Rectangle", rectangle, true);
+    addProtocol<Line>(m, "Line", line, false);
+    addProtocol<Polygon>(m, "Polygon", polygon, false);
+    addProtocol<Sprite>(m, "Sprite", picture, true);
+    addProtocol<Text>(m, "Text", text, true);
 }
 
 }  // namespace qel
