@@ -7,6 +7,7 @@
 
 #include "bindings/colour_argument.hpp"
 #include "bindings/handle_docs.hpp"
+#include "bindings/handle_protocol.hpp"
 #include "bindings/module_state.hpp"
 #include "bindings/shape_handles.hpp"
 #include "engine/orv_app.hpp"
@@ -19,6 +20,8 @@ namespace qel {
 namespace {
 
 const HandleDoc kLineDoc{"line", "line", "    >>> line = qel.createLine(0, 0, 50, 50)\n"};
+const HandleDoc kDiscDoc{"disc", "disc", "    >>> disc = qel.createDisc(50, 50, 10, \"gold\")\n"};
+const HandleDoc kRectDoc{"rectangle", "box", "    >>> box = qel.createRect(0, 0, 9, 9, \"red\")\n"};
 const HandleDoc kPolygonDoc{"polygon", "tri", "    >>> tri = qel.createTriangle(10, 10, 60, 10, 10, 60, \"orange\")\n"};
 
 constexpr const char* kPointsForm = "points are a sequence of (x, y) pairs of numbers";
@@ -49,26 +52,50 @@ double coordinate(PyObject* value, size_t index, const char* axis) {
     return v;
 }
 
-py::list pointList(const std::vector<Point2D>& points, const Point2D& offset) {
+// The polygon's points where they are drawn now: as given, shifted by its offset in the scene.
+py::list pointList(const Polygon& polygon) {
+    const orv::GameObject& o = liveObject(polygon);
     py::list out;
-    for (const Point2D& p : points) {
-        out.append(py::make_tuple(p.x + offset.x, p.y + offset.y));
+    for (const Point2D& p : polygon.points) {
+        out.append(py::make_tuple(p.x + o.x, p.y + o.y));
     }
     return out;
 }
 
 template <typename Handle>
 void setOutline(Handle& handle, double width) {
-    orv::OrvApp& app = requireEngine();
+    orv::OrvApp& app = liveEngine(handle);
     app.scene().setOutline(handle.id, width);
     handle.outline = width;
 }
 
 template <typename Handle>
 void setAngle(Handle& handle, double degrees) {
-    orv::OrvApp& app = requireEngine();
+    orv::OrvApp& app = liveEngine(handle);
     app.scene().setAngle(handle.id, degrees);
     handle.angle = degrees;
+}
+
+// What the scene holds now, read through the handle; RuntimeError once it is removed.
+template <typename Handle>
+double angleOf(const Handle& handle) {
+    return liveObject(handle).angle;
+}
+
+template <typename Handle>
+double strokeOf(const Handle& handle) {
+    return orv::outlineOf(liveObject(handle));
+}
+
+template <typename Handle>
+void setColour(const Handle& handle, const py::object& color) {
+    const uint32_t rgba = colourArgument(color);
+    liveEngine(handle).scene().setColour(handle.id, rgba);
+}
+
+template <typename Handle>
+void setLayer(const Handle& handle, int32_t layer) {
+    liveEngine(handle).scene().setLayerOf(handle.id, layer);
 }
 
 }  // namespace
@@ -117,21 +144,19 @@ Example:
 )doc")
         .def_readonly("id", &Line::id, "int: Read-only. The object's identifier, for the functions that take one.")
         .def_property_readonly(
-            "points", [](const Line& l) { return py::make_tuple(py::make_tuple(l.x1, l.y1), py::make_tuple(l.x2, l.y2)); },
-            "tuple: Read-only. Its ends ((x1, y1), (x2, y2)) in pixels, before it is turned.")
-        .def_readonly("width", &Line::width, "float: Read-only. Its width in pixels (setWidth changes it).")
-        .def_readonly("angle", &Line::angle,
-                      "float: Read-only. How far it is turned about its middle, in degrees clockwise.")
-        .def(
-            "moveTo",
-            [](Line& l, double x, double y) {
-                orv::OrvApp& app = requireEngine();
-                app.scene().moveTo(l.id, x, y);
-                l.x2 += x - l.x1;
-                l.y2 += y - l.y1;
-                l.x1 = x;
-                l.y1 = y;
+            "points",
+            [](const Line& l) {
+                // A line runs from (x, y) by (sizeX, sizeY) in the scene.
+                const orv::GameObject& o = liveObject(l);
+                const auto run = orv::extentOf(o);
+                return py::make_tuple(py::make_tuple(o.x, o.y), py::make_tuple(o.x + run[0], o.y + run[1]));
             },
+            "tuple: Read-only. Its ends ((x1, y1), (x2, y2)) in pixels where it is now, before it is turned.")
+        .def_property_readonly("width", &strokeOf<Line>, "float: Read-only. Its width in pixels (setWidth changes it).")
+        .def_property_readonly("angle", &angleOf<Line>,
+                               "float: Read-only. How far it is turned about its middle, in degrees clockwise.")
+        .def(
+            "moveTo", [](const Line& l, double x, double y) { liveEngine(l).scene().moveTo(l.id, x, y); },
             py::arg("x"), py::arg("y"),
             R"doc(Moves the line so that its first end is at (x, y), keeping its length and direction.
 
@@ -143,7 +168,7 @@ Returns:
     None
 
 Raises:
-    RuntimeError: before qel.init().
+    RuntimeError: before qel.init(), or once it is removed.
     TypeError: when x or y is not a number.
 
 Example:
@@ -157,7 +182,7 @@ Example:
         .def(
             "setPoints",
             [](Line& l, double x1, double y1, double x2, double y2) {
-                orv::OrvApp& app = requireEngine();
+                orv::OrvApp& app = liveEngine(l);
                 app.scene().setLineEnds(l.id, x1, y1, x2, y2);
                 l.x1 = x1;
                 l.y1 = y1;
@@ -177,7 +202,7 @@ Returns:
     None
 
 Raises:
-    RuntimeError: before qel.init().
+    RuntimeError: before qel.init(), or once it is removed.
     TypeError: when a coordinate is not a number.
     ValueError: when a coordinate is not finite.
 
@@ -192,7 +217,7 @@ Example:
         .def(
             "setWidth",
             [](Line& l, double width) {
-                orv::OrvApp& app = requireEngine();
+                orv::OrvApp& app = liveEngine(l);
                 app.scene().setOutline(l.id, width);
                 l.width = width;
             },
@@ -206,7 +231,7 @@ Returns:
     None
 
 Raises:
-    RuntimeError: before qel.init().
+    RuntimeError: before qel.init(), or once it is removed.
     TypeError: when width is not a number.
     ValueError: when width is negative or not finite.
 
@@ -229,7 +254,7 @@ Returns:
     None
 
 Raises:
-    RuntimeError: before qel.init().
+    RuntimeError: before qel.init(), or once it is removed.
     TypeError: when degrees is not a number.
     ValueError: when degrees is not finite.
 
@@ -241,17 +266,8 @@ Example:
     >>> line.remove()
     True
 )doc")
-        .def(
-            "setColor",
-            [](const Line& l, const py::object& color) {
-                const uint32_t rgba = colourArgument(color);
-                requireEngine().scene().setColour(l.id, rgba);
-            },
-            py::arg("color"),
-            colourDoc(kLineDoc, "\"#00ff0080\""))
-        .def(
-            "setLayer", [](const Line& l, int32_t layer) { requireEngine().scene().setLayerOf(l.id, layer); }, py::arg("layer"),
-            layerDoc(kLineDoc))
+        .def("setColor", &setColour<Line>, py::arg("color"), colourDoc(kLineDoc, "\"#00ff0080\""))
+        .def("setLayer", &setLayer<Line>, py::arg("layer"), layerDoc(kLineDoc))
         .def("remove", [](const Line& l) { return requireEngine().pictures().remove(l.id); },
              removeDoc(kLineDoc))
         .def("__repr__", [](const Line& l) { return "Line<" + std::to_string(l.id) + ">"; }, R"doc(Shows the handle as Line<id>.
@@ -279,18 +295,14 @@ Example:
 )doc")
         .def_readonly("id", &Polygon::id, "int: Read-only. The object's identifier, for the functions that take one.")
         .def_property_readonly(
-            "points", [](const Polygon& p) { return pointList(p.points, p.offset); },
+            "points", &pointList,
             "list: Read-only. Its points [(x, y), ...] in pixels where they are drawn, before it is turned.")
-        .def_readonly("angle", &Polygon::angle,
-                      "float: Read-only. How far it is turned about its centroid, in degrees clockwise.")
-        .def_readonly("outline", &Polygon::outline, "float: Read-only. Its outline's width in pixels (0: filled).")
+        .def_property_readonly("angle", &angleOf<Polygon>,
+                               "float: Read-only. How far it is turned about its centroid, in degrees clockwise.")
+        .def_property_readonly("outline", &strokeOf<Polygon>,
+                               "float: Read-only. Its outline's width in pixels (0: filled).")
         .def(
-            "moveTo",
-            [](Polygon& p, double x, double y) {
-                orv::OrvApp& app = requireEngine();
-                app.scene().moveTo(p.id, x, y);
-                p.offset = Point2D{x, y};
-            },
+            "moveTo", [](const Polygon& p, double x, double y) { liveEngine(p).scene().moveTo(p.id, x, y); },
             py::arg("x"), py::arg("y"),
             R"doc(Shifts the polygon by (x, y) from the points it was given.
 
@@ -305,7 +317,7 @@ Returns:
     None
 
 Raises:
-    RuntimeError: before qel.init().
+    RuntimeError: before qel.init(), or once it is removed.
     TypeError: when x or y is not a number.
 
 Example:
@@ -323,7 +335,7 @@ Example:
             "setPoints",
             [](Polygon& p, const py::object& points) {
                 std::vector<Point2D> given = pointsArgument(points);
-                orv::OrvApp& app = requireEngine();
+                orv::OrvApp& app = liveEngine(p);
                 app.scene().setPolygonPoints(p.id, given);
                 p.points = std::move(given);
                 p.offset = Point2D{};
@@ -339,7 +351,7 @@ Returns:
     None
 
 Raises:
-    RuntimeError: before qel.init().
+    RuntimeError: before qel.init(), or once it is removed.
     TypeError: when points is not a sequence of (x, y) pairs of numbers.
     ValueError: when there are fewer than 3 or more than 10000 points, a point is not finite,
         the sides cross or touch, or the points enclose no area.
@@ -363,7 +375,7 @@ Returns:
     None
 
 Raises:
-    RuntimeError: before qel.init().
+    RuntimeError: before qel.init(), or once it is removed.
     TypeError: when degrees is not a number.
     ValueError: when degrees is not finite.
 
@@ -385,7 +397,7 @@ Returns:
     None
 
 Raises:
-    RuntimeError: before qel.init().
+    RuntimeError: before qel.init(), or once it is removed.
     TypeError: when width is not a number.
     ValueError: when width is negative or not finite.
 
@@ -397,18 +409,8 @@ Example:
     >>> tri.remove()
     True
 )doc")
-        .def(
-            "setColor",
-            [](const Polygon& p, const py::object& color) {
-                const uint32_t rgba = colourArgument(color);
-                requireEngine().scene().setColour(p.id, rgba);
-            },
-            py::arg("color"),
-            colourDoc(kPolygonDoc, "\"#00ff0080\""))
-        .def(
-            "setLayer", [](const Polygon& p, int32_t layer) { requireEngine().scene().setLayerOf(p.id, layer); },
-            py::arg("layer"),
-            layerDoc(kPolygonDoc))
+        .def("setColor", &setColour<Polygon>, py::arg("color"), colourDoc(kPolygonDoc, "\"#00ff0080\""))
+        .def("setLayer", &setLayer<Polygon>, py::arg("layer"), layerDoc(kPolygonDoc))
         .def("remove", [](const Polygon& p) { return requireEngine().pictures().remove(p.id); },
              removeDoc(kPolygonDoc))
         .def("__repr__", [](const Polygon& p) { return "Polygon<" + std::to_string(p.id) + ">"; }, R"doc(Shows the handle as Polygon<id>.
@@ -423,9 +425,11 @@ Example:
 
     // Rectangle and Circle were registered with the twenty functions; these come after them.
     auto rectangle = py::reinterpret_borrow<py::class_<Rectangle>>(py::object(m.attr("Rectangle")));
-    rectangle.def_readonly("angle", &Rectangle::angle,
-                           "float: Read-only. How far it is turned about its centre, in degrees clockwise.")
-        .def_readonly("outline", &Rectangle::outline, "float: Read-only. Its outline's width in pixels (0: filled).")
+    rectangle
+        .def_property_readonly("angle", &angleOf<Rectangle>,
+                               "float: Read-only. How far it is turned about its centre, in degrees clockwise.")
+        .def_property_readonly("outline", &strokeOf<Rectangle>,
+                               "float: Read-only. Its outline's width in pixels (0: filled).")
         .def("setAngle", &setAngle<Rectangle>, py::arg("degrees"),
              R"doc(Turns the rectangle about its centre; top_left stays the unturned corner.
 
@@ -437,7 +441,7 @@ Returns:
     None
 
 Raises:
-    RuntimeError: before qel.init().
+    RuntimeError: before qel.init(), or once it is removed.
     TypeError: when degrees is not a number.
     ValueError: when degrees is not finite.
 
@@ -459,7 +463,7 @@ Returns:
     None
 
 Raises:
-    RuntimeError: before qel.init().
+    RuntimeError: before qel.init(), or once it is removed.
     TypeError: when width is not a number.
     ValueError: when width is negative or not finite.
 
@@ -472,7 +476,8 @@ Example:
     True
 )doc");
     auto circle = py::reinterpret_borrow<py::class_<Circle>>(py::object(m.attr("Circle")));
-    circle.def_readonly("outline", &Circle::outline, "float: Read-only. Its outline's width in pixels (0: filled).")
+    circle.def_property_readonly("outline", &strokeOf<Circle>,
+                                 "float: Read-only. Its outline's width in pixels (0: filled).")
         .def("setOutline", &setOutline<Circle>, py::arg("width"),
              R"doc(Draws only a ring this many pixels wide inside its edge, or fills it again.
 
@@ -483,7 +488,7 @@ Returns:
     None
 
 Raises:
-    RuntimeError: before qel.init().
+    RuntimeError: before qel.init(), or once it is removed.
     TypeError: when width is not a number.
     ValueError: when width is negative or not finite.
 
@@ -495,6 +500,35 @@ Example:
     >>> disc.remove()
     True
 )doc");
+
+    py::class_<Disc, Circle>(m, "Disc",
+                             R"doc(The handle createDisc returns: a Circle whose setColor takes any colour.
+
+Everything else is a Circle's; isinstance(disc, qel.Circle) holds.
+
+Example:
+    >>> disc = qel.createDisc(50, 50, 10, "gold")
+    >>> disc.setColor("red")
+    >>> disc.color, isinstance(disc, qel.Circle)
+    ((255, 0, 0, 255), True)
+    >>> disc.remove()
+    True
+)doc")
+        .def("setColor", &setColour<Disc>, py::arg("color"), colourDoc(kDiscDoc, "\"red\""));
+    py::class_<Rect, Rectangle>(m, "Rect",
+                                R"doc(The handle createRect returns: a Rectangle whose setColor takes any colour.
+
+Everything else is a Rectangle's; isinstance(box, qel.Rectangle) holds.
+
+Example:
+    >>> box = qel.createRect(0, 0, 9, 9, "red")
+    >>> box.setColor("blue")
+    >>> box.color, isinstance(box, qel.Rectangle)
+    ((0, 0, 255, 255), True)
+    >>> box.remove()
+    True
+)doc")
+        .def("setColor", &setColour<Rect>, py::arg("color"), colourDoc(kRectDoc, "\"blue\""));
 }
 
 }  // namespace qel

@@ -14,6 +14,8 @@ namespace qel {
 
 // A line from (x1, y1) to (x2, y2), turned about its middle.
 struct Line {
+    static constexpr const char* kKind = "Line";
+
     uint32_t id = 0;
     double x1 = 0.0;
     double y1 = 0.0;
@@ -30,6 +32,8 @@ struct Line {
 // A polygon: its points as given, drawn shifted by `offset` (which moveTo sets) and turned
 // about their centroid.
 struct Polygon {
+    static constexpr const char* kKind = "Polygon";
+
     uint32_t id = 0;
     std::vector<Point2D> points;
     Point2D offset;

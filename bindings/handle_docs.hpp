@@ -13,6 +13,7 @@ struct HandleDoc {
 };
 
 // pybind11 keeps the pointers: the texts live as long as the module.
+const char* keepDoc(std::string text);
 const char* layerDoc(const HandleDoc& handle);
 const char* removeDoc(const HandleDoc& handle);
 // `colour` is the example's argument, as Python source.

@@ -17,6 +17,7 @@
 #include "bindings/scene_functions.hpp"
 #include "bindings/shape_classes.hpp"
 #include "bindings/shape_functions.hpp"
+#include "bindings/handle_protocol.hpp"
 #include "bindings/sprite_frames.hpp"
 #include "bindings/sprite_looks.hpp"
 #include "bindings/window_functions.hpp"
@@ -658,8 +659,10 @@ Example:
     qel::registerSpriteLooks(m);
     qel::registerAudioFunctions(m);
     qel::registerCollisionFunctions(m);
+    // The members every drawn handle shares, after each kind's own.
+    qel::registerHandleProtocol(m);
     // The added classes, after every added function.
-    for (const char* name : {"Line", "Polygon", "Sheet", "Sprite", "Text", "Sound", "Voice"}) {
+    for (const char* name : {"Disc", "Rect", "Line", "Polygon", "Sheet", "Sprite", "Text", "Sound", "Voice"}) {
         py::object cls = m.attr(name);
         py::delattr(m, name);
         m.attr(name) = cls;

@@ -5,6 +5,7 @@
 
 #include "bindings/colour_argument.hpp"
 #include "bindings/handle_docs.hpp"
+#include "bindings/handle_protocol.hpp"
 #include "bindings/path_argument.hpp"
 #include "bindings/sprite_frames.hpp"
 #include "bindings/text_argument.hpp"
@@ -47,15 +48,6 @@ py::object strOf(const std::string& utf8) {
     return py::reinterpret_steal<py::object>(text);
 }
 
-// Puts the text's anchor point where the handle holds it, for the text's drawn size now.
-void placeText(Text& t, orv::OrvApp& app) {
-    const auto [w, h] = app.pictures().drawnSize(t.id);
-    t.width = w;
-    t.height = h;
-    t.top_left = Point2D{t.at.x - t.anchor.offsetX(w), t.at.y - t.anchor.offsetY(h)};
-    app.scene().moveTo(t.id, t.top_left.x, t.top_left.y);
-}
-
 Text createText(double x, double y, const TextArgument& text, double size, const py::object& color,
                 const py::object& font, const py::object& colour, const py::object& anchor, bool bold,
                 bool italic) {
@@ -85,22 +77,36 @@ Text createText(double x, double y, const TextArgument& text, double size, const
     return handle;
 }
 
-template <typename Handle>
-void moveHandle(Handle& handle, double x, double y) {
-    orv::OrvApp& app = requireEngine();
-    handle.top_left = Point2D{x, y};
-    app.scene().moveTo(handle.id, x, y);
+// The text's anchor point where it is now (qel.moveTo may have moved it), so laying it out
+// again keeps that point put.
+orv::OrvApp& heldInPlace(Text& t) {
+    orv::OrvApp& app = liveEngine(t);
+    t.at = textAnchorPoint(t, *app.scene().find(t.id));
+    return app;
 }
 
 }  // namespace
+
+void placeText(Text& t, orv::OrvApp& app) {
+    const auto [w, h] = app.pictures().drawnSize(t.id);
+    t.width = w;
+    t.height = h;
+    t.top_left = Point2D{t.at.x - t.anchor.offsetX(w), t.at.y - t.anchor.offsetY(h)};
+    app.scene().moveTo(t.id, t.top_left.x, t.top_left.y);
+}
+
+Point2D textAnchorPoint(const Text& t, const orv::GameObject& object) {
+    const auto box = orv::extentOf(object);
+    return Point2D{object.x + t.anchor.offsetX(box[0]), object.y + t.anchor.offsetY(box[1])};
+}
 
 void registerPictureClasses(py::module_& m) {
     py::class_<Sprite>(m, "Sprite", R"doc(A picture drawn from a file, until it is removed.
 
 createSprite returns one. It can be moved, scaled, turned, flipped, faded and tinted, and
 show another picture or another frame of a sheet; collides and objectAt treat it where it is
-drawn. Once it is removed, its methods and setting its looks do nothing, and reading a look
-(angle, anchor, scale, flipX, flipY, opacity, tint, smooth) raises RuntimeError.
+drawn. Once it is removed, every member but id, alive and remove() raises RuntimeError
+("Sprite 12 was removed").
 
 Example:
     >>> import os, tempfile
@@ -116,11 +122,23 @@ Example:
     True
 )doc")
         .def_readonly("id", &Sprite::id, "int: Read-only. The object's identifier, for the functions that take one.")
-        .def_readonly("top_left", &Sprite::top_left,
-                      "Point2D: Read-only. Where the sprite's top-left corner was placed, in pixels.")
-        .def_readonly("width", &Sprite::width, "float: Read-only. The drawn width in pixels, before scale.")
-        .def_readonly("height", &Sprite::height, "float: Read-only. The drawn height in pixels, before scale.")
-        .def("moveTo", &moveHandle<Sprite>, py::arg("x"), py::arg("y"),
+        .def_property_readonly(
+            "top_left",
+            [](const Sprite& s) {
+                const orv::GameObject& o = liveObject(s);
+                return Point2D{o.x, o.y};
+            },
+            "Point2D: Read-only. Where the sprite's top-left corner is now (before it is turned or scaled), in "
+            "pixels.")
+        .def_property_readonly(
+            "width", [](const Sprite& s) { return orv::extentOf(liveObject(s))[0]; },
+            "float: Read-only. The drawn width in pixels, before scale.")
+        .def_property_readonly(
+            "height", [](const Sprite& s) { return orv::extentOf(liveObject(s))[1]; },
+            "float: Read-only. The drawn height in pixels, before scale.")
+        .def(
+            "moveTo", [](const Sprite& s, double x, double y) { liveEngine(s).scene().moveTo(s.id, x, y); }, py::arg("x"),
+            py::arg("y"),
              R"doc(Places the sprite's top-left corner (before it is turned or scaled) at (x, y).
 
 Args:
@@ -131,7 +149,7 @@ Returns:
     None
 
 Raises:
-    RuntimeError: before qel.init().
+    RuntimeError: before qel.init(), or once the sprite is removed.
     TypeError: when x or y is not a number.
 
 Example:
@@ -147,13 +165,13 @@ Example:
     True
 )doc")
         .def(
-            "setLayer", [](const Sprite& s, int32_t layer) { requireEngine().scene().setLayerOf(s.id, layer); },
+            "setLayer", [](const Sprite& s, int32_t layer) { liveEngine(s).scene().setLayerOf(s.id, layer); },
             py::arg("layer"),
             layerDoc(kSpriteDoc))
         .def(
             "resize",
             [](Sprite& s, double width, double height) {
-                orv::OrvApp& app = requireEngine();
+                orv::OrvApp& app = liveEngine(s);
                 if (!(width >= 0.0) || !(height >= 0.0) || !std::isfinite(width) || !std::isfinite(height)) {
                     throw py::value_error(
                         "a sprite's width and height must be finite and not negative (0: the picture's own)");
@@ -183,7 +201,7 @@ Returns:
     None
 
 Raises:
-    RuntimeError: before qel.init().
+    RuntimeError: before qel.init(), or once it is removed.
     TypeError: when width or height is not a number.
     ValueError: when width or height is negative or not finite.
 
@@ -229,16 +247,29 @@ Example:
     True
 )doc")
         .def_readonly("id", &Text::id, "int: Read-only. The object's identifier, for the functions that take one.")
-        .def_readonly("top_left", &Text::top_left, "Point2D: Read-only. Where the text's top-left corner is drawn, in pixels.")
-        .def_readonly("width", &Text::width, "float: Read-only. The drawn width in pixels.")
-        .def_readonly("height", &Text::height, "float: Read-only. The drawn height in pixels.")
         .def_property_readonly(
-            "text", [](const Text& t) { return t.text ? t.text : py::str(""); },
+            "top_left",
+            [](const Text& t) {
+                const orv::GameObject& o = liveObject(t);
+                return Point2D{o.x, o.y};
+            },
+            "Point2D: Read-only. Where the text's top-left corner is drawn now, in pixels.")
+        .def_property_readonly(
+            "width", [](const Text& t) { return orv::extentOf(liveObject(t))[0]; }, "float: Read-only. The drawn width in pixels.")
+        .def_property_readonly(
+            "height", [](const Text& t) { return orv::extentOf(liveObject(t))[1]; },
+            "float: Read-only. The drawn height in pixels.")
+        .def_property_readonly(
+            "text",
+            [](const Text& t) {
+                liveObject(t);
+                return t.text ? t.text : py::str("");
+            },
             "str: Read-only. The text drawn (a lone surrogate in what was given reads as U+FFFD).")
         .def(
             "setText",
             [](Text& t, const TextArgument& text) {
-                orv::OrvApp& app = requireEngine();
+                orv::OrvApp& app = heldInPlace(t);
                 app.pictures().setText(t.id, text.utf8);
                 t.text = strOf(text.utf8);
                 placeText(t, app);
@@ -253,7 +284,7 @@ Returns:
     None
 
 Raises:
-    RuntimeError: before qel.init().
+    RuntimeError: before qel.init(), or once it is removed.
     TypeError: when text is neither str nor bytes.
 
 Example:
@@ -268,7 +299,7 @@ Example:
             "setSize",
             [](Text& t, double size) {
                 const std::string utf8 = t.text ? utf8OfText(t.text) : std::string();
-                orv::OrvApp& app = requireEngine();
+                orv::OrvApp& app = heldInPlace(t);
                 app.pictures().setTextSize(t.id, utf8, size);
                 placeText(t, app);
             },
@@ -282,7 +313,7 @@ Returns:
     None
 
 Raises:
-    RuntimeError: before qel.init().
+    RuntimeError: before qel.init(), or once it is removed.
     TypeError: when size is not a number.
     ValueError: when size is outside 1 to 1000.
 
@@ -299,14 +330,14 @@ Example:
             "setColor",
             [](const Text& t, const py::object& color) {
                 const uint32_t rgba = colourArgument(color);
-                requireEngine().scene().setColour(t.id, rgba);
+                liveEngine(t).scene().setColour(t.id, rgba);
             },
             py::arg("color"),
             colourDoc(kTextDoc, "(255, 200, 0)"))
         .def(
             "moveTo",
             [](Text& t, double x, double y) {
-                orv::OrvApp& app = requireEngine();
+                orv::OrvApp& app = liveEngine(t);
                 t.at = Point2D{x, y};
                 placeText(t, app);
             },
@@ -321,7 +352,7 @@ Returns:
     None
 
 Raises:
-    RuntimeError: before qel.init().
+    RuntimeError: before qel.init(), or once it is removed.
     TypeError: when x or y is not a number.
 
 Example:
@@ -333,7 +364,7 @@ Example:
     True
 )doc")
         .def(
-            "setLayer", [](const Text& t, int32_t layer) { requireEngine().scene().setLayerOf(t.id, layer); },
+            "setLayer", [](const Text& t, int32_t layer) { liveEngine(t).scene().setLayerOf(t.id, layer); },
             py::arg("layer"),
             layerDoc(kTextDoc))
         .def("remove", [](const Text& t) { return requireEngine().pictures().remove(t.id); },

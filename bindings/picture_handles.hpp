@@ -11,9 +11,16 @@
 #include "platform/point2d.hpp"
 #include "platform/zero_filled.hpp"
 
+namespace orv {
+class OrvApp;
+struct GameObject;
+}  // namespace orv
+
 namespace qel {
 
 struct Sprite {
+    static constexpr const char* kKind = "Sprite";
+
     uint32_t id = 0;
     Point2D top_left;
     double width = 0.0;
@@ -25,6 +32,8 @@ struct Sprite {
 };
 
 struct Text {
+    static constexpr const char* kKind = "Text";
+
     uint32_t id = 0;
     Point2D top_left;
     double width = 0.0;   // of the drawn text
@@ -39,6 +48,11 @@ struct Text {
     static void* operator new(std::size_t size) { return orv::zeroFilled(size); }
     static void operator delete(void* storage) noexcept { ::operator delete(storage); }
 };
+
+// Puts the text's anchor point at `t.at`, for the text's drawn size now.
+void placeText(Text& t, orv::OrvApp& app);
+// Where the text's anchor point is now: its top-left corner in the scene, plus the offset.
+Point2D textAnchorPoint(const Text& t, const orv::GameObject& object);
 
 // Registers the Sprite and Text classes (the module lists them after its functions).
 void registerPictureClasses(pybind11::module_& m);

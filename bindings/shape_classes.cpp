@@ -4,6 +4,7 @@
 #include <iostream>
 #include <string>
 
+#include "bindings/handle_protocol.hpp"
 #include "bindings/module_state.hpp"
 #include "bindings/python_output.hpp"
 #include "bindings/scene_functions.hpp"
@@ -15,6 +16,10 @@ namespace py = pybind11;
 namespace qel {
 
 namespace {
+
+py::tuple pairOf(const Point2D& p) {
+    return py::make_tuple(p.x, p.y);
+}
 
 void display(const Point2D& point) {
     withOutput([&] { std::cout << formatPoint(point) << std::endl; });
@@ -72,7 +77,9 @@ void registerShapeClasses(py::module_& m) {
     py::class_<Point2D>(m, "Point2D", R"doc(A point in pixels: origin at the window's top-left corner, y down.
 
 Made directly, or given by ``getCursor()`` and by the handles (``Circle.center``,
-``Rectangle.top_left``). Shows as ``(x, y)``, whole numbers without decimals.
+``Rectangle.top_left``, ``pos``). Shows as ``(x, y)``, whole numbers without decimals. It is
+also the pair (x, y): it unpacks, indexes, has length 2, equals a tuple or list of the same
+two numbers and hashes as that tuple does.
 
 Example:
     >>> p = qel.Point2D(3, 4.5)
@@ -81,6 +88,9 @@ Example:
     >>> p.x += 1
     >>> p.x
     4.0
+    >>> x, y = p
+    >>> (x, y), p[1], len(p), p == (4, 4.5)
+    ((4.0, 4.5), 4.5, 2, True)
 )doc")
         .def(py::init([](double x, double y) { return Point2D{x, y}; }), py::arg("x"), py::arg("y"), py::pos_only(),
              R"doc(A point at (x, y).
@@ -94,11 +104,39 @@ Raises:
 )doc")
         .def_readwrite("x", &Point2D::x, "float: pixels from the left edge; read and written.")
         .def_readwrite("y", &Point2D::y, "float: pixels from the top edge; read and written.")
-        .def("__repr__", &formatPoint, "(x, y), with whole numbers shown without decimals.");
+        .def("__repr__", &formatPoint, "(x, y), with whole numbers shown without decimals.")
+        // Beyond the members above: a point is also the pair (x, y).
+        .def("__len__", [](const Point2D&) { return 2; }, "2: a point is the pair (x, y).")
+        .def(
+            "__getitem__",
+            [](const Point2D& p, const py::object& index) {
+                const py::tuple pair = pairOf(p);
+                return py::object(pair[index]);
+            },
+            py::arg("index"), "p[0] is x, p[1] is y (and p[-1] is y), as in the tuple (x, y).")
+        .def(
+            "__iter__", [](const Point2D& p) { return py::iter(pairOf(p)); },
+            "x, then y: ``x, y = qel.getCursor()`` unpacks a point.")
+        .def(
+            "__eq__",
+            [](const Point2D& p, const py::object& other) -> py::object {
+                if (py::isinstance<Point2D>(other)) {
+                    const Point2D& q = other.cast<const Point2D&>();
+                    return py::bool_(p.x == q.x && p.y == q.y);
+                }
+                if (py::isinstance<py::tuple>(other) || py::isinstance<py::list>(other)) {
+                    return py::bool_(pairOf(p).equal(py::tuple(other)));
+                }
+                return py::reinterpret_borrow<py::object>(Py_NotImplemented);
+            },
+            py::arg("other"), "Equal to a Point2D, tuple or list holding the same two numbers.")
+        .def(
+            "__hash__", [](const Point2D& p) { return py::hash(pairOf(p)); },
+            "The hash of the tuple (x, y), so a point and its equal tuple are one dictionary key.");
 
     py::class_<Circle>(m, "Circle", R"doc(The handle of a circle: its identifier, and where the script keeps it and how fast it moves.
 
-Given by ``createCircle`` (and ``createDisc``). The set methods change the handle only;
+Given by ``createCircle`` (``createDisc`` gives a ``Disc``, one of these). The set methods change the handle only;
 ``move()``, ``resize()`` and the step moves (``moveUp()`` and the like) change the drawn
 circle too. Shows as ``Circle<id>``.
 
@@ -296,7 +334,7 @@ Example:
         .def(
             "resize",
             [](Circle& c, double radius) {
-                orv::OrvApp& app = requireEngine();
+                orv::OrvApp& app = liveEngine(c);
                 c.radius = radius;
                 app.scene().resize(c.id, radius, 0.0);
             },
@@ -321,7 +359,7 @@ Example:
     True
 )doc")
         .def(
-            "setLayer", [](const Circle& c, int32_t layer) { requireEngine().scene().setLayerOf(c.id, layer); },
+            "setLayer", [](const Circle& c, int32_t layer) { liveEngine(c).scene().setLayerOf(c.id, layer); },
             py::arg("layer"), R"doc(Puts the circle on a layer, as ``setLayer(id, layer)`` does.
 
 Args:
@@ -343,7 +381,7 @@ Example:
 
     py::class_<Rectangle>(m, "Rectangle", R"doc(The handle of a rectangle: its identifier, and where the script keeps it and how fast it moves.
 
-Given by ``createRectangle`` (and ``createRect``). The set methods change the handle only;
+Given by ``createRectangle`` (``createRect`` gives a ``Rect``, one of these). The set methods change the handle only;
 ``move()``, ``moveTo()``, ``resize()`` and the step moves (``moveUp()`` and the like) change
 the drawn rectangle too. Shows as ``Rectangle<id>``.
 
@@ -571,7 +609,7 @@ Example:
         .def(
             "resize",
             [](Rectangle& r, double width, double height) {
-                orv::OrvApp& app = requireEngine();
+                orv::OrvApp& app = liveEngine(r);
                 r.width = width;
                 r.height = height;
                 app.scene().resize(r.id, width, height);
@@ -600,7 +638,7 @@ Example:
     True
 )doc")
         .def(
-            "setLayer", [](const Rectangle& r, int32_t layer) { requireEngine().scene().setLayerOf(r.id, layer); },
+            "setLayer", [](const Rectangle& r, int32_t layer) { liveEngine(r).scene().setLayerOf(r.id, layer); },
             py::arg("layer"), R"doc(Puts the rectangle on a layer, as ``setLayer(id, layer)`` does.
 
 Args:

@@ -39,20 +39,20 @@ Polygon createTriangle(double x1, double y1, double x2, double y2, double x3, do
     return Polygon{id, std::move(given), Point2D{}, 0.0, outline};
 }
 
-Rectangle createRect(double x, double y, double width, double height, const py::object& color, double outline,
-                     double angle) {
+Rect createRect(double x, double y, double width, double height, const py::object& color, double outline,
+                double angle) {
     const uint32_t rgba = colourArgument(color);
     const uint32_t id = requireEngine().scene().add(orv::makeRect(x, y, width, height, rgba, outline, angle, 0.0));
-    Rectangle handle{id, Point2D{x, y}, height, width, 0.0};
+    Rect handle{id, Point2D{x, y}, height, width, 0.0};
     handle.angle = angle;
     handle.outline = outline;
     return handle;
 }
 
-Circle createDisc(double x, double y, double radius, const py::object& color, double outline) {
+Disc createDisc(double x, double y, double radius, const py::object& color, double outline) {
     const uint32_t rgba = colourArgument(color);
     const uint32_t id = requireEngine().scene().add(orv::makeDisc(x, y, radius, rgba, outline));
-    Circle handle{id, Point2D{x, y}, radius, 0.0};
+    Disc handle{id, Point2D{x, y}, radius, 0.0};
     handle.outline = outline;
     return handle;
 }
@@ -176,7 +176,8 @@ Args:
         Default 0.0.
 
 Returns:
-    Rectangle: its handle (speed 0); top_left stays the unturned corner.
+    Rect: its handle, a Rectangle whose setColor takes every colour form (speed 0); top_left
+        stays the unturned corner.
 
 Raises:
     RuntimeError: before qel.init().
@@ -207,7 +208,7 @@ Args:
         inside its edge. Default 0.0.
 
 Returns:
-    Circle: its handle (speed 0).
+    Disc: its handle, a Circle whose setColor takes every colour form (speed 0).
 
 Raises:
     RuntimeError: before qel.init().

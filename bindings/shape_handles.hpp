@@ -27,6 +27,8 @@ private:
 
 // Built from the fields a script sees; the step clock starts as never stepped.
 struct Circle {
+    static constexpr const char* kKind = "Circle";
+
     Circle() = default;
     Circle(uint32_t identifier, Point2D centre, double radiusPx, double pxPerSecond)
         : id{identifier}, center{centre}, radius{radiusPx}, speed{pxPerSecond} {}
@@ -45,6 +47,8 @@ struct Circle {
 };
 
 struct Rectangle {
+    static constexpr const char* kKind = "Rectangle";
+
     Rectangle() = default;
     Rectangle(uint32_t identifier, Point2D topLeft, double heightPx, double widthPx, double pxPerSecond)
         : id{identifier}, top_left{topLeft}, height{heightPx}, width{widthPx}, speed{pxPerSecond} {}
@@ -61,6 +65,16 @@ struct Rectangle {
 
     static void* operator new(std::size_t size) { return orv::zeroFilled(size); }
     static void operator delete(void* record) noexcept { ::operator delete(record); }
+};
+
+// The handles of createDisc and createRect: the same records, but their setColor takes every
+// colour form, as the handles of the other added functions do.
+struct Disc : Circle {
+    using Circle::Circle;
+};
+
+struct Rect : Rectangle {
+    using Rectangle::Rectangle;
 };
 
 // Where the step moves keep shapes: the drawing area, 0 to W by 0 to H, or with a camera the

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "bindings/colour_argument.hpp"
+#include "bindings/handle_protocol.hpp"
 #include "bindings/module_state.hpp"
 #include "bindings/path_argument.hpp"
 #include "bindings/picture_handles.hpp"
@@ -264,7 +265,7 @@ Example:
         "setImage",
         [](Sprite& s, const py::object& path, const py::object& frame, const py::object& colorKey) {
             const SpritePicture picture = spritePicture(path, frame, colorKey);
-            orv::OrvApp& app = requireEngine();
+            orv::OrvApp& app = liveEngine(s);
             namingPath([&] { app.pictures().setImage(s.id, picture.source, picture.framePart()); });
             updateSize(s, app);
         },
@@ -286,7 +287,7 @@ Returns:
     None
 
 Raises:
-    RuntimeError: before qel.init(), or when the file cannot be read or decoded.
+    RuntimeError: before qel.init(), once it is removed, or when the file cannot be read or decoded.
     TypeError: when path is not a path or Sheet, frame is of the wrong kind, or colorKey is
         given with a Sheet.
     IndexError: when a Sheet has no frame of that index.
@@ -314,14 +315,14 @@ Example:
                     throw py::type_error("setFrame(sheet, index) needs the frame's index");
                 }
                 const SpritePicture picture = spritePicture(frame, index, py::none());
-                app = &requireEngine();
+                app = &liveEngine(s);
                 namingPath([&] { app->pictures().setImage(s.id, picture.source, picture.framePart()); });
             } else {
                 if (!index.is_none()) {
                     throw py::type_error("setFrame((x, y, width, height)) takes no index; setFrame(sheet, index) does");
                 }
                 const orv::AtlasRect part = frameArgument(frame);
-                app = &requireEngine();
+                app = &liveEngine(s);
                 app->pictures().setFrame(s.id, part);
             }
             updateSize(s, *app);
@@ -342,7 +343,7 @@ Returns:
     None
 
 Raises:
-    RuntimeError: before qel.init().
+    RuntimeError: before qel.init(), or once it is removed.
     TypeError: when a Sheet comes without index, or a rectangle with one, or a value is of
         the wrong kind.
     IndexError: when the Sheet has no frame of that index.

@@ -6,6 +6,7 @@
 
 #include "bindings/anchor_argument.hpp"
 #include "bindings/colour_argument.hpp"
+#include "bindings/handle_protocol.hpp"
 #include "bindings/module_state.hpp"
 #include "bindings/picture_handles.hpp"
 #include "engine/orv_app.hpp"
@@ -16,31 +17,21 @@ namespace qel {
 
 namespace {
 
-// The sprite's record; reading the look of a sprite no longer in the scene is an error.
-const orv::GameObject& spriteOf(const Sprite& s) {
-    const orv::GameObject* object = requireEngine().pictures().sprite(s.id);
-    if (object == nullptr) {
-        throw std::runtime_error("Sprite<" + std::to_string(s.id) + "> is not in the scene (removed, or made by an "
-                              "engine since replaced)");
-    }
-    return *object;
-}
-
-// A property read from the record and written by an edit of it (a sprite that is gone is
-// left alone, as moveTo leaves it). `Value` is converted before the engine is taken.
+// A property read from the record and written by an edit of it; both raise once the sprite
+// is removed. `Value` is converted before the engine is taken.
 template <typename Value, typename Get, typename Set>
 void property(py::class_<Sprite>& sprite, const char* name, Get get, Set set, const char* doc) {
     sprite.def_property(
         name,
         [get](const Sprite& s) {
-            const orv::GameObject& o = spriteOf(s);
+            const orv::GameObject& o = liveObject(s);
             return get(o, *orv::as<orv::SpriteKind>(o));
         },
         // Named, so a wrong type is reported as "angle(): ... (self: qel.Sprite, value: float)".
         py::cpp_function(
             [set](const Sprite& s, const Value& value) {
                 const auto edit = set(value);
-                requireEngine().pictures().editSprite(s.id, edit);
+                liveEngine(s).pictures().editSprite(s.id, edit);
             },
             py::name(name), py::is_method(sprite), py::arg("value")),
         doc);

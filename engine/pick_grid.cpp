@@ -99,6 +99,9 @@ void PickGrid::build(Scene& scene) {
     size_t measured = 0;
     for (uint32_t slot : scene.drawOrder()) {
         const GameObject& object = scene.at(slot);
+        if (!object.visible) {
+            continue;
+        }
         const auto first = static_cast<uint32_t>(pieces.size());
         shapeOf(object, false, pieces, scratch);
         if (pieces.size() == first) {

@@ -1,6 +1,8 @@
 #pragma once
 // A circle about its centre (x, y), filled or outlined (a ring). Turning it changes nothing.
 
+#include <array>
+
 #include "engine/object_core.hpp"
 #include "engine/shape_geometry.hpp"
 #include "render/draw_list.hpp"
@@ -23,6 +25,8 @@ struct DiscKind {
     }
     void resize(ObjectCore&, double r, double) { radius = r; }
     void setOutline(double w) { outline = w; }
+    double outlineWidth() const { return outline; }
+    std::array<double, 2> extent() const { return {2.0 * radius, 2.0 * radius}; }
     bool advances() const { return false; }
     void advance(ObjectCore&, double) {}
 };

@@ -3,6 +3,8 @@
 // turned about its centre, filled or outlined (the band between it and the ellipse of radii
 // less the outline).
 
+#include <array>
+
 #include "engine/object_core.hpp"
 #include "engine/shape_geometry.hpp"
 #include "render/draw_list.hpp"
@@ -27,6 +29,8 @@ struct EllipseKind {
         ry = y;
     }
     void setOutline(double w) { outline = w; }
+    double outlineWidth() const { return outline; }
+    std::array<double, 2> extent() const { return {2.0 * rx, 2.0 * ry}; }
     bool advances() const { return false; }
     void advance(ObjectCore&, double) {}
 };

@@ -18,6 +18,10 @@ HitArea hitAreaOf(const GameObject& object, bool texels) {
     return std::visit([&](const auto& k) { return k.hitArea(object, texels); }, object.kind);
 }
 
+std::array<double, 2> extentOf(const GameObject& object) {
+    return std::visit([](const auto& k) { return k.extent(); }, object.kind);
+}
+
 bool movable(const GameObject& object) {
     return std::visit([](const auto& k) { return std::decay_t<decltype(k)>::kMoves; }, object.kind);
 }
@@ -28,6 +32,10 @@ void resizeObject(GameObject& object, double a, double b) {
 
 void setOutlineOf(GameObject& object, double width) {
     std::visit([&](auto& k) { k.setOutline(width); }, object.kind);
+}
+
+double outlineOf(const GameObject& object) {
+    return std::visit([](const auto& k) { return k.outlineWidth(); }, object.kind);
 }
 
 bool advances(const GameObject& object) {

@@ -5,7 +5,7 @@
 //                             its shape);
 //   hitArea(core, texels)     what is hit, collided and picked: the inclusive box or disc the
 //                             specified kinds keep, or the pieces it is lowered into;
-//   resize(core, a, b), setOutline(width), and advances()/advance(core, dt), which the
+//   extent(), resize(core, a, b), setOutline(width), and advances()/advance(core, dt), which the
 //                             frame step runs before each frame it draws;
 //   kMoves                    whether moveTo places it (the engine's triangles stay).
 // The scene, lowering, picking, collisions and the bindings reach a kind only through the
@@ -51,13 +51,17 @@ void lowerObject(const GameObject& object, bool solid, DrawList& out);
 // What the object's hit test, collisions and picking test (with `texels`, pictures by their
 // lowered quads, to be read through the atlas's alpha).
 HitArea hitAreaOf(const GameObject& object, bool texels = false);
+// The box the object's anchor points are taken on, before any turn: a rectangle's or
+// picture's size, a circle's or ellipse's diameters, a line's run; (0, 0) for others.
+std::array<double, 2> extentOf(const GameObject& object);
 // Whether moveTo places the object.
 bool movable(const GameObject& object);
 // A rectangle's or sprite's extents, a circle's radius, an ellipse's radii, a line's run;
 // other kinds keep theirs.
 void resizeObject(GameObject& object, double a, double b);
-// An outline's width, or a line's width.
+// An outline's width, or a line's width (0 for kinds with neither).
 void setOutlineOf(GameObject& object, double width);
+double outlineOf(const GameObject& object);
 // Whether the frame step advances the object, and advancing it by `seconds`.
 bool advances(const GameObject& object);
 void advanceObject(GameObject& object, double seconds);

@@ -2,6 +2,8 @@
 // A straight line from its first end (x, y) by (dx, dy), `width` pixels wide with square
 // ends, turned about its middle.
 
+#include <array>
+
 #include "engine/object_core.hpp"
 #include "engine/shape_geometry.hpp"
 #include "render/draw_list.hpp"
@@ -25,6 +27,8 @@ struct LineKind {
         dy = y;
     }
     void setOutline(double w) { width = w; }
+    double outlineWidth() const { return width; }
+    std::array<double, 2> extent() const { return {dx, dy}; }
     bool advances() const { return false; }
     void advance(ObjectCore&, double) {}
 };

@@ -19,9 +19,9 @@ constexpr double kMiterLimit = 4.0;
 // offset and turned about its centroid.
 void PolygonKind::lower(const ObjectCore& object, bool solid, DrawList& out) const {
     const uint32_t color = solid ? object.colour | 0xFF000000u : object.colour;
-    const PolygonShape* shape = &this->shape;
+    const PolygonShape* polygon = &shape;
     const Turn t = turnOf(object.angle);
-    const Point2D& centre = shape->centroid;
+    const Point2D& centre = polygon->centroid;
     const auto place = [&](const Point2D& p) {
         if (t.none()) {
             return Point2D{p.x + object.x, p.y + object.y};
@@ -30,9 +30,9 @@ void PolygonKind::lower(const ObjectCore& object, bool solid, DrawList& out) con
         const double dy = p.y - centre.y;
         return Point2D{object.x + centre.x + t.c * dx - t.s * dy, object.y + centre.y + t.s * dx + t.c * dy};
     };
-    const std::vector<Point2D>& points = shape->points;
+    const std::vector<Point2D>& points = polygon->points;
     if (!(outline > 0.0)) {
-        const std::vector<uint32_t>& tri = shape->triangles;
+        const std::vector<uint32_t>& tri = polygon->triangles;
         for (size_t i = 0; i + 2 < tri.size(); i += 3) {
             solidTriangle(out, place(points[tri[i]]), place(points[tri[i + 1]]), place(points[tri[i + 2]]), color);
         }
@@ -41,12 +41,12 @@ void PolygonKind::lower(const ObjectCore& object, bool solid, DrawList& out) con
     // The outline: each side's strip runs from the side to the inner edge, whose corners are
     // the mitred corners `stroke` inside both sides that meet there. A turn keeps the
     // polygon's sense of rotation, so "inside" stays on the same hand.
-    const size_t n = shape->ring.size();
+    const size_t n = polygon->ring.size();
     std::vector<Point2D> outer(n);
     for (size_t i = 0; i < n; ++i) {
-        outer[i] = place(points[shape->ring[i]]);
+        outer[i] = place(points[polygon->ring[i]]);
     }
-    const double hand = shape->anticlockwise ? 1.0 : -1.0;
+    const double hand = polygon->anticlockwise ? 1.0 : -1.0;
     const auto inward = [&](const Point2D& a, const Point2D& b) {
         const double length = std::hypot(b.x - a.x, b.y - a.y);
         return length > 0.0 ? Point2D{-hand * (b.y - a.y) / length, hand * (b.x - a.x) / length} : Point2D{};

@@ -2,6 +2,8 @@
 // A polygon: the points the script gave (and the triangles they were cut into once), offset
 // by (x, y), turned about its centroid, filled or outlined inside its sides.
 
+#include <array>
+
 #include "engine/object_core.hpp"
 #include "engine/polygon_shape.hpp"
 #include "engine/shape_geometry.hpp"
@@ -22,6 +24,8 @@ struct PolygonKind {
     HitArea hitArea(const ObjectCore&, bool) const { return HitArea{HitArea::Shape::Pieces, {}, 0.0}; }
     void resize(ObjectCore&, double, double) {}
     void setOutline(double w) { outline = w; }
+    double outlineWidth() const { return outline; }
+    std::array<double, 2> extent() const { return {0.0, 0.0}; }
     bool advances() const { return false; }
     void advance(ObjectCore&, double) {}
 };

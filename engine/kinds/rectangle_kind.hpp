@@ -3,6 +3,8 @@
 // may be negative: the box then lies the other side of its corner), turned about its
 // centre, filled or outlined, its corners rounded by `radius`.
 
+#include <array>
+
 #include "engine/object_core.hpp"
 #include "engine/shape_geometry.hpp"
 #include "render/draw_list.hpp"
@@ -29,6 +31,8 @@ struct RectangleKind {
         height = h;
     }
     void setOutline(double w) { outline = w; }
+    double outlineWidth() const { return outline; }
+    std::array<double, 2> extent() const { return {width, height}; }
     bool advances() const { return false; }
     void advance(ObjectCore&, double) {}
 

@@ -3,6 +3,8 @@
 // `width` by `height` pixels with its look (scale, flips, anchor, opacity, filtering); the
 // object's colour is its tint.
 
+#include <array>
+
 #include "engine/object_core.hpp"
 #include "engine/shape_geometry.hpp"
 #include "engine/sprite_look.hpp"
@@ -33,6 +35,8 @@ struct SpriteKind {
         height = h;
     }
     void setOutline(double) {}
+    double outlineWidth() const { return 0.0; }
+    std::array<double, 2> extent() const { return {width, height}; }
     bool advances() const { return false; }
     void advance(ObjectCore&, double) {}
 

@@ -2,6 +2,8 @@
 // Text laid out once into glyph quads of the atlas, its top-left corner at (x, y), tinted by
 // its colour; laid out again when its text or size changes.
 
+#include <array>
+
 #include "engine/object_core.hpp"
 #include "engine/shape_geometry.hpp"
 #include "render/draw_list.hpp"
@@ -21,6 +23,8 @@ struct TextKind {
     // A text's size follows its text.
     void resize(ObjectCore&, double, double) {}
     void setOutline(double) {}
+    double outlineWidth() const { return 0.0; }
+    std::array<double, 2> extent() const { return {layout.width, layout.height}; }
     bool advances() const { return false; }
     void advance(ObjectCore&, double) {}
 };

@@ -32,6 +32,8 @@ struct TriangleKind {
     HitArea hitArea(const ObjectCore&, bool) const { return {}; }
     void resize(ObjectCore&, double, double) {}
     void setOutline(double) {}
+    double outlineWidth() const { return 0.0; }
+    std::array<double, 2> extent() const { return {0.0, 0.0}; }
     bool advances() const { return spins; }
     void advance(ObjectCore&, double) { rotation = advanceRotation(rotation); }
 

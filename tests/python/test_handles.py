@@ -459,3 +459,181 @@ def test_a_step_after_a_pause_covers_one_frame_at_most(run_qel):
     """, env={"DISPLAY": None})
     first, after_pause = result_of(r)
     assert abs(first - 101) < 1e-9 and abs(after_pause - 102) < 1e-9
+
+
+# Every handle kind the module returns, made at a place, with a point inside it relative to
+# its pos, and whether setColor takes any colour (the specified handles take "#rrggbb" only).
+PROTOCOL = """
+import os, tempfile
+import qel
+qel.init([], 320, 240, offscreen=True)
+qel.setBackground("white")
+qel.nextFrame()
+WHITE = os.path.join(tempfile.mkdtemp(), "white.png")
+qel.screenshot(WHITE)
+qel.setBackground((3, 3, 3))
+KINDS = {
+    "Circle": (lambda: qel.createCircle(60, 60, 15, "#ffffff", 0), (0, 0), False),
+    "Disc": (lambda: qel.createDisc(60, 60, 15, "gold"), (0, 0), True),
+    "Rectangle": (lambda: qel.createRectangle(40, 40, 30, 30, "#ffffff", 0), (5, 5), False),
+    "Rect": (lambda: qel.createRect(40, 40, 30, 30, "gold"), (5, 5), True),
+    "Line": (lambda: qel.createLine(40, 60, 100, 60, 9, "gold"), (5, 0), True),
+    "Polygon": (lambda: qel.createPolygon([(0, 0), (40, 0), (40, 40), (0, 40)], "gold"), (5, 5), True),
+    "Sprite": (lambda: qel.createSprite(40, 40, WHITE, 30, 30), (5, 5), True),
+    "Text": (lambda: qel.createText(40, 40, "\\u2588\\u2588", 40, "gold"), None, True),
+}
+
+def count(rgb):
+    qel.nextFrame()
+    px = qel.readPixels()
+    return sum(1 for i in range(0, len(px), 4)
+               if all(abs(px[i + c] - rgb[c]) < 60 for c in range(3)))
+
+def inside(h, offset):
+    # Text: the middle of its box, which the two full blocks cover.
+    if offset is None:
+        return h.center
+    return (h.x + offset[0], h.y + offset[1])
+"""
+
+
+def test_every_handle_kind_has_the_one_protocol(run_qel, renderer):
+    run_ok(run_qel, PROTOCOL + """
+RED, BLUE = (255, 0, 0), (0, 0, 255)
+for name, (make, offset, anyColour) in KINDS.items():
+    h = make()
+    assert type(h).__name__ == name, (name, type(h))
+    assert h.alive and h.visible and h.layer == 0, name
+    h.setColor("red" if anyColour else "#ff0000")
+    assert count(RED) > 20 and h.color == (255, 0, 0, 255), (name, h.color)
+    h.color = "blue"
+    assert count(RED) == 0 and count(BLUE) > 20 and h.color == (0, 0, 255, 255), name
+    h.color = (255, 0, 0)
+    h.moveTo(200, 150)
+    assert h.pos == (200, 150) and (round(h.x), round(h.y)) == (200, 150), (name, h.pos)
+    at = inside(h, offset)
+    assert qel.objectAt(*at) == h.id, (name, at)
+    h.visible = False
+    assert not h.visible and count(RED) == 0, name
+    assert qel.objectAt(*at) == -1 and qel.objectsIn(0, 0, 320, 240) == [], name
+    h.visible = True
+    assert count(RED) > 20 and qel.objectAt(*at) == h.id, name
+    h.moveBy(-10, 5)
+    assert h.pos == (190, 155), (name, h.pos)
+    h.pos = qel.Point2D(100, 90)
+    h.x = 110
+    h.y += 1
+    assert h.pos == [110, 91], (name, h.pos)
+    qel.moveTo(h.id, 50, 60)
+    if name != "Text":  # a text's pos is its anchor point, its top-left here
+        assert h.pos == (50, 60), (name, h.pos)
+    h.layer = 3
+    assert h.layer == 3, name
+    if hasattr(h, "midbottom"):
+        h.midbottom = (160, 200)
+        assert h.midbottom == (160, 200), name
+        left, top = h.topleft
+        right, bottom = h.bottomright
+        assert h.center == ((left + right) / 2, (top + bottom) / 2), name
+        assert h.topright == (right, top) and h.midleft == (left, (top + bottom) / 2), name
+        assert qel.objectAt(*h.center) == h.id, name
+    cover = qel.createRect(0, 0, 320, 240, (0, 0, 0, 0))
+    assert qel.collides(h, cover) and qel.overlapping(cover) == [h.id], name
+    h.visible = False
+    assert not qel.collides(h, cover) and qel.overlapping(cover) == qel.overlapping(h) == [], name
+    assert cover.remove() and h.remove() and not h.alive and h.remove() is False, name
+    print(name, "ok")
+""", env={"QEL_RENDERER": renderer})
+
+
+def test_removed_handles_raise_one_error_for_every_member(run_qel):
+    r = run_ok(run_qel, PROTOCOL + """
+import json
+SHARED = ["x", "y", "pos", "color", "visible", "layer"]
+OWN = {  # kind-own members that are not specified: read, then called with what
+    "Circle": ["outline"], "Rectangle": ["angle", "outline", "center", "midtop"],
+    "Line": ["points", "width", "angle"], "Polygon": ["points", "angle", "outline"],
+    "Sprite": ["top_left", "width", "height", "angle", "tint", "center"],
+    "Text": ["top_left", "width", "height", "text", "center"],
+}
+CALLS = {"moveTo": (1, 2), "moveBy": (1, 2), "setLayer": (1,)}
+WRITES = {"x": 1, "y": 1, "layer": 1, "pos": (1, 2), "color": "red", "visible": True}
+out = {}
+for name, (make, offset, anyColour) in KINDS.items():
+    h = make()
+    h.remove()
+    own = OWN.get(name, OWN.get(type(h).__mro__[1].__name__, []))
+    messages = set()
+    for attr in SHARED + own:
+        for action in ("read", "write"):
+            try:
+                if action == "read":
+                    getattr(h, attr)
+                elif attr in SHARED:
+                    setattr(h, attr, WRITES[attr])
+                else:
+                    continue
+            except RuntimeError as e:
+                messages.add(str(e))
+            else:
+                messages.add(f"{action} {attr} did not raise")
+    calls = dict(CALLS, setColor=("red",)) if anyColour else dict(CALLS)
+    if isinstance(h, qel.Rectangle):
+        del calls["moveTo"]  # the record's own: it moves the handle's top_left, whatever the scene holds
+    for method, args in calls.items():
+        try:
+            getattr(h, method)(*args)
+        except RuntimeError as e:
+            messages.add(str(e))
+        else:
+            messages.add(f"{method} did not raise")
+    out[name] = [sorted(messages), h.id, h.alive, h.remove()]
+# What Circle and Rectangle hold as records stays usable.
+c = qel.createCircle(10, 10, 5, "#ffffff", 0)
+c.remove()
+c.setX(4)
+c.setColor("#ff0000")
+c.move()
+out["record"] = [c.center.x, c.radius]
+# A new engine: the old one's objects are gone.
+d = qel.createDisc(10, 10, 5, "red")
+qel.init([], 320, 240, offscreen=True)
+try:
+    d.pos
+except RuntimeError as e:
+    out["after init"] = [str(e), d.id, d.alive, d.remove()]
+print("RESULT " + json.dumps(out))
+""")
+    out = result_of(r)
+    assert out.pop("record") == [4, 5]
+    message, ident, alive, removed = out.pop("after init")
+    assert (message, alive, removed) == (f"Circle {ident} was removed", False, False)
+    for name, (messages, ident, alive, removed) in out.items():
+        kind = {"Disc": "Circle", "Rect": "Rectangle"}.get(name, name)
+        assert messages == [f"{kind} {ident} was removed"], (name, messages)
+        assert (alive, removed) == (False, False), name
+
+
+def test_point2d_is_a_pair(run_qel):
+    run_ok(run_qel, """
+        import qel
+        p = qel.Point2D(100, 60.5)
+        x, y = p
+        assert (x, y) == (100, 60.5) and p[0] == 100 and p[-1] == 60.5 and len(p) == 2
+        assert p == (100, 60.5) and p == [100, 60.5] and (100, 60.5) == p and p != (100, 61)
+        assert p == qel.Point2D(100, 60.5) and p != (100, 60.5, 0) and p != "ab"
+        assert hash(p) == hash((100, 60.5)) and {p: 1}[(100, 60.5)] == 1
+        assert list(p) == [100.0, 60.5] and tuple(p) == (100.0, 60.5) and p[:1] == (100.0,)
+        assert repr(p) == "(100, 60.5)"
+        for bad in (2, -3):
+            try:
+                p[bad]
+            except IndexError:
+                pass
+            else:
+                raise AssertionError(bad)
+        qel.init([], 320, 240, offscreen=True)
+        x, y = qel.getCursor()
+        r = qel.createRectangle(100, 60, 10, 10, "#ffffff", 0)
+        assert r.top_left == (100, 60)
+    """)

@@ -126,7 +126,7 @@ def test_shapes_are_drawn_where_the_reference_says(run_qel, renderer, tmp_path):
     assert state["renderer"] == renderer
     assert state["moved"] == [[5, 6], [9, 6], [5, 10]]
     assert (state["star"], state["angle"], state["outline"]) == (10, 45, [3, 5, 3])
-    assert state["kinds"] == ["Line", "Polygon", "Rectangle", "Circle"]
+    assert state["kinds"] == ["Line", "Polygon", "Rect", "Disc"]
     drawn = np.load(path)[..., :3].astype(int)
     expected, near = reference()
     wrong = (np.abs(drawn - np.rint(expected)).max(axis=2) > 2) & ~near

@@ -52,7 +52,7 @@ def test_module_surface_before_init(run_qel):
         "setCamera", "getCamera", "setLayerFixed", "screenToWorld", "worldToScreen", "loadSheet",
         "loadSound", "playMusic", "stopMusic", "pauseMusic", "resumeMusic", "musicPlaying", "setMasterVolume",
         "audioDevice", "collides", "overlapping", "objectsIn",
-        "Line", "Polygon", "Sheet", "Sprite", "Text", "Sound", "Voice"]
+        "Disc", "Rect", "Line", "Polygon", "Sheet", "Sprite", "Text", "Sound", "Voice"]
     assert got["data"] == "null"
     assert got["size"] == [0, 0]
 

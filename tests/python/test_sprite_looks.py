@@ -254,7 +254,7 @@ assert "(self: qel.Sprite, value: float)" in refused(lambda: setattr(part, "angl
 assert "frame 8 is not in a sheet of 8 frames" in errors[0] and "12 by 8 pixels" in errors[4], errors
 assert "cut.gif: truncated or corrupt GIF data" in errors[13], errors[13]
 assert part.width == 6 and part.remove()
-part.angle = 10  # a removed sprite is left alone
+assert refused(lambda: setattr(part, "angle", 10), RuntimeError) == f"Sprite {ident} was removed"
 refused(lambda: part.angle, RuntimeError)
 print("DONE")
 """
