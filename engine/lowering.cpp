@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/camera_transform.hpp"
+#include "engine/exact_turn.hpp"
 #include "engine/shape_geometry.hpp"
 #include "engine/shape_lowering.hpp"
 #include "render/coverage.hpp"
@@ -89,22 +90,6 @@ void lowerCircle(const GameObject& object, DrawList& out) {
     }
 }
 
-// A turn's cosine and sine, exact for whole quarter turns (so those stay on whole pixels).
-void turnOf(double degrees, double& c, double& s) {
-    double turn = std::fmod(degrees, 360.0);
-    turn += turn < 0.0 ? 360.0 : 0.0;
-    if (turn == 0.0 || turn == 90.0 || turn == 180.0 || turn == 270.0) {
-        const int quarter = static_cast<int>(turn / 90.0);
-        const double cosines[4] = {1.0, 0.0, -1.0, 0.0};
-        c = cosines[quarter];
-        s = cosines[(quarter + 3) % 4];
-        return;
-    }
-    const double radians = turn * (3.14159265358979323846 / 180.0);
-    c = std::cos(radians);
-    s = std::sin(radians);
-}
-
 // The opaque part of a picture drawn mirrored along an axis, mirrored with it.
 AtlasRect mirrored(AtlasRect opaque, const AtlasRect& picture, bool acrossX, bool acrossY) {
     if (opaque.width != 0 && acrossX) {
@@ -123,7 +108,7 @@ void lowerTransformedSprite(const GameObject& object, float w, float h, uint32_t
     const AtlasRect& r = object.picture;
     double c = 1.0;
     double s = 0.0;
-    turnOf(object.angle, c, s);
+    exactTurn(object.angle, c, s);
     const double fx = look.scaleX * (look.flipX ? -1.0 : 1.0);
     const double fy = look.scaleY * (look.flipY ? -1.0 : 1.0);
     if (!(fx != 0.0) || !(fy != 0.0) || !std::isfinite(fx) || !std::isfinite(fy)) {
