@@ -82,7 +82,8 @@ void lowerCircle(const GameObject& object, DrawList& out) {
     // An outline thinner than the radius is a ring, which hides nothing inside it.
     if (object.stroke > 0.0 && object.stroke < object.radius()) {
         p.kind |= kFlagRing;
-        p.source[0] = static_cast<float>((object.radius() - object.stroke) / object.radius());
+        // The hole's size as a part of the disc's, the same on both axes.
+        p.source[0] = p.source[1] = static_cast<float>((object.radius() - object.stroke) / object.radius());
         return;
     }
     if (object.alpha == 255) {
