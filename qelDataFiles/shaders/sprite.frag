@@ -19,10 +19,15 @@ layout(location = 3) flat in uint kind;
 // Premultiplied: blended with "one, one minus source alpha", the "over" of straight alpha.
 layout(location = 0) out vec4 outColor;
 
+// Whether `at`, in the box of `size`, lies beyond its corners' circles of radius r.
+bool beyondCorners(vec2 at, vec2 size, float r) {
+    const vec2 corner = at - clamp(at, vec2(r), size - r);
+    return dot(corner, corner) > r * r;
+}
+
 // Whether `at` lies in the rounded box [0, size) with corners of radius r.
 bool inRoundedBox(vec2 at, vec2 size, float r) {
-    const vec2 corner = at - clamp(at, vec2(r), size - r);
-    return all(greaterThanEqual(at, vec2(0.0))) && all(lessThan(at, size)) && dot(corner, corner) <= r * r;
+    return all(greaterThanEqual(at, vec2(0.0))) && all(lessThan(at, size)) && !beyondCorners(at, size, r);
 }
 
 void main() {
@@ -43,7 +48,8 @@ void main() {
         const float radius = clamp(rect.z, 0.0, 0.5 * min(rect.x, rect.y));
         const float outline = rect.w;
         const vec2 innerSize = rect.xy - 2.0 * outline;
-        if (!inRoundedBox(texel, rect.xy, radius) ||
+        // The rasteriser has decided the straight sides: only the corners are cut here.
+        if (beyondCorners(clamp(texel, vec2(0.0), rect.xy), rect.xy, radius) ||
             (outline > 0.0 && innerSize.x > 0.0 && innerSize.y > 0.0 &&
              inRoundedBox(texel - outline, innerSize, max(radius - outline, 0.0)))) {
             discard;
