@@ -1,6 +1,6 @@
 #include "bindings/text_argument.hpp"
 
-#include "platform/utf8.hpp"
+#include "input/utf8.hpp"
 
 namespace py = pybind11;
 

@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "platform/utf8.hpp"
+#include "input/utf8.hpp"
 
 namespace orv {
 
