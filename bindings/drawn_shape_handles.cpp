@@ -22,6 +22,7 @@ namespace {
 const HandleDoc kLineDoc{"line", "line", "    >>> line = qel.createLine(0, 0, 50, 50)\n"};
 const HandleDoc kDiscDoc{"disc", "disc", "    >>> disc = qel.createDisc(50, 50, 10, \"gold\")\n"};
 const HandleDoc kRectDoc{"rectangle", "box", "    >>> box = qel.createRect(0, 0, 9, 9, \"red\")\n"};
+const HandleDoc kEllipseDoc{"ellipse", "oval", "    >>> oval = qel.createEllipse(60, 40, 30, 15, \"orange\")\n"};
 const HandleDoc kPolygonDoc{"polygon", "tri", "    >>> tri = qel.createTriangle(10, 10, 60, 10, 10, 60, \"orange\")\n"};
 
 constexpr const char* kPointsForm = "points are a sequence of (x, y) pairs of numbers";
@@ -529,6 +530,156 @@ Example:
     True
 )doc")
         .def("setColor", &setColour<Rect>, py::arg("color"), colourDoc(kRectDoc, "\"blue\""));
+    py::class_<Ellipse>(m, "Ellipse", R"doc(An ellipse, filled or outlined, drawn until it is removed.
+
+createEllipse returns one. It can be moved (its centre), turned about its centre, resized,
+outlined and recoloured; collides and objectAt treat it by the whole ellipse it covers.
+
+Example:
+    >>> oval = qel.createEllipse(60, 40, 30, 15, "orange", angle=30)
+    >>> oval.radii, oval.angle
+    ((30.0, 15.0), 30.0)
+    >>> oval.remove()
+    True
+)doc")
+        .def_readonly("id", &Ellipse::id, "int: Read-only. The object's identifier, for the functions that take one.")
+        .def_property_readonly(
+            "radii",
+            [](const Ellipse& e) {
+                const auto box = orv::extentOf(liveObject(e));
+                return py::make_tuple(box[0] / 2.0, box[1] / 2.0);
+            },
+            "tuple[float, float]: Read-only. Its radii (rx, ry) in pixels, along x and y before it is turned.")
+        .def_property_readonly("angle", &angleOf<Ellipse>,
+                               "float: Read-only. How far it is turned about its centre, in degrees clockwise.")
+        .def_property_readonly("outline", &strokeOf<Ellipse>,
+                               "float: Read-only. Its outline's width in pixels (0: filled).")
+        .def(
+            "setRadii",
+            [](const Ellipse& e, double rx, double ry) {
+                if (!(rx >= 0.0) || !(ry >= 0.0) || !std::isfinite(rx) || !std::isfinite(ry)) {
+                    throw py::value_error("an ellipse's radii must be finite numbers of pixels, 0 or more");
+                }
+                liveEngine(e).scene().resize(e.id, 2.0 * rx, 2.0 * ry);
+            },
+            py::arg("rx"), py::arg("ry"), R"doc(Gives the ellipse new radii, its centre staying put.
+
+Args:
+    rx (float): the radius along x before the turn, in pixels, 0 or more.
+    ry (float): the radius along y before the turn, in pixels, 0 or more.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: once the ellipse is removed ("Ellipse N was removed").
+    ValueError: when a radius is negative or not finite.
+
+Example:
+    >>> oval = qel.createEllipse(60, 40, 30, 15, "orange")
+    >>> oval.setRadii(10, 20)
+    >>> oval.radii
+    (10.0, 20.0)
+    >>> oval.remove()
+    True
+)doc")
+        .def(
+            "setAngle", [](const Ellipse& e, double degrees) { liveEngine(e).scene().setAngle(e.id, degrees); },
+            py::arg("degrees"), R"doc(Turns the ellipse about its centre.
+
+Args:
+    degrees (float): the angle from its radii as given, in degrees clockwise (not added to
+        the angle it had).
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init(), or once it is removed.
+    TypeError: when degrees is not a number.
+    ValueError: when degrees is not finite.
+
+Example:
+    >>> oval = qel.createEllipse(60, 40, 30, 15, "orange")
+    >>> oval.setAngle(90)
+    >>> oval.angle
+    90.0
+    >>> oval.remove()
+    True
+)doc")
+        .def(
+            "setOutline", [](const Ellipse& e, double width) { liveEngine(e).scene().setOutline(e.id, width); },
+            py::arg("width"), R"doc(Draws only a band this many pixels wide inside its edge, or fills it again.
+
+Args:
+    width (float): the outline's width in pixels, 0 or more; 0 fills the ellipse.
+
+Returns:
+    None
+
+Raises:
+    RuntimeError: before qel.init(), or once it is removed.
+    TypeError: when width is not a number.
+    ValueError: when width is negative or not finite.
+
+Example:
+    >>> oval = qel.createEllipse(60, 40, 30, 15, "orange")
+    >>> oval.setOutline(3)
+    >>> oval.outline
+    3.0
+    >>> oval.remove()
+    True
+)doc")
+        .def("setColor", &setColour<Ellipse>, py::arg("color"), colourDoc(kEllipseDoc, "\"#00ff0080\""))
+        .def("setLayer", &setLayer<Ellipse>, py::arg("layer"), layerDoc(kEllipseDoc))
+        .def("remove", [](const Ellipse& e) { return requireEngine().pictures().remove(e.id); },
+             removeDoc(kEllipseDoc))
+        .def("__repr__", [](const Ellipse& e) { return "Ellipse<" + std::to_string(e.id) + ">"; },
+             R"doc(Shows the handle as Ellipse<id>.
+
+Example:
+    >>> oval = qel.createEllipse(60, 40, 30, 15, "orange")
+    >>> repr(oval) == f"Ellipse<{oval.id}>"
+    True
+    >>> oval.remove()
+    True
+)doc");
+    m.def(
+        "createEllipse",
+        [](double x, double y, double rx, double ry, const py::object& color, double angle, const py::object& outline) {
+            const uint32_t rgba = colourArgument(color);
+            const double width = outline.is_none() ? 0.0 : outline.cast<double>();
+            return Ellipse{requireEngine().scene().add(orv::makeEllipse(x, y, rx, ry, rgba, angle, width))};
+        },
+        py::arg("x"), py::arg("y"), py::arg("rx"), py::arg("ry"), py::arg("color") = "white", py::kw_only(),
+        py::arg("angle") = 0.0, py::arg("outline") = py::none(),
+        R"doc(Draws an ellipse centred on (x, y), exactly (not as a polygon).
+
+Args:
+    x (float): the centre's x, in pixels from the left.
+    y (float): the centre's y, in pixels from the top.
+    rx (float): the radius along x before the turn, in pixels, 0 or more.
+    ry (float): the radius along y before the turn, in pixels, 0 or more.
+    color (str | tuple | int): any colour, as updateColor takes it. Default "white".
+    angle (float): the turn about its centre, in degrees clockwise. Default 0.
+    outline (float | None): the width of an outline drawn inside its edge (the band
+        between it and the ellipse of radii less the width); None or 0 fills it.
+
+Returns:
+    Ellipse: its handle.
+
+Raises:
+    RuntimeError: before ``init``.
+    ValueError: when a number is not finite, a radius or the outline is negative, or the
+        colour is not a colour.
+
+Example:
+    >>> oval = qel.createEllipse(160, 120, 60, 30, "orange", angle=20, outline=4)
+    >>> oval.radii, oval.outline
+    ((60.0, 30.0), 4.0)
+    >>> oval.remove()
+    True
+)doc");
 }
 
 }  // namespace qel

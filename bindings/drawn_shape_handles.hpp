@@ -45,6 +45,16 @@ struct Polygon {
     static void operator delete(void* storage) noexcept { ::operator delete(storage); }
 };
 
+// An ellipse about its centre; its radii, turn and outline are read from the engine.
+struct Ellipse {
+    static constexpr const char* kKind = "Ellipse";
+
+    uint32_t id = 0;
+
+    static void* operator new(std::size_t size) { return orv::zeroFilled(size); }
+    static void operator delete(void* storage) noexcept { ::operator delete(storage); }
+};
+
 // A sequence of (x, y) pairs of numbers; TypeError for anything else, ValueError for more
 // points than a polygon may have.
 std::vector<Point2D> pointsArgument(const pybind11::handle& points);

@@ -313,12 +313,15 @@ void registerHandleProtocol(py::module_& m) {
     const KindDoc text{
         {"text", "label", "    >>> label = qel.createText(160, 120, \"Ready\", 24, \"white\", anchor=\"center\")\n"},
         "anchor point (the point of its box createText placed)", Text::kKind};
+    const KindDoc ellipse{{"ellipse", "oval", "    >>> oval = qel.createEllipse(60, 40, 30, 15, \"orange\")\n"}, "centre",
+                          Ellipse::kKind};
     addProtocol<Circle>(m, "Circle", circle, false);
     addProtocol<Rectangle>(m, "Rectangle", rectangle, true);
     addProtocol<Line>(m, "Line", line, false);
     addProtocol<Polygon>(m, "Polygon", polygon, false);
     addProtocol<Sprite>(m, "Sprite", picture, true);
     addProtocol<Text>(m, "Text", text, true);
+    addProtocol<Ellipse>(m, "Ellipse", ellipse, false);
 }
 
 }  // namespace qel

@@ -661,11 +661,18 @@ Example:
     qel::registerCollisionFunctions(m);
     // The members every drawn handle shares, after each kind's own.
     qel::registerHandleProtocol(m);
-    // The added classes, after every added function.
-    for (const char* name : {"Disc", "Rect", "Line", "Polygon", "Sheet", "Sprite", "Text", "Sound", "Voice"}) {
-        py::object cls = m.attr(name);
-        py::delattr(m, name);
-        m.attr(name) = cls;
+    // The added classes, after every added function, in the order they were registered.
+    std::vector<std::string> added;
+    for (const auto& item : py::reinterpret_borrow<py::dict>(m.attr("__dict__"))) {
+        const std::string name = py::str(item.first);
+        if (PyType_Check(item.second.ptr()) && name != "Point2D" && name != "Circle" && name != "Rectangle") {
+            added.push_back(name);
+        }
+    }
+    for (const std::string& name : added) {
+        py::object cls = m.attr(name.c_str());
+        py::delattr(m, name.c_str());
+        m.attr(name.c_str()) = cls;
     }
 
     // Tear the engine down while the interpreter, the window system and the driver are

@@ -40,9 +40,9 @@ Polygon createTriangle(double x1, double y1, double x2, double y2, double x3, do
 }
 
 Rect createRect(double x, double y, double width, double height, const py::object& color, double outline,
-                double angle) {
+                double angle, double radius) {
     const uint32_t rgba = colourArgument(color);
-    const uint32_t id = requireEngine().scene().add(orv::makeRect(x, y, width, height, rgba, outline, angle, 0.0));
+    const uint32_t id = requireEngine().scene().add(orv::makeRect(x, y, width, height, rgba, outline, angle, radius));
     Rect handle{id, Point2D{x, y}, height, width, 0.0};
     handle.angle = angle;
     handle.outline = outline;
@@ -157,8 +157,8 @@ Example:
     True
 )doc");
     m.def("createRect", &createRect, py::arg("x"), py::arg("y"), py::arg("width"), py::arg("height"), py::arg("color"),
-          py::kw_only(), py::arg("outline") = 0.0, py::arg("angle") = 0.0,
-          R"doc(Draws a rectangle, filled or as a frame, turned or not.
+          py::kw_only(), py::arg("outline") = 0.0, py::arg("angle") = 0.0, py::arg("radius") = 0.0,
+          R"doc(Draws a rectangle, filled or as a frame, turned or not, its corners rounded or not.
 
 Unlike createRectangle it takes width before height, any colour, an outline and an angle,
 and prints nothing.
@@ -174,6 +174,8 @@ Args:
         inside its edge. Default 0.0.
     angle (float): keyword only: how far it is turned about its centre, in degrees clockwise.
         Default 0.0.
+    radius (float): keyword only: the corners' radius in pixels, at most half the shorter
+        side (larger is taken as that); 0, the default, gives square corners.
 
 Returns:
     Rect: its handle, a Rectangle whose setColor takes every colour form (speed 0); top_left
@@ -182,11 +184,11 @@ Returns:
 Raises:
     RuntimeError: before qel.init().
     TypeError: when a coordinate, size, outline or angle is not a number.
-    ValueError: when outline is negative or not finite, angle is not finite, or color is not
-        a colour.
+    ValueError: when outline or radius is negative or not finite, angle is not finite, or
+        color is not a colour.
 
 Example:
-    >>> r = qel.createRect(20, 30, 80, 40, (0, 128, 255), outline=4, angle=15)
+    >>> r = qel.createRect(20, 30, 80, 40, (0, 128, 255), outline=4, angle=15, radius=8)
     >>> r.width, r.height, r.angle
     (80.0, 40.0, 15.0)
     >>> r.remove()

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/exact_turn.hpp"
 #include "platform/point2d.hpp"
 
 namespace orv {
@@ -48,17 +49,7 @@ struct Camera {
     // The cosine and sine of the angle, exact for quarter turns (cos 90 degrees computed is
     // 6e-17, which would turn boxes ever so slightly).
     void turn(double& c, double& s) const {
-        const double quarters = angle / 90.0;
-        if (quarters == std::floor(quarters) && std::isfinite(quarters)) {
-            static constexpr double kCos[4] = {1.0, 0.0, -1.0, 0.0};
-            static constexpr double kSin[4] = {0.0, 1.0, 0.0, -1.0};
-            const int q = static_cast<int>(std::fmod(std::fmod(quarters, 4.0) + 4.0, 4.0));
-            c = kCos[q];
-            s = kSin[q];
-            return;
-        }
-        c = std::cos(radians());
-        s = std::sin(radians());
+        exactTurn(angle, c, s);
     }
     // The world area a window `width` by `height` shows: the box around its corners.
     void visibleArea(double width, double height, double& left, double& top, double& right,

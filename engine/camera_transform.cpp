@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "render/coverage.hpp"
+
 namespace orv {
 
 namespace {
@@ -100,13 +102,23 @@ void applyCamera(const CameraTransform& camera, DrawList& list, size_t first) {
     size_t kept = first;
     for (size_t i = first; i < list.size(); ++i) {
         Primitive p = list.primitives[i];
-        if (p.kindNumber() == kPrimDisc) {
+        // An upright circle stays an upright box about its centre whatever the turn; a turned
+        // or unequal ellipse turns with the camera as a quad does.
+        const bool uprightDisc = p.kindNumber() == kPrimDisc && p.has(kFlagAxisAligned) &&
+                                 (camera.upright || p.p1[0] - p.p0[0] == p.p2[1] - p.p0[1]);
+        if (uprightDisc) {
             placeDisc(camera, p);
         } else {
             place(camera, p.p0);
             place(camera, p.p1);
             place(camera, p.p2);
             placeInverse(camera, p);
+            if (p.kindNumber() == kPrimRoundedBox) {
+                // Its sides, corners and outline are in pixels, which the zoom scales.
+                for (float& v : p.source) {
+                    v = static_cast<float>(v * camera.zoom);
+                }
+            }
             if (!camera.upright) {
                 p.kind &= ~kFlagAxisAligned;
             }
@@ -118,8 +130,11 @@ void applyCamera(const CameraTransform& camera, DrawList& list, size_t first) {
             continue;
         }
         const Primitive& before = list.primitives[i];
-        list.opaque[kept] = p.kindNumber() == kPrimDisc ? placeDiscBox(before, p, camera.zoom, list.opaque[i])
-                                                        : placeBox(camera, list.opaque[i]);
+        const PixelBox& hint = list.opaque[i];
+        const bool hinted = hint.left <= hint.right && hint.top <= hint.bottom;
+        list.opaque[kept] = uprightDisc                           ? placeDiscBox(before, p, camera.zoom, hint)
+                            : p.kindNumber() == kPrimDisc && hinted ? insideOfEllipse(p)
+                                                                    : placeBox(camera, hint);
         list.shown[kept] = placeBox(camera, list.shown[i]);
         list.primitives[kept] = p;
         ++kept;

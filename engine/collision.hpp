@@ -33,6 +33,9 @@ struct Piece {
     static Piece box(double left, double top, double right, double bottom);
     static Piece circle(double cx, double cy, double radius);
     // The piece a lowered primitive covers (a disc with no area becomes its segment or point).
+    // A disc may be turned (any parallelogram); a ring counts whole. A rounded box gives its
+    // whole quad, corners included: an object drawn as one builds its pieces itself, from
+    // boxes and corner circles.
     static Piece of(const Primitive& primitive);
 };
 

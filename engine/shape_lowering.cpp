@@ -2,19 +2,14 @@
 
 #include <cmath>
 
+#include "engine/exact_turn.hpp"
+
 namespace orv {
 
 Turn turnOf(double degrees) {
-    double r = std::fmod(degrees, 360.0);
-    if (r < 0.0) {
-        r += 360.0;
-    }
-    if (r == 0.0) return {1.0, 0.0};
-    if (r == 90.0) return {0.0, 1.0};
-    if (r == 180.0) return {-1.0, 0.0};
-    if (r == 270.0) return {0.0, -1.0};
-    const double radians = r * (3.14159265358979323846 / 180.0);
-    return {std::cos(radians), std::sin(radians)};
+    Turn t;
+    exactTurn(degrees, t.c, t.s);
+    return t;
 }
 
 bool finite(float a, float b, float c, float d) {

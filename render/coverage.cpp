@@ -33,4 +33,46 @@ PixelBox opaquePartOfPicture(const PixelBox& box, uint32_t pictureWidth, uint32_
     return part;
 }
 
+PixelBox insideOfEllipse(const Primitive& disc) {
+    // The ellipse is centre + M (u, v) for u^2 + v^2 <= 1, M's columns the half sides e1, e2.
+    const double e1x = 0.5 * (static_cast<double>(disc.p1[0]) - disc.p0[0]);
+    const double e1y = 0.5 * (static_cast<double>(disc.p1[1]) - disc.p0[1]);
+    const double e2x = 0.5 * (static_cast<double>(disc.p2[0]) - disc.p0[0]);
+    const double e2y = 0.5 * (static_cast<double>(disc.p2[1]) - disc.p0[1]);
+    const double det = e1x * e2y - e1y * e2x;
+    // Half the bounds' sides; a corner (s wx, s wy) lies on the ellipse when
+    // s^2 (2 wx^2 wy^2 + 2 |e1x e1y + e2x e2y| wx wy) = det^2.
+    const double wx = std::hypot(e1x, e2x);
+    const double wy = std::hypot(e1y, e2y);
+    const double reach = 2.0 * wx * wy * (wx * wy + std::fabs(e1x * e1y + e2x * e2y));
+    if (!(reach > 0.0) || !std::isfinite(reach)) {
+        return PixelBox{};
+    }
+    const double s = 0.99 * std::fabs(det) / std::sqrt(reach);
+    const double cx = 0.5 * (static_cast<double>(disc.p1[0]) + disc.p2[0]);
+    const double cy = 0.5 * (static_cast<double>(disc.p1[1]) + disc.p2[1]);
+    return PixelBox{static_cast<float>(cx - s * wx), static_cast<float>(cy - s * wy), static_cast<float>(cx + s * wx),
+                    static_cast<float>(cy + s * wy)};
+}
+
+PixelBox insideOfRoundedBox(const Primitive& box) {
+    const bool upright = (box.p1[1] == box.p0[1] && box.p2[0] == box.p0[0]) ||
+                         (box.p1[0] == box.p0[0] && box.p2[1] == box.p0[1]);
+    if (!upright || box.source[3] > 0.0f) {
+        return PixelBox{};
+    }
+    PixelBox b = boundsOf(box);
+    const float width = b.right - b.left;
+    const float height = b.bottom - b.top;
+    const float r = std::clamp(box.source[2], 0.0f, 0.5f * std::min(width, height));
+    if (width * (height - 2.0f * r) >= height * (width - 2.0f * r)) {
+        b.top += r;
+        b.bottom -= r;
+    } else {
+        b.left += r;
+        b.right -= r;
+    }
+    return b;
+}
+
 }  // namespace orv

@@ -70,4 +70,12 @@ inline PixelBox insideOfDisc(const PixelBox& box) {
     return {cx - hx, cy - hy, cx + hx, cy + hy};
 }
 
+// A box inside a disc primitive, turned or not, a little smaller than it could be: the box
+// about its centre, shaped as the ellipse's bounds, whose corners just reach the ellipse.
+PixelBox insideOfEllipse(const Primitive& disc);
+
+// A box inside a filled rounded box whose sides run along x and y: its own box shrunk by the
+// corner radius across or down, whichever keeps more. None for an outline or a turned one.
+PixelBox insideOfRoundedBox(const Primitive& box);
+
 }  // namespace orv

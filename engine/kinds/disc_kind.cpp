@@ -20,7 +20,8 @@ void DiscKind::lower(const ObjectCore& core, bool solid, DrawList& out) const {
     // An outline thinner than the radius is a ring, which hides nothing inside it.
     if (outline > 0.0 && outline < radius) {
         p.kind |= kFlagRing;
-        p.source[0] = static_cast<float>((radius - outline) / radius);
+        // The hole's size as a part of the disc's, the same on both axes.
+        p.source[0] = p.source[1] = static_cast<float>((radius - outline) / radius);
         return;
     }
     if (colour >> 24 == 0xFFu) {

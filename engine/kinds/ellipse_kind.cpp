@@ -62,8 +62,8 @@ void EllipseKind::lower(const ObjectCore& core, bool solid, DrawList& out) const
         p->source[1] = static_cast<float>((ry - outline) / ry);
         return;
     }
-    if (colour >> 24 == 0xFFu && t.s == 0.0) {
-        out.opaque.back() = insideOfDisc(boundsOf(*p));
+    if (colour >> 24 == 0xFFu) {
+        out.opaque.back() = t.s == 0.0 ? insideOfDisc(boundsOf(*p)) : insideOfEllipse(*p);
     }
 }
 

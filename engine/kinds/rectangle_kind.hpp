@@ -37,6 +37,7 @@ struct RectangleKind {
     void advance(ObjectCore&, double) {}
 
 private:
+    void lowerRounded(const ObjectCore& core, bool solid, uint32_t colour, DrawList& out) const;
     void lowerTurned(const ObjectCore& core, uint32_t colour, DrawList& out) const;
 };
 

@@ -14,9 +14,9 @@
 
 #include "draw_layout.h"
 
-const uint kTile = 16u;
+const uint kTile = kTileSize;
 const uint kAllRows = 0xFFFFu;
-layout(local_size_x = 16, local_size_y = 1, local_size_z = 1) in;
+layout(local_size_x = kTileSize, local_size_y = 1, local_size_z = 1) in;
 layout(constant_id = 0) const bool kBlend = false;
 // Some picture in these tiles is scaled, or some quad turned: sample with bilinear filtering
 // (unless a picture asks for the nearest texel) and test quads' sides. Without it every picture lies at its own size on whole pixels, one
@@ -31,17 +31,17 @@ struct Entry {
     uint place;
 };
 
-layout(std430, set = 0, binding = 0) writeonly buffer Target { uint pixels[]; };
+layout(std430, set = 0, binding = kTilesPixelsBinding) writeonly buffer Target { uint pixels[]; };
 // The primitives' records as RGBA32UI texels, and the tiles and their lists: a CPU driver
 // fetches texels with vector gathers, where it loads from a storage buffer lane by lane.
-layout(set = 0, binding = 1) uniform usamplerBuffer shapeTexels;
+layout(set = 0, binding = kTilesShapesBinding) uniform usamplerBuffer shapeTexels;
 // A tile to draw: its column and row (low and high 16 bits), where its lists start, how long
 // the left half's and the right half's are.
-layout(set = 0, binding = 2) uniform usamplerBuffer rangeTexels;  // RGBA32UI
-layout(set = 0, binding = 3) uniform usamplerBuffer listTexels;   // RG32UI: shape, place
+layout(set = 0, binding = kTilesRangesBinding) uniform usamplerBuffer rangeTexels;  // RGBA32UI
+layout(set = 0, binding = kTilesListsBinding) uniform usamplerBuffer listTexels;    // RG32UI: shape, place
 // The atlas read as a storage image: a CPU driver loads its texels more cheaply than it
 // fetches them through a sampler.
-layout(set = 0, binding = 4, rgba8) uniform readonly image2D atlas;
+layout(set = 0, binding = kTilesAtlasBinding, rgba8) uniform readonly image2D atlas;
 
 vec4 atlasTexel(ivec2 at) {
     return imageLoad(atlas, at);
@@ -63,11 +63,12 @@ uint shapeColor(uint index) { return primitiveWord(index, kOffsetColor); }
 vec4 shapeSource(uint index) { return vec4(primitiveVec2(index, kOffsetSource), primitiveVec2(index, kOffsetSource + 8u)); }
 vec4 shapeInverse(uint index) { return vec4(primitiveVec2(index, kOffsetInverse), primitiveVec2(index, kOffsetInverse + 8u)); }
 
+// Offsets as the host's block has them (render/draw_layout.h).
 layout(push_constant) uniform Frame {
-    uvec2 size;
-    uint clearColor;  // red in the low byte
-    uint blueFirst;   // the target stores blue in the low byte
-    uint firstRange;  // this dispatch's first tile in `ranges`
+    layout(offset = kTilesPushOffsetSize) uvec2 size;
+    layout(offset = kTilesPushOffsetClearColor) uint clearColor;  // red in the low byte
+    layout(offset = kTilesPushOffsetBlueFirst) uint blueFirst;    // the target stores blue in the low byte
+    layout(offset = kTilesPushOffsetFirstRange) uint firstRange;  // this dispatch's first tile in `ranges`
 } frame;
 
 // The rows k of the tile (0 to 15, row top + k) whose centres y = top + k + 0.5 satisfy
@@ -133,6 +134,95 @@ uint quadRows(uint index, float px, uint top) {
     return rowsBetween(lo, hi, top);
 }
 
+// Where a + b t lies within the unit circle: the span of t, empty (lo > hi) when none.
+vec2 circleSpan(vec2 a, vec2 b) {
+    const float along = dot(b, b);
+    const float middle = dot(a, b);
+    const float reach = middle * middle - along * (dot(a, a) - 1.0);
+    const float spread = sqrt(max(reach, 0.0));
+    return reach >= 0.0 ? vec2(-middle - spread, -middle + spread) / along : vec2(3.0e38, -3.0e38);
+}
+
+// The rows of column x (centre px) inside the ellipse of the parallelogram p0, p1, p2, less a
+// ring's hole: the place across it, (u, v) from -1 to 1, is linear in y.
+uint ellipseRows(uint kind, uint index, vec2 p0, vec2 p1, vec2 p2, float px, uint top) {
+    const vec2 e1 = 0.5 * (p1 - p0);
+    const vec2 e2 = 0.5 * (p2 - p0);
+    const vec2 centre = 0.5 * (p1 + p2);
+    const float det = e1.x * e2.y - e1.y * e2.x;
+    const float dx = px - centre.x;
+    // (u, v) = a + b t at y = centre.y + t.
+    const vec2 a = vec2(e2.y, -e1.y) * (dx / det);
+    const vec2 b = vec2(-e2.x, e1.x) / det;
+    const vec2 outer = circleSpan(a, b) + centre.y;
+    const uint rows = rowsBetween(outer.x, outer.y, top);
+    if ((kind & kFlagRing) == 0u || rows == 0u) {
+        return rows;
+    }
+    // A ring leaves out the rows of its inner ellipse, its size a part of the outer's on each axis.
+    const vec2 inner = shapeSource(index).xy;
+    if (!(inner.x > 0.0 && inner.y > 0.0)) {
+        return rows;
+    }
+    const vec2 hole = circleSpan(a / inner, b / inner) + centre.y;
+    return rows & ~rowsBetween(hole.x, hole.y, top);
+}
+
+// Where a + b t lies in the rounded box of `size` with corners of radius r (at most half the
+// smaller side): the box's own span, each end that lies beyond the straight sides on both
+// axes moved onto its corner's circle (the box is convex, so the span stays one).
+vec2 roundedSpan(vec2 a, vec2 b, vec2 size, float r) {
+    float lo = -3.0e38;
+    float hi = 3.0e38;
+    [[unroll]] for (int axis = 0; axis < 2; ++axis) {
+        // 0 <= a + b t < size
+        if (b[axis] > 0.0) {
+            lo = max(lo, -a[axis] / b[axis]);
+            hi = min(hi, (size[axis] - a[axis]) / b[axis]);
+        } else if (b[axis] < 0.0) {
+            lo = max(lo, (size[axis] - a[axis]) / b[axis]);
+            hi = min(hi, -a[axis] / b[axis]);
+        } else if (a[axis] < 0.0 || a[axis] >= size[axis]) {
+            hi = -3.0e38;
+        }
+    }
+    if (!(lo <= hi) || !(r > 0.0)) {
+        return vec2(lo, hi);
+    }
+    [[unroll]] for (int end = 0; end < 2; ++end) {
+        const float t = end == 0 ? lo : hi;
+        const vec2 at = a + b * t;
+        if ((at.x < r || at.x > size.x - r) && (at.y < r || at.y > size.y - r)) {
+            const vec2 d = (a - clamp(at, vec2(r), size - r)) / r;
+            const vec2 span = circleSpan(d, b / r);
+            lo = end == 0 ? span.x : lo;
+            hi = end == 0 ? hi : span.y;
+        }
+    }
+    return vec2(lo, hi);
+}
+
+// The rows of column x (centre px) inside a rounded box, less an outline's hole.
+uint roundedRows(uint index, float px, uint top) {
+    const vec2 p0 = shapeP0(index);
+    const vec4 inverse = shapeInverse(index);
+    const vec4 box = shapeSource(index);
+    const vec2 size = box.xy;
+    const float radius = clamp(box.z, 0.0, 0.5 * min(size.x, size.y));
+    // The place in the box, in pixels, is a + b t at y = p0.y + t.
+    const vec2 a = vec2(inverse.x, inverse.z) * (px - p0.x) * size;
+    const vec2 b = vec2(inverse.y, inverse.w) * size;
+    const vec2 outer = roundedSpan(a, b, size, radius) + p0.y;
+    const uint rows = rowsBetween(outer.x, outer.y, top);
+    const float outline = box.w;
+    const vec2 innerSize = size - 2.0 * outline;
+    if (!(outline > 0.0) || !(innerSize.x > 0.0 && innerSize.y > 0.0) || rows == 0u) {
+        return rows;
+    }
+    const vec2 hole = roundedSpan(a - outline, b, innerSize, max(radius - outline, 0.0)) + p0.y;
+    return rows & ~rowsBetween(hole.x, hole.y, top);
+}
+
 // The rows of this column that the primitive covers, before its box is applied.
 uint shapeRows(uint kind, uint index, float px, uint top) {
     const uint k = kind & kKindMask;
@@ -145,23 +235,13 @@ uint shapeRows(uint kind, uint index, float px, uint top) {
         if (k == kPrimTriangle) {
             return triangleRows(p0, p1, p2, px, top);
         }
-        // Where the column lies across the disc's quad, -1 to 1; the disc's rows are those whose
-        // place down it, ly, has lx^2 + ly^2 <= 1.
-        const float down = 2.0 / (p2.y - p0.y);
-        const float lx = (px - p0.x) * (2.0 / (p1.x - p0.x)) - 1.0;
-        const float spread = sqrt(max(1.0 - lx * lx, 0.0));
-        const uint rows = lx * lx <= 1.0 ? rowsBetween(p0.y + (1.0 - spread) / down, p0.y + (1.0 + spread) / down, top) : 0u;
-        if ((kind & kFlagRing) == 0u) {
-            return rows;
-        }
-        // A ring leaves out the rows of its inner ellipse.
-        const float inner = shapeSource(index).x;
-        const float ix = lx / inner;
-        const float hole = sqrt(max(1.0 - ix * ix, 0.0)) * inner;
-        return ix * ix < 1.0 ? rows & ~rowsBetween(p0.y + (1.0 - hole) / down, p0.y + (1.0 + hole) / down, top) : rows;
+        return ellipseRows(kind, index, p0, p1, p2, px, top);
     }
-    // Only the most general pass draws turned quads: the others leave the test out altogether,
-    // since a CPU driver pays for every branch any lane might take.
+    // Only the most general pass draws turned quads and rounded boxes: the others leave the
+    // tests out altogether, since a CPU driver pays for every branch any lane might take.
+    if (kFilter && k == kPrimRoundedBox) {
+        return roundedRows(index, px, top);
+    }
     if (kFilter && (kind & kFlagAxisAligned) == 0u) {
         return quadRows(index, px, top);
     }

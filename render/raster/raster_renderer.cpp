@@ -6,6 +6,7 @@
 
 #include "render/frame_pixels.hpp"
 #include "vulkan/one_time_commands.hpp"
+#include "vulkan/pipeline_layout.hpp"
 #include "vulkan/vk_check.hpp"
 
 namespace orv {
@@ -14,14 +15,14 @@ namespace {
 
 constexpr VkShaderStageFlags kPushStages = VK_SHADER_STAGE_VERTEX_BIT | VK_SHADER_STAGE_FRAGMENT_BIT;
 
-OrvPipeline::Fill fillOf(DrawKind kind) {
+SolidPipeline::Fill fillOf(DrawKind kind) {
     switch (kind) {
         case DrawKind::Discs:
-            return OrvPipeline::Fill::Discs;
+            return SolidPipeline::Fill::Discs;
         case DrawKind::Mixed:
-            return OrvPipeline::Fill::Mixed;
+            return SolidPipeline::Fill::Mixed;
         default:
-            return OrvPipeline::Fill::Plain;
+            return SolidPipeline::Fill::Plain;
     }
 }
 
@@ -91,7 +92,7 @@ QuadPart cutTurned(Primitive& p, float width, float height) {
 
 QuadPart cutToFrame(Primitive& p, float width, float height) {
     QuadPart part;
-    if (p.kindNumber() == kPrimQuad && !p.has(kFlagAxisAligned)) {
+    if ((p.kindNumber() == kPrimQuad && !p.has(kFlagAxisAligned)) || p.kindNumber() == kPrimRoundedBox) {
         return cutTurned(p, width, height);
     }
     if (p.kindNumber() != kPrimQuad) {
@@ -162,13 +163,16 @@ std::array<float, 4> premultiplied(uint32_t packed) {
 }
 
 // Six vertices for the blending pipeline: corners (position, then place in the source),
-// the source's place in the atlas, and the tint.
-void placeBlended(PictureVertex* out, const float (&corners)[6][4], const std::array<float, 4>& rect,
-                  const std::array<float, 4>& tint) {
+// the primitive's source, the tint, and the primitive's kind and flags.
+void placeBlended(PictureVertex* out, const float (&corners)[6][4], const Primitive& p) {
+    const std::array<float, 4> tint = premultiplied(p.color);
     for (size_t i = 0; i < kQuadVertexCount; ++i) {
         const auto& c = corners[i];
-        out[i] = PictureVertex{{c[0], c[1]}, {c[2], c[3]}, {rect[0], rect[1], rect[2], rect[3]},
-                               {tint[0], tint[1], tint[2], tint[3]}};
+        out[i] = PictureVertex{{c[0], c[1]},
+                               {c[2], c[3]},
+                               {p.source[0], p.source[1], p.source[2], p.source[3]},
+                               {tint[0], tint[1], tint[2], tint[3]},
+                               p.kind};
     }
 }
 
@@ -183,32 +187,30 @@ void quadCorners(const Primitive& p, float u0, float v0, float u1, float v1, flo
     std::copy(&corners[0][0], &corners[0][0] + 24, &out[0][0]);
 }
 
-// A solid primitive seen through: an empty source; a disc's corners carry where they lie
-// across it (-1 to 1) and a source height of -1, which cuts the disc out (and a ring's hole,
-// its inner radius as a part of the outer, in the source's x).
-void placeTranslucent(PictureVertex* out, const Primitive& p, const QuadPart& part) {
+// A solid primitive cut out by the fragment shader or seen through: a disc's corners carry
+// where they lie across it (-1 to 1), a rounded box's where they lie in it (pixels).
+void placeShape(PictureVertex* out, const Primitive& p, const QuadPart& part) {
     float corners[6][4] = {};
     if (p.kindNumber() == kPrimTriangle) {
         const float triangle[6][4] = {{p.p0[0], p.p0[1], 0, 0}, {p.p1[0], p.p1[1], 0, 0}, {p.p2[0], p.p2[1], 0, 0},
                                       {p.p0[0], p.p0[1], 0, 0}, {p.p0[0], p.p0[1], 0, 0}, {p.p0[0], p.p0[1], 0, 0}};
         std::copy(&triangle[0][0], &triangle[0][0] + 24, &corners[0][0]);
+    } else if (p.kindNumber() == kPrimRoundedBox) {
+        quadCorners(p, part.u0 * p.source[0], part.v0 * p.source[1], part.u1 * p.source[0], part.v1 * p.source[1],
+                    corners);
     } else {
         quadCorners(p, 2.0f * part.u0 - 1.0f, 2.0f * part.v0 - 1.0f, 2.0f * part.u1 - 1.0f, 2.0f * part.v1 - 1.0f,
                     corners);
     }
-    const bool disc = p.kindNumber() == kPrimDisc;
-    placeBlended(out, corners, {disc && p.has(kFlagRing) ? p.source[0] : 0.0f, 0.0f, 0.0f, disc ? -1.0f : 0.0f},
-                 premultiplied(p.color));
+    placeBlended(out, corners, p);
 }
 
-// A textured quad: where each corner lies in the picture, and the tint.
+// A textured quad: where each corner lies in the picture.
 void placePicture(PictureVertex* out, const Primitive& p, const QuadPart& part) {
     float corners[6][4] = {};
     quadCorners(p, part.u0 * p.source[2], part.v0 * p.source[3], part.u1 * p.source[2], part.v1 * p.source[3],
                 corners);
-    // The fragment shader reads a negated height as "the nearest texel".
-    const float height = p.has(kFlagNearest) ? -p.source[3] : p.source[3];
-    placeBlended(out, corners, {p.source[0], p.source[1], p.source[2], height}, premultiplied(p.color));
+    placeBlended(out, corners, p);
 }
 
 // A turned picture reaching beyond the frame and the margin is drawn as the part of its
@@ -239,8 +241,7 @@ bool placeCutPicture(PictureVertex* out, const Primitive& p, float width, float 
     corner(right, top, corners[5]);
     std::copy(corners[0], corners[0] + 4, corners[3]);
     std::copy(corners[2], corners[2] + 4, corners[4]);
-    const float sourceHeight = p.has(kFlagNearest) ? -p.source[3] : p.source[3];
-    placeBlended(out, corners, {p.source[0], p.source[1], p.source[2], sourceHeight}, premultiplied(p.color));
+    placeBlended(out, corners, p);
     return true;
 }
 
@@ -315,17 +316,8 @@ void RasterRenderer::writeAtlasDescriptor() {
 }
 
 void RasterRenderer::useTarget(const RenderTarget& target) {
-    PipelineConfig config;
-    defaultPipelineConfig(config);
-    config.pipelineLayout = pipelineLayout;
-    config.renderPass = target.colorPass();
-    config.subpass = 0;
-    const auto bindings = vertexBindings();
-    const auto attributes = vertexAttributes();
-    config.bindingDescriptions.assign(bindings.begin(), bindings.end());
-    config.attributeDescriptions.assign(attributes.begin(), attributes.end());
     // Replace only after the new pipeline is complete, so a failed build keeps the old one.
-    auto built = std::make_unique<OrvPipeline>(device, dataDirectory, "tri-vert.spv", "tri-frag.spv", config);
+    auto built = std::make_unique<SolidPipeline>(device, dataDirectory, pipelineLayout, target.colorPass());
     pipeline = std::move(built);
     picturePipeline = std::make_unique<PicturePipeline>(device, dataDirectory, pictureLayout, target.colorPass());
 }
@@ -369,8 +361,10 @@ void RasterRenderer::prepare(size_t slotIndex, const DrawList& list) {
     // Back to front: the topmost primitive is drawn last.
     for (size_t i = count; i-- > 0;) {
         const Primitive& p = list.primitives[i];
-        // Rings, opaque or not, are cut out by the blending pipeline, which knows their hole.
-        const bool blends = p.has(kFlagTextured) || p.color >> 24 != 0xFFu || p.has(kFlagRing);
+        // Rings and rounded boxes, opaque or not, are cut out by the blending pipeline, which
+        // knows their shapes.
+        const bool blends = p.has(kFlagTextured) || p.color >> 24 != 0xFFu || p.has(kFlagRing) ||
+                            p.kindNumber() == kPrimRoundedBox;
         if (!blends) {
             stretch.push_back(static_cast<uint32_t>(i));
             stretchDiscs.push_back(p.kindNumber() == kPrimDisc ? 1 : 0);
@@ -384,7 +378,7 @@ void RasterRenderer::prepare(size_t slotIndex, const DrawList& list) {
                 placePicture(pictures + nextPicture, cut, part);
             }
         } else {
-            placeTranslucent(pictures + nextPicture, cut, part);
+            placeShape(pictures + nextPicture, cut, part);
         }
         Draw* last = slot.draws.empty() ? nullptr : &slot.draws.back();
         if (last != nullptr && last->kind == DrawKind::Pictures && last->first + last->count == nextPicture) {

@@ -2,8 +2,9 @@
 // Draws with the graphics pipeline: every solid primitive as two triangles (a triangle and an
 // empty one) in window pixels, streamed back to front into the frame's vertex buffer, so the
 // topmost ends on top without a depth test; runs of them share draws (draw_batches.hpp).
-// Textured quads have a stream of their own, drawn by a second pipeline that samples the
-// texture atlas and blends.
+// Textured quads, solid primitives seen through, rings and rounded boxes have a stream of
+// their own, drawn by a second pipeline that samples the texture atlas, cuts shapes out by
+// their kind and blends.
 
 #include <array>
 #include <memory>
@@ -11,16 +12,16 @@
 #include <vector>
 
 #include "render/raster/draw_batches.hpp"
+#include "render/raster/picture_pipeline.hpp"
 #include "render/raster/push_constants.hpp"
+#include "render/raster/solid_pipeline.hpp"
 #include "render/raster/vertex.hpp"
 #include "render/renderer.hpp"
 #include "render/texture_atlas.hpp"
-#include "vulkan/offscreen_target.hpp"
 #include "vulkan/frame_ring.hpp"
 #include "vulkan/host_buffer.hpp"
-#include "vulkan/picture_pipeline.hpp"
+#include "vulkan/offscreen_target.hpp"
 #include "vulkan/orv_device.hpp"
-#include "vulkan/orv_pipeline.hpp"
 #include "vulkan/vk_handle.hpp"
 
 namespace orv {
@@ -64,7 +65,7 @@ private:
     VkHandle<VkPipelineLayout> pictureLayout;
     VkHandle<VkDescriptorPool> pool;  // frees atlasSet
     VkDescriptorSet atlasSet = VK_NULL_HANDLE;
-    std::unique_ptr<OrvPipeline> pipeline;
+    std::unique_ptr<SolidPipeline> pipeline;
     uint64_t atlasWritten = 0;
     std::unique_ptr<PicturePipeline> picturePipeline;
     std::array<std::unique_ptr<Slot>, MAX_FRAMES_IN_FLIGHT> slots;

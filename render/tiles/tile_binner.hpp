@@ -1,5 +1,5 @@
 #pragma once
-// Sorts shapes into the screen's 16 x 16 pixel tiles: for each tile, the shapes that reach
+// Sorts shapes into the screen's 16 x 16 pixel tiles (kTileSize, render/draw_layout.h): for each tile, the shapes that reach
 // it, in the order they were added (topmost first), each with where in the tile its box lies,
 // so the tile's pass needs the shape's record only for the pixels it reaches. Each tile has
 // a list for its left eight columns and one for its right eight: a CPU driver runs eight
@@ -19,7 +19,7 @@ namespace orv {
 
 class TileBinner {
 public:
-    static constexpr uint32_t kTile = 16;
+    static constexpr uint32_t kTile = kTileSize;
     static constexpr uint32_t kHalf = kTile / 2;
 
     // A tile that some shape reaches: where it is, and where its lists are: the left half's

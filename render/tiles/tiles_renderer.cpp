@@ -1,13 +1,15 @@
 #include "render/tiles/tiles_renderer.hpp"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <iterator>
 #include <stdexcept>
 #include <string>
 
 #include "render/frame_pixels.hpp"
-#include "vulkan/orv_pipeline.hpp"
+#include "render/raster/solid_pipeline.hpp"
+#include "vulkan/pipeline_layout.hpp"
 #include "vulkan/shader_file.hpp"
 #include "vulkan/vk_check.hpp"
 
@@ -15,26 +17,33 @@ namespace orv {
 
 namespace {
 
-constexpr uint32_t kBindings = 5;  // output, shapes, ranges, lists, atlas
+constexpr uint32_t kBindings = kTilesBindingCount;
 
 struct FramePush {
-    uint32_t size[2];
-    uint32_t clearColor;
-    uint32_t blueFirst;
-    uint32_t firstRange;
+    QEL_TILES_PUSH_FIELDS
 };
+
+static_assert(sizeof(FramePush) == kTilesPushSize, "the push block is shared with the shader");
+static_assert(offsetof(FramePush, size) == kTilesPushOffsetSize, "push block layout");
+static_assert(offsetof(FramePush, clearColor) == kTilesPushOffsetClearColor, "push block layout");
+static_assert(offsetof(FramePush, blueFirst) == kTilesPushOffsetBlueFirst, "push block layout");
+static_assert(offsetof(FramePush, firstRange) == kTilesPushOffsetFirstRange, "push block layout");
+static_assert(TileBinner::kTile == kTileSize, "the binner's tiles are the shader's");
 
 // The pixels are a storage buffer, the primitives, tiles and lists texels, the atlas an image.
 VkDescriptorType bindingType(uint32_t binding) {
-    return binding == 4 ? VK_DESCRIPTOR_TYPE_STORAGE_IMAGE
-           : binding == 0 ? VK_DESCRIPTOR_TYPE_STORAGE_BUFFER
-                          : VK_DESCRIPTOR_TYPE_UNIFORM_TEXEL_BUFFER;
+    return binding == kTilesAtlasBinding    ? VK_DESCRIPTOR_TYPE_STORAGE_IMAGE
+           : binding == kTilesPixelsBinding ? VK_DESCRIPTOR_TYPE_STORAGE_BUFFER
+                                            : VK_DESCRIPTOR_TYPE_UNIFORM_TEXEL_BUFFER;
 }
 
+// The texel buffers' bindings, in the order of Slot::views.
+constexpr uint32_t kTexelBindings[3] = {kTilesShapesBinding, kTilesRangesBinding, kTilesListsBinding};
+
 // The pass a primitive's tiles need: pictures blend, smooth scaled ones are filtered too, and only
-// the filtering pass tests the sides of a turned quad.
+// the filtering pass tests the sides of a turned quad or the corners of a rounded box.
 TileBinner::Pass passOf(const Primitive& p) {
-    if (p.kindNumber() == kPrimQuad && !p.has(kFlagAxisAligned)) {
+    if ((p.kindNumber() == kPrimQuad && !p.has(kFlagAxisAligned)) || p.kindNumber() == kPrimRoundedBox) {
         return TileBinner::Pass::Filtered;
     }
     if (p.has(kFlagTextured)) {
@@ -157,7 +166,7 @@ void TilesRenderer::useTarget(const RenderTarget& target) {
     }
     // The shader files of the graphics pipeline are read and checked at every rebuild, as the
     // raster renderer does, so a missing or broken one is reported alike, and first.
-    OrvPipeline::checkShaderFiles(device, dataDirectory, "tri-vert.spv", "tri-frag.spv");
+    SolidPipeline::checkShaderFiles(device, dataDirectory);
     if (passPipelines[0] == VK_NULL_HANDLE) {
         createComputePipelines();
     }
@@ -195,7 +204,7 @@ void TilesRenderer::writeShapes(Slot& slot, const DrawList& list) {
         }
         const TileBinner::Pass pass = passOf(p);
         TileBinner::Pixels cover{1, 1, 0, 0};  // none
-        if (pass == TileBinner::Pass::Opaque) {
+        if (!p.has(kFlagTextured) && p.color >> 24 == 0xFFu) {
             // An axis-aligned solid quad covers exactly its box's pixels; other areas may
             // have been rounded otherwise than the pixels, so one is trimmed off each side.
             cover = p.kindNumber() == kPrimQuad && p.has(kFlagAxisAligned)
@@ -247,13 +256,11 @@ void TilesRenderer::updateDescriptorSet(Slot& slot) {
         writes[i].dstBinding = i;
         writes[i].descriptorCount = 1;
         writes[i].descriptorType = bindingType(i);
-        if (i == 4) {
-            writes[i].pImageInfo = &picture;
-        } else if (i == 0) {
-            writes[i].pBufferInfo = &pixels;
-        } else {
-            writes[i].pTexelBufferView = &views[i - 1];
-        }
+    }
+    writes[kTilesAtlasBinding].pImageInfo = &picture;
+    writes[kTilesPixelsBinding].pBufferInfo = &pixels;
+    for (size_t b = 0; b < 3; ++b) {
+        writes[kTexelBindings[b]].pTexelBufferView = &views[b];
     }
     vkUpdateDescriptorSets(device.getDevice(), kBindings, writes, 0, nullptr);
     slot.setStale = false;

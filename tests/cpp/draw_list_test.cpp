@@ -54,6 +54,54 @@ TEST(Coverage, OpaquePartOfAPictureReadsOnlyOpaqueTexels) {
     EXPECT_LT(none.right, none.left);
 }
 
+// What the tiles renderer hides below an ellipse or a rounded box lies inside it, and is
+// most of what it could be.
+TEST(Coverage, HintsLieInsideTurnedEllipsesAndRoundedBoxes) {
+    const double c = std::cos(0.5);
+    const double s = std::sin(0.5);
+    Primitive disc{};
+    disc.kind = kPrimDisc;
+    const double corners[3][2] = {{-30 * c + 10 * s, -30 * s - 10 * c}, {30 * c + 10 * s, 30 * s - 10 * c},
+                                  {-30 * c - 10 * s, -30 * s + 10 * c}};
+    float* points[3] = {disc.p0, disc.p1, disc.p2};
+    for (int i = 0; i < 3; ++i) {
+        points[i][0] = static_cast<float>(50 + corners[i][0]);
+        points[i][1] = static_cast<float>(40 + corners[i][1]);
+    }
+    const PixelBox inside = insideOfEllipse(disc);
+    double farthest = 0;
+    for (const double x : {inside.left, inside.right}) {
+        for (const double y : {inside.top, inside.bottom}) {
+            const double u = ((x - 50) * c + (y - 40) * s) / 30;
+            const double v = (-(x - 50) * s + (y - 40) * c) / 10;
+            farthest = std::max(farthest, std::hypot(u, v));
+        }
+    }
+    EXPECT_LE(farthest, 1.0);
+    EXPECT_GT(farthest, 0.97);
+
+    DrawList list;
+    Primitive& box = boxQuad(list, kPrimRoundedBox, 10, 20, 70, 50, 0xFF000000u);
+    box.source[0] = 60;
+    box.source[1] = 30;
+    box.source[2] = 8;
+    box.source[3] = 0;
+    // Shrunk across: 44 x 30 keeps more than 60 x 14.
+    const PixelBox kept = insideOfRoundedBox(box);
+    EXPECT_EQ(kept.left, 18.0f);
+    EXPECT_EQ(kept.right, 62.0f);
+    EXPECT_EQ(kept.top, 20.0f);
+    EXPECT_EQ(kept.bottom, 50.0f);
+    box.source[2] = 100;  // clamped to half the height
+    EXPECT_EQ(insideOfRoundedBox(box).left, 25.0f);
+    EXPECT_EQ(insideOfRoundedBox(box).right, 55.0f);
+    box.source[3] = 2;  // an outline hides nothing
+    EXPECT_LT(insideOfRoundedBox(box).right, insideOfRoundedBox(box).left);
+    box.source[3] = 0;
+    box.p1[1] += 5;  // nor does a turned box
+    EXPECT_LT(insideOfRoundedBox(box).right, insideOfRoundedBox(box).left);
+}
+
 TEST(Lowering, EachKindBecomesItsPrimitive) {
     nextObjectId = 0;
     Scene scene;

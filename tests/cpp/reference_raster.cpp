@@ -19,12 +19,27 @@ Rgba premultiplied(uint32_t packed) {
 }
 
 // Where the pixel centre lies in the primitive's source (texels; the unit square for a solid
-// quad; 0..2 across a disc).
+// quad or a rounded box; 0..2 across a disc).
 void sourceAt(const Primitive& p, double x, double y, double& u, double& v) {
     const double dx = x - p.p0[0];
     const double dy = y - p.p0[1];
     u = p.inverse[0] * dx + p.inverse[1] * dy;
     v = p.inverse[2] * dx + p.inverse[3] * dy;
+}
+
+// Whether (x, y) lies in the rounded box [0, w) x [0, h) with corners of radius r.
+bool insideRounded(double x, double y, double w, double h, double r) {
+    const double cx = x - std::clamp(x, r, w - r);
+    const double cy = y - std::clamp(y, r, h - r);
+    return 0 <= x && x < w && 0 <= y && y < h && cx * cx + cy * cy <= r * r;
+}
+
+// A rounded box's place in pixels, and its radius as drawn.
+void roundedPlace(const Primitive& p, double x, double y, double& lx, double& ly, double& radius) {
+    sourceAt(p, x, y, lx, ly);
+    lx *= p.source[0];
+    ly *= p.source[1];
+    radius = std::clamp<double>(p.source[2], 0.0, 0.5 * std::min(p.source[0], p.source[1]));
 }
 
 double cross(double ax, double ay, double bx, double by, double px, double py) {
@@ -44,8 +59,22 @@ bool covers(const Primitive& p, double x, double y) {
             double u = 0, v = 0;
             sourceAt(p, x, y, u, v);
             const double along = (u - 1) * (u - 1) + (v - 1) * (v - 1);
-            const double hole = p.has(kFlagRing) ? p.source[0] : 0.0;
-            return along <= 1.0 && along >= hole * hole;
+            if (!p.has(kFlagRing) || !(p.source[0] > 0.0f && p.source[1] > 0.0f)) {
+                return along <= 1.0;
+            }
+            const double hu = (u - 1) / p.source[0];
+            const double hv = (v - 1) / p.source[1];
+            return along <= 1.0 && hu * hu + hv * hv >= 1.0;
+        }
+        case kPrimRoundedBox: {
+            double lx = 0, ly = 0, r = 0;
+            roundedPlace(p, x, y, lx, ly, r);
+            const double w = p.source[0];
+            const double h = p.source[1];
+            const double o = p.source[3];
+            const bool hole = o > 0 && w - 2 * o > 0 && h - 2 * o > 0 &&
+                              insideRounded(lx - o, ly - o, w - 2 * o, h - 2 * o, std::max(r - o, 0.0));
+            return insideRounded(lx, ly, w, h, r) && !hole;
         }
         default: {
             if (p.has(kFlagAxisAligned)) {
@@ -141,14 +170,41 @@ double edgeDistance(const DrawList& list, double x, double y) {
                              segmentDistance(x, y, p.p2[0], p.p2[1], p.p0[0], p.p0[1])});
             continue;
         }
-        const PixelBox b = boundsOf(p);
         if (p.kindNumber() == kPrimDisc) {
-            const double rx = (b.right - b.left) / 2;
-            const double ry = (b.bottom - b.top) / 2;
-            const double along = std::hypot((x - b.left - rx) / rx, (y - b.top - ry) / ry);
-            best = std::min(best, std::abs(along - 1.0) * std::max(rx, ry));
-            if (p.has(kFlagRing) && p.source[0] > 0.0f) {
-                best = std::min(best, std::abs(along / p.source[0] - 1.0) * p.source[0] * std::max(rx, ry));
+            // Near the ellipse, its distance is how far the place across it is from 1 over how
+            // fast that place grows.
+            double u = 0, v = 0;
+            sourceAt(p, x, y, u, v);
+            const auto distance = [&](double sx, double sy) {
+                const double a = (u - 1) / sx;
+                const double b = (v - 1) / sy;
+                const double along = std::hypot(a, b);
+                const double gx = (a * p.inverse[0] / sx + b * p.inverse[2] / sy) / along;
+                const double gy = (a * p.inverse[1] / sx + b * p.inverse[3] / sy) / along;
+                return std::abs(along - 1.0) / std::hypot(gx, gy);
+            };
+            best = std::min(best, distance(1.0, 1.0));
+            if (p.has(kFlagRing) && p.source[0] > 0.0f && p.source[1] > 0.0f) {
+                best = std::min(best, distance(p.source[0], p.source[1]));
+            }
+            continue;
+        }
+        if (p.kindNumber() == kPrimRoundedBox) {
+            // The distance to the rounded outline, in the box's pixels.
+            double lx = 0, ly = 0, r = 0;
+            roundedPlace(p, x, y, lx, ly, r);
+            const auto distance = [](double px, double py, double w, double h, double radius) {
+                const double qx = std::abs(px - w / 2) - (w / 2 - radius);
+                const double qy = std::abs(py - h / 2) - (h / 2 - radius);
+                return std::abs(std::hypot(std::max(qx, 0.0), std::max(qy, 0.0)) + std::min(std::max(qx, qy), 0.0) -
+                                radius);
+            };
+            const double w = p.source[0];
+            const double h = p.source[1];
+            const double o = p.source[3];
+            best = std::min(best, distance(lx, ly, w, h, r));
+            if (o > 0) {
+                best = std::min(best, distance(lx - o, ly - o, w - 2 * o, h - 2 * o, std::max(r - o, 0.0)));
             }
             continue;
         }

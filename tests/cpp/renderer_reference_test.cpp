@@ -11,6 +11,7 @@
 #include "diagnostics/device_report.hpp"
 #include "engine/orv_app.hpp"
 #include "reference_raster.hpp"
+#include "render/coverage.hpp"
 #include "render/image_file.hpp"
 
 namespace orv {
@@ -80,7 +81,8 @@ void compareWithReference(RendererChoice choice, bool onWorker = false) {
     scene.add(makeRect(120.0, 10.0, 50.0, 30.0, 0xFFE05020u, 5.0, 30.0, 0.0));
     scene.add(makeLine(100.0, 195.0, 310.0, 120.0, 3.0, 0xFFFFFFFFu));
     // What no object lowers to yet: quads turned by a third of a right angle, solid and
-    // textured with the picture, and a rectangle and a disc seen through.
+    // textured with the picture; turned ellipses and rings; rounded boxes, turned or not,
+    // filled or outlined; and a rectangle and a disc seen through.
     const AtlasRect place = pictures.pictureOf(own);
     app.frameLoop().afterLowering = [&](DrawList& list) {
         std::vector<Primitive> extra;
@@ -110,6 +112,61 @@ void compareWithReference(RendererChoice choice, bool onWorker = false) {
         };
         turned(250.0f, 20.0f, 50.0f, 30.0f, 0xFF00A0F0u, false);
         turned(60.0f, 90.0f, 48.0f, 40.0f, 0xFFFFFFFFu, true);
+        std::vector<PixelBox> hints(extra.size());
+        // Ellipses about (cx, cy), turned; a ring `outline` wide when it is not 0.
+        const auto ellipse = [&](float cx, float cy, float rx, float ry, float degrees, float outline, uint32_t color) {
+            const float c = std::cos(degrees * 0.017453292f);
+            const float s = std::sin(degrees * 0.017453292f);
+            Primitive& p = extra.emplace_back();
+            p.p0[0] = cx - rx * c + ry * s;
+            p.p0[1] = cy - rx * s - ry * c;
+            p.p1[0] = cx + rx * c + ry * s;
+            p.p1[1] = cy + rx * s - ry * c;
+            p.p2[0] = cx - rx * c - ry * s;
+            p.p2[1] = cy - rx * s + ry * c;
+            p.color = color;
+            p.kind = kPrimDisc | (outline > 0.0f ? kFlagRing : 0u);
+            p.source[0] = (rx - outline) / rx;
+            p.source[1] = (ry - outline) / ry;
+            p.inverse[0] = c / rx;
+            p.inverse[1] = s / rx;
+            p.inverse[2] = -s / ry;
+            p.inverse[3] = c / ry;
+            hints.push_back(color >> 24 == 0xFFu && outline == 0.0f ? insideOfEllipse(p) : PixelBox{});
+        };
+        // Rounded boxes from the corner (x, y), turned about it.
+        const auto rounded = [&](float x, float y, float w, float h, float degrees, float radius, float outline,
+                                 uint32_t color) {
+            const float c = degrees == 0.0f ? 1.0f : std::cos(degrees * 0.017453292f);
+            const float s = degrees == 0.0f ? 0.0f : std::sin(degrees * 0.017453292f);
+            Primitive& p = extra.emplace_back();
+            p.p0[0] = x;
+            p.p0[1] = y;
+            p.p1[0] = x + w * c;
+            p.p1[1] = y + w * s;
+            p.p2[0] = x - h * s;
+            p.p2[1] = y + h * c;
+            p.color = color;
+            p.kind = kPrimRoundedBox | (degrees == 0.0f ? kFlagAxisAligned : 0u);
+            p.source[0] = w;
+            p.source[1] = h;
+            p.source[2] = radius;
+            p.source[3] = outline;
+            p.inverse[0] = c / w;
+            p.inverse[1] = s / w;
+            p.inverse[2] = -s / h;
+            p.inverse[3] = c / h;
+            hints.push_back(color >> 24 == 0xFFu ? insideOfRoundedBox(p) : PixelBox{});
+        };
+        ellipse(120.0f, 75.0f, 30.0f, 12.0f, 35.0f, 0.0f, 0xFF3060F0u);
+        ellipse(215.3f, 45.6f, 26.0f, 16.0f, 70.0f, 5.0f, 0xFFF0F040u);
+        ellipse(60.0f, 30.0f, 20.0f, 35.0f, 20.0f, 0.0f, 0x90FF40A0u);
+        ellipse(300.0f, 120.0f, 14.0f, 9.0f, 0.0f, 3.0f, 0xFF20E0E0u);
+        rounded(175.5f, 150.25f, 60.0f, 35.0f, 0.0f, 12.0f, 0.0f, 0xFF8040C0u);
+        rounded(240.0f, 60.0f, 50.0f, 30.0f, 25.0f, 10.0f, 0.0f, 0xFF40C040u);
+        rounded(100.0f, 100.0f, 70.0f, 40.0f, 15.0f, 15.0f, 4.0f, 0xC0F08020u);
+        rounded(95.5f, 5.5f, 40.0f, 25.0f, 0.0f, 30.0f, 3.0f, 0xFFFFFFFFu);  // the radius clamped
+        rounded(270.0f, 150.0f, 40.0f, 40.0f, -10.0f, 3.0f, 6.0f, 0xFF2040FFu);
         for (const Primitive& p : list.primitives) {
             if (!p.has(kFlagTextured) && p.kindNumber() != kPrimTriangle) {
                 Primitive& glass = extra.emplace_back(p);
@@ -119,9 +176,11 @@ void compareWithReference(RendererChoice choice, bool onWorker = false) {
                 glass.p2[0] += 40.0f;
             }
         }
-        // On top of everything else.
+        hints.resize(extra.size());
+        // On top of everything else, each ellipse or box hiding what is below its hint.
         list.primitives.insert(list.primitives.begin(), extra.begin(), extra.end());
-        list.opaque.insert(list.opaque.begin(), extra.size(), PixelBox{});
+        list.opaque.insert(list.opaque.begin(), hints.begin(), hints.end());
+        list.shown.insert(list.shown.begin(), extra.size(), PixelBox{});
     };
     for (int i = 0; i < 3; ++i) {
         app.step(clock, true);

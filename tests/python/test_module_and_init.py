@@ -48,11 +48,11 @@ def test_module_surface_before_init(run_qel):
         "mouseDown", "mousePressed", "mouseReleased", "clicks", "scroll", "typedText", "injectKey", "injectMouse",
         "injectScroll", "injectText", "nextFrame", "setFrameRate", "setFixedStep", "setQuiet", "setTitle", "setFullscreen", "setCursorVisible",
         "setBackground",
-        "createLine", "createPolygon", "createTriangle", "createRect", "createDisc",
+        "createEllipse", "createLine", "createPolygon", "createTriangle", "createRect", "createDisc",
         "setCamera", "getCamera", "setLayerFixed", "screenToWorld", "worldToScreen", "loadSheet",
         "loadSound", "playMusic", "stopMusic", "pauseMusic", "resumeMusic", "musicPlaying", "setMasterVolume",
         "audioDevice", "collides", "overlapping", "objectsIn",
-        "Disc", "Rect", "Line", "Polygon", "Sheet", "Sprite", "Text", "Sound", "Voice"]
+        "Sprite", "Text", "Line", "Polygon", "Disc", "Rect", "Ellipse", "Sheet", "Voice", "Sound"]
     assert got["data"] == "null"
     assert got["size"] == [0, 0]
 
