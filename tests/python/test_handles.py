@@ -611,7 +611,7 @@ print("RESULT " + json.dumps(out))
     message, ident, alive, removed = out.pop("after init")
     assert (message, alive, removed) == (f"Circle {ident} was removed", False, False)
     for name, (messages, ident, alive, removed) in out.items():
-        kind = {"Disc": "Circle", "Rect": "Rectangle"}.get(name, name)
+        kind = {"Disc": "Circle", "Rect": "Rectangle"}.get(name.split(":")[0], name)
         assert messages == [f"{kind} {ident} was removed"], (name, messages)
         assert (alive, removed) == (False, False), name
 
