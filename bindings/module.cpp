@@ -5,6 +5,7 @@
 
 #include "bindings/camera_functions.hpp"
 #include "bindings/audio_functions.hpp"
+#include "bindings/bare_instances.hpp"
 #include "bindings/collision_functions.hpp"
 #include "bindings/colour_functions.hpp"
 #include "bindings/fast_move_to.hpp"
@@ -663,6 +664,9 @@ Example:
         py::object cls = m.attr(name);
         py::delattr(m, name);
         m.attr(name) = cls;
+        // Only qel's functions make these; Point2D, Circle and Rectangle have constructors,
+        // and an instance whose __init__ never ran reads as zeros.
+        qel::refuseBareInstances(cls);
     }
 
     // Tear the engine down while the interpreter, the window system and the driver are
