@@ -5,7 +5,7 @@ import re
 import pytest
 
 PRELUDE = """
-import contextlib, ctypes, os, random, subprocess, sys, time
+import contextlib, ctypes, errno, os, random, subprocess, sys, threading, time
 from array import array
 import numpy as np
 import qel
@@ -125,6 +125,21 @@ os.remove(shot)
 for path, error in ((os.path.join(scratch, "missing", "x.png"), FileNotFoundError), (scratch, IsADirectoryError)):
     assert refused(error, qel.screenshot, path), path
     assert os.listdir(scratch) == [], os.listdir(scratch)
+try:
+    qel.screenshot("/dev/full")
+except OSError as e:
+    assert e.errno == errno.ENOSPC, e
+else:
+    raise AssertionError("wrote to a full disk")
+# A FIFO a thread of the script reads: the write waits without holding the interpreter.
+fifo = os.path.join(scratch, "fifo")
+os.mkfifo(fifo)
+got = []
+reader = threading.Thread(target=lambda: got.append(open(fifo, "rb").read()))
+reader.start()
+qel.screenshot(fifo)
+reader.join()
+assert got[0].startswith(b"\\x89PNG"), got[0][:8]
 print("DONE", qel.getRenderer())
 """
 
