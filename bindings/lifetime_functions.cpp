@@ -236,6 +236,7 @@ bool shouldClose() {
 
 void closeWindow() {
     requireEngine().closeWindow();
+    wakeFrameWait();
 }
 
 std::string getRenderer() {
