@@ -31,6 +31,7 @@ void stepAndMove(Handle& handle, const Point2D& position, Step step, StepFn step
     // The window's area, or with a camera the world area it shows.
     StepArea area;
     app.view().camera.visibleArea(W, H, area.left, area.top, area.right, area.bottom);
+    area.camera = !app.view().camera.isDefault();
     stepFn(handle, step, dt, area);
     app.moveTo(handle.id, position.x, position.y);
 }

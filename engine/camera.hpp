@@ -44,11 +44,13 @@ struct Camera {
         const double dy = screen.y - anchorY;
         return Point2D{x + c * dx + s * dy, y - s * dx + c * dy};
     }
-    double radians() const { return angle * (3.14159265358979323846 / 180.0); }
+    // Within one turn first (fmod is exact): every double above 2^53 is a whole number, so a
+    // huge angle would otherwise read as quarter turns.
+    double radians() const { return std::fmod(angle, 360.0) * (3.14159265358979323846 / 180.0); }
     // The cosine and sine of the angle, exact for quarter turns (cos 90 degrees computed is
     // 6e-17, which would turn boxes ever so slightly).
     void turn(double& c, double& s) const {
-        const double quarters = angle / 90.0;
+        const double quarters = std::fmod(angle, 360.0) / 90.0;
         if (quarters == std::floor(quarters) && std::isfinite(quarters)) {
             static constexpr double kCos[4] = {1.0, 0.0, -1.0, 0.0};
             static constexpr double kSin[4] = {0.0, 1.0, 0.0, -1.0};
