@@ -30,9 +30,10 @@ void refuseBareInstances(pybind11::handle cls) {
     // A tp_new other than the base's also makes object.__new__(cls) and pybind11's
     // base.__new__(cls) refuse ("not safe"), and subclasses inherit it.
     type->tp_new = &refuseNew;
+    // A builtin function is no descriptor: Class.__new__ gives it as it is, as a staticmethod
+    // would, and it keeps its own docstring.
     pybind11::object function = pybind11::reinterpret_steal<pybind11::object>(PyCFunction_New(&newDef, nullptr));
-    pybind11::object method = pybind11::reinterpret_steal<pybind11::object>(PyStaticMethod_New(function.ptr()));
-    if (!function || !method || PyDict_SetItemString(type->tp_dict, "__new__", method.ptr()) != 0) {
+    if (!function || PyDict_SetItemString(type->tp_dict, "__new__", function.ptr()) != 0) {
         throw pybind11::error_already_set();
     }
     PyType_Modified(type);
