@@ -131,14 +131,18 @@ except OSError as e:
     assert e.errno == errno.ENOSPC, e
 else:
     raise AssertionError("wrote to a full disk")
-# A FIFO a thread of the script reads: the write waits without holding the interpreter.
+# A FIFO a thread of the script opens only once screenshot waits for a reader: the wait must
+# not hold the interpreter (a deadlock ends the process here rather than at the timeout).
+import faulthandler
+faulthandler.dump_traceback_later(30, exit=True)
 fifo = os.path.join(scratch, "fifo")
 os.mkfifo(fifo)
 got = []
-reader = threading.Thread(target=lambda: got.append(open(fifo, "rb").read()))
+reader = threading.Thread(target=lambda: (time.sleep(0.3), got.append(open(fifo, "rb").read())))
 reader.start()
 qel.screenshot(fifo)
 reader.join()
+faulthandler.cancel_dump_traceback_later()
 assert got[0].startswith(b"\\x89PNG"), got[0][:8]
 print("DONE", qel.getRenderer())
 """
