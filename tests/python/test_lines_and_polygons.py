@@ -203,9 +203,10 @@ np.save(OUT, np.frombuffer(qel.readPixels(), np.uint8).reshape(180, 240, 4))
 
 
 def test_outlines_stay_inside_their_polygons(run_qel, renderer, tmp_path):
-    # A notch narrower than the outline, a triangle and a square outlined past their inradius.
+    # A notch narrower than the outline, and a triangle and a notched square outlined past their
+    # inradius (the square's width near the largest double, where an uncapped band overflows).
     shapes = [([(10, 10), (110, 10), (110, 80), (62, 80), (60, 20), (58, 80), (10, 80)], 20),
-              ([(130, 10), (230, 10), (180, 90)], 100), ([(20, 100), (100, 100), (100, 170), (20, 170)], 1e308),
+              ([(130, 10), (230, 10), (180, 90)], 100), ([(20, 100), (100, 100), (100, 170), (62, 170), (60, 120), (58, 170), (20, 170)], 1.7976e308),
               ([(130, 110), (230, 110), (230, 170), (130, 170)], 5)]
     path = str(tmp_path / "outlines.npy")
     r = run_qel(f"OUT = {path!r}\nSHAPES = {json.dumps(shapes)!r}\n" + OUTLINES, env={"QEL_RENDERER": renderer})
