@@ -2,8 +2,11 @@
 
 #include <AL/al.h>
 
+#include <unistd.h>
+
 #include <climits>
 #include <cstdlib>
+#include <stdexcept>
 
 #include "platform/regular_file.hpp"
 
@@ -25,22 +28,43 @@ std::string resolved(const std::string& path) {
 
 }  // namespace
 
+AudioSystem::AudioSystem() : ownerPid_(static_cast<int>(::getpid())) {}
+
 AudioSystem& AudioSystem::get() {
     auto& system = instance();
+    if (forked()) {
+        throw std::runtime_error(
+            "this process was forked from one that played audio: its device and threads belong to the parent; "
+            "start child processes with multiprocessing's 'spawn' method");
+    }
     if (!system) system.reset(new AudioSystem);
     return *system;
 }
 
-bool AudioSystem::running() { return instance() != nullptr; }
+bool AudioSystem::running() { return instance() != nullptr && !forked(); }
+
+bool AudioSystem::forked() {
+    const auto& system = instance();
+    return system && system->ownerPid_ != static_cast<int>(::getpid());
+}
 
 void AudioSystem::shutdown() {
     auto& system = instance();
     if (!system) return;
+    if (forked()) {
+        // Stopping it here would wait on threads that do not exist in this process (the music
+        // thread's condition, the mixer): it is let go, and ends with the process.
+        (void)system.release();
+        return;
+    }
     system.reset();
 }
 
 std::shared_ptr<const SoundBuffer> AudioSystem::loadSound(const std::string& path) {
     const std::string key = resolved(path);
+    // A voice that has finished still holds its sound: without letting go, a file rewritten
+    // since would come back as its old samples though no Sound of it is held.
+    voices_.releaseFinished();
     std::lock_guard<std::mutex> lock(soundsMutex_);
     auto found = sounds_.find(key);
     if (found != sounds_.end()) {

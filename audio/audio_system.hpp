@@ -19,9 +19,13 @@ public:
     // The running audio, started now if need be. Throws std::runtime_error when OpenAL
     // cannot start at all.
     static AudioSystem& get();
-    // Whether get() has started it (and shutdown() not stopped it).
+    // Whether get() has started it (and shutdown() not stopped it) in this process.
     static bool running();
-    // Stops the music thread and every voice, deletes all buffers and closes the device.
+    // Whether this process is a child forked from one that started audio: the device, the
+    // mixer and the music thread are the parent's, and none of it may be touched here.
+    static bool forked();
+    // Stops the music thread and every voice, deletes all buffers and closes the device; in a
+    // forked child, only lets go of the parent's.
     static void shutdown();
 
     // The decoded sound of a file; a file already loaded and still held is shared.
@@ -34,7 +38,7 @@ public:
     void setMasterVolume(float volume);
 
 private:
-    AudioSystem() = default;
+    AudioSystem();
 
     // Declared in the order they are made; destroyed the other way, device last.
     AudioDevice device_;
@@ -49,6 +53,7 @@ private:
     MusicPlayer music_;
     std::mutex soundsMutex_;
     std::map<std::string, std::weak_ptr<const SoundBuffer>> sounds_;
+    int ownerPid_ = 0;
 };
 
 }  // namespace orv

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
@@ -49,6 +50,9 @@ MusicDecoder::MusicDecoder(const std::string& path) {
                                  std::to_string(kMaxSampleRate) + " Hz (this is " + std::to_string(info.channels) +
                                  " channels at " + std::to_string(info.samplerate) + " Hz)");
     }
+    // Floating-point samples (WAV, AIFF, CAF, W64, AU) are read as 16-bit at full scale; without
+    // this libsndfile only truncates them, and -1..1 comes out as silence.
+    sf_command(file_, SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
     sampleRate_ = info.samplerate;
     channels_ = info.channels;
 }
@@ -58,10 +62,35 @@ MusicDecoder::~MusicDecoder() {
 }
 
 size_t MusicDecoder::read(int16_t* out, size_t frames) {
+    const size_t channels = static_cast<size_t>(channels_);
+    if (whole_) {
+        const size_t n = std::min(frames, held_.size() / channels - at_);
+        std::copy_n(held_.data() + at_ * channels, n * channels, out);
+        at_ += n;
+        return n;
+    }
     const sf_count_t got = sf_readf_short(file_, out, static_cast<sf_count_t>(frames));
-    return got > 0 ? static_cast<size_t>(got) : 0;
+    const size_t n = got > 0 ? static_cast<size_t>(got) : 0;
+    if (keeping_) {
+        // The start of the file is kept until it proves longer than a short loop.
+        if (held_.size() + n * channels > kShortLoopFrames * channels) {
+            keeping_ = false;
+            held_ = {};
+        } else {
+            held_.insert(held_.end(), out, out + n * channels);
+            if (n == 0) whole_ = !held_.empty();
+        }
+    }
+    return n;
 }
 
-bool MusicDecoder::rewind() { return sf_seek(file_, 0, SEEK_SET) == 0; }
+bool MusicDecoder::rewind() {
+    if (whole_) {
+        at_ = 0;
+        return true;
+    }
+    if (keeping_) held_.clear();
+    return sf_seek(file_, 0, SEEK_SET) == 0;
+}
 
 }  // namespace orv

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct sf_private_tag;
 
@@ -30,8 +31,17 @@ public:
     // Back to the first frame; false when the file cannot seek.
     bool rewind();
 
+    // A file of at most this many frames loops from memory once read through: a loop of a
+    // few samples would otherwise seek and decode again thousands of times a block (an MP3
+    // decoder starts over at each seek).
+    static constexpr size_t kShortLoopFrames = 1 << 16;
+
 private:
     sf_private_tag* file_ = nullptr;
+    std::vector<int16_t> held_;
+    bool keeping_ = true;
+    bool whole_ = false;
+    size_t at_ = 0;
     int sampleRate_ = 0;
     int channels_ = 0;
 };

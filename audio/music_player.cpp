@@ -123,6 +123,7 @@ void MusicPlayer::pause() {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!decoder_ || paused_) return;
     paused_ = true;
+    pausedAt_ = Clock::now();
     alSourcePause(source_);
 }
 
@@ -130,6 +131,8 @@ void MusicPlayer::resume() {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!decoder_ || !paused_) return;
     paused_ = false;
+    // A fade holds while paused: it goes on from where it was, not from where the clock is.
+    fadeStart_ += Clock::now() - pausedAt_;
     alSourcePlay(source_);
 }
 

@@ -60,6 +60,7 @@ private:
     Clock::time_point fadeStart_{};
     double fadeLength_ = 0.0;
     bool stopAfterFade_ = false;
+    Clock::time_point pausedAt_{};
     std::thread thread_;
 };
 

@@ -1,6 +1,7 @@
 #include "audio/sound_buffer.hpp"
 
 #include <AL/al.h>
+#include <unistd.h>
 
 #include <mutex>
 #include <stdexcept>
@@ -40,9 +41,12 @@ SoundBuffer::SoundBuffer(const DecodedSound& sound) : duration_(sound.duration()
     r.live.insert(id);
     id_ = id;
     epoch_ = r.epoch;
+    ownerPid_ = static_cast<int>(::getpid());
 }
 
 SoundBuffer::~SoundBuffer() {
+    // In a forked child the buffer is the parent's, and so may be the registry's lock.
+    if (ownerPid_ != static_cast<int>(::getpid())) return;
     Registry& r = registry();
     std::lock_guard<std::mutex> lock(r.mutex);
     if (epoch_ == r.epoch && r.live.erase(id_) != 0) {
@@ -52,9 +56,16 @@ SoundBuffer::~SoundBuffer() {
 }
 
 bool SoundBuffer::alive() const {
+    if (ownerPid_ != static_cast<int>(::getpid())) return false;
     Registry& r = registry();
     std::lock_guard<std::mutex> lock(r.mutex);
     return epoch_ == r.epoch;
+}
+
+uint64_t SoundBuffer::currentEpoch() {
+    Registry& r = registry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    return r.epoch;
 }
 
 void deleteAllSoundBuffers() {

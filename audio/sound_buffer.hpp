@@ -21,13 +21,17 @@ public:
 
     unsigned id() const { return id_; }
     double duration() const { return duration_; }
-    // False once the audio it was made for has stopped.
+    // False once the audio it was made for has stopped, and in a forked child.
     bool alive() const;
+    uint64_t epoch() const { return epoch_; }
+    // The audio's epoch now: a buffer of another epoch belongs to audio since stopped.
+    static uint64_t currentEpoch();
 
 private:
     unsigned id_ = 0;
     uint64_t epoch_ = 0;
     double duration_ = 0.0;
+    int ownerPid_ = 0;
 };
 
 // Deletes every buffer still alive; called just before the context goes.

@@ -69,7 +69,10 @@ DecodedSound decodeSound(const uint8_t* data, size_t size) {
         throw std::runtime_error("unsupported sample rate " + std::to_string(info.samplerate) + " Hz");
     }
     const auto maxFrames = static_cast<sf_count_t>(kMaxSoundSeconds * info.samplerate);
-    if (info.frames > maxFrames) {
+    // An Ogg whose end libsndfile cannot find (cut short, or padded after its last page)
+    // reads as SF_COUNT_MAX frames: its length is unknown, not long.
+    const bool lengthKnown = info.frames != SF_COUNT_MAX;
+    if (lengthKnown && info.frames > maxFrames) {
         throw std::runtime_error("longer than " + std::to_string(static_cast<int>(kMaxSoundSeconds)) +
                                  " seconds: play it as music");
     }
@@ -99,12 +102,13 @@ DecodedSound decodeSound(const uint8_t* data, size_t size) {
     if (sf_error(sf.get()) != SF_ERR_NO_ERROR) {
         throw std::runtime_error(std::string("cannot decode: ") + sf_strerror(sf.get()));
     }
-    if (info.frames > 0 && info.frames != SF_COUNT_MAX && total < info.frames) {
+    if (info.frames > 0 && lengthKnown && total < info.frames) {
         throw std::runtime_error("the file ended early (" + std::to_string(total) + " of " +
                                  std::to_string(info.frames) + " frames)");
     }
     if (sound.samples.empty()) {
-        throw std::runtime_error("the file holds no samples");
+        throw std::runtime_error(lengthKnown ? "the file holds no samples"
+                                             : "the file holds no samples it can decode (cut short?)");
     }
     return sound;
 }

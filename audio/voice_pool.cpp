@@ -134,4 +134,11 @@ void VoicePool::setPan(VoiceId voice, float pan) {
     }
 }
 
+void VoicePool::releaseFinished() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (Slot& slot : slots_) {
+        if (slot.buffer && !busy(slot)) release(slot);
+    }
+}
+
 }  // namespace orv

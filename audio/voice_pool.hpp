@@ -44,6 +44,8 @@ public:
     bool playing(VoiceId voice);  // true while paused too: the voice still holds its sound
     void setVolume(VoiceId voice, float volume);
     void setPan(VoiceId voice, float pan);
+    // Lets go of the sounds of voices that have finished, so a sound no Sound holds is freed.
+    void releaseFinished();
 
 private:
     struct Slot {

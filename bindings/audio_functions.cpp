@@ -36,11 +36,15 @@ void registerAudioFunctions(py::module_& m) {
         [](const py::object& path) {
             const std::string file = pathArgument(path);
             orv::AudioSystem& system = audio();
+            std::shared_ptr<const orv::SoundBuffer> buffer;
             try {
-                return Sound{system.loadSound(file), file};
+                // Reading and decoding touch no Python object: other threads run meanwhile.
+                py::gil_scoped_release release;
+                buffer = system.loadSound(file);
             } catch (const std::runtime_error& e) {
                 cannotLoad(file, e);
             }
+            return Sound{std::move(buffer), file};
         },
         py::arg("path"),
         R"doc(Decodes a sound file into a Sound, ready to play at once as often as wanted.
@@ -77,10 +81,12 @@ Example:
             const float gain = checkedRange(volume, 0.0, 1.0, "volume");
             checkedRange(fade_in, 0.0, kMaxFade, "fade_in");
             orv::AudioSystem& system = audio();
+            py::gil_scoped_release release;
             std::unique_ptr<orv::MusicDecoder> decoder;
             try {
                 decoder = std::make_unique<orv::MusicDecoder>(file);
             } catch (const std::runtime_error& e) {
+                py::gil_scoped_acquire acquire;
                 cannotLoad(file, e);
             }
             system.music().play(std::move(decoder), loop, gain, fade_in);
@@ -154,7 +160,7 @@ Example:
     m.def("pauseMusic", [] { audio().music().pause(); },
           R"doc(Holds the music where it is, to go on from there with resumeMusic.
 
-Does nothing when no music plays.
+A fade under way holds too, and goes on from where it was. Does nothing when no music plays.
 
 Returns:
     None

@@ -17,7 +17,7 @@ constexpr double kMaxPitch = 8.0;
 
 // A voice of audio that has since been shut down (interpreter exit) controls nothing.
 orv::VoicePool* poolOf(const Voice& voice) {
-    if (!orv::AudioSystem::running() || !voice.heldFor || !voice.heldFor->alive()) return nullptr;
+    if (!orv::AudioSystem::running() || voice.epoch != orv::SoundBuffer::currentEpoch()) return nullptr;
     return &orv::AudioSystem::get().voices();
 }
 
@@ -193,7 +193,7 @@ Returns:
                 if (!s.buffer->alive()) {
                     throw std::runtime_error("the sound was loaded before audio stopped: load it again");
                 }
-                return Voice{system.voices().play(s.buffer, settings), s.buffer, settings.volume, settings.pan};
+                return Voice{system.voices().play(s.buffer, settings), s.buffer->epoch(), settings.volume, settings.pan};
             },
             py::arg("volume") = 1.0, py::arg("pan") = 0.0, py::arg("loop") = false, py::arg("pitch") = 1.0,
             R"doc(Plays the sound on a free voice and returns that Voice.

@@ -23,7 +23,9 @@ struct Sound {
 
 struct Voice {
     orv::VoiceId id;
-    std::shared_ptr<const orv::SoundBuffer> heldFor;  // keeps the epoch check possible
+    // The audio it plays on: one stopped since (interpreter exit) has another epoch. Not the
+    // sound itself, which the voice lets go of once it has finished.
+    uint64_t epoch = 0;
     float volume = 1.0f;
     float pan = 0.0f;
 };

@@ -18,8 +18,15 @@ namespace {
 // An identifier, given as an int or as a handle carrying it in `.id`.
 uint32_t identifierArgument(const py::handle& given, const char* name) {
     py::object value = py::reinterpret_borrow<py::object>(given);
-    if (!PyLong_Check(value.ptr()) && py::hasattr(value, "id")) {
-        value = value.attr("id");
+    if (!PyLong_Check(value.ptr())) {
+        // Only a missing .id means "not a handle": whatever else reading it raises goes on.
+        if (PyObject* id = PyObject_GetAttrString(value.ptr(), "id")) {
+            value = py::reinterpret_steal<py::object>(id);
+        } else if (PyErr_ExceptionMatches(PyExc_AttributeError)) {
+            PyErr_Clear();
+        } else {
+            throw py::error_already_set();
+        }
     }
     if (!PyLong_Check(value.ptr())) {
         throw py::type_error(std::string(name) + " must be an identifier (int) or an object with .id, not " +

@@ -1,7 +1,11 @@
 #include "bindings/frame_pacing.hpp"
 
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <time.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -21,13 +25,27 @@ constexpr std::int64_t kNsPerSecond = 1'000'000'000;
 // that reading them never makes the frame late.
 constexpr std::int64_t kFinalPollNs = 2'000'000;
 
-// Sleeps until the steady clock reads `dueNs` or a signal comes, with the interpreter
-// released so other threads run. A signal's Python handler runs here (and may raise).
+// Written to by wakeFrameWait; read while a frame is waited for, so another thread's change
+// of pace or closeWindow ends the wait at once rather than after it.
+int wakeFd() {
+    static const int fd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    return fd;
+}
+
+// Sleeps until the steady clock reads `dueNs`, a signal comes or wakeFrameWait is called,
+// with the interpreter released so other threads run. A signal's Python handler runs here
+// (and may raise).
 void sleepOnce(std::int64_t dueNs) {
-    const timespec due{static_cast<time_t>(dueNs / kNsPerSecond), static_cast<long>(dueNs % kNsPerSecond)};
     {
         py::gil_scoped_release release;
-        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr);
+        const std::int64_t left = std::max<std::int64_t>(dueNs - orv::FrameClock::steadyNowNs(), 0);
+        const timespec wait{static_cast<time_t>(left / kNsPerSecond), static_cast<long>(left % kNsPerSecond)};
+        pollfd woken{wakeFd(), POLLIN, 0};
+        // ppoll ends early on a signal (EINTR), never restarted, as clock_nanosleep did.
+        if (::ppoll(&woken, woken.fd >= 0 ? 1 : 0, &wait, nullptr) > 0) {
+            std::uint64_t count = 0;
+            (void)!::read(woken.fd, &count, sizeof count);
+        }
     }
     if (PyErr_CheckSignals() != 0) {
         throw py::error_already_set();
@@ -57,6 +75,7 @@ void setFrameRate(double fps) {
         throw py::value_error("the frame rate must be 0 (no waiting) or between 0.1 and 1000000 frames a second");
     }
     frameClock.setPace(fps == 0.0 ? 0 : std::llround(static_cast<double>(kNsPerSecond) / fps));
+    wakeFrameWait();
 }
 
 void setFixedStep(double stepSeconds) {
@@ -68,6 +87,11 @@ void setFixedStep(double stepSeconds) {
 }
 
 }  // namespace
+
+void wakeFrameWait() {
+    const std::uint64_t one = 1;
+    if (wakeFd() >= 0) (void)!::write(wakeFd(), &one, sizeof one);
+}
 
 void restartPacing() {
     frameClock.unschedule();

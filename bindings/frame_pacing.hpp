@@ -14,6 +14,9 @@ double nextFrame();
 void runWith(const pybind11::object& update);
 // A new engine starts its own schedule.
 void restartPacing();
+// Ends a frame wait in progress on another thread, which then looks again at the pace and
+// the window (after setFrameRate or closeWindow).
+void wakeFrameWait();
 
 // nextFrame, setFrameRate, setFixedStep.
 void registerFramePacing(pybind11::module_& m);

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "bindings/module_state.hpp"
+#include "bindings/text_argument.hpp"
 #include "engine/orv_app.hpp"
 #include "input/input_state.hpp"
 #include "input/key_names.hpp"
@@ -76,8 +77,9 @@ bool anyKey(const std::string& name, Query query) {
     return false;
 }
 
-void injectKey(const std::string& name, bool down) {
+void injectKey(const KeyName& key, bool down) {
     requireEngine();
+    const std::string& name = key.utf8;
     // One key stands for a name; a modifier named without its side is the left one.
     const int code = keyCodes(name).front();
     orv::InjectedEvent event{code >= orv::kMouseCode ? orv::InjectedEvent::Kind::Button : orv::InjectedEvent::Kind::Key};
@@ -106,7 +108,7 @@ void injectMouse(double x, double y, const py::object& button, const py::object&
         orv::inputState().inject(std::move(move));
         return;
     }
-    const int code = mouseCode(button.cast<std::string>()) - orv::kMouseCode;
+    const int code = mouseCode(button.cast<KeyName>().utf8) - orv::kMouseCode;
     orv::InjectedEvent press{orv::InjectedEvent::Kind::Button};
     press.code = code;
     press.down = down.cast<bool>();
@@ -123,10 +125,10 @@ void injectScroll(double dx, double dy) {
     orv::inputState().inject(std::move(event));
 }
 
-void injectText(const std::u32string& text) {
+void injectText(const TypedText& text) {
     requireEngine();
     orv::InjectedEvent event{orv::InjectedEvent::Kind::Text};
-    event.text = text;
+    event.text = text.text;
     orv::inputState().inject(std::move(event));
 }
 
@@ -135,7 +137,7 @@ void injectText(const std::u32string& text) {
 void registerInputFunctions(py::module_& m) {
     using orv::InputState;
     m.def(
-        "keyDown", [](const std::string& name) { return anyKey(name, [](const InputState& s, int c) { return s.down(c); }); },
+        "keyDown", [](const KeyName& name) { return anyKey(name.utf8, [](const InputState& s, int c) { return s.down(c); }); },
         py::arg("name"), R"doc(Whether the key ``name`` is held now.
 
 Every key is recorded from ``init`` on. Keys are named by where they sit on a US keyboard,
@@ -163,7 +165,7 @@ Example:
 )doc");
     m.def(
         "keyPressed",
-        [](const std::string& name) { return anyKey(name, [](const InputState& s, int c) { return s.pressed(c); }); },
+        [](const KeyName& name) { return anyKey(name.utf8, [](const InputState& s, int c) { return s.pressed(c); }); },
         py::arg("name"), R"doc(Whether the key ``name`` went down between the last two drawn frames.
 
 A tap shorter than a frame counts as pressed and released; the keyboard's repeat does not
@@ -192,7 +194,7 @@ Example:
 )doc");
     m.def(
         "keyReleased",
-        [](const std::string& name) { return anyKey(name, [](const InputState& s, int c) { return s.released(c); }); },
+        [](const KeyName& name) { return anyKey(name.utf8, [](const InputState& s, int c) { return s.released(c); }); },
         py::arg("name"), R"doc(Whether the key ``name`` came up between the last two drawn frames.
 
 Args:
@@ -236,7 +238,7 @@ Example:
     >>> _ = qel.nextFrame()
 )doc");
     m.def(
-        "mouseDown", [](const std::string& button) { return orv::inputState().down(mouseCode(button)); },
+        "mouseDown", [](const KeyName& button) { return orv::inputState().down(mouseCode(button.utf8)); },
         py::arg("button"), R"doc(Whether the mouse button is held now.
 
 Args:
@@ -258,7 +260,7 @@ Example:
     >>> _ = qel.nextFrame()
 )doc");
     m.def(
-        "mousePressed", [](const std::string& button) { return orv::inputState().pressed(mouseCode(button)); },
+        "mousePressed", [](const KeyName& button) { return orv::inputState().pressed(mouseCode(button.utf8)); },
         py::arg("button"), R"doc(Whether the mouse button went down between the last two drawn frames.
 
 Args:
@@ -280,7 +282,7 @@ Example:
     >>> _ = qel.nextFrame()
 )doc");
     m.def(
-        "mouseReleased", [](const std::string& button) { return orv::inputState().released(mouseCode(button)); },
+        "mouseReleased", [](const KeyName& button) { return orv::inputState().released(mouseCode(button.utf8)); },
         py::arg("button"), R"doc(Whether the mouse button came up between the last two drawn frames.
 
 Args:

@@ -232,6 +232,7 @@ bool shouldClose() {
 
 void closeWindow() {
     requireEngine().closeWindow();
+    wakeFrameWait();
 }
 
 std::string getRenderer() {

@@ -5,6 +5,7 @@
 
 #include "bindings/camera_functions.hpp"
 #include "bindings/audio_functions.hpp"
+#include "bindings/bare_instances.hpp"
 #include "bindings/collision_functions.hpp"
 #include "bindings/colour_functions.hpp"
 #include "bindings/fast_move_to.hpp"
@@ -673,6 +674,9 @@ Example:
         py::object cls = m.attr(name.c_str());
         py::delattr(m, name.c_str());
         m.attr(name.c_str()) = cls;
+        // Only qel's functions make these; Point2D, Circle and Rectangle have constructors,
+        // and an instance whose __init__ never ran reads as zeros.
+        qel::refuseBareInstances(cls);
     }
 
     // Tear the engine down while the interpreter, the window system and the driver are

@@ -227,6 +227,9 @@ void screenshot(const py::object& path) {
     uint32_t height = 0;
     const std::vector<uint8_t> rgba = requireEngine().readPixels(width, height);
     try {
+        // Encoding and writing touch no Python object; a FIFO read by the script's own thread
+        // needs the interpreter meanwhile.
+        py::gil_scoped_release release;
         orv::writePng(file, rgba.data(), width, height);
     } catch (const orv::FileError& e) {
         errno = e.error;

@@ -36,6 +36,7 @@ void stepAndMove(Handle& handle, const Point2D& position, Step step, StepFn step
     // The window's area, or with a camera the world area it shows.
     StepArea area;
     app.scene().view.camera.visibleArea(W, H, area.left, area.top, area.right, area.bottom);
+    area.camera = !app.scene().view.camera.isDefault();
     stepFn(handle, step, dt, area);
     app.scene().moveTo(handle.id, position.x, position.y);
 }

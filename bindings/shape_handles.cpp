@@ -17,25 +17,46 @@ double StepClock::take(Step step, std::int64_t now, double frameTime) {
     return seconds;
 }
 
+namespace {
+
+// The coordinate after a step of `delta` towards a limit that stops it. The clamp may move a
+// shape back into the area (the window's one-sided rule); but where a camera shows less than
+// the shape's `size` along the axis, no place inside exists, and the step stops where it is
+// rather than going back.
+double towardsLimit(double from, double delta, double limit, bool up, double size, double span,
+                    const StepArea& area) {
+    if (area.camera && size > span) limit = up ? std::max(limit, from) : std::min(limit, from);
+    return up ? std::min(from + delta, limit) : std::max(from + delta, limit);
+}
+
+}  // namespace
+
 void stepCircle(Circle& circle, Step step, double dt, const StepArea& area) {
     const double delta = dt * circle.speed;
+    const double d = 2 * circle.radius;
+    const double w = area.right - area.left;
+    const double h = area.bottom - area.top;
     Point2D& c = circle.center;
     switch (step) {
-        case Step::Up: c.y = std::max(c.y - delta, area.top + circle.radius); break;
-        case Step::Down: c.y = std::min(c.y + delta, area.bottom - circle.radius); break;
-        case Step::Left: c.x = std::max(c.x - delta, area.left + circle.radius); break;
-        case Step::Right: c.x = std::min(c.x + delta, area.right - circle.radius); break;
+        case Step::Up: c.y = towardsLimit(c.y, -delta, area.top + circle.radius, false, d, h, area); break;
+        case Step::Down: c.y = towardsLimit(c.y, delta, area.bottom - circle.radius, true, d, h, area); break;
+        case Step::Left: c.x = towardsLimit(c.x, -delta, area.left + circle.radius, false, d, w, area); break;
+        case Step::Right: c.x = towardsLimit(c.x, delta, area.right - circle.radius, true, d, w, area); break;
     }
 }
 
 void stepRectangle(Rectangle& rectangle, Step step, double dt, const StepArea& area) {
     const double delta = dt * rectangle.speed;
+    const double w = area.right - area.left;
+    const double h = area.bottom - area.top;
+    const double rw = rectangle.width;
+    const double rh = rectangle.height;
     Point2D& p = rectangle.top_left;
     switch (step) {
-        case Step::Up: p.y = std::max(p.y - delta, area.top); break;
-        case Step::Down: p.y = std::min(p.y + delta, area.bottom - rectangle.height); break;
-        case Step::Left: p.x = std::max(p.x - delta, area.left); break;
-        case Step::Right: p.x = std::min(p.x + delta, area.right - rectangle.width); break;
+        case Step::Up: p.y = towardsLimit(p.y, -delta, area.top, false, rh, h, area); break;
+        case Step::Down: p.y = towardsLimit(p.y, delta, area.bottom - rh, true, rh, h, area); break;
+        case Step::Left: p.x = towardsLimit(p.x, -delta, area.left, false, rw, w, area); break;
+        case Step::Right: p.x = towardsLimit(p.x, delta, area.right - rw, true, rw, w, area); break;
     }
 }
 

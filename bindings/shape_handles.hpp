@@ -84,6 +84,8 @@ struct StepArea {
     double top = 0.0;
     double right = 0.0;
     double bottom = 0.0;
+    // The world area a camera shows, rather than the window.
+    bool camera = false;
 };
 
 // Advances one coordinate by dt * speed, clamped on the side it moves towards only:

@@ -1,5 +1,7 @@
 #include "bindings/text_argument.hpp"
 
+#include <cstdio>
+
 #include "input/utf8.hpp"
 
 namespace py = pybind11;
@@ -29,6 +31,27 @@ std::string utf8OfText(py::handle text) {
         orv::appendUtf8(out, static_cast<char32_t>(c));
     }
     return out;
+}
+
+std::string strictUtf8(py::handle text) {
+    Py_ssize_t size = 0;
+    if (const char* utf8 = PyUnicode_AsUTF8AndSize(text.ptr(), &size)) {
+        return std::string(utf8, static_cast<size_t>(size));
+    }
+    if (!PyErr_ExceptionMatches(PyExc_UnicodeEncodeError)) {
+        throw py::error_already_set();
+    }
+    PyErr_Clear();
+    for (Py_ssize_t i = 0, n = PyUnicode_GET_LENGTH(text.ptr()); i < n; ++i) {
+        const Py_UCS4 c = PyUnicode_READ_CHAR(text.ptr(), i);
+        if (c >= 0xD800 && c <= 0xDFFF) {
+            char code[8];
+            std::snprintf(code, sizeof code, "%04X", static_cast<unsigned>(c));
+            throw py::value_error("the text holds a lone surrogate (U+" + std::string(code) + " at index " +
+                                  std::to_string(i) + "), which is no character");
+        }
+    }
+    throw py::value_error("the text has no UTF-8 form");
 }
 
 void requireUtf8(const std::string& text, const char* what) {

@@ -20,6 +20,9 @@ struct PolygonShape {
     Point2D centroid;
     // Whether the ring runs anticlockwise in x-right, y-up terms (clockwise as seen).
     bool anticlockwise = true;
+    // The outline's triangles for outlineWidth, made when first drawn (engine/polygon_outline).
+    mutable double outlineWidth = -1.0;
+    mutable std::vector<Point2D> outline;
 };
 
 // The most points a polygon may have.

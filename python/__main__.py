@@ -34,6 +34,8 @@ def main(argv=None):
     # Found out now rather than after the game.
     if args.screenshot is not None and not os.path.isdir(os.path.dirname(os.path.abspath(args.screenshot))):
         parser.error(f"--screenshot: no folder to write {args.screenshot!r} into")
+    if args.screenshot is not None and os.path.isdir(args.screenshot):
+        parser.error(f"--screenshot: {args.screenshot!r} is a folder, not a file to write")
     qel.setQuiet(not args.verbose)
     try:
         demo.start(args.offscreen)

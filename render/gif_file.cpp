@@ -195,6 +195,15 @@ ImageFrames decodeGif(const uint8_t* data, size_t size, uint32_t maxSide, bool a
         if (DGifGetImageDesc(gif.get()) == GIF_ERROR) {
             throw std::runtime_error("truncated or corrupt GIF data (" + reason(gif->Error) + ")");
         }
+        // A frame may reach past the canvas, but its every pixel is decoded: a few bytes may
+        // declare one of billions.
+        const GifImageDesc& desc = gif->Image;
+        if (const std::string problem =
+                pictureSizeProblem(static_cast<uint64_t>(std::max(desc.Width, 0)),
+                                   static_cast<uint64_t>(std::max(desc.Height, 0)), maxSide);
+            !problem.empty()) {
+            throw std::runtime_error("a frame of " + problem);
+        }
         if (uint64_t{canvases.size() + 1} * framePixels > kMaxPicturePixels) {
             throw std::runtime_error("more frames than qel takes: over " + std::to_string(kMaxPicturePixels) +
                                      " pixels together");

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <memory>
 
+#include <fcntl.h>
 #include <png.h>
+#include <unistd.h>
 #include <turbojpeg.h>
 
 #include "platform/regular_file.hpp"
@@ -178,23 +180,38 @@ ImageFrames loadImageFrames(const std::string& path, uint32_t maxSide) {
 }
 
 void writePng(const std::string& path, const uint8_t* rgba, uint32_t width, uint32_t height) {
-    // Opened here rather than by the encoder, so a failure can say why.
-    std::unique_ptr<FILE, int (*)(FILE*)> file{std::fopen(path.c_str(), "wb"), &std::fclose};
-    if (!file) {
-        const int code = errno;
-        throw FileError(code, path, "cannot write " + path + ": " + std::strerror(code));
-    }
+    const auto fail = [&path](int code) {
+        return FileError(code, path, "cannot write " + path + ": " + std::strerror(code));
+    };
+    // Encoded in memory first, then written here, so a failed write reports its own errno
+    // (ENOSPC on a full disk) rather than the encoder's lost one.
     png_image png{};
     png.version = PNG_IMAGE_VERSION;
     png.width = width;
     png.height = height;
     png.format = PNG_FORMAT_RGBA;
-    const int ok = png_image_write_to_stdio(&png, file.get(), 0, rgba, 0, nullptr);
-    png_image_free(&png);
-    const int code = ok == 0 ? EIO : (std::fflush(file.get()) != 0 || std::ferror(file.get()) != 0 ? errno : 0);
-    if (std::fclose(file.release()) != 0 || code != 0) {
-        throw FileError(code != 0 ? code : EIO, path, "cannot write " + path + ": " + std::strerror(code != 0 ? code : EIO));
+    png_alloc_size_t bytes = 0;
+    std::vector<uint8_t> encoded;
+    if (png_image_write_to_memory(&png, nullptr, &bytes, 0, rgba, 0, nullptr) != 0) {
+        encoded.resize(static_cast<size_t>(bytes));
+        if (png_image_write_to_memory(&png, encoded.data(), &bytes, 0, rgba, 0, nullptr) == 0) bytes = 0;
     }
+    png_image_free(&png);
+    if (bytes == 0) throw fail(ENOMEM);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) throw fail(errno);
+    size_t done = 0;
+    int code = 0;
+    while (done < bytes && code == 0) {
+        const ssize_t wrote = ::write(fd, encoded.data() + done, static_cast<size_t>(bytes) - done);
+        if (wrote > 0) {
+            done += static_cast<size_t>(wrote);
+        } else if (wrote == 0 || errno != EINTR) {
+            code = wrote == 0 ? EIO : errno;
+        }
+    }
+    if (::close(fd) != 0 && code == 0 && errno != EINTR) code = errno;
+    if (code != 0) throw fail(code);
 }
 
 }  // namespace orv

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "render/frame_pixels.hpp"
+#include "render/raster/giant_disc.hpp"
 #include "vulkan/one_time_commands.hpp"
 #include "vulkan/pipeline_layout.hpp"
 #include "vulkan/vk_check.hpp"
@@ -349,6 +350,7 @@ void RasterRenderer::prepare(size_t slotIndex, const DrawList& list) {
             stretchDiscs, next, slot.draws,
             [&](size_t i, uint32_t first) {
                 Primitive p = list.primitives[stretch[i]];
+                fillFrameWithGiantDisc(p, width, height, kCutMargin);
                 cutToFrame(p, width, height);
                 placeSolid(out + first, p);
             },
@@ -360,7 +362,8 @@ void RasterRenderer::prepare(size_t slotIndex, const DrawList& list) {
     };
     // Back to front: the topmost primitive is drawn last.
     for (size_t i = count; i-- > 0;) {
-        const Primitive& p = list.primitives[i];
+        Primitive p = list.primitives[i];
+        fillFrameWithGiantDisc(p, width, height, kCutMargin);
         // Rings and rounded boxes, opaque or not, are cut out by the blending pipeline, which
         // knows their shapes.
         const bool blends = p.has(kFlagTextured) || p.color >> 24 != 0xFFu || p.has(kFlagRing) ||

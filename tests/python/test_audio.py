@@ -22,6 +22,29 @@ def write_wav(path, samples, rate=RATE):
     return str(path)
 
 
+# libsndfile's container and sample types (sndfile.h), to write what Python's wave cannot.
+FLOAT_FORMATS = {"wav": 0x010006, "aiff": 0x020006, "au": 0x030006, "w64": 0x0B0006, "caf": 0x180006}
+OGG_VORBIS, MP3 = 0x200060, 0x230082
+
+
+def write_sound(path, samples, kind, rate=RATE):
+    """Float samples (n,) or (n, channels) written by libsndfile as `kind`."""
+    import ctypes
+
+    class Info(ctypes.Structure):
+        _fields_ = [("frames", ctypes.c_int64), ("samplerate", ctypes.c_int), ("channels", ctypes.c_int),
+                    ("format", ctypes.c_int), ("sections", ctypes.c_int), ("seekable", ctypes.c_int)]
+    sf = ctypes.CDLL("libsndfile.so.1")
+    sf.sf_open.restype = ctypes.c_void_p
+    data = np.ascontiguousarray(np.asarray(samples, np.float32).reshape(len(samples), -1))
+    info = Info(0, rate, data.shape[1], kind, 0, 0)
+    handle = ctypes.c_void_p(sf.sf_open(str(path).encode(), 0x20, ctypes.byref(info)))
+    assert handle.value, f"libsndfile cannot write {path}"
+    sf.sf_writef_float(handle, data.ctypes.data_as(ctypes.POINTER(ctypes.c_float)), ctypes.c_int64(len(data)))
+    sf.sf_close(handle)
+    return str(path)
+
+
 def tone(freq, seconds, amplitude=0.5, rate=RATE):
     return amplitude * np.sin(2 * np.pi * freq * np.arange(int(seconds * rate)) / rate)
 
@@ -232,3 +255,76 @@ keep = [s, v, s.play(loop=True)]  # collected after audio stops at exit
     r = run_snippet(code, build_dir, env=dict(audio_env(tmp_path), QEL_RENDERER=renderer), timeout=60)
     assert r.returncode == 0 and r.stdout.splitlines()[-2:] == ["True True Wave File Writer", "threads at exit 1"], \
         r.output
+
+
+def test_float_music_is_heard_and_a_paused_fade_holds(build_dir, tmp_path):
+    floats = [write_sound(tmp_path / f"f.{ext}", tone(440, 0.3, 0.8), kind) for ext, kind in FLOAT_FORMATS.items()]
+    steady = write_wav(tmp_path / "steady.wav", tone(300, 5.0, 0.8))
+    out, printed = hear(build_dir, tmp_path, f"""
+for f in {floats!r}:
+    qel.playMusic(f, loop=False); time.sleep(0.5)
+qel.playMusic({steady!r}, fade_in=2.0); time.sleep(0.5); qel.pauseMusic(); time.sleep(0.6); qel.resumeMusic()
+time.sleep(0.5); qel.stopMusic(fade_out=1.0); time.sleep(0.3); qel.pauseMusic(); time.sleep(0.6); qel.resumeMusic()
+time.sleep(0.2); print(int(qel.musicPlaying())); time.sleep(1.0); print(int(qel.musicPlaying()))
+""")
+    heard = spans(out[:, 0])
+    # Floating-point files sound as music as they do as sounds, each for its 0.3 s.
+    assert len(heard) >= 7 and all(abs(b - a - 0.3) < 0.05 for a, b in heard[:5]), heard
+    # Paused at a quarter of the fade-in, the music comes back at a quarter, not where the
+    # clock would have taken it; a paused fade-out goes on after resuming.
+    env = np.convolve(np.abs(out[:, 0]), np.ones(480) / 480, mode="same")
+    before, after = env[int((heard[5][1] - 0.02) * RATE)], env[int((heard[6][0] + 0.03) * RATE)]
+    assert 0.7 < after / before < 1.4, (before, after)
+    assert printed == [1, 0], printed
+
+
+def test_files_rewritten_padded_looped_short_and_a_forked_child(build_dir, tmp_path):
+    first = write_wav(tmp_path / "again.wav", tone(440, 0.1))
+    write_sound(tmp_path / "whole.ogg", tone(440, 2.0), OGG_VORBIS)
+    ogg = (tmp_path / "whole.ogg").read_bytes()
+    (tmp_path / "padded.ogg").write_bytes(ogg + bytes(5000))
+    (tmp_path / "cut.ogg").write_bytes(ogg[:len(ogg) * 2 // 3])
+    blip = write_sound(tmp_path / "blip.mp3", tone(440, 1 / RATE), MP3)
+    short = write_wav(tmp_path / "short.wav", tone(440, 0.1))
+    code = f"""
+import os, sys, time, wave, qel
+s = qel.loadSound({first!r}); v = s.play(); del s
+time.sleep(0.4)
+with wave.open({first!r}, "wb") as w:
+    w.setparams((1, 2, 8000, 0, "NONE", None)); w.writeframes(bytes(8000))
+print("again", qel.loadSound({first!r}).duration, v.playing)
+print("padded", qel.loadSound("padded.ogg").duration)
+try:
+    qel.loadSound("cut.ogg")
+except RuntimeError as e:
+    print("cut", e)
+# A short loop plays from memory once read (re-reading an MP3 of one sample took a second a
+# block): it goes on though its file is emptied meanwhile.
+qel.playMusic({blip!r}, loop=True)
+qel.playMusic({short!r}, loop=True)
+time.sleep(0.3)
+os.truncate({short!r}, 0)
+time.sleep(1.0)
+print("blip", qel.musicPlaying())
+keep = qel.loadSound("padded.ogg"); looping = keep.play(loop=True)
+pid = os.fork()
+if pid == 0:
+    try:
+        keep.play()
+    except RuntimeError as e:
+        print("child", "forked" in str(e), looping.playing, flush=True)
+    sys.exit(0)   # the exit hook must not wait on the parent's audio threads
+for _ in range(200):
+    if os.waitpid(pid, os.WNOHANG)[0]:
+        print("child exited"); break
+    time.sleep(0.05)
+else:
+    os.kill(pid, 9); print("child hung")
+print("parent", looping.playing, qel.musicPlaying())
+"""
+    r = run_snippet(code, build_dir, env=audio_env(tmp_path, out=False), cwd=str(tmp_path), timeout=60)
+    assert r.returncode == 0, r.output
+    lines = r.stdout.splitlines()
+    assert lines[:2] == ["again 0.5 False", "padded 2.0"], lines
+    assert lines[2].startswith("cut cannot load cut.ogg: ") and "600" not in lines[2], lines
+    assert lines[3:] == ["blip True", "child True False", "child exited", "parent True True"], lines

@@ -88,6 +88,18 @@ assert c.center.y == 55 and r.top_left.x == 105, (c.center, r.top_left)
 qel.setCamera(0, 0)
 step(); c.moveLeft(); r.moveUp()
 assert c.center.x == 5 and r.top_left.y == 0, (c.center, r.top_left)
+# Zoomed in until the shapes are larger than the area shown: a step stops, never goes back.
+big = qel.createRectangle(5, 2, 40, 40, "#ffffff", 1e6)
+ball = qel.createCircle(10, 5, 30, "#ffffff", 1e6)
+qel.setCamera(0, 0, 10)                    # shows x 0..20, y 0..10
+step(); big.moveRight(); ball.moveDown(); big.moveUp(); ball.moveLeft()
+assert (big.top_left.x, big.top_left.y, ball.center.x, ball.center.y) == (5, 0, 10, 5), (big.top_left, ball.center)
+# A turn beyond 2**53 degrees is still its remainder of a turn, not a quarter turn.
+for angle in (280, 1e18):
+    qel.setCamera(0, 0, 1, angle)
+    turned = qel.worldToScreen(10, 0)
+assert math.isclose(turned[0], 10 * math.cos(math.radians(280)), abs_tol=1e-9), turned
+qel.setCamera(0, 0)
 
 class Sneaky:
     def __float__(self):

@@ -236,10 +236,12 @@ def test_shapes_billions_of_pixels_wide_cover_the_frame(run_qel, renderer):
         star = os.path.join(qel_testing.HERE, "..", "..", "demo", "star.png")
         qel.createSprite(-1e10, 100, star, 2e10, 40)
         qel.createRectangle(100, -1e10, 2e10, 20, "#0000ff", 0)
+        qel.createCircle(160, 120, 1e10, "#00ff00", 0)   # below them all, holding the frame
         qel.poll()
         img = np.frombuffer(qel.readPixels(), np.uint8).reshape(240, 320, 4)
         out["rect"] = int((img[30, :, 0] == 255).sum())
         out["sprite"] = int((img[120, :, :3] != 3).any(axis=1).sum())
         out["column"] = int((img[150:, 110, 2] == 255).sum())
+        out["disc"] = int((img[[5, 235], :, 1] == 255).sum())
     """, renderer=renderer, env={"DISPLAY": None})
-    assert out == {"rect": 320, "sprite": 320, "column": 90}
+    assert out == {"rect": 320, "sprite": 320, "column": 90, "disc": 600}

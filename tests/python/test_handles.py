@@ -66,6 +66,20 @@ def test_instances_whose_init_never_ran_read_as_zero(run_qel):
         c.moveRight(); c.moveUp(); r.moveLeft(); r.moveDown(); c.move(); r.moveTo(0, 0)
         c.display()
         r.display()
+        # Every other class qel registers is made only by its functions, and refuses any other way.
+        made = {qel.Point2D, qel.Circle, qel.Rectangle}
+        classes = [v for v in vars(qel).values() if isinstance(v, type) and v.__module__ == "qel"]
+        assert {qel.Sheet, qel.Sound, qel.Voice, qel.Sprite, qel.Polygon} <= set(classes), classes
+        for cls in set(classes) - made:
+            own = type("Own", (cls,), {"__new__": lambda k: cls.__mro__[1].__new__(k)})
+            for way in (lambda: cls.__new__(cls), lambda: object.__new__(cls), lambda: cls(),
+                        lambda: cls.__mro__[1].__new__(cls), lambda: type("Sub", (cls,), {})(), own):
+                try:
+                    way()
+                except TypeError as e:
+                    assert "cannot be made directly" in str(e) or "is not safe" in str(e), (cls, e)
+                else:
+                    raise AssertionError(f"{cls.__name__} made without its function")
     """)
     assert r.stdout.endswith("(0, 0)\n(0, 0)\n"), r.output
 

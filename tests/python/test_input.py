@@ -334,6 +334,13 @@ def test_injected_input_is_held_to_what_a_window_system_could_send(run_qel):
         qel.nextFrame()
         out["delivered"] = [qel.keyDown("a"), error(lambda: qel.injectKey("a", False))]
         out["names"] = [error(lambda: qel.keyDown("a\\x00b")), error(lambda: qel.keyDown("x" * 10**6))]
+        def refused(call):  # a lone surrogate is no text: ValueError, not a signature mismatch
+            try:
+                call()
+            except ValueError as e:
+                return str(e)
+        out["surrogates"] = [refused(lambda: qel.injectText("a\\ud800")), refused(lambda: qel.injectKey("\\udc80", True)),
+                             refused(lambda: qel.keyDown("x\\udfff")), refused(lambda: qel.mouseDown("\\ud800"))]
         print("SEEN " + json.dumps(out))
     """, env={"DISPLAY": None})
     assert r.returncode == 0, r.output
@@ -341,4 +348,5 @@ def test_injected_input_is_held_to_what_a_window_system_could_send(run_qel):
     assert all("finite" in e for e in out["nan"]), out
     assert out["outside"] == [-1, -1] and out["inside"] == [20, 30]
     assert "waiting" in out["full"] and out["delivered"] == [True, None]
+    assert [e and "lone surrogate" in e for e in out["surrogates"]] == [True] * 4, out["surrogates"]
     assert "'a\\x00b'" in out["names"][0] and "cut short" in out["names"][1] and len(out["names"][1]) < 200

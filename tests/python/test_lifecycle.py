@@ -351,6 +351,16 @@ def test_run_with_update_ends_on_false_on_close_and_on_an_exception(run_qel):
         start = time.monotonic()
         qel.nextFrame()
         out["changed_while_asleep"] = time.monotonic() - start < 1.0
+        # So does one set by another thread, and closeWindow from another thread ends the wait.
+        import threading
+        for name, act in (("rate_from_thread", lambda: qel.setFrameRate(60)), ("closed_from_thread", qel.closeWindow)):
+            qel.setFrameRate(0)
+            qel.nextFrame()
+            qel.setFrameRate(0.2)
+            threading.Timer(0.1, act).start()
+            start = time.monotonic()
+            qel.nextFrame()
+            out[name] = time.monotonic() - start < 2.0
         print({MARK!r}, end="")
         print(json.dumps(out))
     """, env={"DISPLAY": None})
@@ -358,4 +368,5 @@ def test_run_with_update_ends_on_false_on_close_and_on_an_exception(run_qel):
     _, got = results(r.stdout)
     assert got == {"false": 3, "closed": [6, True], "raised": 8, "positive": True,
                    "bad": ["ValueError", "ValueError", "ValueError", "TypeError"], "numpy_false": 2,
-                   "closed_by_signal": True, "new_rate": [True, True], "changed_while_asleep": True}
+                   "closed_by_signal": True, "new_rate": [True, True], "changed_while_asleep": True,
+                   "rate_from_thread": True, "closed_from_thread": True}

@@ -190,3 +190,32 @@ def test_bad_shapes_are_refused_clearly(run_qel):
     assert "3 to 10000 points, not 2" in errors["few"] and "cross" in errors["bowtie"]
     assert "point 1: x is str" in errors["word"] and "point 2 is int" in errors["pair"]
     assert "SNEAKY [(0.0, 0.0), (5.0, 0.0), (5.0, 5.0)] 32" in r.stdout
+
+
+OUTLINES = """
+import json, numpy as np, qel
+qel.init([], 240, 180, offscreen=True, quiet=True, background=0x000000)
+for points, width in json.loads(SHAPES):
+    qel.createPolygon(points, "white", outline=width)
+qel.nextFrame()
+np.save(OUT, np.frombuffer(qel.readPixels(), np.uint8).reshape(180, 240, 4))
+"""
+
+
+def test_outlines_stay_inside_their_polygons(run_qel, renderer, tmp_path):
+    # A notch narrower than the outline, and a triangle and a notched square outlined past their
+    # inradius (the square's width near the largest double, where an uncapped band overflows).
+    shapes = [([(10, 10), (110, 10), (110, 80), (62, 80), (60, 20), (58, 80), (10, 80)], 20),
+              ([(130, 10), (230, 10), (180, 90)], 100), ([(20, 100), (100, 100), (100, 170), (62, 170), (60, 120), (58, 170), (20, 170)], 1.7976e308),
+              ([(130, 110), (230, 110), (230, 170), (130, 170)], 5)]
+    path = str(tmp_path / "outlines.npy")
+    r = run_qel(f"OUT = {path!r}\nSHAPES = {json.dumps(shapes)!r}\n" + OUTLINES, env={"QEL_RENDERER": renderer})
+    assert r.returncode == 0, r.output[-3000:]
+    drawn = np.load(path)[..., 0] > 127
+    masks = [(polygon(points)[0], segment_distance(points)) for points, _ in shapes]
+    anywhere = np.logical_or.reduce([inside | (depth < 1) for inside, depth in masks])
+    assert not (drawn & ~anywhere).any(), np.argwhere(drawn & ~anywhere)[:4].tolist()
+    for (inside, depth), (_, width) in zip(masks, shapes):
+        should = inside & (depth > 1) & (depth < min(width, 1e9) - 1)
+        assert drawn[should].all(), (width, "missing", np.argwhere(should & ~drawn)[:4].tolist())
+        assert not (drawn & inside & (depth > width + 1)).any(), (width, "drawn too far in")

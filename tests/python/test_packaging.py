@@ -91,6 +91,10 @@ def test_cmake_install_to_a_prefix(build_dir, tmp_path):
     r = _run_elsewhere("/usr/bin/python3", str(elsewhere), {"PYTHONPATH": str(site), "DISPLAY": None}, ["-m", "qel"])
     assert r.returncode == 2 and r.stdout == "" and len(r.stderr.splitlines()) == 1, r.stdout + r.stderr
     assert "no X display" in r.stderr and "--offscreen" in r.stderr
+    # A folder given for the screenshot is refused before the game, as a missing one is.
+    r = _run_elsewhere("/usr/bin/python3", str(elsewhere), {"PYTHONPATH": str(site), "DISPLAY": None},
+                       ["-m", "qel", "--offscreen", "--seconds", "30", "--screenshot", str(elsewhere)])
+    assert r.returncode == 2 and "is a folder" in r.stderr, r.stdout + r.stderr
     # Offscreen it needs no display.
     r = _run_elsewhere("/usr/bin/python3", str(elsewhere), {"PYTHONPATH": str(site), "DISPLAY": None},
                        ["-m", "qel", "--offscreen", "--seconds", "0.5", "--screenshot", "shot.png"])

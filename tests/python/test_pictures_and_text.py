@@ -219,6 +219,9 @@ def vast_pictures(folder):
     jpeg[sof + 5:sof + 9] = struct.pack(">HH", 16384, 16384)
     (folder / "vast.jpg").write_bytes(jpeg)
     (folder / "vast.gif").write_bytes(b"GIF89a" + struct.pack("<HHBBB", 16384, 16384, 0x80, 0, 0) + bytes(6) + b";")
+    # A 1 by 1 canvas with a frame of 65535 by 65535 pixels, its data a few bytes.
+    (folder / "tall.gif").write_bytes(b"GIF89a" + struct.pack("<HHBBB", 1, 1, 0x80, 0, 0) + bytes(6) + b"," +
+                                      struct.pack("<HHHHB", 0, 0, 65535, 65535, 0) + b"\x02\x02\x44\x01\x00;")
     font = bytearray(open("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "rb").read())
     tables = struct.unpack(">H", font[4:6])[0]
     for i in range(tables):
@@ -247,7 +250,8 @@ def test_bad_pictures_fonts_and_sizes_raise_and_create_nothing(run_qel, tmp_path
                "cut-whole.png": "PNG data", "cut-whole.jpg": "JPEG data", "cut-whole.gif": "GIF data",
                "text.png": "not a PNG, JPEG or GIF", "empty.png": "not a PNG, JPEG or GIF",
                "wide.png": "larger than the device's largest image", "vast.png": "larger than the largest picture",
-               "vast.jpg": "larger than the largest picture", "vast.gif": "larger than the largest picture"}
+               "vast.jpg": "larger than the largest picture", "vast.gif": "larger than the largest picture",
+               "tall.gif": "a frame of 65535 by 65535 pixels"}
     r = ok(run_qel(ERRORS, args=[str(tmp_path), *reasons], env={"QEL_RENDERER": renderer}, timeout=60), ERRORS)
     refused = dict(re.findall(r"^REFUSED (\S+) \| (.*)$", r.stdout, re.M))
     for name, reason in reasons.items():

@@ -5,7 +5,7 @@ import re
 import pytest
 
 PRELUDE = """
-import contextlib, ctypes, os, random, subprocess, sys, time
+import contextlib, ctypes, errno, os, random, subprocess, sys, threading, time
 from array import array
 import numpy as np
 import qel
@@ -125,6 +125,25 @@ os.remove(shot)
 for path, error in ((os.path.join(scratch, "missing", "x.png"), FileNotFoundError), (scratch, IsADirectoryError)):
     assert refused(error, qel.screenshot, path), path
     assert os.listdir(scratch) == [], os.listdir(scratch)
+try:
+    qel.screenshot("/dev/full")
+except OSError as e:
+    assert e.errno == errno.ENOSPC, e
+else:
+    raise AssertionError("wrote to a full disk")
+# A FIFO a thread of the script opens only once screenshot waits for a reader: the wait must
+# not hold the interpreter (a deadlock ends the process here rather than at the timeout).
+import faulthandler
+faulthandler.dump_traceback_later(30, exit=True)
+fifo = os.path.join(scratch, "fifo")
+os.mkfifo(fifo)
+got = []
+reader = threading.Thread(target=lambda: (time.sleep(0.3), got.append(open(fifo, "rb").read())))
+reader.start()
+qel.screenshot(fifo)
+reader.join()
+faulthandler.cancel_dump_traceback_later()
+assert got[0].startswith(b"\\x89PNG"), got[0][:8]
 print("DONE", qel.getRenderer())
 """
 
