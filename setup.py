@@ -19,7 +19,7 @@ def check_interpreter():
     fix = "make the environment from Debian's: /usr/bin/python3 -m venv --system-site-packages env"
     if sys.version_info[:2] != (3, 11):
         sys.exit(f"qel: builds for Python 3.11 (Debian 12's /usr/bin/python3), not {here}: {fix}")
-    if "bdist_wheel" in sys.argv:
+    if {"bdist_wheel", "dist_info"} & set(sys.argv):  # a wheel, or its metadata first
         try:
             import wheel  # noqa: F401  (setuptools' bdist_wheel command comes from it)
         except ImportError:
