@@ -27,9 +27,12 @@ else
 fi
 
 # The compiler cache serves a build in any folder: paths relative to the copy, and Debian's
-# file-prefix map (which names the folder) left out of the flags.
+# file-prefix map (which names the folder) left out of the flags. Its folder is named, as
+# debhelper gives the build a HOME of its own.
 if command -v ccache >/dev/null; then
   export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_NOHASHDIR=1 CCACHE_BASEDIR="$SOURCE"
+  CCACHE_DIR=$(ccache -k cache_dir)
+  export CCACHE_DIR
   export DEB_CXXFLAGS_STRIP="-ffile-prefix-map=$SOURCE=."
 fi
 start=$SECONDS
