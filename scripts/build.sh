@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, then configures and builds qel into ./build (module, shaders,
-# unit tests) or $QEL_BUILD_DIR.
+# unit tests) or $QEL_BUILD_DIR. QEL_BUILD_TARGET=qel builds the module and its shaders only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -13,4 +13,4 @@ if command -v ccache >/dev/null; then
   LAUNCHER=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S . -B "$BUILD_DIR" -DPython_EXECUTABLE=/usr/bin/python3 "${LAUNCHER[@]}" ${QEL_CMAKE_ARGS:-} >/dev/null
-cmake --build "$BUILD_DIR" -j"$(nproc)"
+cmake --build "$BUILD_DIR" -j"$(nproc)" ${QEL_BUILD_TARGET:+--target "$QEL_BUILD_TARGET"}

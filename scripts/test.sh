@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test and check:
 #   1. the C++ unit tests;
-#   2. the Python suite against a real window (Xvfb when there is no display), then the
+#   2. the Python suite against a real window (Xvfb when there is no display; its packaging
+#      tests build the wheel and the Debian package and run each installed), then the
 #      documentation site with every example in it run (scripts/docs.sh);
 #   3. the Python suite again with the Khronos validation layer on, failing on any message;
 #   4. the Python suite against an AddressSanitizer + UndefinedBehaviorSanitizer build;

@@ -1,18 +1,17 @@
-"""The module installs as users get it: a wheel through pip, or cmake --install to a prefix,
-each as a package qel/ holding the module, qelDataFiles/, the type stubs and the demo that
-`python3 -m qel` plays."""
+"""The module installs as users get it: a wheel through pip, the Debian package, or cmake
+--install to a prefix, each as a package qel/ holding the module and the __init__ that loads
+it, qelDataFiles/, the type stubs and the demo that `python3 -m qel` plays."""
+import ast
 import glob
 import os
 import re
-import shutil
 import subprocess
-import sys
+import zipfile
 
 import numpy as np
-import pytest
 from PIL import Image
 
-from test_demo import BALL, STARS
+from test_demo import BALL
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
@@ -79,8 +78,8 @@ def test_cmake_install_to_a_prefix(build_dir, tmp_path):
     assert os.listdir(site) == ["qel"]
     package = site / "qel"
     names = sorted(os.listdir(package))
-    assert [n for n in names if n.startswith("__init__.") and n.endswith(".so")], names
-    assert {"__init__.pyi", "py.typed", "__main__.py", "qelDataFiles", "demo"} <= set(names)
+    assert [n for n in names if n.startswith("_qel.") and n.endswith(".so")], names
+    assert {"__init__.py", "__init__.pyi", "py.typed", "__main__.py", "qelDataFiles", "demo"} <= set(names)
     assert (package / "qelDataFiles" / "shaders" / "tri-vert.spv").is_file()
     elsewhere = tmp_path / "elsewhere"
     elsewhere.mkdir()
@@ -102,38 +101,131 @@ def test_cmake_install_to_a_prefix(build_dir, tmp_path):
     assert (np.array(Image.open(elsewhere / "shot.png").convert("RGB")) == BALL).all(axis=2).sum() > 1000
 
 
-def test_pip_installs_a_wheel_into_a_fresh_environment(tmp_path):
+def _version():
+    with open(os.path.join(ROOT, "pyproject.toml"), encoding="utf-8") as f:
+        return re.search(r'^version = "([^"]+)"', f.read(), re.M).group(1)
+
+
+def _debian_packages():
+    """The table the installed package's __init__ names missing libraries' packages from."""
+    with open(os.path.join(ROOT, "python", "package_init.py"), encoding="utf-8") as f:
+        tree = ast.parse(f.read())
+    table = next(node.value for node in tree.body if isinstance(node, ast.Assign)
+                 and node.targets[0].id == "DEBIAN_PACKAGES")
+    return ast.literal_eval(table)
+
+
+def _linked_libraries(module):
+    """soname -> the Debian package that ships the library the loader finds for it."""
+    needed = subprocess.run(["patchelf", "--print-needed", module], check=True, capture_output=True,
+                            text=True).stdout.split()
+    found = dict(re.findall(r"^\s*(\S+) => (\S+)", subprocess.run(["ldd", module], check=True,
+                            capture_output=True, text=True).stdout, re.M))
+    owners = {}
+    for soname in needed:
+        if re.match(r"lib(c|m)\.so", soname):
+            continue
+        path = os.path.realpath(found[soname])
+        owner = subprocess.run(["dpkg", "-S", path], capture_output=True, text=True)
+        if owner.returncode != 0:  # merged /usr: dpkg knows the /lib path
+            owner = subprocess.run(["dpkg", "-S", path.replace("/usr/lib/", "/lib/", 1)], check=True,
+                                   capture_output=True, text=True)
+        owners[soname] = owner.stdout.split(":")[0]
+    return owners
+
+
+def _check_offscreen_demo(python, elsewhere, env_extra):
+    """`python -m qel --offscreen` from another folder, with no display: the ball is drawn."""
+    r = _run_elsewhere(python, str(elsewhere), dict(env_extra, DISPLAY=None),
+                       ["-m", "qel", "--offscreen", "--seconds", "1", "--screenshot", "shot.png"])
+    assert r.returncode == 0, r.stdout + r.stderr
+    assert (np.array(Image.open(elsewhere / "shot.png").convert("RGB")) == BALL).all(axis=2).sum() > 1000
+
+
+def test_wheel_installs_into_a_bare_environment(build_dir, tmp_path):
+    dist = tmp_path / "dist"
+    built = subprocess.run(["bash", os.path.join(ROOT, "scripts", "wheel.sh")], capture_output=True, text=True,
+                           timeout=1200, env=dict(os.environ, QEL_BUILD_DIR=build_dir, QEL_DIST_DIR=str(dist)))
+    assert built.returncode == 0, built.stdout[-3000:] + built.stderr[-3000:]
+    wheel = dist / f"qel-{_version()}-cp311-cp311-linux_x86_64.whl"
+    names = set(zipfile.ZipFile(wheel).namelist())
+    assert {"qel/__init__.py", "qel/_qel.cpython-311-x86_64-linux-gnu.so", "qel/__init__.pyi", "qel/py.typed",
+            "qel/__main__.py", "qel/demo/demo.py", "qel/demo/star.png"} <= names, names
+    assert sum(n.startswith("qel/qelDataFiles/shaders/") and n.endswith(".spv") for n in names) == 5, names
+
+    # No system packages: the wheel brings all of qel, and the runtime libraries do the rest.
     venv = tmp_path / "venv"
-    subprocess.run(["/usr/bin/python3", "-m", "venv", "--system-site-packages", str(venv)], check=True,
-                   timeout=120)
-    # From the checkout itself, built as scripts/build.sh builds it: the compiler cache that
-    # build filled serves the same sources at the same paths with the same flags.
-    env = dict(os.environ, CMAKE_BUILD_TYPE="RelWithDebInfo", CCACHE_NOHASHDIR="1")
-    if shutil.which("ccache"):
-        env["CMAKE_CXX_COMPILER_LAUNCHER"] = "ccache"
-    pip = subprocess.run([str(venv / "bin" / "pip"), "install", "--no-build-isolation", "--no-index", ROOT],
-                         capture_output=True, text=True, timeout=900, env=env)
+    subprocess.run(["/usr/bin/python3", "-m", "venv", str(venv)], check=True, timeout=120)
+    pip = subprocess.run([str(venv / "bin" / "pip"), "install", "--no-index", str(wheel)],
+                         capture_output=True, text=True, timeout=300)
     assert pip.returncode == 0, pip.stdout[-3000:] + pip.stderr[-3000:]
+    python = str(venv / "bin" / "python")
     package = venv / "lib" / "python3.11" / "site-packages" / "qel"
-    assert {"__init__.pyi", "py.typed", "__main__.py", "qelDataFiles", "demo"} <= set(os.listdir(package))
     elsewhere = tmp_path / "elsewhere"
     elsewhere.mkdir()
-    r = _run_elsewhere(str(venv / "bin" / "python"), str(elsewhere))
-    assert r.returncode == 0, r.stdout + r.stderr
-    assert f"drew with {package}" in r.stdout
+    _check_offscreen_demo(python, elsewhere, {})
+    r = _run_elsewhere(python, str(elsewhere), args=["-c", "import qel; print(qel.__version__, qel.__file__)"])
+    assert r.stdout.split() == [_version(), str(package / "_qel.cpython-311-x86_64-linux-gnu.so")], r.stdout + r.stderr
     # mypy finds the stubs in the installed package (PEP 561) and checks calls against them.
-    check = subprocess.run(["/usr/bin/python3", "-m", "mypy", "--python-executable", str(venv / "bin" / "python"),
+    check = subprocess.run(["/usr/bin/python3", "-m", "mypy", "--python-executable", python,
                             "--no-incremental", "-c", "import qel\nqel.init([], 200, 150)\nqel.poll(1)"],
                            cwd=elsewhere, capture_output=True, text=True, timeout=300)
     assert check.returncode == 1 and check.stdout.count("error:") == 1 and '"poll"' in check.stdout, check.stdout
-    # The demo plays from anywhere under the test display and saves its last frame: the ball
-    # and falling stars of several colours.
-    shot = elsewhere / "last frame.png"
-    r = _run_elsewhere(str(venv / "bin" / "python"), str(elsewhere), args=["-m", "qel", "--seconds", "2",
-                                                                           "--screenshot", str(shot)])
-    assert r.returncode == 0 and "Final score" in r.stdout, r.stdout + r.stderr
-    image = np.array(Image.open(shot).convert("RGB"))
-    assert image.shape == (600, 800, 3)
-    colours, counts = np.unique(image.reshape(-1, 3), axis=0, return_counts=True)
-    big = {tuple(c) for c, n in zip(colours, counts) if n >= 200}
-    assert BALL in big and len(big & set(STARS)) >= 2, big
+
+    # Every library the module links against has its Debian package in the table, and a missing
+    # one is named with it instead of the dynamic loader's message.
+    module = str(package / "_qel.cpython-311-x86_64-linux-gnu.so")
+    table = _debian_packages()
+    assert {soname: table.get(soname) for soname in _linked_libraries(module)} == _linked_libraries(module)
+    subprocess.run(["patchelf", "--replace-needed", "libopenal.so.1", "/nowhere/libopenal.so.1", module], check=True)
+    r = _run_elsewhere(python, str(elsewhere), args=["-c", "import qel"])
+    assert r.returncode == 1 and "cannot open shared object" not in r.stderr, r.stderr
+    assert r.stderr.splitlines()[-1] == ("ImportError: qel needs the shared library libopenal.so.1, which is not "
+                                         "installed: install the Debian package libopenal1 (apt-get install libopenal1)")
+
+    # Built from the sources in an environment without the wheel package, setup.py says what
+    # is wrong in one line rather than "invalid command 'bdist_wheel'".
+    r = subprocess.run([str(venv / "bin" / "pip"), "install", "--no-build-isolation", "--no-index", ROOT],
+                       capture_output=True, text=True, timeout=300)
+    assert r.returncode != 0 and "qel: no 'wheel' package for Python 3.11" in r.stdout + r.stderr, r.stdout + r.stderr
+
+
+def test_debian_package(build_dir, tmp_path):
+    dist = tmp_path / "dist"
+    built = subprocess.run(["bash", os.path.join(ROOT, "scripts", "deb.sh")], capture_output=True, text=True,
+                           timeout=1800, env=dict(os.environ, QEL_BUILD_DIR=build_dir, QEL_DIST_DIR=str(dist)))
+    # deb.sh fails on any error lintian finds too.
+    assert built.returncode == 0, built.stdout[-3000:] + built.stderr[-3000:]
+    print(built.stdout[built.stdout.index("== lintian"):])
+    deb = str(dist / f"python3-qel_{_version()}_amd64.deb")
+    depends = subprocess.run(["dpkg-deb", "-f", deb, "Depends"], check=True, capture_output=True,
+                             text=True).stdout
+    alternatives = [a.strip() for a in depends.split(",")]
+    names = {re.match(r"[^ (|]+", a).group(0) for a in alternatives}
+    assert {"python3", "fonts-dejavu-core"} <= names and "mesa-vulkan-drivers | vulkan-icd" in alternatives, depends
+    contents = subprocess.run(["dpkg", "--contents", deb], check=True, capture_output=True, text=True).stdout
+    site = "./usr/lib/python3/dist-packages/qel/"
+    for path in ["__init__.py", "_qel.cpython-311-x86_64-linux-gnu.so", "__init__.pyi", "py.typed", "__main__.py",
+                 "qelDataFiles/shaders/tiles-comp.spv", "demo/demo.py"]:
+        assert site + path in contents, path
+
+    # Unpacked into a folder of its own: what the module links against is in Depends, as
+    # dpkg-shlibdeps worked it out, and the demo runs from elsewhere.
+    root = tmp_path / "root"
+    subprocess.run(["dpkg-deb", "-x", deb, str(root)], check=True)
+    site = root / "usr" / "lib" / "python3" / "dist-packages"
+    owners = set(_linked_libraries(str(site / "qel" / "_qel.cpython-311-x86_64-linux-gnu.so")).values())
+    assert owners - names == set(), depends
+    elsewhere = tmp_path / "elsewhere"
+    elsewhere.mkdir()
+    _check_offscreen_demo("/usr/bin/python3", elsewhere, {"PYTHONPATH": str(site)})
+
+
+def test_runtime_packages_as_documented():
+    listed = subprocess.run(["bash", os.path.join(ROOT, "scripts", "setup.sh"), "--runtime", "--print"],
+                            check=True, capture_output=True, text=True).stdout.split()
+    with open(os.path.join(ROOT, "docs", "install.rst"), encoding="utf-8") as f:
+        documented = re.search(r"^ +sudo apt-get install (python3 .*)$", f.read(), re.M).group(1).split()
+    assert documented == listed
+    # The libraries the module links against are among them.
+    assert set(_debian_packages().values()) - {"libstdc++6", "libgcc-s1"} <= set(listed)
