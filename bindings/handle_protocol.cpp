@@ -80,15 +80,6 @@ Point2D pointArgument(const py::handle& value, const char* what) {
                          std::string(py::str(py::type::of(value).attr("__name__"))));
 }
 
-double numberArgument(const py::handle& value, const char* what) {
-    py::detail::make_caster<double> number;
-    if (!number.load(value, true)) {
-        throw py::type_error(std::string(what) + " is a number, not " +
-                             std::string(py::str(py::type::of(value).attr("__name__"))));
-    }
-    return static_cast<double>(number);
-}
-
 // The nine points of a box, as pygame's Rect names them, by fractions of its width and height.
 struct AnchorPoint {
     const char* name;
@@ -277,6 +268,15 @@ void addProtocol(py::module_& m, const char* name, const KindDoc& k, bool box) {
 }
 
 }  // namespace
+
+double numberArgument(const py::handle& value, const char* what) {
+    py::detail::make_caster<double> number;
+    if (!number.load(value, true)) {
+        throw py::type_error(std::string(what) + " is a number, not " +
+                             std::string(py::str(py::type::of(value).attr("__name__"))));
+    }
+    return static_cast<double>(number);
+}
 
 orv::OrvApp& liveEngine(const char* kind, uint32_t id) {
     orv::OrvApp& app = requireEngine();

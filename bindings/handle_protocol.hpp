@@ -29,6 +29,9 @@ const orv::GameObject& liveObject(const Handle& handle) {
     return liveObject(Handle::kKind, handle.id);
 }
 
+// A number as float() reads it (Python code may run); TypeError naming `what` otherwise.
+double numberArgument(const pybind11::handle& value, const char* what);
+
 // Whether `id` names an object of the installed engine; False before init.
 bool isAlive(uint32_t id);
 

@@ -37,16 +37,6 @@ void property(py::class_<Sprite>& sprite, const char* name, Get get, Set set, co
         doc);
 }
 
-// A number as float() reads it (Python code may run); TypeError for anything else.
-double numberArgument(const py::handle& value, const char* what) {
-    py::detail::make_caster<double> number;
-    if (!number.load(value, true)) {
-        throw py::type_error(std::string(what) + " is a number, not " +
-                             std::string(py::str(py::type::of(value).attr("__name__"))));
-    }
-    return static_cast<double>(number);
-}
-
 double finiteNumber(double value, const char* what) {
     if (!std::isfinite(value)) {
         throw py::value_error(std::string(what) + " must be finite");

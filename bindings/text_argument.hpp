@@ -36,23 +36,26 @@ std::string strictUtf8(pybind11::handle text);
 
 namespace pybind11::detail {
 
+// Text as `decode` reads a str, or anything a std::string argument takes.
+template <typename Text, typename Decode>
+bool loadText(Text& value, handle source, bool convert, Decode decode) {
+    if (PyUnicode_Check(source.ptr())) {
+        value.utf8 = decode(source);
+        return true;
+    }
+    make_caster<std::string> bytes;
+    if (!bytes.load(source, convert)) {
+        return false;
+    }
+    value.utf8 = cast_op<std::string&&>(std::move(bytes));
+    return true;
+}
+
 template <>
 struct type_caster<qel::TextArgument> {
     PYBIND11_TYPE_CASTER(qel::TextArgument, const_name("str"));
 
-    bool load(handle source, bool convert) {
-        if (PyUnicode_Check(source.ptr())) {
-            value.utf8 = qel::utf8OfText(source);
-            return true;
-        }
-        // Anything else as a std::string argument takes it.
-        make_caster<std::string> bytes;
-        if (!bytes.load(source, convert)) {
-            return false;
-        }
-        value.utf8 = cast_op<std::string&&>(std::move(bytes));
-        return true;
-    }
+    bool load(handle source, bool convert) { return loadText(value, source, convert, qel::utf8OfText); }
 
     static handle cast(const qel::TextArgument& text, return_value_policy, handle) {
         return PyUnicode_DecodeUTF8(text.utf8.data(), static_cast<Py_ssize_t>(text.utf8.size()), "replace");
@@ -63,18 +66,7 @@ template <>
 struct type_caster<qel::KeyName> {
     PYBIND11_TYPE_CASTER(qel::KeyName, const_name("str"));
 
-    bool load(handle source, bool convert) {
-        if (PyUnicode_Check(source.ptr())) {
-            value.utf8 = qel::strictUtf8(source);
-            return true;
-        }
-        make_caster<std::string> bytes;
-        if (!bytes.load(source, convert)) {
-            return false;
-        }
-        value.utf8 = cast_op<std::string&&>(std::move(bytes));
-        return true;
-    }
+    bool load(handle source, bool convert) { return loadText(value, source, convert, qel::strictUtf8); }
 };
 
 template <>

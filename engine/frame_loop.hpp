@@ -50,21 +50,25 @@ public:
     VkExtent2D drawnExtent() const { return lastExtent; }
     // What the last frame drawn drew (a frame in the worker's hands once it is settled).
     const DrawList& lastDrawList() const { return shown; }
-    // Runs on every frame's draw list after the scene is lowered into it: for tests that
-    // draw primitives no object lowers to yet.
-    std::function<void(DrawList&)> afterLowering;
     // The window is about to go: the swap chain's images live on its connection.
     void releaseTarget() noexcept;
     // Waits for the present in flight and then for the device.
     VkResult waitIdle() noexcept { return queue.waitIdle(); }
-    // Draw lists of at least this many primitives are binned, recorded and submitted on the
-    // worker's thread while the script goes on; smaller ones cost less to finish here.
-    size_t handOverFrom = 1000;
     // Waits for the frame in the worker's hands and takes in how it went; a failure is kept
     // for the next drawFrame or readPixels to raise.
     void settleHandedFrame() noexcept;
 
 private:
+    // The unit tests' way in (tests/cpp): the hooks below, which nothing else sets.
+    friend struct FrameLoopProbe;
+
+    // Runs on every frame's draw list after the scene is lowered into it: for tests that
+    // draw primitives no object lowers to yet.
+    std::function<void(DrawList&)> afterLowering;
+    // Draw lists of at least this many primitives are binned, recorded and submitted on the
+    // worker's thread while the script goes on; smaller ones cost less to finish here.
+    size_t handOverFrom = 1000;
+
     const RenderTarget& target() const;
     void rebuildTarget();
     // Lowers the scene for the frame, unless it was already; the frame's triangles are taken

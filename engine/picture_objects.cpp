@@ -1,6 +1,7 @@
 #include "engine/picture_objects.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -161,13 +162,8 @@ std::pair<double, double> PictureObjects::drawnSize(uint32_t id) const {
     if (object == nullptr) {
         return {0.0, 0.0};
     }
-    if (const SpriteKind* s = as<SpriteKind>(*object)) {
-        return {s->width, s->height};
-    }
-    if (const TextKind* t = as<TextKind>(*object)) {
-        return {t->layout.width, t->layout.height};
-    }
-    return {0.0, 0.0};
+    const std::array<double, 2> box = extentOf(*object);
+    return {box[0], box[1]};
 }
 
 }  // namespace orv

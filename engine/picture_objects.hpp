@@ -61,7 +61,7 @@ public:
     }
     // Where a sprite's picture lies in the atlas (its size: the picture's own); empty for others.
     AtlasRect pictureOf(uint32_t id) const;
-    // The drawn size of a sprite or text, or (0, 0) for anything else.
+    // The drawn size of a sprite or text (its box before any turn or scale; see extentOf).
     std::pair<double, double> drawnSize(uint32_t id) const;
 
     // True when something had the identifier; it is gone from the next frame on.

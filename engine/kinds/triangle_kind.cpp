@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/kinds/kind_registry.hpp"
+#include "engine/shape_lowering.hpp"
 
 namespace orv {
 
@@ -53,19 +54,8 @@ std::array<std::array<float, 2>, 3> TriangleKind::pixels(float width, float heig
 
 void TriangleKind::lower(const ObjectCore& core, bool solid, DrawList& out) const {
     const auto v = pixels(static_cast<float>(out.width), static_cast<float>(out.height));
-    const float area = (v[1][0] - v[0][0]) * (v[2][1] - v[0][1]) - (v[1][1] - v[0][1]) * (v[2][0] - v[0][0]);
-    if (!(area != 0.0f) || !std::isfinite(area)) {
-        return;
-    }
-    Primitive& p = out.add();
-    p.p0[0] = v[0][0];
-    p.p0[1] = v[0][1];
-    p.p1[0] = v[1][0];
-    p.p1[1] = v[1][1];
-    p.p2[0] = v[2][0];
-    p.p2[1] = v[2][1];
-    p.color = solid ? core.colour | 0xFF000000u : core.colour;
-    p.kind = kPrimTriangle;
+    solidTriangle(out, Point2D{v[0][0], v[0][1]}, Point2D{v[1][0], v[1][1]}, Point2D{v[2][0], v[2][1]},
+                  solid ? core.colour | 0xFF000000u : core.colour);
 }
 
 GameObject makeDemoTriangle() {

@@ -15,6 +15,13 @@
 #include "render/image_file.hpp"
 
 namespace orv {
+
+// The frame loop's test hooks.
+struct FrameLoopProbe {
+    static size_t& handOverFrom(FrameLoop& loop) { return loop.handOverFrom; }
+    static std::function<void(DrawList&)>& afterLowering(FrameLoop& loop) { return loop.afterLowering; }
+};
+
 namespace {
 
 // How close to an edge a pixel centre may be and still differ: the rasteriser snaps
@@ -30,7 +37,7 @@ void compareWithReference(RendererChoice choice, bool onWorker = false) {
     OrvApp app{QEL_DATA_DIR, 320, 200, choice, options};
     FrameClock clock;
     if (onWorker) {
-        app.frameLoop().handOverFrom = 0;
+        FrameLoopProbe::handOverFrom(app.frameLoop()) = 0;
     }
     const std::string star = std::string{QEL_SOURCE_DIR} + "/demo/star.png";
 
@@ -84,7 +91,7 @@ void compareWithReference(RendererChoice choice, bool onWorker = false) {
     // textured with the picture; turned ellipses and rings; rounded boxes, turned or not,
     // filled or outlined; and a rectangle and a disc seen through.
     const AtlasRect place = pictures.pictureOf(own);
-    app.frameLoop().afterLowering = [&](DrawList& list) {
+    FrameLoopProbe::afterLowering(app.frameLoop()) = [&](DrawList& list) {
         std::vector<Primitive> extra;
         const auto turned = [&](float x, float y, float w, float h, uint32_t color, bool textured) {
             const float c = std::cos(0.5236f);

@@ -50,6 +50,30 @@ def test_includes_run_one_way():
     assert {f for f in folders if not f.startswith("build")} - {"tests", "fuzz"} - set(LAYERS) == set()
 
 
+def test_kinds_are_reached_only_through_their_registry_and_the_engine_stays_small():
+    """No switch on an object's kind outside engine/kinds/ (a kind's own typed data may be read
+    where that kind is meant), and OrvApp keeps at most 20 public methods."""
+    kinds = os.path.join(ROOT, "engine", "kinds")
+    switches = []
+    for path in glob.glob(os.path.join(ROOT, "*", "**", "*.*"), recursive=True):
+        if (not re.search(r"\.(cpp|hpp|h)$", path) or path.startswith(kinds)
+                or os.path.relpath(path, ROOT).split(os.sep)[0] not in LAYERS):
+            continue
+        with open(path, encoding="utf-8") as f:
+            for n, line in enumerate(f, 1):
+                typed = set(re.findall(r"\bas<(\w+Kind)>", line))
+                if (re.search(r"ObjectKind|holds_alternative|\bkind\.index\(\)|visit\(.*\.kind\)", line)
+                        or len(typed) > 1 or (typed and re.search(r"\belse\b|\bswitch\b", line))):
+                    switches.append(f"{os.path.relpath(path, ROOT)}:{n}: {line.strip()}")
+    assert not switches, "kinds switched on outside the registry:\n" + "\n".join(switches)
+    with open(os.path.join(ROOT, "engine", "orv_app.hpp"), encoding="utf-8") as f:
+        header = f.read()
+    public = header[header.index("class OrvApp {"):].split("public:", 1)[1].split("private:", 1)[0]
+    methods = [m for m in re.findall(r"^\s+(?:static\s+)?[\w:<>,&*\s]*?\b(\w+)\s*\(", public, re.M)
+               if m not in ("OrvApp", "operator")]
+    assert 0 < len(methods) <= 20, methods
+
+
 def _run_elsewhere(python, cwd, env_extra=None, args=None):
     """Runs DRAW_ONE_FRAME, or `python args`, in `cwd`; a None in `env_extra` unsets that variable."""
     env = {k: v for k, v in os.environ.items() if k != "PYTHONPATH"}
