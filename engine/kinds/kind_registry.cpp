@@ -22,10 +22,6 @@ std::array<double, 2> extentOf(const GameObject& object) {
     return std::visit([](const auto& k) { return k.extent(); }, object.kind);
 }
 
-bool movable(const GameObject& object) {
-    return std::visit([](const auto& k) { return std::decay_t<decltype(k)>::kMoves; }, object.kind);
-}
-
 void resizeObject(GameObject& object, double a, double b) {
     std::visit([&](auto& k) { k.resize(object, a, b); }, object.kind);
 }

@@ -11,6 +11,7 @@
 // The scene, lowering, picking, collisions and the bindings reach a kind only through the
 // functions below; adding a kind is its module and one entry in KindData.
 
+#include <array>
 #include <variant>
 
 #include "engine/kinds/disc_kind.hpp"
@@ -54,8 +55,15 @@ HitArea hitAreaOf(const GameObject& object, bool texels = false);
 // The box the object's anchor points are taken on, before any turn: a rectangle's or
 // picture's size, a circle's or ellipse's diameters, a line's run; (0, 0) for others.
 std::array<double, 2> extentOf(const GameObject& object);
-// Whether moveTo places the object.
-bool movable(const GameObject& object);
+// Whether moveTo places the object: a look-up, as moves come by the hundred thousand.
+template <typename... Kinds>
+constexpr std::array<bool, sizeof...(Kinds)> movesByIndex(const std::variant<Kinds...>*) {
+    return {Kinds::kMoves...};
+}
+inline bool movable(const GameObject& object) {
+    static constexpr auto kMoves = movesByIndex(static_cast<const KindData*>(nullptr));
+    return kMoves[object.kind.index()];
+}
 // A rectangle's or sprite's extents, a circle's radius, an ellipse's radii, a line's run;
 // other kinds keep theirs.
 void resizeObject(GameObject& object, double a, double b);
