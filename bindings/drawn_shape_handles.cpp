@@ -560,7 +560,7 @@ Example:
                 if (!(rx >= 0.0) || !(ry >= 0.0) || !std::isfinite(rx) || !std::isfinite(ry)) {
                     throw py::value_error("an ellipse's radii must be finite numbers of pixels, 0 or more");
                 }
-                liveEngine(e).scene().resize(e.id, 2.0 * rx, 2.0 * ry);
+                liveEngine(e).scene().resize(e.id, rx, ry);
             },
             py::arg("rx"), py::arg("ry"), R"doc(Gives the ellipse new radii, its centre staying put.
 
