@@ -112,8 +112,9 @@ def churn(args, out):
         f1 = now()
         # Sleep until shortly before the frame is due, then poll until it draws.
         due = last_draw + FRAME_NS - SPIN_NS
-        while now() < due:
-            time.sleep((due - now()) / 1e9)
+        # One reading a turn: the clock moves between two.
+        while (left := due - now()) > 0:
+            time.sleep(left / 1e9)
         while True:
             p0 = now()
             poll()
